@@ -1,0 +1,56 @@
+// Script-line builders and the copy and clear actions of the script-line output box. Every builder
+// reads its input boxes verbatim, joins them with fixed literals and writes the longer text back
+// into the script-line output box; nothing is trimmed, checked or separated. GBK texts.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+#include "app/ids.h"
+
+namespace compose {
+
+// One piece of a script line: a fixed literal, or the text of an input edit box.
+struct LinePart {
+  std::string_view literal;
+  app::ControlId input = 0;
+};
+
+constexpr LinePart Literal(std::string_view text) {
+  return {text, 0};
+}
+constexpr LinePart Input(app::ControlId editBox) {
+  return {{}, editBox};
+}
+
+// One builder row: its button, its gate radio box (0: no gate) and the pieces of its line.
+struct ScriptLineRow {
+  app::ControlId button;
+  app::ControlId gate;
+  std::span<const LinePart> parts;
+};
+
+// The eleven rows, in page order: seven gated rows on page 2, four ungated rows on page 3.
+std::span<const ScriptLineRow> ScriptLineRows();
+
+// Appends the row's line to the script-line output box, unless its gate is not checked.
+void AppendScriptLine(const ScriptLineRow& row);
+
+// Click handlers of the builder buttons.
+void BuildBypassLine();      // 按钮6
+void BuildCommandLine();     // 按钮7
+void BuildConsoleLine();     // 按钮8
+void BuildCostLine();        // 按钮9
+void BuildMessageLine();     // 按钮10
+void BuildTitleLine();       // 按钮11
+void BuildItemLine();        // 按钮13
+void BuildPermissionLine();  // 按钮15
+void BuildLevelLine();       // 按钮16
+void BuildHealthLine();      // 按钮17
+void BuildDelayLine();       // 按钮23
+
+// Copy and clear of the script-line output box (按钮21, 按钮22).
+void CopyScriptLines();
+void ClearScriptLines();
+
+}  // namespace compose

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the run need.
+# Safe to run again: it only installs what is missing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ clang-format
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix libz-mingw-w64-dev
+  googletest
+  wine wine32:i386
+  xvfb xauth x11-utils xdotool xclip imagemagick
+  fonts-wine fonts-wqy-microhei
+  dpkg-dev
+)
+
+sudo_if_needed() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+need_src=0
+[ -d /var/lib/apt/lists ] && ls /var/lib/apt/lists/*_source_Sources >/dev/null 2>&1 || need_src=1
+
+if [ ${#missing[@]} -eq 0 ] && [ $need_src -eq 0 ]; then
+  exit 0
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  sudo_if_needed dpkg --add-architecture i386
+fi
+
+# libpng has no MinGW package; the build compiles it from Debian's source package.
+if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+  if ! grep -q '^Types:.*deb-src' /etc/apt/sources.list.d/debian.sources; then
+    sudo_if_needed sed -i 's/^Types: deb$/Types: deb deb-src/' /etc/apt/sources.list.d/debian.sources
+  fi
+elif [ -f /etc/apt/sources.list ] && ! grep -q '^deb-src' /etc/apt/sources.list; then
+  grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' | sudo_if_needed tee -a /etc/apt/sources.list >/dev/null
+fi
+
+sudo_if_needed apt-get update -q
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo_if_needed apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,75 @@
+#include "tests/native/fake_frame.h"
+
+#include <stdexcept>
+
+#include "app/window_description.h"
+
+namespace testing_support {
+
+std::string FakeFrame::Text(app::ControlId control) const {
+  auto it = texts.find(MainKey(control));
+  return it == texts.end() ? std::string() : it->second;
+}
+
+void FakeFrame::Click(app::ControlId control) {
+  const app::WindowDescription* main = app::FindWindowDescription(app::ids::kMainWindow);
+  const app::Element* element = main != nullptr ? app::FindElement(*main, control) : nullptr;
+  if (element == nullptr) throw std::invalid_argument("no such control");
+  if (app::Handler handler = app::FindHandler(element->events)) handler();
+}
+
+app::PropertyValue FakeFrame::ReadProperty(app::WindowId window, app::ControlId control,
+                                           app::Property property) {
+  reads.emplace_back(window, control);
+  switch (property) {
+    case app::Property::kText: {
+      auto it = texts.find({window, control});
+      return it == texts.end() ? std::string() : it->second;
+    }
+    case app::Property::kChecked: {
+      auto it = checks.find({window, control});
+      return it != checks.end() && it->second;
+    }
+    case app::Property::kSelection:
+      return -1;
+  }
+  return 0;
+}
+
+void FakeFrame::WriteProperty(app::WindowId window, app::ControlId control, app::Property property,
+                              const app::PropertyValue& value) {
+  writes.emplace_back(window, control);
+  if (property == app::Property::kText) texts[{window, control}] = std::get<std::string>(value);
+}
+
+void FakeFrame::AppendToEditBox(const app::ControlRef& editBox, std::string_view text) {
+  texts[{editBox.window, editBox.control}] += text;
+}
+
+std::string FakeFrame::ComboItemText(const app::ControlRef&, int) {
+  return {};
+}
+
+bool FakeFrame::CopyToClipboard(std::string_view text) {
+  clipboard.emplace_back(text);
+  return true;
+}
+
+std::optional<std::string> FakeFrame::AskText(std::string_view, std::string_view) {
+  if (answers.empty()) return std::nullopt;
+  std::optional<std::string> answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+
+bool FakeFrame::OpenWindow(app::WindowId window, bool modal) {
+  openedWindows.emplace_back(window, modal);
+  return true;
+}
+
+bool FakeFrame::OpenWebAddress(std::string_view address) {
+  openedAddresses.emplace_back(address);
+  return true;
+}
+
+}  // namespace testing_support
