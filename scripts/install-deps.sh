@@ -23,7 +23,7 @@ for p in "${packages[@]}"; do
 done
 
 need_src=0
-[ -d /var/lib/apt/lists ] && ls /var/lib/apt/lists/*_source_Sources >/dev/null 2>&1 || need_src=1
+[ -d /var/lib/apt/lists ] && ls /var/lib/apt/lists/*_source_Sources* >/dev/null 2>&1 || need_src=1
 
 if [ ${#missing[@]} -eq 0 ] && [ $need_src -eq 0 ]; then
   exit 0

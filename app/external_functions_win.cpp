@@ -1,0 +1,138 @@
+// Declared external functions and the stack-checked call beneath them (i686).
+#include "app/external_functions_win.h"
+
+#include <windows.h>
+
+#include "app/runtime.h"
+
+// CallWithStackCheck(address, arguments, count, stackDelta), cdecl.
+asm(R"(
+    .text
+    .globl _CallWithStackCheck
+    .def _CallWithStackCheck; .scl 2; .type 32; .endef
+_CallWithStackCheck:
+    pushl %ebp
+    movl %esp, %ebp
+    pushl %ebx
+    pushl %esi
+    pushl %edi
+    movl 12(%ebp), %esi
+    movl 16(%ebp), %ecx
+    movl %esp, %ebx
+    testl %ecx, %ecx
+    jle 2f
+1:  decl %ecx
+    pushl (%esi,%ecx,4)
+    jnz 1b
+2:  call *8(%ebp)
+    movl %esp, %ecx
+    subl %ebx, %ecx
+    movl 20(%ebp), %edx
+    testl %edx, %edx
+    jz 3f
+    movl %ecx, (%edx)
+3:  leal -12(%ebp), %esp
+    popl %edi
+    popl %esi
+    popl %ebx
+    popl %ebp
+    ret
+)");
+
+namespace app {
+namespace {
+
+constexpr ExternalDeclaration kProgramTable[] = {
+    {"ole32.dll", "CoInitialize", 1},
+    {"ole32.dll", "CoUninitialize", 0},
+    {"wininet.dll", "InternetTimeToSystemTime", 3},
+    {"", "lstrcpyn", 3},
+    {"", "lstrcpynA", 3},
+    {"", "VirtualAlloc", 4},
+    {"", "VirtualFree", 3},
+    {"", "RtlMoveMemory", 3},  // DOS header
+    {"", "RtlMoveMemory", 3},  // NT headers
+    {"", "RtlMoveMemory", 3},  // section header
+    {"", "RtlMoveMemory", 3},  // raw bytes
+    {"", "RtlMoveMemory", 3},  // 32-bit value
+    {"", "RtlMoveMemory", 3},  // 16-bit value
+    {"", "RtlMoveMemory", 3},  // relocation block head
+    {"", "RtlMoveMemory", 3},  // import descriptor
+    {"", "RtlMoveMemory", 3},  // export directory
+    {"", "RtlMoveMemory", 3},  // address table
+    {"", "RtlMoveMemory", 3},  // name text
+    {"", "GetModuleHandleA", 1},
+    {"", "LoadLibraryA", 1},
+    {"", "GetProcAddress", 2},
+};
+static_assert(std::size(kProgramTable) == 21);
+
+DeclaredFunctionTable& ProgramTable() {
+  static DeclaredFunctionTable table(kProgramTable);
+  return table;
+}
+
+}  // namespace
+
+std::span<const ExternalDeclaration> ProgramExternalFunctions() { return kProgramTable; }
+
+std::string MissingExportText(const char* function) {
+  return std::string("无法找到指定DLL库文件中的输出命令“") + function + "”";
+}
+
+DeclaredFunctionTable::DeclaredFunctionTable(std::span<const ExternalDeclaration> declarations)
+    : declarations_(declarations), addresses_(declarations.size(), nullptr) {}
+
+DeclaredFunctionTable::~DeclaredFunctionTable() { Release(); }
+
+const void* DeclaredFunctionTable::Resolve(int index) {
+  const void*& address = addresses_[static_cast<size_t>(index)];
+  if (address != nullptr) return address;
+  const ExternalDeclaration& declaration = declarations_[static_cast<size_t>(index)];
+  const char* library = declaration.library[0] != '\0' ? declaration.library : "kernel32.dll";
+  HMODULE module = GetModuleHandleA(library);
+  if (module == nullptr) {
+    module = LoadLibraryA(library);
+    if (module != nullptr) loadedLibraries_.push_back(module);
+  }
+  FARPROC function = nullptr;
+  if (module != nullptr) {
+    function = GetProcAddress(module, declaration.function);
+    if (function == nullptr) {
+      const std::string ansiName = std::string(declaration.function) + "A";
+      function = GetProcAddress(module, ansiName.c_str());
+    }
+  }
+  if (function == nullptr) RaiseRuntimeError(kNoErrorNumber, MissingExportText(declaration.function));
+  address = reinterpret_cast<const void*>(function);
+  return address;
+}
+
+std::uint32_t DeclaredFunctionTable::Call(int index,
+                                          std::initializer_list<std::uint32_t> arguments) {
+  if (index < 0) RaiseRuntimeError(kIndexBelowOne);
+  if (static_cast<size_t>(index) >= declarations_.size()) RaiseRuntimeError(kIndexAboveRange);
+  const void* address = Resolve(index);
+  // The declaration decides what is pushed: missing arguments are zero, extra ones are dropped.
+  std::vector<std::uint32_t> pushed(arguments);
+  pushed.resize(static_cast<size_t>(declarations_[static_cast<size_t>(index)].argumentCount), 0);
+  int delta = 0;
+  const std::uint32_t result =
+      CallWithStackCheck(address, pushed.data(), static_cast<int>(pushed.size()), &delta);
+  if (delta != 0) RaiseRuntimeError(kStackUnbalanced);
+  return result;
+}
+
+void DeclaredFunctionTable::Release() {
+  for (void* module : loadedLibraries_) FreeLibrary(static_cast<HMODULE>(module));
+  loadedLibraries_.clear();
+  std::fill(addresses_.begin(), addresses_.end(), nullptr);
+}
+
+std::uint32_t CallExternal(int index, std::initializer_list<std::uint32_t> arguments) {
+  return ProgramTable().Call(index, arguments);
+}
+
+void ReleaseExternalLibraries() { ProgramTable().Release(); }
+
+}  // namespace app

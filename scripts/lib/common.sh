@@ -1,0 +1,95 @@
+# Shared by the scripts: paths, building, a display and a Wine prefix for running the program.
+# Source it; it defines functions and changes nothing until they are called.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+BUILD="$ROOT/build"
+JOBS=$(nproc 2>/dev/null || echo 2)
+
+log() { printf '==> %s\n' "$*" >&2; }
+
+install_dependencies() {
+  "$ROOT/scripts/install-deps.sh"
+}
+
+# The native build: portable code with AddressSanitizer and UBSan, for the unit tests.
+build_native() {
+  log "building native code"
+  cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+  cmake --build "$BUILD/native" -j "$JOBS"
+}
+
+# The Windows build: composer.exe and the Windows tests, cross-compiled for i686.
+build_windows() {
+  log "building the Windows program"
+  cmake -S "$ROOT" -B "$BUILD/windows" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
+  cmake --build "$BUILD/windows" -j "$JOBS"
+}
+
+# A display: the caller's own, or a virtual one when there is none. Sets VIRTUAL_DISPLAY=1 when
+# it started one.
+VIRTUAL_DISPLAY=0
+ensure_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    return
+  fi
+  local n
+  for n in $(seq 90 120); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 50); do
+      xdpyinfo >/dev/null 2>&1 && break
+      sleep 0.1
+    done
+    VIRTUAL_DISPLAY=1
+    log "virtual display $DISPLAY"
+    return
+  done
+  echo "no free display number for Xvfb" >&2
+  return 1
+}
+
+# A 32-bit Wine prefix of our own under build/, and one persistent wineserver for the run, so
+# that every Wine process starts in a fraction of a second.
+start_wine() {
+  export WINEPREFIX="${COMPOSER_WINEPREFIX:-$BUILD/wineprefix}"
+  export WINEARCH=win32
+  export WINEDEBUG="${WINEDEBUG:--all}"
+  # No Mono or Gecko installer dialogs: the program needs neither.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    log "creating the Wine prefix $WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    # Wine's title bar font links to SimSun for Chinese; let the installed CJK face stand in.
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v SimSun /t REG_SZ \
+      /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
+    wineserver -w
+  fi
+  wineserver -p
+  WINE_STARTED=1
+}
+
+# Every window of the prefix inside one Wine virtual desktop of this size, which draws window
+# frames on a bare X server; or, with "off", windows of their own on the caller's desktop.
+wine_desktop() {
+  if [ "$1" = off ]; then
+    wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
+  else
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d "$1" /f \
+      >/dev/null 2>&1
+  fi
+}
+
+stop_background() {
+  if [ "${WINE_STARTED:-0}" = 1 ]; then
+    wineserver -k 2>/dev/null || true
+  fi
+  if [ -n "${XVFB_PID:-}" ]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+  fi
+}

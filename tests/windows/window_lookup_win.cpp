@@ -1,0 +1,53 @@
+#include "tests/windows/window_lookup_win.h"
+
+#include "app/text_win.h"
+#include "app/window_description.h"
+
+namespace testing_support {
+
+HWND FindComposerWindow(app::WindowId window) {
+  const app::WindowDescription* description = app::FindWindowDescription(window);
+  if (description == nullptr) return nullptr;
+  const std::wstring title = app::WideFromGbk(description->title);
+  return FindWindowW(L"ComposerWindow", title.c_str());
+}
+
+HWND WaitForComposerWindow(app::WindowId window, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  do {
+    if (HWND hwnd = FindComposerWindow(window)) return hwnd;
+    Sleep(50);
+  } while (GetTickCount64() < deadline);
+  return nullptr;
+}
+
+namespace {
+struct Search {
+  app::ControlId id;
+  HWND found;
+};
+BOOL CALLBACK MatchId(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  if (static_cast<app::ControlId>(GetDlgCtrlID(hwnd)) == search->id) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+
+HWND FindControlById(HWND top, app::ControlId id) {
+  Search search{id, nullptr};
+  EnumChildWindows(top, MatchId, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::wstring TextOf(HWND hwnd) {
+  const int length = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
+  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+  return text;
+}
+
+}  // namespace testing_support
