@@ -42,7 +42,8 @@ bool CopyTextToClipboard(HWND owner, std::string_view gbk) {
     const std::wstring wide = WideFromGbk(gbk);
     Place(CF_UNICODETEXT,
           AllocateClipboardBlock(wide.data(), wide.size() * sizeof(wchar_t), sizeof(wchar_t)));
-    const LCID chinese = MAKELCID(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED), SORT_DEFAULT);
+    const LCID chinese =
+        MAKELCID(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED), SORT_DEFAULT);
     Place(CF_LOCALE, AllocateClipboardBlock(&chinese, sizeof chinese, 0));
   }
   CloseClipboard();

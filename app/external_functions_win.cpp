@@ -5,7 +5,45 @@
 
 #include "app/runtime.h"
 
-// CallWithStackCheck(address, arguments, count, stackDelta), cdecl.
+// CallWithStackCheck(address, arguments, count, stackDelta), cdecl: the arguments are pushed
+// right to left, the callee is called, and the distance between the stack pointer and its value
+// before the pushes is stored; then the stack pointer is set back.
+#if defined(_MSC_VER)
+extern "C" __declspec(naked) std::uint32_t
+    CallWithStackCheck(const void*, const std::uint32_t*, int, int*) {
+  __asm {
+    push ebp
+    mov ebp, esp
+    push ebx
+    push esi
+    push edi
+    mov esi, [ebp + 12]
+    mov ecx, [ebp + 16]
+    mov ebx, esp
+    test ecx, ecx
+    jle pushed
+  next:
+    dec ecx
+    push dword ptr [esi + ecx * 4]
+    jnz next
+  pushed:
+    call dword ptr [ebp + 8]
+    mov ecx, esp
+    sub ecx, ebx
+    mov edx, [ebp + 20]
+    test edx, edx
+    jz done
+    mov [edx], ecx
+  done:
+    lea esp, [ebp - 12]
+    pop edi
+    pop esi
+    pop ebx
+    pop ebp
+    ret
+  }
+}
+#else
 asm(R"(
     .text
     .globl _CallWithStackCheck
@@ -38,6 +76,7 @@ _CallWithStackCheck:
     popl %ebp
     ret
 )");
+#endif
 
 namespace app {
 namespace {
@@ -74,7 +113,9 @@ DeclaredFunctionTable& ProgramTable() {
 
 }  // namespace
 
-std::span<const ExternalDeclaration> ProgramExternalFunctions() { return kProgramTable; }
+std::span<const ExternalDeclaration> ProgramExternalFunctions() {
+  return kProgramTable;
+}
 
 std::string MissingExportText(const char* function) {
   return std::string("无法找到指定DLL库文件中的输出命令“") + function + "”";
@@ -83,7 +124,9 @@ std::string MissingExportText(const char* function) {
 DeclaredFunctionTable::DeclaredFunctionTable(std::span<const ExternalDeclaration> declarations)
     : declarations_(declarations), addresses_(declarations.size(), nullptr) {}
 
-DeclaredFunctionTable::~DeclaredFunctionTable() { Release(); }
+DeclaredFunctionTable::~DeclaredFunctionTable() {
+  Release();
+}
 
 const void* DeclaredFunctionTable::Resolve(int index) {
   const void*& address = addresses_[static_cast<size_t>(index)];
@@ -103,7 +146,8 @@ const void* DeclaredFunctionTable::Resolve(int index) {
       function = GetProcAddress(module, ansiName.c_str());
     }
   }
-  if (function == nullptr) RaiseRuntimeError(kNoErrorNumber, MissingExportText(declaration.function));
+  if (function == nullptr)
+    RaiseRuntimeError(kNoErrorNumber, MissingExportText(declaration.function));
   address = reinterpret_cast<const void*>(function);
   return address;
 }
@@ -133,6 +177,8 @@ std::uint32_t CallExternal(int index, std::initializer_list<std::uint32_t> argum
   return ProgramTable().Call(index, arguments);
 }
 
-void ReleaseExternalLibraries() { ProgramTable().Release(); }
+void ReleaseExternalLibraries() {
+  ProgramTable().Release();
+}
 
 }  // namespace app

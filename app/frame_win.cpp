@@ -143,7 +143,8 @@ RECT CentredRect(int width, int height) {
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const int left = work.left + (work.right - work.left - width) / 2;
   const int top = work.top + (work.bottom - work.top - height) / 2;
-  return {left, std::max<LONG>(top, work.top), left + width, std::max<LONG>(top, work.top) + height};
+  return {left, std::max<LONG>(top, work.top), left + width,
+          std::max<LONG>(top, work.top) + height};
 }
 
 // Creates the window and its controls and raises creation complete; the window is not shown.
@@ -154,7 +155,8 @@ HWND BuildWindow(const WindowDescription& description, bool modal) {
   const RECT placement = CentredRect(description.width, description.height);
   const std::wstring title = WideFromGbk(description.title);
   // Fixed frame with title bar, system menu and a minimize button only.
-  constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  constexpr DWORD kStyle =
+      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   OpenWindowState* raw = state.get();
   HWND hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kTopLevelClass, title.c_str(), kStyle,
                               placement.left, placement.top, description.width, description.height,
@@ -163,9 +165,9 @@ HWND BuildWindow(const WindowDescription& description, bool modal) {
   state.release();  // the window owns it now
   g_openWindows.push_back(raw);
   if (description.programIcon) {
-    HICON big = static_cast<HICON>(LoadImageW(g_instance, MAKEINTRESOURCEW(kProgramIconId),
-                                              IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                              GetSystemMetrics(SM_CYICON), 0));
+    HICON big =
+        static_cast<HICON>(LoadImageW(g_instance, MAKEINTRESOURCEW(kProgramIconId), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
     HICON small = static_cast<HICON>(LoadImageW(g_instance, MAKEINTRESOURCEW(kProgramIconId),
                                                 IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                 GetSystemMetrics(SM_CYSMICON), 0));
@@ -439,10 +441,13 @@ void TerminateNormally() {
 void ShowRuntimeErrorAndExit(int number, std::string_view message) {
   ClearExitRoutines();
   const std::wstring text = WideFromGbk(RuntimeErrorText(number, message));
-  MessageBoxW(nullptr, text.c_str(), L"错误", MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
+  MessageBoxW(nullptr, text.c_str(), L"错误",
+              MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
   ExitProcess(static_cast<UINT>(-1));
 }
 
-HWND HiddenOwnerWindow() { return g_ownerWindow; }
+HWND HiddenOwnerWindow() {
+  return g_ownerWindow;
+}
 
 }  // namespace app::win

@@ -24,7 +24,9 @@ struct VisualLine {
   int ascent = 0;
 };
 
-bool IsWide(wchar_t c) { return c >= 0x2E80; }
+bool IsWide(wchar_t c) {
+  return c >= 0x2E80;
+}
 
 HFONT BodyFont(bool bold) {
   FontSpec spec = kHypertextBodyFont;
@@ -45,7 +47,8 @@ std::vector<VisualLine> Layout(HDC dc, const std::vector<HypertextLine>& lines, 
       SelectObject(dc, font);
       TEXTMETRICW runMetrics{};
       GetTextMetricsW(dc, &runMetrics);
-      const COLORREF color = RGB((run.color >> 16) & 0xFF, (run.color >> 8) & 0xFF, run.color & 0xFF);
+      const COLORREF color =
+          RGB((run.color >> 16) & 0xFF, (run.color >> 8) & 0xFF, run.color & 0xFF);
       const std::wstring text = WideFromGbk(run.text);
       // Break opportunities: around every Chinese character and at spaces.
       size_t start = 0;
@@ -100,8 +103,9 @@ void DrawHypertext(HDC dc, const RECT& box, const std::vector<HypertextLine>& li
   int y = box.top;
   for (size_t i = 0; i < visual.size(); ++i) {
     const VisualLine& line = visual[i];
-    if (squeeze) y = box.top + static_cast<int>(i) * (height - line.height) /
-                                   static_cast<int>(visual.size() - 1);
+    if (squeeze)
+      y = box.top +
+          static_cast<int>(i) * (height - line.height) / static_cast<int>(visual.size() - 1);
     for (const Piece& piece : line.pieces) {
       SelectObject(dc, piece.font);
       SetTextColor(dc, piece.color);

@@ -24,11 +24,27 @@ void Free(void* block) {
 
 }  // namespace
 
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void operator delete(void* block) noexcept { Free(block); }
-void operator delete[](void* block) noexcept { Free(block); }
-void operator delete(void* block, std::size_t) noexcept { Free(block); }
-void operator delete[](void* block, std::size_t) noexcept { Free(block); }
+void* operator new(std::size_t size) {
+  return Allocate(size);
+}
+void* operator new[](std::size_t size) {
+  return Allocate(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return Allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  return Allocate(size);
+}
+void operator delete(void* block) noexcept {
+  Free(block);
+}
+void operator delete[](void* block) noexcept {
+  Free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+  Free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+  Free(block);
+}

@@ -7,8 +7,8 @@ namespace app {
 
 std::wstring WideFromGbk(std::string_view gbk) {
   if (gbk.empty()) return {};
-  const int length = MultiByteToWideChar(kGbkCodePage, 0, gbk.data(), static_cast<int>(gbk.size()),
-                                         nullptr, 0);
+  const int length =
+      MultiByteToWideChar(kGbkCodePage, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
   if (length <= 0) return {};
   std::wstring wide(static_cast<size_t>(length), L'\0');
   MultiByteToWideChar(kGbkCodePage, 0, gbk.data(), static_cast<int>(gbk.size()), wide.data(),

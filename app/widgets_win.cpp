@@ -72,20 +72,27 @@ const FaceCatalogue& Faces() {
 
 // Chinese and English names of the same faces; a system may list either.
 const std::pair<std::wstring_view, std::wstring_view> kFaceAliases[] = {
-    {L"宋体", L"SimSun"},       {L"新宋体", L"NSimSun"},
-    {L"楷体", L"KaiTi"},        {L"楷体_GB2312", L"KaiTi_GB2312"},
-    {L"黑体", L"SimHei"},       {L"微软雅黑", L"Microsoft YaHei"},
+    {L"宋体", L"SimSun"}, {L"新宋体", L"NSimSun"},
+    {L"楷体", L"KaiTi"},  {L"楷体_GB2312", L"KaiTi_GB2312"},
+    {L"黑体", L"SimHei"}, {L"微软雅黑", L"Microsoft YaHei"},
 };
 
 // Faces that can stand in for any Chinese face, best first.
-constexpr std::wstring_view kChineseFallbacks[] = {
-    L"Microsoft YaHei",    L"SimSun",           L"NSimSun",
-    L"SimHei",             L"WenQuanYi Micro Hei", L"WenQuanYi Zen Hei",
-    L"Noto Sans CJK SC",   L"Source Han Sans SC", L"Droid Sans Fallback"};
+constexpr std::wstring_view kChineseFallbacks[] = {L"Microsoft YaHei",
+                                                   L"SimSun",
+                                                   L"NSimSun",
+                                                   L"SimHei",
+                                                   L"WenQuanYi Micro Hei",
+                                                   L"WenQuanYi Zen Hei",
+                                                   L"Noto Sans CJK SC",
+                                                   L"Source Han Sans SC",
+                                                   L"Droid Sans Fallback"};
 constexpr std::wstring_view kKaiFallbacks[] = {L"KaiTi", L"楷体", L"STKaiti", L"AR PL UKai CN",
                                                L"AR PL UKai TW"};
 
-std::wstring DefaultFaceName() { return L"宋体"; }
+std::wstring DefaultFaceName() {
+  return L"宋体";
+}
 
 }  // namespace
 
@@ -132,7 +139,9 @@ HFONT FontFor(const FontSpec& spec) {
   return handle;
 }
 
-HFONT DefaultFont() { return FontFor({}); }
+HFONT DefaultFont() {
+  return FontFor({});
+}
 
 void PaintParentBackground(HWND child, HDC dc) {
   HWND parent = GetParent(child);
@@ -141,8 +150,7 @@ void PaintParentBackground(HWND child, HDC dc) {
   MapWindowPoints(child, parent, &origin, 1);
   POINT previous;
   OffsetWindowOrgEx(dc, origin.x, origin.y, &previous);
-  SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
-               PRF_CLIENT | PRF_ERASEBKGND);
+  SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
   SetWindowOrgEx(dc, previous.x, previous.y, nullptr);
 }
 
@@ -279,8 +287,8 @@ void PaintGroupBox(HWND hwnd, HDC dc) {
   GetClientRect(hwnd, &client);
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   Appearance* appearance = AppearanceOf(hwnd);
-  HGDIOBJ oldFont = SelectObject(dc, appearance && appearance->font ? appearance->font
-                                                                    : DefaultFont());
+  HGDIOBJ oldFont =
+      SelectObject(dc, appearance && appearance->font ? appearance->font : DefaultFont());
   TEXTMETRICW metrics{};
   GetTextMetricsW(dc, &metrics);
   const std::wstring caption = WindowText(hwnd);
@@ -399,9 +407,12 @@ struct TabState {
 
 constexpr UINT_PTR kTabSubclassId = 1;
 
+LRESULT CALLBACK TabSubclassProc(HWND tab, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR data);
+
 TabState* TabStateOf(HWND tab) {
   DWORD_PTR state = 0;
-  if (!GetWindowSubclass(tab, nullptr, kTabSubclassId, &state)) return nullptr;
+  if (!GetWindowSubclass(tab, TabSubclassProc, kTabSubclassId, &state)) return nullptr;
   return reinterpret_cast<TabState*>(state);
 }
 
@@ -414,8 +425,8 @@ void ShowPage(HWND tab, TabState& state, int index) {
   if (focus != nullptr && !IsWindowVisible(focus) && IsChild(tab, focus)) SetFocus(tab);
 }
 
-LRESULT CALLBACK TabSubclassProc(HWND tab, UINT message, WPARAM wParam, LPARAM lParam,
-                                 UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK TabSubclassProc(HWND tab, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR data) {
   auto* state = reinterpret_cast<TabState*>(data);
   switch (message) {
     case TCM_SETCURSEL: {
@@ -435,11 +446,10 @@ LRESULT CALLBACK TabSubclassProc(HWND tab, UINT message, WPARAM wParam, LPARAM l
 }
 
 HWND CreateTabControl(HWND parent, const Element& element, DWORD style, TabState*& stateOut) {
-  HWND tab = CreateWindowExW(0, WC_TABCONTROLW, L"", style | WS_CLIPCHILDREN | TCS_TOOLTIPS,
-                             element.rect.left, element.rect.top, element.rect.width,
-                             element.rect.height, parent,
-                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(element.id)), g_instance,
-                             nullptr);
+  HWND tab = CreateWindowExW(
+      0, WC_TABCONTROLW, L"", style | WS_CLIPCHILDREN | TCS_TOOLTIPS, element.rect.left,
+      element.rect.top, element.rect.width, element.rect.height, parent,
+      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(element.id)), g_instance, nullptr);
   if (tab == nullptr) return nullptr;
   SendMessageW(tab, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(element.font)), FALSE);
   auto state = std::make_unique<TabState>();
@@ -456,12 +466,11 @@ HWND CreateTabControl(HWND parent, const Element& element, DWORD style, TabState
   state->pageOrigin = {display.left, display.top};
   const int current = std::clamp(element.currentPage, 1, static_cast<int>(element.pages.size()));
   for (size_t i = 0; i < element.pages.size(); ++i) {
-    HWND page = CreateWindowExW(
-        WS_EX_CONTROLPARENT, kTabPageClass, L"",
-        WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
-            (static_cast<int>(i) + 1 == current ? WS_VISIBLE : 0),
-        display.left, display.top, display.right - display.left, display.bottom - display.top,
-        tab, nullptr, g_instance, nullptr);
+    HWND page = CreateWindowExW(WS_EX_CONTROLPARENT, kTabPageClass, L"",
+                                WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
+                                    (static_cast<int>(i) + 1 == current ? WS_VISIBLE : 0),
+                                display.left, display.top, display.right - display.left,
+                                display.bottom - display.top, tab, nullptr, g_instance, nullptr);
     if (page == nullptr) {
       DestroyWindow(tab);
       return nullptr;
@@ -483,9 +492,8 @@ HWND CreateTabControl(HWND parent, const Element& element, DWORD style, TabState
 HWND CreateChild(DWORD exStyle, const wchar_t* className, std::wstring_view text, DWORD style,
                  const Element& element, POINT offset, HWND parent, int height) {
   const std::wstring caption(text);
-  return CreateWindowExW(exStyle, className, caption.c_str(), style,
-                         element.rect.left + offset.x, element.rect.top + offset.y,
-                         element.rect.width, height, parent,
+  return CreateWindowExW(exStyle, className, caption.c_str(), style, element.rect.left + offset.x,
+                         element.rect.top + offset.y, element.rect.width, height, parent,
                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(element.id)), g_instance,
                          nullptr);
 }
@@ -505,8 +513,8 @@ void FitComboHeight(HWND combo, int height) {
 
 bool RegisterControlClasses(HINSTANCE instance) {
   g_instance = instance;
-  INITCOMMONCONTROLSEX common{sizeof common, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES |
-                                                 ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
+  INITCOMMONCONTROLSEX common{
+      sizeof common, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&common);
   LoadLibraryW(L"Msftedit.dll");
 
@@ -582,16 +590,16 @@ bool CreateControls(HWND top, const WindowDescription& window,
       case Kind::kRadioBox: {
         // The first radio box of a parent opens its group; the group runs to the last sibling.
         const bool first = radioGroupStarted.insert(parent).second;
-        hwnd = CreateChild(0, L"BUTTON", caption,
-                           style | BS_AUTORADIOBUTTON | (first ? WS_GROUP : 0), element, offset,
-                           parent, height);
+        hwnd =
+            CreateChild(0, L"BUTTON", caption, style | BS_AUTORADIOBUTTON | (first ? WS_GROUP : 0),
+                        element, offset, parent, height);
         break;
       }
       case Kind::kComboBox: {
         const int listRows = std::clamp(static_cast<int>(element.items.size()), 1, 12);
-        hwnd = CreateChild(0, L"COMBOBOX", L"",
-                           style | CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL, element, offset,
-                           parent, height + listRows * 18 + 4);
+        hwnd =
+            CreateChild(0, L"COMBOBOX", L"", style | CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL,
+                        element, offset, parent, height + listRows * 18 + 4);
         if (hwnd) {
           for (std::string_view item : element.items) {
             const std::wstring text = WideFromGbk(item);
@@ -695,7 +703,8 @@ void OnRadioClicked(HWND radio) {
     const LONG type = style & BS_TYPEMASK;
     wchar_t className[16] = {};
     GetClassNameW(sibling, className, 16);
-    if (lstrcmpiW(className, L"Button") == 0 && (type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON)) {
+    if (lstrcmpiW(className, L"Button") == 0 &&
+        (type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON)) {
       SendMessageW(sibling, BM_SETCHECK, BST_UNCHECKED, 0);
     }
   }

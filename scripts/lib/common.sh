@@ -85,6 +85,20 @@ wine_desktop() {
   fi
 }
 
+EXE="$BUILD/windows/bin/composer.exe"
+DRIVER="$BUILD/windows/bin/composer_driver.exe"
+
+# Photographs the composer window with this identifier (hex) into build/screenshots/FILE. Needs
+# the virtual desktop, which sits at the top left of the X screen.
+shoot() {
+  local id=$1 file=$2 rect x y w h
+  mkdir -p "$BUILD/screenshots"
+  rect=$(wine "$DRIVER" sleep 400 rect "$id" | tr -d '\r')
+  read -r x y w h <<<"$rect"
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$BUILD/screenshots/$file"
+  log "wrote build/screenshots/$file"
+}
+
 stop_background() {
   if [ "${WINE_STARTED:-0}" = 1 ]; then
     wineserver -k 2>/dev/null || true

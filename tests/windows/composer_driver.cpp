@@ -17,7 +17,9 @@ using namespace testing_support;
 
 namespace {
 
-unsigned long Hex(const char* text) { return std::strtoul(text, nullptr, 16); }
+unsigned long Hex(const char* text) {
+  return std::strtoul(text, nullptr, 16);
+}
 
 int Fail(const char* what) {
   std::fprintf(stderr, "composer_driver: %s\n", what);

@@ -43,9 +43,11 @@ HWND FindControlById(HWND top, app::ControlId id) {
 }
 
 std::wstring TextOf(HWND hwnd) {
-  const int length = GetWindowTextLengthW(hwnd);
+  // WM_GETTEXT itself: GetWindowText does not ask a control of another process.
+  const auto length = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
+  const auto copied =
+      SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
   return text;
 }

@@ -17,7 +17,7 @@ HWND FindComposerWindow(app::WindowId window);
 HWND WaitForComposerWindow(app::WindowId window, DWORD timeoutMs = 20000);
 // A descendant of top whose GetDlgCtrlID is id, or nullptr.
 HWND FindControlById(HWND top, app::ControlId id);
-// The window's text.
+// The window's text, asked with WM_GETTEXT (works across processes).
 std::wstring TextOf(HWND hwnd);
 
 }  // namespace testing_support
