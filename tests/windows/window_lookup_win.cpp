@@ -15,7 +15,9 @@ HWND FindComposerWindow(app::WindowId window) {
 HWND WaitForComposerWindow(app::WindowId window, DWORD timeoutMs) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   do {
-    if (HWND hwnd = FindComposerWindow(window)) return hwnd;
+    // Shown only once every control exists.
+    HWND hwnd = FindComposerWindow(window);
+    if (hwnd != nullptr && IsWindowVisible(hwnd)) return hwnd;
     Sleep(50);
   } while (GetTickCount64() < deadline);
   return nullptr;

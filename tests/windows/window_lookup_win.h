@@ -13,7 +13,7 @@ namespace testing_support {
 
 // The top-level window of the description with this identifier, or nullptr.
 HWND FindComposerWindow(app::WindowId window);
-// Waits until FindComposerWindow finds it.
+// Waits until FindComposerWindow finds it shown, with all its controls.
 HWND WaitForComposerWindow(app::WindowId window, DWORD timeoutMs = 20000);
 // A descendant of top whose GetDlgCtrlID is id, or nullptr.
 HWND FindControlById(HWND top, app::ControlId id);
