@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <tuple>
 #include <unordered_set>
@@ -19,6 +20,7 @@
 
 #include "app/hypertext.h"
 #include "app/hypertext_win.h"
+#include "app/png_picture.h"
 #include "app/text_win.h"
 
 namespace app::widgets {
@@ -171,6 +173,8 @@ struct Appearance {
   // A label whose caption is wider than the label is drawn in a smaller size of its font.
   HFONT fittedFont = nullptr;
   bool fitted = false;
+  // A picture box's image, decoded once when the box is created.
+  std::optional<Picture> picture;
 
   void ForgetFit() {
     if (fittedFont != nullptr) DeleteObject(fittedFont);
@@ -381,19 +385,22 @@ void PaintSimpleHtml(HWND hwnd, HDC target) {
   });
 }
 
-// Until the illustrations are decoded, a picture box shows a framed panel with its window's
-// title in place of the picture.
+// A picture box shows its image unscaled at its top left, on the window's background.
 void PaintPicBox(HWND hwnd, HDC target) {
   PaintBuffered(hwnd, target, [&](HDC dc, RECT client) {
-    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
-    FrameRect(dc, &client, GetSysColorBrush(COLOR_BTNSHADOW));
-    const std::wstring title = WindowText(GetAncestor(hwnd, GA_ROOT));
-    HGDIOBJ oldFont = SelectObject(dc, FontFor({"", 16}));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-    DrawTextW(dc, title.c_str(), static_cast<int>(title.size()), &client,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, oldFont);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    Appearance* appearance = AppearanceOf(hwnd);
+    if (appearance == nullptr || !appearance->picture) return;
+    const Picture& picture = *appearance->picture;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = picture.width;
+    info.bmiHeader.biHeight = -picture.height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    SetDIBitsToDevice(dc, 0, 0, picture.width, picture.height, 0, 0, 0, picture.height,
+                      picture.pixels.data(), &info, DIB_RGB_COLORS);
   });
 }
 
@@ -622,6 +629,7 @@ bool CreateControls(HWND top, const WindowDescription& window,
         break;
       case Kind::kPicBox:
         hwnd = CreateChild(0, kPicBoxClass, L"", style, element, offset, parent, height);
+        if (hwnd) AppearanceOf(hwnd)->picture = DecodePng(element.picture);
         break;
       case Kind::kRichEdit:
         hwnd = CreateChild(WS_EX_CLIENTEDGE, MSFTEDIT_CLASS, L"",

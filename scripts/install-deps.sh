@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang-format
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix libz-mingw-w64-dev
-  googletest
+  googletest libpng-dev
   wine wine32:i386
   xvfb xauth x11-utils xdotool xclip imagemagick
   fonts-wine fonts-wqy-microhei

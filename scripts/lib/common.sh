@@ -20,6 +20,7 @@ build_native() {
 
 # The Windows build: composer.exe and the Windows tests, cross-compiled for i686.
 build_windows() {
+  "$ROOT/scripts/fetch-libpng.sh"
   log "building the Windows program"
   cmake -S "$ROOT" -B "$BUILD/windows" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null

@@ -4,14 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/external_functions_win.h"
 #include "app/frame.h"
 #include "app/frame_win.h"
+#include "app/png_picture.h"
 #include "app/prompt_dialog_win.h"
 #include "app/runtime.h"
 #include "app/text_win.h"
+#include "app/window_description.h"
 #include "compose/reference_texts.h"
 #include "tests/windows/win_test_support.h"
 #include "tests/windows/window_lookup_win.h"
@@ -49,6 +53,8 @@ struct SecondaryWindowSeen {
   std::wstring text;
   bool mainEnabled = true;
   bool hasControl = false;
+  std::vector<COLORREF> pixels;  // the control as it draws itself
+  int width = 0;
 };
 
 // Clicks the button, which opens a window modally; while it is open, looks at it, optionally
@@ -68,6 +74,10 @@ SecondaryWindowSeen OpenAndInspect(HWND button, app::WindowId window, app::Contr
     seen.hasControl = child != nullptr;
     if (child != nullptr) {
       seen.text = TextOf(child);
+      seen.pixels = testing_support::RenderPixels(child);
+      RECT client;
+      GetClientRect(child, &client);
+      seen.width = client.right;
       if (edit != nullptr) SetWindowTextW(child, edit);
     }
     seen.mainEnabled = IsWindowEnabled(main);
@@ -140,6 +150,18 @@ TEST_F(FrameServicesTest, EveryReferenceButtonOpensItsWindow) {
     EXPECT_EQ(seen.size.cy, c.size.cy);
     EXPECT_FALSE(seen.mainEnabled);
     EXPECT_TRUE(IsWindowEnabled(main_));
+    // A picture box shows its illustration pixel for pixel from its top left corner.
+    const app::Element& element =
+        *app::FindElement(*app::FindWindowDescription(c.window), c.control);
+    if (element.kind != app::Kind::kPicBox) continue;
+    std::optional<app::Picture> picture = app::DecodePng(element.picture);
+    ASSERT_TRUE(picture.has_value());
+    ASSERT_GT(seen.width, 0);
+    for (POINT at : {POINT{3, 3}, POINT{40, 20}, POINT{200, 100}, POINT{470, 220}}) {
+      const std::uint8_t* bgr = &picture->pixels[at.y * picture->stride + at.x * 3];
+      EXPECT_EQ(seen.pixels[at.y * seen.width + at.x], RGB(bgr[2], bgr[1], bgr[0]))
+          << at.x << "," << at.y;
+    }
   }
 }
 

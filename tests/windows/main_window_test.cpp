@@ -262,6 +262,23 @@ TEST_F(MainWindowTest, TensOfKilobytesAreJoinedWithoutLoss) {
   EXPECT_EQ(Text(编辑框16), L"@console " + big + L"@console " + big);
 }
 
+// Typing, choosing a combo box item and checking a radio box have no handlers: nothing but the
+// control itself changes.
+TEST_F(MainWindowTest, EventsWithoutHandlersChangeNothingElse) {
+  SetText(编辑框15, L"/vrnl reload");
+  SetText(编辑框16, L"@delay:20");
+  HWND combo = Control(组合框2);
+  SendMessageW(combo, CB_SETCURSEL, 1, 0);
+  SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(0, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(combo));
+  SendMessageW(Control(编辑框1), WM_CHAR, L'x', 0);
+  SelectPage(2);
+  Click(单选框4);
+  EXPECT_EQ(Text(编辑框15), L"/vrnl reload");
+  EXPECT_EQ(Text(编辑框16), L"@delay:20");
+  EXPECT_EQ(Text(编辑框1), L"x");
+}
+
 TEST_F(MainWindowTest, TwoLineButtonCaptionsAreMultiline) {
   SelectPage(2);
   for (app::ControlId button : {按钮13, 按钮14}) {
