@@ -88,6 +88,11 @@ LRESULT CALLBACK TopLevelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case WM_COMMAND:
       if (state != nullptr && HIWORD(wParam) == BN_CLICKED) {
         HWND control = reinterpret_cast<HWND>(lParam);
+        // Esc in a modal window closes it, as in a dialog.
+        if (control == nullptr && LOWORD(wParam) == IDCANCEL && state->modal) {
+          PostMessageW(hwnd, WM_CLOSE, 0, 0);
+          return 0;
+        }
         if (const Element* element = ElementOf(*state, control)) {
           if (element->kind == Kind::kRadioBox) widgets::OnRadioClicked(control);
           if (element->kind == Kind::kButton) RunHandler(FindHandler(element->events));
@@ -283,7 +288,7 @@ class Win32Services final : public FrameServices {
     HWND hwnd = Lookup(window, control, kind);
     if (hwnd == nullptr || property != Property::kText) return;
     if (const auto* text = std::get_if<std::string>(&value)) {
-      widgets::SetControlText(hwnd, kind, WideFromGbk(*text));
+      widgets::SetControlText(hwnd, WideFromGbk(*text));
     }
   }
 

@@ -718,7 +718,7 @@ void OnRadioClicked(HWND radio) {
   }
 }
 
-void SetControlText(HWND control, Kind, std::wstring_view text) {
+void SetControlText(HWND control, std::wstring_view text) {
   const std::wstring copy(text);
   SetWindowTextW(control, copy.c_str());
 }

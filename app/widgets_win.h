@@ -31,7 +31,7 @@ bool HandleNotify(HWND top, const NMHDR& header, LRESULT& result);
 void OnRadioClicked(HWND radio);
 
 // Rewrites a control's text; a transparent label is erased and redrawn in full.
-void SetControlText(HWND control, Kind kind, std::wstring_view text);
+void SetControlText(HWND control, std::wstring_view text);
 
 // The font for a spec, created once and kept for the life of the process. A face that is not
 // installed is replaced by one that can show Chinese text.

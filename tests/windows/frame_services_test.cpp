@@ -122,6 +122,23 @@ TEST_F(FrameServicesTest, CommandListOpensModallyTwiceWithItsStoredText) {
   EXPECT_EQ(FindComposerWindow(kCommandListWindow), nullptr);
 }
 
+TEST_F(FrameServicesTest, EscapeClosesAModalWindow) {
+  bool pressed = false;
+  WhenLoopRuns([&] {
+    HWND secondary = FindComposerWindow(kExamplesWindow);
+    if (secondary == nullptr) return false;
+    HWND text = FindControlById(secondary, kExamplesText);
+    SetFocus(text);
+    PostMessageW(text, WM_KEYDOWN, VK_ESCAPE, 0);
+    pressed = true;
+    return true;
+  });
+  SendMessageW(Control(按钮12), BM_CLICK, 0, 0);
+  EXPECT_TRUE(pressed);
+  EXPECT_EQ(FindComposerWindow(kExamplesWindow), nullptr);
+  EXPECT_TRUE(IsWindowEnabled(main_));
+}
+
 TEST_F(FrameServicesTest, EveryReferenceButtonOpensItsWindow) {
   struct Case {
     app::ControlId button;
