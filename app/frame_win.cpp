@@ -252,14 +252,6 @@ bool OpenWindowOf(WindowId window, bool modal) {
 
 // ---- Services --------------------------------------------------------------------------------
 
-std::wstring ControlText(HWND hwnd) {
-  const int length = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
-  text.resize(static_cast<size_t>(std::max(copied, 0)));
-  return text;
-}
-
 class Win32Services final : public FrameServices {
  public:
   PropertyValue ReadProperty(WindowId window, ControlId control, Property property) override {
@@ -268,7 +260,7 @@ class Win32Services final : public FrameServices {
     if (hwnd == nullptr) return 0;
     switch (property) {
       case Property::kText:
-        return GbkFromWide(ControlText(hwnd));
+        return GbkFromWide(WindowText(hwnd));
       case Property::kChecked:
         if (kind == Kind::kRadioBox) return SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
         break;

@@ -29,9 +29,9 @@ bool IsWide(wchar_t c) {
 }
 
 HFONT BodyFont(bool bold) {
-  FontSpec spec = kHypertextBodyFont;
-  spec.bold = bold;
-  return FontFor(spec);
+  FontSpec font = kHypertextBodyFont;
+  font.bold = bold;
+  return FontFor(font);
 }
 
 std::vector<VisualLine> Layout(HDC dc, const std::vector<HypertextLine>& lines, int maxWidth) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/text_win.h"
 #include "app/widgets_win.h"
 
 namespace app {
@@ -76,12 +77,7 @@ INT_PTR CALLBACK PromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     case WM_COMMAND: {
       auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
       if (LOWORD(wParam) == IDOK) {
-        HWND entry = GetDlgItem(dialog, kPromptEntryId);
-        const int length = GetWindowTextLengthW(entry);
-        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-        const int copied = GetWindowTextW(entry, text.data(), length + 1);
-        text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-        state->answer = std::move(text);
+        state->answer = WindowText(GetDlgItem(dialog, kPromptEntryId));
         EndDialog(dialog, IDOK);
         return TRUE;
       }

@@ -1,8 +1,6 @@
 // GBK <-> UTF-16 through code page 936.
 #include "app/text_win.h"
 
-#include <windows.h>
-
 namespace app {
 
 std::wstring WideFromGbk(std::string_view gbk) {
@@ -25,6 +23,14 @@ std::string GbkFromWide(std::wstring_view wide) {
   WideCharToMultiByte(kGbkCodePage, 0, wide.data(), static_cast<int>(wide.size()), gbk.data(),
                       length, "?", nullptr);
   return gbk;
+}
+
+std::wstring WindowText(HWND hwnd) {
+  const int length = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
+  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+  return text;
 }
 
 }  // namespace app

@@ -2,6 +2,8 @@
 // named explicitly, so the conversions do not depend on the system locale.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 
@@ -12,5 +14,8 @@ inline constexpr unsigned kGbkCodePage = 936;
 std::wstring WideFromGbk(std::string_view gbk);
 // Characters GBK cannot hold become '?'; the rest of the text is kept.
 std::string GbkFromWide(std::wstring_view wide);
+
+// The whole text of a window of this process.
+std::wstring WindowText(HWND hwnd);
 
 }  // namespace app

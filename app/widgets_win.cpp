@@ -118,22 +118,22 @@ std::wstring ResolveFace(std::wstring_view face) {
   return std::wstring(face);  // let GDI pick by character set
 }
 
-HFONT FontFor(const FontSpec& spec) {
+HFONT FontFor(const FontSpec& wanted) {
   static std::map<std::tuple<std::string_view, int, bool>, HFONT> cache;
-  const int height = spec.height != 0 ? spec.height : 12;
-  auto key = std::make_tuple(spec.face, height, spec.bold);
+  const int height = wanted.height != 0 ? wanted.height : 12;
+  auto key = std::make_tuple(wanted.face, height, wanted.bold);
   if (auto it = cache.find(key); it != cache.end()) return it->second;
 
   LOGFONTW font{};
   font.lfHeight = -height;  // character height, not cell height
-  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+  font.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
   font.lfCharSet = GB2312_CHARSET;
   font.lfOutPrecision = OUT_DEFAULT_PRECIS;
   font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   font.lfQuality = DEFAULT_QUALITY;
   font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
   const std::wstring face =
-      ResolveFace(spec.face.empty() ? DefaultFaceName() : WideFromGbk(spec.face));
+      ResolveFace(wanted.face.empty() ? DefaultFaceName() : WideFromGbk(wanted.face));
   lstrcpynW(font.lfFaceName, face.c_str(), LF_FACESIZE);
   HFONT handle = CreateFontIndirectW(&font);
   if (handle == nullptr) handle = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -157,14 +157,6 @@ void PaintParentBackground(HWND child, HDC dc) {
 }
 
 namespace {
-
-std::wstring WindowText(HWND hwnd) {
-  const int length = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
-  text.resize(static_cast<size_t>(std::max(copied, 0)));
-  return text;
-}
 
 // Per-control drawing state of the custom kinds, owned by the window.
 struct Appearance {

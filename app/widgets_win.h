@@ -33,9 +33,9 @@ void OnRadioClicked(HWND radio);
 // Rewrites a control's text; a transparent label is erased and redrawn in full.
 void SetControlText(HWND control, std::wstring_view text);
 
-// The font for a spec, created once and kept for the life of the process. A face that is not
+// The font described, created once and kept for the life of the process. A face that is not
 // installed is replaced by one that can show Chinese text.
-HFONT FontFor(const FontSpec& spec);
+HFONT FontFor(const FontSpec& wanted);
 // The windows' default GUI font: the default face at 12 pixels.
 HFONT DefaultFont();
 // The face actually used for a requested face name.

@@ -141,30 +141,31 @@ TEST(ComposerEndToEnd, BuildsCopiesOpensAWindowAndEndsWithExitCodeZero) {
   EXPECT_EQ(composer.WaitForExit(), 0u);
 }
 
-TEST(FrameProbe, RunTimeErrorShowsTheBoxAndEndsWithMinusOne) {
+// Runs the probe in a failing mode: the error box must show the text, OK must end the process
+// with exit code -1, and no exit routine may have run.
+void ExpectErrorBox(const std::wstring& mode, const std::wstring& expectedText) {
   const std::wstring marker = FreshMarker(L"probe-error.marker");
-  ChildProcess probe(Quoted(BesideThisProgram(L"frame_probe.exe")) + L" error 1 " + Quoted(marker));
+  ChildProcess probe(Quoted(BesideThisProgram(L"frame_probe.exe")) + L" " + mode + L" " +
+                     Quoted(marker));
   ASSERT_TRUE(probe.Started());
   HWND box = WaitForMessageBox(probe.Id());
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)),
-            L"运行时出错!\r\n错误代码：1\r\n错误信息：数组成员引用下标超出定义范围");
+  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), expectedText);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(probe.WaitForExit(), 0xFFFFFFFFu);
   EXPECT_FALSE(FileExists(marker)) << "an exit routine ran after a run-time error";
 }
 
+TEST(FrameProbe, RunTimeErrorShowsTheBoxAndEndsWithMinusOne) {
+  ExpectErrorBox(L"error 1",
+                 L"运行时出错!\r\n错误代码：1\r\n错误信息：数组成员引用下标超出定义范围");
+  ExpectErrorBox(L"error 10",
+                 L"运行时出错!\r\n错误代码：10\r\n错误信息："
+                 L"“重定义数组”命令的数组维定义参数值必须大于零或单维时大于等于零");
+}
+
 TEST(FrameProbe, FailedAllocationReportsTheSizeWithoutANumber) {
-  const std::wstring marker = FreshMarker(L"probe-memory.marker");
-  ChildProcess probe(Quoted(BesideThisProgram(L"frame_probe.exe")) + L" memory " + Quoted(marker));
-  ASSERT_TRUE(probe.Started());
-  HWND box = WaitForMessageBox(probe.Id());
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)),
-            L"运行时出错!\r\n错误信息：分配 4294963200 字节内存失败!");
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-  EXPECT_EQ(probe.WaitForExit(), 0xFFFFFFFFu);
-  EXPECT_FALSE(FileExists(marker));
+  ExpectErrorBox(L"memory", L"运行时出错!\r\n错误信息：分配 4294963200 字节内存失败!");
 }
 
 TEST(FrameProbe, ClosingTheMainWindowRunsTheExitRoutinesAndEndsWithZero) {

@@ -28,23 +28,7 @@ using testing_support::FindControlById;
 using testing_support::TextOf;
 using testing_support::WhenLoopRuns;
 
-class FrameServicesTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    ASSERT_TRUE(app::win::InitializeFrame(GetModuleHandleW(nullptr)));
-  }
-  void SetUp() override {
-    main_ = app::win::ShowStartWindow(kMainWindow);
-    ASSERT_NE(main_, nullptr);
-  }
-  void TearDown() override {
-    DestroyWindow(main_);
-    testing_support::PumpMessages();
-  }
-  HWND Control(app::ControlId id) const { return FindControlById(main_, id); }
-
-  HWND main_ = nullptr;
-};
+using FrameServicesTest = testing_support::MainWindowFixture;
 
 struct SecondaryWindowSeen {
   bool found = false;

@@ -20,22 +20,8 @@ using namespace app::ids;
 using testing_support::FindControlById;
 using testing_support::TextOf;
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public testing_support::MainWindowFixture {
  protected:
-  static void SetUpTestSuite() {
-    ASSERT_TRUE(app::win::InitializeFrame(GetModuleHandleW(nullptr)));
-  }
-
-  void SetUp() override {
-    main_ = app::win::ShowStartWindow(kMainWindow);
-    ASSERT_NE(main_, nullptr);
-  }
-  void TearDown() override {
-    DestroyWindow(main_);
-    testing_support::PumpMessages();
-  }
-
-  HWND Control(app::ControlId id) const { return FindControlById(main_, id); }
   void SetText(app::ControlId id, const std::wstring& text) const {
     SendMessageW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
   }
@@ -47,8 +33,6 @@ class MainWindowTest : public ::testing::Test {
   void SelectPage(int page) const {
     SendMessageW(Control(高级选择夹1), TCM_SETCURSEL, page - 1, 0);
   }
-
-  HWND main_ = nullptr;
 };
 
 // Every control can be found by its identifier, sits where the description puts it and shows

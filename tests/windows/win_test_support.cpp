@@ -2,7 +2,28 @@
 
 #include <cstring>
 
+#include "app/frame_win.h"
+#include "tests/windows/window_lookup_win.h"
+
 namespace testing_support {
+
+void MainWindowFixture::SetUpTestSuite() {
+  ASSERT_TRUE(app::win::InitializeFrame(GetModuleHandleW(nullptr)));
+}
+
+void MainWindowFixture::SetUp() {
+  main_ = app::win::ShowStartWindow(app::ids::kMainWindow);
+  ASSERT_NE(main_, nullptr);
+}
+
+void MainWindowFixture::TearDown() {
+  DestroyWindow(main_);
+  PumpMessages();
+}
+
+HWND MainWindowFixture::Control(app::ControlId id) const {
+  return FindControlById(main_, id);
+}
 
 void PumpMessages() {
   MSG msg;

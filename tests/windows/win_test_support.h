@@ -4,11 +4,27 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "app/ids.h"
+
 namespace testing_support {
+
+// The real main window, built by the frame in this process for each test and destroyed after.
+class MainWindowFixture : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite();
+  void SetUp() override;
+  void TearDown() override;
+
+  HWND Control(app::ControlId id) const;
+
+  HWND main_ = nullptr;
+};
 
 // Dispatches pending messages; a quit request is dropped (tests close the start window often).
 void PumpMessages();
