@@ -10,16 +10,15 @@ trap stop_background EXIT
 install_dependencies
 build_windows
 ensure_display
-start_wine
 
 if [ "$VIRTUAL_DISPLAY" = 0 ]; then
-  wine_desktop off
+  start_wine off
   log "starting the composer on $DISPLAY"
   wine "$EXE"
   exit 0
 fi
 
-wine_desktop 1200x900
+start_wine 1200x900
 wine "$EXE" >/dev/null 2>&1 &
 composer=$!
 wine "$DRIVER" wait-main sleep 1500

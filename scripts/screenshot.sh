@@ -9,8 +9,7 @@ install_dependencies
 build_windows
 unset DISPLAY  # always photograph on a virtual display of our own
 ensure_display
-start_wine
-wine_desktop 1200x900
+start_wine 1200x900
 
 wine "$EXE" >/dev/null 2>&1 &
 composer=$!

@@ -18,9 +18,8 @@ ctest --test-dir "$BUILD/native" --output-on-failure
 build_windows
 unset DISPLAY  # the Windows tests get a display of their own
 ensure_display
-start_wine
 # One virtual desktop: window frames are drawn and activation does not wait on a window manager.
-wine_desktop 1280x1000
+start_wine 1280x1000
 log "Windows tests under Wine"
 ctest --test-dir "$BUILD/windows" --output-on-failure
 log "all tests passed"

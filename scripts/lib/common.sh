@@ -54,8 +54,12 @@ ensure_display() {
 }
 
 # A 32-bit Wine prefix of our own under build/, and one persistent wineserver for the run, so
-# that every Wine process starts in a fraction of a second.
+# that every Wine process starts in a fraction of a second. With a size (WxH), every window of
+# the prefix opens inside one Wine virtual desktop of that size, which draws window frames on a
+# bare X server and activates windows without waiting for a window manager; with "off", windows
+# open on the caller's own desktop.
 start_wine() {
+  local desktop=$1
   export WINEPREFIX="${COMPOSER_WINEPREFIX:-$BUILD/wineprefix}"
   export WINEARCH=win32
   export WINEDEBUG="${WINEDEBUG:--all}"
@@ -64,25 +68,31 @@ start_wine() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     log "creating the Wine prefix $WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
     # Wine's title bar font links to SimSun for Chinese; let the installed CJK face stand in.
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v SimSun /t REG_SZ \
       /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
-    wineserver -w
   fi
-  wineserver -p
-  WINE_STARTED=1
-}
-
-# Every window of the prefix inside one Wine virtual desktop of this size, which draws window
-# frames on a bare X server; or, with "off", windows of their own on the caller's desktop.
-wine_desktop() {
-  if [ "$1" = off ]; then
+  if [ "$desktop" = off ]; then
     wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
   else
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d "$1" /f \
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d "$desktop" /f \
       >/dev/null 2>&1
+  fi
+  # The desktop is chosen when Wine's explorer starts: end whatever runs in the prefix first.
+  wineserver -k 2>/dev/null || true
+  wineserver -w
+  wineserver -p
+  WINE_STARTED=1
+  if [ "$desktop" != off ]; then
+    # Start the desktop now, detached: started by a test program it would inherit that program's
+    # output and keep it open after the program ended.
+    wine explorer "/desktop=Default,$desktop" </dev/null >/dev/null 2>&1 &
+    local i
+    for i in $(seq 100); do
+      xwininfo -root -tree 2>/dev/null | grep -q 'Wine desktop' && break
+      sleep 0.1
+    done
   fi
 }
 

@@ -170,10 +170,10 @@ struct DialogSeen {
   std::wstring title, prompt, ok, cancel;
 };
 
-// Answers the next prompt dialog: types text (if any) and presses the button.
-void AnswerPrompt(DialogSeen& seen, const wchar_t* text, int button) {
-  WhenLoopRuns([&seen, text, button] {
-    HWND dialog = FindWindowW(L"#32770", nullptr);
+// Answers the next prompt dialog with this title: types text (if any) and presses the button.
+void AnswerPrompt(DialogSeen& seen, const wchar_t* title, const wchar_t* text, int button) {
+  WhenLoopRuns([&seen, title, text, button] {
+    HWND dialog = FindWindowW(L"#32770", title);
     if (dialog == nullptr) return false;
     seen.title = TextOf(dialog);
     seen.prompt = TextOf(GetDlgItem(dialog, app::kPromptTextId));
@@ -188,7 +188,7 @@ void AnswerPrompt(DialogSeen& seen, const wchar_t* text, int button) {
 
 TEST_F(FrameServicesTest, PromptDialogGivesTheConfirmedTextOrNothing) {
   DialogSeen seen;
-  AnswerPrompt(seen, L"heal 回城", IDOK);
+  AnswerPrompt(seen, L"请输入脚本名", L"heal 回城", IDOK);
   std::optional<std::string> answer = app::Frame().AskText("请输入脚本名", "请输入脚本名");
   ASSERT_TRUE(answer.has_value());
   EXPECT_EQ(*answer, "heal 回城");
@@ -197,11 +197,11 @@ TEST_F(FrameServicesTest, PromptDialogGivesTheConfirmedTextOrNothing) {
   EXPECT_EQ(seen.ok, L"确认输入(&O)");
   EXPECT_EQ(seen.cancel, L"取消(&C)");
 
-  AnswerPrompt(seen, L"typed but cancelled", IDCANCEL);
+  AnswerPrompt(seen, L"请输入玩家名", L"typed but cancelled", IDCANCEL);
   EXPECT_FALSE(app::Frame().AskText("请输入玩家名", "请输入玩家名").has_value());
   EXPECT_EQ(seen.title, L"请输入玩家名");
 
-  AnswerPrompt(seen, nullptr, IDOK);  // confirmed while empty
+  AnswerPrompt(seen, L"t", nullptr, IDOK);  // confirmed while empty
   answer = app::Frame().AskText("t", "p");
   ASSERT_TRUE(answer.has_value());
   EXPECT_EQ(*answer, "");

@@ -95,18 +95,39 @@ std::vector<COLORREF> RenderPixels(HWND control) {
 }
 
 namespace {
+
 std::function<bool()> g_step;
 UINT_PTR g_timer = 0;
+ULONGLONG g_deadline = 0;
+
+BOOL CALLBACK CloseOtherWindow(HWND hwnd, LPARAM keep) {
+  if (hwnd != reinterpret_cast<HWND>(keep) && IsWindowVisible(hwnd)) {
+    PostMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+  }
+  return TRUE;
+}
+
 void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
-  if (g_step && g_step()) {
+  if (!g_step) return;
+  if (g_step()) {
     KillTimer(nullptr, g_timer);
     g_step = nullptr;
+  } else if (GetTickCount64() > g_deadline) {
+    // The awaited window never came: fail, and close what is open so the test cannot hang.
+    KillTimer(nullptr, g_timer);
+    g_step = nullptr;
+    ADD_FAILURE() << "the awaited window did not appear";
+    EnumThreadWindows(GetCurrentThreadId(), CloseOtherWindow,
+                      reinterpret_cast<LPARAM>(GetAncestor(GetActiveWindow(), GA_ROOTOWNER)));
   }
 }
+
 }  // namespace
 
 void WhenLoopRuns(std::function<bool()> step) {
   g_step = std::move(step);
+  g_deadline = GetTickCount64() + 15000;
   g_timer = SetTimer(nullptr, 0, 50, RunStep);
 }
 

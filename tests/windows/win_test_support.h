@@ -38,7 +38,8 @@ void PutOnClipboard(const std::wstring& text);
 std::vector<COLORREF> RenderPixels(HWND control);
 
 // Runs step on this thread once the current message loop (a modal window's, a dialog's) has
-// started, polling every 50 ms until it returns true.
+// started, polling every 50 ms until it returns true. After 15 seconds the test fails and the
+// windows that are open get closed, so that a missing window cannot hang the test run.
 void WhenLoopRuns(std::function<bool()> step);
 
 // The path of a file beside this test program.
