@@ -31,7 +31,6 @@ constexpr wchar_t kTabPageClass[] = L"TabPage";
 constexpr wchar_t kTransLabelClass[] = L"TransLabel";
 constexpr wchar_t kSimpleHtmlClass[] = L"SimpleHtml";
 constexpr wchar_t kPicBoxClass[] = L"PicBox";
-constexpr wchar_t kTabOfTooltip[] = L"ComposerTabOfTooltip";
 
 HINSTANCE g_instance = nullptr;
 
@@ -400,7 +399,6 @@ void PaintPicBox(HWND hwnd, HDC target) {
 
 struct TabState {
   std::vector<HWND> pages;
-  std::vector<std::wstring> hints;
   POINT pageOrigin{0, 0};  // where the pages sit inside the tab control
 };
 
@@ -444,11 +442,32 @@ LRESULT CALLBACK TabSubclassProc(HWND tab, UINT message, WPARAM wParam, LPARAM l
   return DefSubclassProc(tab, message, wParam, lParam);
 }
 
+// Resting the pointer on a tab shows its page's hint text in a tooltip.
+void AddPageHints(HWND tab, const Element& element) {
+  HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, L"", WS_POPUP | TTS_ALWAYSTIP,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 GetAncestor(tab, GA_ROOT), nullptr, g_instance, nullptr);
+  if (tooltip == nullptr) return;
+  SendMessageW(tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
+  SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, 400);
+  for (size_t i = 0; i < element.pages.size(); ++i) {
+    std::wstring hint = WideFromGbk(element.pages[i].hint);
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;  // understood by every version of the common controls
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = tab;
+    tool.uId = i;
+    SendMessageW(tab, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&tool.rect));
+    tool.lpszText = hint.data();
+    SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
 HWND CreateTabControl(HWND parent, const Element& element, DWORD style, TabState*& stateOut) {
-  HWND tab = CreateWindowExW(
-      0, WC_TABCONTROLW, L"", style | WS_CLIPCHILDREN | TCS_TOOLTIPS, element.rect.left,
-      element.rect.top, element.rect.width, element.rect.height, parent,
-      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(element.id)), g_instance, nullptr);
+  HWND tab = CreateWindowExW(0, WC_TABCONTROLW, L"", style | WS_CLIPCHILDREN, element.rect.left,
+                             element.rect.top, element.rect.width, element.rect.height, parent,
+                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(element.id)), g_instance,
+                             nullptr);
   if (tab == nullptr) return nullptr;
   SendMessageW(tab, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(element.font)), FALSE);
   auto state = std::make_unique<TabState>();
@@ -458,7 +477,6 @@ HWND CreateTabControl(HWND parent, const Element& element, DWORD style, TabState
     item.mask = TCIF_TEXT;
     item.pszText = caption.data();
     SendMessageW(tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
-    state->hints.push_back(WideFromGbk(element.pages[i].hint));
   }
   RECT display{0, 0, element.rect.width, element.rect.height};
   SendMessageW(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
@@ -477,9 +495,7 @@ HWND CreateTabControl(HWND parent, const Element& element, DWORD style, TabState
     state->pages.push_back(page);
   }
   SendMessageW(tab, TCM_SETCURSEL, current - 1, 0);
-  if (HWND tooltip = reinterpret_cast<HWND>(SendMessageW(tab, TCM_GETTOOLTIPS, 0, 0))) {
-    SetPropW(tooltip, kTabOfTooltip, tab);
-  }
+  AddPageHints(tab, element);
   stateOut = state.get();
   SetWindowSubclass(tab, TabSubclassProc, kTabSubclassId,
                     reinterpret_cast<DWORD_PTR>(state.release()));
@@ -674,18 +690,6 @@ bool HandleNotify(HWND, const NMHDR& header, LRESULT& result) {
     if (TabState* state = TabStateOf(header.hwndFrom)) {
       ShowPage(header.hwndFrom, *state,
                static_cast<int>(SendMessageW(header.hwndFrom, TCM_GETCURSEL, 0, 0)));
-      result = 0;
-      return true;
-    }
-  }
-  if (header.code == TTN_GETDISPINFOW) {
-    // Pointing at a tab shows its page's hint.
-    HWND tab = static_cast<HWND>(GetPropW(header.hwndFrom, kTabOfTooltip));
-    TabState* state = tab ? TabStateOf(tab) : nullptr;
-    if (state != nullptr && header.idFrom < state->hints.size()) {
-      auto& info = reinterpret_cast<NMTTDISPINFOW&>(const_cast<NMHDR&>(header));
-      info.lpszText = state->hints[header.idFrom].data();
-      SendMessageW(header.hwndFrom, TTM_SETMAXTIPWIDTH, 0, 400);
       result = 0;
       return true;
     }

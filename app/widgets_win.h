@@ -24,7 +24,7 @@ bool CreateControls(HWND top, const WindowDescription& window,
                     std::unordered_map<ControlId, HWND>& controls);
 
 // Answers what the widgets handle themselves among the notifications that reach the top-level
-// window (tab switching, tab hints). True when handled.
+// window (tab switching). True when handled.
 bool HandleNotify(HWND top, const NMHDR& header, LRESULT& result);
 
 // A radio box was clicked: every other radio box with the same parent is unchecked.

@@ -120,6 +120,37 @@ TEST_F(MainWindowTest, ClickingTheTabHeaderSwitchesPages) {
   EXPECT_FALSE(IsWindowVisible(Control(按钮1)));
 }
 
+BOOL CALLBACK FindTooltipOf(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<std::pair<HWND, HWND>*>(param);
+  wchar_t className[32] = {};
+  GetClassNameW(hwnd, className, 32);
+  if (GetWindow(hwnd, GW_OWNER) == search->first && lstrcmpiW(className, TOOLTIPS_CLASSW) == 0) {
+    search->second = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+TEST_F(MainWindowTest, EachTabShowsItsPagesHint) {
+  std::pair<HWND, HWND> search{main_, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), FindTooltipOf, reinterpret_cast<LPARAM>(&search));
+  HWND tooltip = search.second;
+  ASSERT_NE(tooltip, nullptr);
+  ASSERT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 4);
+  const app::Element& tabs =
+      *app::FindElement(*app::FindWindowDescription(kMainWindow), 高级选择夹1);
+  for (UINT page = 0; page < 4; ++page) {
+    wchar_t text[256] = {};
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = Control(高级选择夹1);
+    tool.uId = page;
+    tool.lpszText = text;
+    SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(std::wstring(text), app::WideFromGbk(tabs.pages[page].hint));
+  }
+}
+
 TEST_F(MainWindowTest, CommandLineTwiceWithoutSeparator) {
   SelectPage(2);
   Click(单选框2);
