@@ -1,9 +1,20 @@
 # Shared by the scripts: paths, building, a display and a Wine prefix for running the program.
 # Source it; it defines functions and changes nothing until they are called.
+#
+# Two Windows builds come from the same sources: i686 (build/windows, the program as shipped)
+# and x64 (build/windows-x64), which runs where the machine runs no 32-bit code at all.
+# COMPOSER_BUILD moves the whole build tree elsewhere (several checkouts or people side by side).
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-BUILD="$ROOT/build"
+BUILD="${COMPOSER_BUILD:-$ROOT/build}"
 JOBS=$(nproc 2>/dev/null || echo 2)
+
+# The network clock asks a public server in the shipped program; every build these scripts make
+# asks this loopback address instead (the tests start their own servers).
+LOCAL_CLOCK_URL="${COMPOSER_CLOCK_URL:-http://127.0.0.1:18080/}"
+
+WINE64_LOADER=/usr/lib/wine/wine64
+WINE32_LOADER=/usr/lib/wine/wine
 
 log() { printf '==> %s\n' "$*" >&2; }
 
@@ -18,13 +29,67 @@ build_native() {
   cmake --build "$BUILD/native" -j "$JOBS"
 }
 
-# The Windows build: composer.exe and the Windows tests, cross-compiled for i686.
+# Where each architecture's Windows build lives.
+windows_build_dir() {
+  case "$1" in
+    i686) echo "$BUILD/windows" ;;
+    x64) echo "$BUILD/windows-x64" ;;
+    *) echo "unknown architecture '$1'" >&2; return 1 ;;
+  esac
+}
+
+# A Windows build: composer.exe, its DLLs and its tests, cross-compiled for i686 or x64.
 build_windows() {
+  local arch=$1 toolchain
+  case "$arch" in
+    i686) toolchain=mingw-i686.cmake ;;
+    x64) toolchain=mingw-x86_64.cmake ;;
+  esac
   "$ROOT/scripts/fetch-libpng.sh"
-  log "building the Windows program"
-  cmake -S "$ROOT" -B "$BUILD/windows" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
-  cmake --build "$BUILD/windows" -j "$JOBS"
+  log "building the Windows program ($arch)"
+  cmake -S "$ROOT" -B "$(windows_build_dir "$arch")" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$toolchain" -DCOMPOSER_CLOCK_URL="$LOCAL_CLOCK_URL" \
+    "${@:2}" >/dev/null
+  cmake --build "$(windows_build_dir "$arch")" -j "$JOBS"
+}
+
+# Whether this machine runs 32-bit programs, found by starting one: some kernels refuse them
+# ("Exec format error"). Prints the reason on standard output when it does not.
+# COMPOSER_WINE32_PROBE names another program to try (to exercise the refusal path).
+WINE32_REFUSAL=""
+machine_runs_32bit() {
+  local probe="${COMPOSER_WINE32_PROBE:-$WINE32_LOADER}" output
+  if [ ! -e "$probe" ]; then
+    WINE32_REFUSAL="32-bit Wine is not installed ($probe is missing)"
+    return 1
+  fi
+  if ! output=$("$probe" --version 2>&1); then
+    WINE32_REFUSAL="this machine does not start 32-bit programs ($probe: ${output:-no output})"
+    return 1
+  fi
+  return 0
+}
+
+# The architectures whose Windows programs this machine runs: x64 always, i686 where 32-bit
+# programs start. COMPOSER_ARCHES (for example "x64" or "i686 x64") overrides the choice.
+runnable_arches() {
+  if [ -n "${COMPOSER_ARCHES:-}" ]; then
+    echo "$COMPOSER_ARCHES"
+  elif machine_runs_32bit; then
+    echo "i686 x64"
+  else
+    echo "x64"
+  fi
+}
+
+# The build that run.sh and screenshot.sh use: the program as shipped where the machine runs it.
+preferred_arch() {
+  local arches
+  arches=$(runnable_arches)
+  case " $arches " in
+    *" i686 "*) echo i686 ;;
+    *) echo x64 ;;
+  esac
 }
 
 # A display: the caller's own, or a virtual one when there is none. Sets VIRTUAL_DISPLAY=1 when
@@ -35,7 +100,7 @@ ensure_display() {
     return
   fi
   local n
-  for n in $(seq 90 120); do
+  for n in $(seq 90 160); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
@@ -53,30 +118,51 @@ ensure_display() {
   return 1
 }
 
-# A 32-bit Wine prefix of our own under build/, and one persistent wineserver for the run, so
-# that every Wine process starts in a fraction of a second. With a size (WxH), every window of
-# the prefix opens inside one Wine virtual desktop of that size, which draws window frames on a
-# bare X server and activates windows without waiting for a window manager; with "off", windows
-# open on the caller's own desktop.
+# Runs a Windows program of the current prefix's architecture (set by start_wine).
+run_wine() {
+  "$WINE_LOADER" "$@"
+}
+
+# A Wine prefix of our own under the build tree for one architecture, and one persistent
+# wineserver for the run, so that every Wine process starts in a fraction of a second. With a
+# size (WxH), every window of the prefix opens inside one Wine virtual desktop of that size, which
+# draws window frames on a bare X server and activates windows without waiting for a window
+# manager; with "off", windows open on the caller's own desktop. COMPOSER_WINEPREFIX_DIR moves
+# the prefixes (one per architecture) elsewhere.
 start_wine() {
-  local desktop=$1
-  export WINEPREFIX="${COMPOSER_WINEPREFIX:-$BUILD/wineprefix}"
-  export WINEARCH=win32
+  local arch=$1 desktop=$2 prefixes="${COMPOSER_WINEPREFIX_DIR:-$BUILD}"
+  stop_wine
+  case "$arch" in
+    i686)
+      export WINEPREFIX="$prefixes/wineprefix"
+      export WINEARCH=win32
+      WINE_LOADER=$WINE32_LOADER
+      ;;
+    x64)
+      export WINEPREFIX="$prefixes/wineprefix64"
+      export WINEARCH=win64
+      WINE_LOADER=$WINE64_LOADER
+      ;;
+  esac
+  export WINELOADER=$WINE_LOADER
   export WINEDEBUG="${WINEDEBUG:--all}"
   # No Mono or Gecko installer dialogs: the program needs neither.
   export WINEDLLOVERRIDES="mscoree,mshtml="
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     log "creating the Wine prefix $WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
+    if ! run_wine wineboot -i >/dev/null 2>&1 || [ ! -f "$WINEPREFIX/system.reg" ]; then
+      echo "could not create the $arch Wine prefix $WINEPREFIX" >&2
+      return 1
+    fi
     # Wine's title bar font links to SimSun for Chinese; let the installed CJK face stand in.
-    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v SimSun /t REG_SZ \
+    run_wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v SimSun /t REG_SZ \
       /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
   fi
   if [ "$desktop" = off ]; then
-    wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
+    run_wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
   else
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d "$desktop" /f \
+    run_wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
+    run_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d "$desktop" /f \
       >/dev/null 2>&1
   fi
   # The desktop is chosen when Wine's explorer starts: end whatever runs in the prefix first.
@@ -87,33 +173,39 @@ start_wine() {
   if [ "$desktop" != off ]; then
     # Start the desktop now, detached: started by a test program it would inherit that program's
     # output and keep it open after the program ended.
-    wine explorer "/desktop=Default,$desktop" </dev/null >/dev/null 2>&1 &
+    run_wine explorer "/desktop=Default,$desktop" </dev/null >/dev/null 2>&1 &
     local i
     for i in $(seq 100); do
       xwininfo -root -tree 2>/dev/null | grep -q 'Wine desktop' && break
       sleep 0.1
     done
   fi
+  EXE="$(windows_build_dir "$arch")/bin/composer.exe"
+  DRIVER="$(windows_build_dir "$arch")/bin/composer_driver.exe"
 }
 
-EXE="$BUILD/windows/bin/composer.exe"
-DRIVER="$BUILD/windows/bin/composer_driver.exe"
-
-# Photographs the composer window with this identifier (hex) into build/screenshots/FILE. Needs
-# the virtual desktop, which sits at the top left of the X screen.
+# Photographs the composer window with this identifier (hex) into the screenshots folder
+# (build/screenshots, or SCREENSHOTS). Needs the virtual desktop, which sits at the top left of
+# the X screen.
 shoot() {
-  local id=$1 file=$2 rect x y w h
-  mkdir -p "$BUILD/screenshots"
-  rect=$(wine "$DRIVER" sleep 400 rect "$id" | tr -d '\r')
+  local id=$1 file=$2 rect x y w h dir="${SCREENSHOTS:-$BUILD/screenshots}"
+  mkdir -p "$dir"
+  rect=$(run_wine "$DRIVER" sleep 400 rect "$id" | tr -d '\r')
   read -r x y w h <<<"$rect"
-  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$BUILD/screenshots/$file"
-  log "wrote build/screenshots/$file"
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$dir/$file"
+  log "wrote $dir/$file"
+}
+
+stop_wine() {
+  if [ "${WINE_STARTED:-0}" = 1 ]; then
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    WINE_STARTED=0
+  fi
 }
 
 stop_background() {
-  if [ "${WINE_STARTED:-0}" = 1 ]; then
-    wineserver -k 2>/dev/null || true
-  fi
+  stop_wine
   if [ -n "${XVFB_PID:-}" ]; then
     kill "$XVFB_PID" 2>/dev/null || true
   fi
