@@ -1,13 +1,16 @@
-// Declared external functions and the stack-checked call beneath them (i686).
+// Declared external functions, with the stack-checked call beneath them in the 32-bit build.
 #include "app/external_functions_win.h"
 
 #include <windows.h>
+
+#include <algorithm>
 
 #include "app/runtime.h"
 
 // CallWithStackCheck(address, arguments, count, stackDelta), cdecl: the arguments are pushed
 // right to left, the callee is called, and the distance between the stack pointer and its value
 // before the pushes is stored; then the stack pointer is set back.
+#if defined(_M_IX86) || defined(__i386__)
 #if defined(_MSC_VER)
 extern "C" __declspec(naked) std::uint32_t
     CallWithStackCheck(const void*, const std::uint32_t*, int, int*) {
@@ -77,6 +80,7 @@ _CallWithStackCheck:
     ret
 )");
 #endif
+#endif  // 32-bit
 
 namespace app {
 namespace {
@@ -105,6 +109,10 @@ constexpr ExternalDeclaration kProgramTable[] = {
     {"", "GetProcAddress", 2},
 };
 static_assert(std::size(kProgramTable) == 21);
+constexpr size_t kMostArguments = 4;
+static_assert(std::ranges::all_of(kProgramTable, [](const ExternalDeclaration& declaration) {
+  return declaration.argumentCount <= static_cast<int>(kMostArguments);
+}));
 
 DeclaredFunctionTable& ProgramTable() {
   static DeclaredFunctionTable table(kProgramTable);
@@ -152,19 +160,28 @@ const void* DeclaredFunctionTable::Resolve(int index) {
   return address;
 }
 
-std::uint32_t DeclaredFunctionTable::Call(int index,
-                                          std::initializer_list<std::uint32_t> arguments) {
+ExternalValue DeclaredFunctionTable::Call(int index,
+                                          std::initializer_list<ExternalValue> arguments) {
   if (index < 0) RaiseRuntimeError(kIndexBelowOne);
   if (static_cast<size_t>(index) >= declarations_.size()) RaiseRuntimeError(kIndexAboveRange);
   const void* address = Resolve(index);
-  // The declaration decides what is pushed: missing arguments are zero, extra ones are dropped.
-  std::vector<std::uint32_t> pushed(arguments);
-  pushed.resize(static_cast<size_t>(declarations_[static_cast<size_t>(index)].argumentCount), 0);
+  // The declaration decides what is passed: missing arguments are zero, extra ones are dropped.
+  std::vector<ExternalValue> passed(arguments);
+  passed.resize(static_cast<size_t>(declarations_[static_cast<size_t>(index)].argumentCount), 0);
+#if defined(_M_IX86) || defined(__i386__)
   int delta = 0;
-  const std::uint32_t result =
-      CallWithStackCheck(address, pushed.data(), static_cast<int>(pushed.size()), &delta);
+  const ExternalValue result =
+      CallWithStackCheck(address, passed.data(), static_cast<int>(passed.size()), &delta);
   if (delta != 0) RaiseRuntimeError(kStackUnbalanced);
   return result;
+#else
+  // The caller owns the stack here, so passing more arguments than a function takes is harmless;
+  // every table entry takes at most four.
+  passed.resize(kMostArguments, 0);
+  using AnyFunction = ExternalValue (*)(ExternalValue, ExternalValue, ExternalValue, ExternalValue);
+  const auto function = reinterpret_cast<AnyFunction>(address);
+  return function(passed[0], passed[1], passed[2], passed[3]);
+#endif
 }
 
 void DeclaredFunctionTable::Release() {
@@ -173,7 +190,7 @@ void DeclaredFunctionTable::Release() {
   std::fill(addresses_.begin(), addresses_.end(), nullptr);
 }
 
-std::uint32_t CallExternal(int index, std::initializer_list<std::uint32_t> arguments) {
+ExternalValue CallExternal(int index, std::initializer_list<ExternalValue> arguments) {
   return ProgramTable().Call(index, arguments);
 }
 

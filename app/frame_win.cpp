@@ -114,12 +114,9 @@ LRESULT CALLBACK TopLevelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
       }
       break;
-    case WM_PRINTCLIENT: {
-      RECT client;
-      GetClientRect(hwnd, &client);
-      FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
+    case WM_PRINTCLIENT:
+      widgets::FillWindowBackground(hwnd, reinterpret_cast<HDC>(wParam));
       return 0;
-    }
     case WM_CLOSE:
       if (state != nullptr && state->modal) ReleaseModality(*state);
       DestroyWindow(hwnd);
@@ -403,11 +400,6 @@ HWND ShowStartWindow(WindowId window) {
   return hwnd;
 }
 
-HWND FindOpenWindow(WindowId window) {
-  OpenWindowState* state = FindState(window);
-  return state ? state->hwnd : nullptr;
-}
-
 HWND FindControl(WindowId window, ControlId control) {
   OpenWindowState* state = FindState(window);
   if (state == nullptr) return nullptr;
@@ -441,10 +433,6 @@ void ShowRuntimeErrorAndExit(int number, std::string_view message) {
   MessageBoxW(nullptr, text.c_str(), L"错误",
               MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
   ExitProcess(static_cast<UINT>(-1));
-}
-
-HWND HiddenOwnerWindow() {
-  return g_ownerWindow;
 }
 
 }  // namespace app::win

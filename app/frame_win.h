@@ -20,8 +20,6 @@ bool InitializeFrame(HINSTANCE instance);
 // it (not modal). nullptr when it could not be built.
 HWND ShowStartWindow(WindowId window);
 
-// The handle of the most recently opened window with this identifier, or nullptr.
-HWND FindOpenWindow(WindowId window);
 // The handle of a control of an open window, or nullptr.
 HWND FindControl(WindowId window, ControlId control);
 
@@ -35,8 +33,5 @@ int RunMessageLoop();
 
 // The run-time error box: shows the error and ends the process with exit code -1.
 [[noreturn]] void ShowRuntimeErrorAndExit(int number, std::string_view message);
-
-// The frame's hidden window, owner of the clipboard content.
-HWND HiddenOwnerWindow();
 
 }  // namespace app::win

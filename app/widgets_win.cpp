@@ -118,9 +118,10 @@ std::wstring ResolveFace(std::wstring_view face) {
 }
 
 HFONT FontFor(const FontSpec& wanted) {
-  static std::map<std::tuple<std::string_view, int, bool>, HFONT> cache;
+  // Keyed on a copy of the face name: callers may pass names that do not outlive the call.
+  static std::map<std::tuple<std::string, int, bool>, HFONT> cache;
   const int height = wanted.height != 0 ? wanted.height : 12;
-  auto key = std::make_tuple(wanted.face, height, wanted.bold);
+  auto key = std::make_tuple(std::string(wanted.face), height, wanted.bold);
   if (auto it = cache.find(key); it != cache.end()) return it->second;
 
   LOGFONTW font{};
@@ -136,12 +137,18 @@ HFONT FontFor(const FontSpec& wanted) {
   lstrcpynW(font.lfFaceName, face.c_str(), LF_FACESIZE);
   HFONT handle = CreateFontIndirectW(&font);
   if (handle == nullptr) handle = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  cache.emplace(key, handle);
+  cache.emplace(std::move(key), handle);
   return handle;
 }
 
 HFONT DefaultFont() {
   return FontFor({});
+}
+
+void FillWindowBackground(HWND hwnd, HDC dc) {
+  RECT client;
+  GetClientRect(hwnd, &client);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
 }
 
 void PaintParentBackground(HWND child, HDC dc) {
@@ -271,16 +278,10 @@ LRESULT CALLBACK CustomKindProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 
 // ---- Painting of the custom kinds ------------------------------------------------------------
 
-void PaintPlainBackground(HWND hwnd, HDC dc) {
-  RECT client;
-  GetClientRect(hwnd, &client);
-  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-}
-
 void PaintGroupBox(HWND hwnd, HDC dc) {
+  FillWindowBackground(hwnd, dc);
   RECT client;
   GetClientRect(hwnd, &client);
-  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   Appearance* appearance = AppearanceOf(hwnd);
   HGDIOBJ oldFont =
       SelectObject(dc, appearance && appearance->font ? appearance->font : DefaultFont());
@@ -378,8 +379,8 @@ void PaintSimpleHtml(HWND hwnd, HDC target) {
 
 // A picture box shows its image unscaled at its top left, on the window's background.
 void PaintPicBox(HWND hwnd, HDC target) {
-  PaintBuffered(hwnd, target, [&](HDC dc, RECT client) {
-    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  PaintBuffered(hwnd, target, [&](HDC dc, RECT) {
+    FillWindowBackground(hwnd, dc);
     Appearance* appearance = AppearanceOf(hwnd);
     if (appearance == nullptr || !appearance->picture) return;
     const Picture& picture = *appearance->picture;
@@ -403,14 +404,11 @@ struct TabState {
 };
 
 constexpr UINT_PTR kTabSubclassId = 1;
-
-LRESULT CALLBACK TabSubclassProc(HWND tab, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                 DWORD_PTR data);
+// The state is also kept as a window property, so a notification can find it from the handle.
+constexpr wchar_t kTabStateProperty[] = L"ComposerTabState";
 
 TabState* TabStateOf(HWND tab) {
-  DWORD_PTR state = 0;
-  if (!GetWindowSubclass(tab, TabSubclassProc, kTabSubclassId, &state)) return nullptr;
-  return reinterpret_cast<TabState*>(state);
+  return static_cast<TabState*>(GetPropW(tab, kTabStateProperty));
 }
 
 void ShowPage(HWND tab, TabState& state, int index) {
@@ -434,6 +432,7 @@ LRESULT CALLBACK TabSubclassProc(HWND tab, UINT message, WPARAM wParam, LPARAM l
     }
     case WM_NCDESTROY:
       RemoveWindowSubclass(tab, TabSubclassProc, kTabSubclassId);
+      RemovePropW(tab, kTabStateProperty);
       delete state;
       break;
     default:
@@ -497,6 +496,7 @@ HWND CreateTabControl(HWND parent, const Element& element, DWORD style, TabState
   SendMessageW(tab, TCM_SETCURSEL, current - 1, 0);
   AddPageHints(tab, element);
   stateOut = state.get();
+  SetPropW(tab, kTabStateProperty, state.get());
   SetWindowSubclass(tab, TabSubclassProc, kTabSubclassId,
                     reinterpret_cast<DWORD_PTR>(state.release()));
   return tab;
@@ -504,13 +504,78 @@ HWND CreateTabControl(HWND parent, const Element& element, DWORD style, TabState
 
 // ---- Creation ------------------------------------------------------------------------------
 
-HWND CreateChild(DWORD exStyle, const wchar_t* className, std::wstring_view text, DWORD style,
-                 const Element& element, POINT offset, HWND parent, int height) {
+// Where a control goes: the window that holds it, and how its described position (relative to
+// the control its description names as parent) moves inside that window.
+struct Placement {
+  HWND parent;
+  POINT offset;
+};
+
+// What the creation of one window's controls keeps between its elements.
+struct CreationState {
+  HWND top;
+  std::unordered_map<ControlId, HWND>& controls;
+  std::unordered_map<ControlId, TabState*> tabs;
+  std::unordered_set<HWND> radioGroupStarted;
+};
+
+// Children of a tab control live on the page their description names; children of a group box
+// inside it. Parents are described before their children.
+std::optional<Placement> PlacementOf(const Element& element, const CreationState& state) {
+  if (element.parent == 0) return Placement{state.top, {0, 0}};
+  if (auto tab = state.tabs.find(element.parent); tab != state.tabs.end()) {
+    const int page = element.page - 1;
+    if (page < 0 || page >= static_cast<int>(tab->second->pages.size())) return std::nullopt;
+    return Placement{tab->second->pages[static_cast<size_t>(page)],
+                     {-tab->second->pageOrigin.x, -tab->second->pageOrigin.y}};
+  }
+  if (auto container = state.controls.find(element.parent); container != state.controls.end()) {
+    return Placement{container->second, {0, 0}};
+  }
+  return std::nullopt;
+}
+
+DWORD DescribedStyle(const Element& element) {
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+  if (element.visible) style |= WS_VISIBLE;
+  if (element.disabled) style |= WS_DISABLED;
+  if (element.tabStop) style |= WS_TABSTOP;
+  return style;
+}
+
+HWND CreateChild(const Element& element, const Placement& at, DWORD exStyle,
+                 const wchar_t* className, std::wstring_view text, DWORD style, int height) {
   const std::wstring caption(text);
-  return CreateWindowExW(exStyle, className, caption.c_str(), style, element.rect.left + offset.x,
-                         element.rect.top + offset.y, element.rect.width, height, parent,
-                         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(element.id)), g_instance,
-                         nullptr);
+  return CreateWindowExW(
+      exStyle, className, caption.c_str(), style, element.rect.left + at.offset.x,
+      element.rect.top + at.offset.y, element.rect.width, height, at.parent,
+      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(element.id)), g_instance, nullptr);
+}
+
+HWND CreateChild(const Element& element, const Placement& at, DWORD exStyle,
+                 const wchar_t* className, DWORD style) {
+  return CreateChild(element, at, exStyle, className, WideFromGbk(element.caption), style,
+                     element.rect.height);
+}
+
+HWND CreateEditBox(const Element& element, const Placement& at, DWORD style) {
+  HWND edit = CreateChild(element, at, WS_EX_CLIENTEDGE, L"EDIT", style | ES_LEFT | ES_AUTOHSCROLL);
+  // Typed or pasted text may be as long as the control can hold.
+  if (edit) SendMessageW(edit, EM_SETLIMITTEXT, 0, 0);
+  return edit;
+}
+
+HWND CreateButton(const Element& element, const Placement& at, DWORD style) {
+  return CreateChild(element, at, 0, L"BUTTON",
+                     style | BS_PUSHBUTTON | BS_MULTILINE | BS_CENTER | BS_VCENTER);
+}
+
+// The first radio box of a parent opens its group; the group runs to the last sibling.
+HWND CreateRadioBox(const Element& element, const Placement& at, DWORD style,
+                    CreationState& state) {
+  const bool first = state.radioGroupStarted.insert(at.parent).second;
+  return CreateChild(element, at, 0, L"BUTTON",
+                     style | BS_AUTORADIOBUTTON | (first ? WS_GROUP : 0));
 }
 
 // A drop-down list is created with room for its list; its closed height is then brought to the
@@ -522,6 +587,102 @@ void FitComboHeight(HWND combo, int height) {
   const int itemHeight = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, -1, 0));
   const int wanted = itemHeight + (height - closed);
   if (closed != height && wanted > 0) SendMessageW(combo, CB_SETITEMHEIGHT, -1, wanted);
+}
+
+HWND CreateComboBox(const Element& element, const Placement& at, DWORD style) {
+  const int listRows = std::clamp(static_cast<int>(element.items.size()), 1, 12);
+  HWND combo = CreateChild(element, at, 0, L"COMBOBOX", L"",
+                           style | CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL,
+                           element.rect.height + listRows * 18 + 4);
+  if (combo == nullptr) return nullptr;
+  for (std::string_view item : element.items) {
+    const std::wstring text = WideFromGbk(item);
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  return combo;
+}
+
+HWND CreateGroupBox(const Element& element, const Placement& at, DWORD style) {
+  return CreateChild(element, at, WS_EX_CONTROLPARENT, kGroupBoxClass, style | WS_CLIPCHILDREN);
+}
+
+HWND CreateTransLabel(const Element& element, const Placement& at, DWORD style) {
+  HWND label = CreateChild(element, at, 0, kTransLabelClass, style);
+  if (label) AppearanceOf(label)->textColor = ColorRefFromRgb(element.textColor);
+  return label;
+}
+
+HWND CreateSimpleHtml(const Element& element, const Placement& at, DWORD style) {
+  return CreateChild(element, at, 0, kSimpleHtmlClass, style);
+}
+
+HWND CreatePicBox(const Element& element, const Placement& at, DWORD style) {
+  HWND box = CreateChild(element, at, 0, kPicBoxClass, L"", style, element.rect.height);
+  if (box) AppearanceOf(box)->picture = DecodePng(element.picture);
+  return box;
+}
+
+HWND CreateRichEdit(const Element& element, const Placement& at, DWORD style) {
+  HWND edit = CreateChild(element, at, WS_EX_CLIENTEDGE, MSFTEDIT_CLASS, L"",
+                          style | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL,
+                          element.rect.height);
+  if (edit == nullptr) return nullptr;
+  SendMessageW(edit, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+  // Set before the text, which rich edit formats as it arrives.
+  SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
+  SetWindowTextW(edit, WideFromGbk(element.caption).c_str());
+  return edit;
+}
+
+HWND CreatePageControl(const Element& element, const Placement& at, DWORD style,
+                       CreationState& state) {
+  TabState* tabState = nullptr;
+  HWND tab = CreateTabControl(at.parent, element, style, tabState);
+  if (tab) state.tabs[element.id] = tabState;
+  return tab;
+}
+
+// A timer is not drawn: it belongs to the top-level window, under the control's identifier.
+void StartTimer(const Element& element, HWND top) {
+  if (element.interval > 0) SetTimer(top, element.id, static_cast<UINT>(element.interval), nullptr);
+}
+
+// The window of one element of the description; nullptr when it could not be made.
+HWND CreateElement(const Element& element, const Placement& at, CreationState& state) {
+  const DWORD style = DescribedStyle(element);
+  switch (element.kind) {
+    case Kind::kEditBox:
+      return CreateEditBox(element, at, style);
+    case Kind::kButton:
+      return CreateButton(element, at, style);
+    case Kind::kRadioBox:
+      return CreateRadioBox(element, at, style, state);
+    case Kind::kComboBox:
+      return CreateComboBox(element, at, style);
+    case Kind::kGroupBox:
+      return CreateGroupBox(element, at, style);
+    case Kind::kTransLabel:
+      return CreateTransLabel(element, at, style);
+    case Kind::kSimpleHtml:
+      return CreateSimpleHtml(element, at, style);
+    case Kind::kPicBox:
+      return CreatePicBox(element, at, style);
+    case Kind::kRichEdit:
+      return CreateRichEdit(element, at, style);
+    case Kind::kPageControl:
+      return CreatePageControl(element, at, style, state);
+    case Kind::kTimer:
+    case Kind::kBalloonTip:
+    case Kind::kWindow:
+      return nullptr;
+  }
+  return nullptr;
+}
+
+// The tab control and the rich edit box choose their own fonts.
+bool TakesDescribedFont(Kind kind) {
+  return kind != Kind::kPageControl && kind != Kind::kRichEdit;
 }
 
 }  // namespace
@@ -539,7 +700,7 @@ bool RegisterControlClasses(HINSTANCE instance) {
   };
   const ClassInfo classes[] = {
       {kGroupBoxClass, &CustomKindProc<PaintGroupBox>},
-      {kTabPageClass, &CustomKindProc<PaintPlainBackground>},
+      {kTabPageClass, &CustomKindProc<FillWindowBackground>},
       {kTransLabelClass, &CustomKindProc<PaintTransLabel>},
       {kSimpleHtmlClass, &CustomKindProc<PaintSimpleHtml>},
       {kPicBoxClass, &CustomKindProc<PaintPicBox>},
@@ -561,123 +722,34 @@ bool RegisterControlClasses(HINSTANCE instance) {
 
 bool CreateControls(HWND top, const WindowDescription& window,
                     std::unordered_map<ControlId, HWND>& controls) {
-  std::unordered_map<ControlId, TabState*> tabs;
-  std::unordered_set<HWND> radioGroupStarted;
-  std::unordered_set<ControlId> parents;
-  for (const Element& element : window.elements) parents.insert(element.parent);
-
+  CreationState state{.top = top, .controls = controls};
   for (const Element& element : window.elements) {
-    HWND parent = top;
-    POINT offset{0, 0};
-    if (element.parent != 0) {
-      if (auto tab = tabs.find(element.parent); tab != tabs.end()) {
-        const int page = element.page - 1;
-        if (page < 0 || page >= static_cast<int>(tab->second->pages.size())) return false;
-        parent = tab->second->pages[static_cast<size_t>(page)];
-        offset = {-tab->second->pageOrigin.x, -tab->second->pageOrigin.y};
-      } else if (auto container = controls.find(element.parent); container != controls.end()) {
-        parent = container->second;
-      } else {
-        return false;
-      }
-    }
-
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
-    if (element.visible) style |= WS_VISIBLE;
-    if (element.disabled) style |= WS_DISABLED;
-    if (element.tabStop) style |= WS_TABSTOP;
-    const std::wstring caption = WideFromGbk(element.caption);
-    const int height = element.rect.height;
-    HWND hwnd = nullptr;
-
     switch (element.kind) {
-      case Kind::kEditBox:
-        hwnd = CreateChild(WS_EX_CLIENTEDGE, L"EDIT", caption, style | ES_LEFT | ES_AUTOHSCROLL,
-                           element, offset, parent, height);
-        // Typed or pasted text may be as long as the control can hold.
-        if (hwnd) SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);
-        break;
-      case Kind::kButton:
-        hwnd = CreateChild(0, L"BUTTON", caption,
-                           style | BS_PUSHBUTTON | BS_MULTILINE | BS_CENTER | BS_VCENTER, element,
-                           offset, parent, height);
-        break;
-      case Kind::kRadioBox: {
-        // The first radio box of a parent opens its group; the group runs to the last sibling.
-        const bool first = radioGroupStarted.insert(parent).second;
-        hwnd =
-            CreateChild(0, L"BUTTON", caption, style | BS_AUTORADIOBUTTON | (first ? WS_GROUP : 0),
-                        element, offset, parent, height);
-        break;
-      }
-      case Kind::kComboBox: {
-        const int listRows = std::clamp(static_cast<int>(element.items.size()), 1, 12);
-        hwnd =
-            CreateChild(0, L"COMBOBOX", L"", style | CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL,
-                        element, offset, parent, height + listRows * 18 + 4);
-        if (hwnd) {
-          for (std::string_view item : element.items) {
-            const std::wstring text = WideFromGbk(item);
-            SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-          }
-          SendMessageW(hwnd, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        }
-        break;
-      }
-      case Kind::kGroupBox:
-        hwnd = CreateChild(WS_EX_CONTROLPARENT, kGroupBoxClass, caption, style | WS_CLIPCHILDREN,
-                           element, offset, parent, height);
-        break;
-      case Kind::kTransLabel:
-        hwnd = CreateChild(0, kTransLabelClass, caption, style, element, offset, parent, height);
-        if (hwnd) AppearanceOf(hwnd)->textColor = ColorRefFromRgb(element.textColor);
-        break;
-      case Kind::kSimpleHtml:
-        hwnd = CreateChild(0, kSimpleHtmlClass, caption, style, element, offset, parent, height);
-        break;
-      case Kind::kPicBox:
-        hwnd = CreateChild(0, kPicBoxClass, L"", style, element, offset, parent, height);
-        if (hwnd) AppearanceOf(hwnd)->picture = DecodePng(element.picture);
-        break;
-      case Kind::kRichEdit:
-        hwnd = CreateChild(WS_EX_CLIENTEDGE, MSFTEDIT_CLASS, L"",
-                           style | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL,
-                           element, offset, parent, height);
-        if (hwnd) {
-          SendMessageW(hwnd, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
-          SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
-          SetWindowTextW(hwnd, caption.c_str());
-        }
-        break;
-      case Kind::kPageControl: {
-        TabState* state = nullptr;
-        hwnd = CreateTabControl(parent, element, style, state);
-        if (hwnd) tabs[element.id] = state;
-        break;
-      }
       case Kind::kTimer:
-        // Not drawn: a timer is the top-level window's, under the control's identifier.
-        if (element.interval > 0) {
-          SetTimer(top, element.id, static_cast<UINT>(element.interval), nullptr);
-        }
+        StartTimer(element, top);
         continue;
       case Kind::kBalloonTip:
         continue;  // not drawn; tips are registered on it later
       case Kind::kWindow:
         return false;
+      default:
+        break;
     }
+    const std::optional<Placement> at = PlacementOf(element, state);
+    if (!at) return false;
+    HWND hwnd = CreateElement(element, *at, state);
     if (hwnd == nullptr) return false;
-    if (element.kind != Kind::kPageControl && element.kind != Kind::kRichEdit) {
+    if (TakesDescribedFont(element.kind)) {
       HFONT font = element.font.IsDefault() ? DefaultFont() : FontFor(element.font);
       SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
-    if (element.kind == Kind::kComboBox) FitComboHeight(hwnd, height);
+    if (element.kind == Kind::kComboBox) FitComboHeight(hwnd, element.rect.height);
     controls[element.id] = hwnd;
   }
 
   // Captionless frames drawn around rows of their siblings go beneath those siblings.
   for (const Element& element : window.elements) {
-    if (element.kind == Kind::kGroupBox && parents.count(element.id) == 0) {
+    if (element.kind == Kind::kGroupBox && ChildList(window, element.id).empty()) {
       SetWindowPos(controls[element.id], HWND_BOTTOM, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }

@@ -44,4 +44,7 @@ std::wstring ResolveFace(std::wstring_view face);
 // Paints the parent's background under child into dc, whose origin is child's client origin.
 void PaintParentBackground(HWND child, HDC dc);
 
+// Fills hwnd's client area in dc with the windows' background colour.
+void FillWindowBackground(HWND hwnd, HDC dc);
+
 }  // namespace app::widgets

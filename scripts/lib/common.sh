@@ -150,7 +150,9 @@ start_wine() {
   export WINEDLLOVERRIDES="mscoree,mshtml="
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     log "creating the Wine prefix $WINEPREFIX"
-    if ! run_wine wineboot -i >/dev/null 2>&1 || [ ! -f "$WINEPREFIX/system.reg" ]; then
+    # The registry files are written when the prefix's wineserver ends.
+    if ! run_wine wineboot -i >/dev/null 2>&1 || ! wineserver -w ||
+      [ ! -f "$WINEPREFIX/system.reg" ]; then
       echo "could not create the $arch Wine prefix $WINEPREFIX" >&2
       return 1
     fi

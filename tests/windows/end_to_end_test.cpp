@@ -165,7 +165,11 @@ TEST(FrameProbe, RunTimeErrorShowsTheBoxAndEndsWithMinusOne) {
 }
 
 TEST(FrameProbe, FailedAllocationReportsTheSizeWithoutANumber) {
+#if defined(__i386__)
   ExpectErrorBox(L"memory", L"运行时出错!\r\n错误信息：分配 4294963200 字节内存失败!");
+#else
+  ExpectErrorBox(L"memory", L"运行时出错!\r\n错误信息：分配 72057594037923840 字节内存失败!");
+#endif
 }
 
 TEST(FrameProbe, ClosingTheMainWindowRunsTheExitRoutinesAndEndsWithZero) {

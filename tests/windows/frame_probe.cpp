@@ -28,6 +28,12 @@ void WriteMarker(int position) {
 
 void Unused(int) {}
 
+#if defined(__i386__)
+constexpr std::size_t kUnreachableSize = 0xFFFFF000u;
+#else
+constexpr std::size_t kUnreachableSize = 0x00FFFFFFFFFFF000u;  // beyond any 64-bit address space
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -41,8 +47,8 @@ int main(int argc, char** argv) {
     app::RaiseRuntimeError(std::atoi(argv[2]));
   }
   if (mode == "memory") {
-    // More than a 32-bit process can address.
-    volatile std::size_t size = 0xFFFFF000u;
+    // More than the process can address.
+    volatile std::size_t size = kUnreachableSize;
     // Kept in a volatile, so the compiler cannot leave the allocation out.
     char* volatile block = new char[size];
     return block != nullptr ? 4 : 5;
