@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the run need.
-# Safe to run again: it only installs what is missing.
+# Installs the Debian packages the build, the tests and the run need: both MinGW-w64 compilers,
+# 64-bit Wine (which runs everywhere) and 32-bit Wine (which only some kernels start; it installs
+# on all of them). Safe to run again: it only installs what is missing.
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang-format
-  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix libz-mingw-w64-dev
-  googletest libpng-dev
-  wine wine32:i386
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev
+  googletest libpng-dev clang-14 libclang-rt-14-dev
+  wine wine64 wine32:i386
   xvfb xauth x11-utils xdotool xclip imagemagick
   fonts-wine fonts-wqy-microhei
   dpkg-dev
