@@ -22,6 +22,15 @@ enum class Property : int {
 
 using PropertyValue = std::variant<int, bool, std::string>;
 
+// The part of a control a balloon tip answers for, in the control's client coordinates. All zero
+// means the whole control.
+struct TipRegion {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+
 class FrameServices {
  public:
   virtual ~FrameServices() = default;
@@ -44,6 +53,14 @@ class FrameServices {
   virtual bool OpenWindow(WindowId window, bool modal) = 0;
   // Hands an address to the shell with the verb "open".
   virtual bool OpenWebAddress(std::string_view address) = 0;
+  // Registers a tip (hypertext, GBK) with a balloon tip control for a target control; icon -1
+  // means no icon. False when either control does not exist (frames without balloon tips
+  // attach nothing).
+  virtual bool AttachBalloonTip(const ControlRef& /*tip*/, const ControlRef& /*target*/,
+                                std::string_view /*text*/, int /*icon*/,
+                                const TipRegion& /*region*/) {
+    return false;
+  }
 };
 
 // The installed services. Calling it with none installed is a programming error.

@@ -2,6 +2,7 @@
 // the trail byte of a double-byte character and a byte scan finds them safely.
 #include "app/hypertext.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace app {
@@ -108,7 +109,10 @@ std::vector<HypertextLine> ParseHypertext(std::string_view text, Rgb defaultColo
       pending.append(text.substr(i, 2));
       i += 2;
     } else if (c == '<') {
-      const size_t close = text.find('>', i + 1);
+      // A tag starts with a letter or '/': "<10" in "%player_health%<10" is text.
+      const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+      const bool tagStart = std::isalpha(static_cast<unsigned char>(next)) || next == '/';
+      const size_t close = tagStart ? text.find('>', i + 1) : std::string_view::npos;
       if (close == std::string_view::npos) {  // not a tag: shown as it is
         pending.push_back('<');
         ++i;
@@ -142,6 +146,73 @@ std::vector<HypertextLine> ParseHypertext(std::string_view text, Rgb defaultColo
   }
   flush();
   return parser.Take();
+}
+
+std::string PlainText(const std::vector<HypertextLine>& lines) {
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += "\r\n";
+    for (const HypertextRun& run : lines[i]) text += run.text;
+  }
+  return text;
+}
+
+std::vector<PlacedLine> LayoutHypertext(const std::vector<HypertextLine>& lines,
+                                        HypertextMeasure& measure, int maxWidth, int maxHeight) {
+  std::vector<PlacedLine> placed;
+  const HypertextMetrics body = measure.Metrics(false);
+  int nextTop = 0;
+  auto startLine = [&]() -> bool {
+    if (!placed.empty()) nextTop = placed.back().top + placed.back().height;
+    if (nextTop >= maxHeight) return false;
+    placed.push_back({{}, nextTop, body.height, body.ascent});
+    return true;
+  };
+  for (const HypertextLine& line : lines) {
+    if (!startLine()) return placed;
+    int x = 0;
+    for (const HypertextRun& run : line) {
+      const HypertextMetrics metrics = measure.Metrics(run.bold);
+      const std::string_view text = run.text;
+      size_t start = 0;
+      while (start < text.size()) {
+        // One token: a double-byte character, a space, or a stretch of other single bytes.
+        size_t end = start + 1;
+        const auto lead = static_cast<unsigned char>(text[start]);
+        if (lead >= 0x81) {
+          end = std::min(text.size(), start + 2);
+        } else if (text[start] != ' ') {
+          while (end < text.size() && text[end] != ' ' &&
+                 static_cast<unsigned char>(text[end]) < 0x81) {
+            ++end;
+          }
+        }
+        const std::string_view token = text.substr(start, end - start);
+        const int width = measure.Width(token, run.bold);
+        if (x > 0 && x + width > maxWidth) {
+          if (!startLine()) return placed;
+          x = 0;
+          if (token == " ") {  // a space does not start a wrapped line
+            start = end;
+            continue;
+          }
+        }
+        PlacedLine& current = placed.back();
+        current.height = std::max(current.height, metrics.height);
+        current.ascent = std::max(current.ascent, metrics.ascent);
+        if (!current.runs.empty() && current.runs.back().bold == run.bold &&
+            current.runs.back().color == run.color) {
+          current.runs.back().text += token;
+          current.runs.back().width += width;
+        } else {
+          current.runs.push_back({std::string(token), run.bold, run.color, x, width});
+        }
+        x += width;
+        start = end;
+      }
+    }
+  }
+  return placed;
 }
 
 }  // namespace app

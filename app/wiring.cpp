@@ -1,11 +1,15 @@
 // Handlers of the main window itself.
 #include "app/wiring.h"
 
+#include "compose/directive_tips.h"
+
 namespace app {
 
-// The skin and the directive tips are attached here once they exist; the window already shows
-// every control in the system look.
-void OnMainWindowCreated() {}
+// Runs once, after every control of the main window exists.
+void OnMainWindowCreated() {
+  // The skin is applied first, so the window shows it before any tip is attached.
+  compose::AttachDirectiveTips();
+}
 
 // The clock label stays empty until the network clock is fetched on each tick.
 void OnClockTick() {}

@@ -30,8 +30,10 @@ app::PropertyValue FakeFrame::ReadProperty(app::WindowId window, app::ControlId 
       auto it = checks.find({window, control});
       return it != checks.end() && it->second;
     }
-    case app::Property::kSelection:
-      return -1;
+    case app::Property::kSelection: {
+      auto it = selections.find({window, control});
+      return it == selections.end() ? -1 : it->second;
+    }
   }
   return 0;
 }
@@ -46,8 +48,13 @@ void FakeFrame::AppendToEditBox(const app::ControlRef& editBox, std::string_view
   texts[{editBox.window, editBox.control}] += text;
 }
 
-std::string FakeFrame::ComboItemText(const app::ControlRef&, int) {
-  return {};
+std::string FakeFrame::ComboItemText(const app::ControlRef& comboBox, int index) {
+  const app::WindowDescription* window = app::FindWindowDescription(comboBox.window);
+  const app::Element* element = window ? app::FindElement(*window, comboBox.control) : nullptr;
+  if (element == nullptr || index < 0 || static_cast<size_t>(index) >= element->items.size()) {
+    return {};
+  }
+  return std::string(element->items[static_cast<size_t>(index)]);
 }
 
 bool FakeFrame::CopyToClipboard(std::string_view text) {
@@ -55,7 +62,8 @@ bool FakeFrame::CopyToClipboard(std::string_view text) {
   return true;
 }
 
-std::optional<std::string> FakeFrame::AskText(std::string_view, std::string_view) {
+std::optional<std::string> FakeFrame::AskText(std::string_view title, std::string_view prompt) {
+  questions.push_back({std::string(title), std::string(prompt)});
   if (answers.empty()) return std::nullopt;
   std::optional<std::string> answer = answers.front();
   answers.pop_front();
@@ -69,6 +77,15 @@ bool FakeFrame::OpenWindow(app::WindowId window, bool modal) {
 
 bool FakeFrame::OpenWebAddress(std::string_view address) {
   openedAddresses.emplace_back(address);
+  return true;
+}
+
+bool FakeFrame::AttachBalloonTip(const app::ControlRef& tip, const app::ControlRef& target,
+                                 std::string_view text, int icon, const app::TipRegion& region) {
+  for (app::ControlId rejected : rejectedTipTargets) {
+    if (rejected == target.control) return false;
+  }
+  tips.push_back({tip, target, std::string(text), icon, region});
   return true;
 }
 
