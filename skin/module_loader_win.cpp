@@ -1,0 +1,82 @@
+// The loader's platform calls on Windows and the program's one loader object.
+#include <windows.h>
+
+#include <cstdint>
+#include <limits>
+
+#include "skin/module_loader.h"
+
+namespace skin {
+namespace {
+
+class SystemPlatform final : public LoaderPlatform {
+ public:
+  std::uintptr_t Reserve(std::uint64_t preferred, std::size_t size) override {
+    if (preferred > std::numeric_limits<std::uintptr_t>::max()) return 0;
+    void* wanted = reinterpret_cast<void*>(static_cast<std::uintptr_t>(preferred));
+    void* block = VirtualAlloc(wanted, size, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
+    // A preferred address off the allocation granularity is rounded down, which would leave the
+    // block's first pages reserved but not committed: take anywhere instead.
+    if (block != nullptr && wanted != nullptr && block != wanted) {
+      VirtualFree(block, 0, MEM_RELEASE);
+      return 0;
+    }
+    return reinterpret_cast<std::uintptr_t>(block);
+  }
+
+  void Release(std::uintptr_t block) override {
+    VirtualFree(reinterpret_cast<void*>(block), 0, MEM_RELEASE);
+  }
+
+  std::uintptr_t FindModule(const char* name) override {
+    return reinterpret_cast<std::uintptr_t>(GetModuleHandleA(name));
+  }
+
+  std::uintptr_t LoadModule(const char* name) override {
+    return reinterpret_cast<std::uintptr_t>(LoadLibraryA(name));
+  }
+
+  std::uintptr_t FindSymbol(std::uintptr_t module, const char* name) override {
+    return reinterpret_cast<std::uintptr_t>(
+        GetProcAddress(reinterpret_cast<HMODULE>(module), name));
+  }
+
+  std::uintptr_t FindSymbol(std::uintptr_t module, std::uint16_t ordinal) override {
+    return reinterpret_cast<std::uintptr_t>(
+        GetProcAddress(reinterpret_cast<HMODULE>(module), MAKEINTRESOURCEA(ordinal)));
+  }
+
+  std::uint32_t CallEntryPoint(std::uintptr_t entry, std::uintptr_t block,
+                               std::uint32_t reason) override {
+    // The entry point returns a BOOL: only the low 32 bits of the result register count.
+    return static_cast<std::uint32_t>(CallAddress(entry, block, reason, 0));
+  }
+};
+
+InMemoryModuleLoader* g_loader = nullptr;
+
+}  // namespace
+
+LoaderPlatform& SystemLoaderPlatform() {
+  static SystemPlatform platform;
+  return platform;
+}
+
+InMemoryModuleLoader* GlobalLoader() {
+  return g_loader;
+}
+
+void CreateGlobalLoader() {
+  if (g_loader == nullptr) g_loader = new InMemoryModuleLoader(SystemLoaderPlatform());
+}
+
+void ReleaseGlobalLoader(int) {
+  delete g_loader;
+  g_loader = nullptr;
+}
+
+bool LoadIntoGlobalLoader(std::span<const std::uint8_t> image) {
+  return g_loader != nullptr && g_loader->Load(image);
+}
+
+}  // namespace skin
