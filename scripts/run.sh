@@ -8,21 +8,27 @@ source "$(dirname "$0")/lib/common.sh"
 trap stop_background EXIT
 
 install_dependencies
-build_windows
+arch=$(preferred_arch)
+if [ "$arch" = x64 ]; then
+  log "running the 64-bit build: $(why_not_32bit)"
+else
+  log "running the 32-bit program"
+fi
+build_windows "$arch"
 ensure_display
 
 if [ "$VIRTUAL_DISPLAY" = 0 ]; then
-  start_wine off
+  start_wine "$arch" off
   log "starting the composer on $DISPLAY"
-  wine "$EXE"
+  run_wine "$EXE"
   exit 0
 fi
 
-start_wine 1200x900
-wine "$EXE" >/dev/null 2>&1 &
+start_wine "$arch" 1200x900
+run_wine "$EXE" >/dev/null 2>&1 &
 composer=$!
-wine "$DRIVER" wait-main sleep 1500
+run_wine "$DRIVER" wait-main sleep 1500
 shoot 52010001 main.png
-wine "$DRIVER" close 52010001
+run_wine "$DRIVER" close 52010001
 wait "$composer"
 log "the composer ran and closed with exit code $?"

@@ -6,26 +6,32 @@ source "$(dirname "$0")/lib/common.sh"
 trap stop_background EXIT
 
 install_dependencies
-build_windows
+arch=$(preferred_arch)
+if [ "$arch" = x64 ]; then
+  log "photographing the 64-bit build: $(why_not_32bit)"
+else
+  log "photographing the 32-bit program"
+fi
+build_windows "$arch"
 unset DISPLAY  # always photograph on a virtual display of our own
 ensure_display
-start_wine 1200x900
+start_wine "$arch" 1200x900
 
-wine "$EXE" >/dev/null 2>&1 &
+run_wine "$EXE" >/dev/null 2>&1 &
 composer=$!
-wine "$DRIVER" wait-main sleep 1500
+run_wine "$DRIVER" wait-main sleep 1500
 
 main=52010001
 shoot $main main.png
 for page in 1 2 3 4; do
-  wine "$DRIVER" page $page
+  run_wine "$DRIVER" page $page
   shoot $main "main-page$page.png"
 done
 # Page, button, window, file: the five secondary windows.
 while read -r page button window file; do
-  wine "$DRIVER" page "$page" open "$button" "$window"
+  run_wine "$DRIVER" page "$page" open "$button" "$window"
   shoot "$window" "$file"
-  wine "$DRIVER" close "$window" sleep 300
+  run_wine "$DRIVER" close "$window" sleep 300
 done <<'LIST'
 1 1601002B 52012BD1 command-list.png
 2 16012CBB 52012BD6 item-illustration.png
@@ -33,5 +39,5 @@ done <<'LIST'
 3 16010078 52012D30 delay-illustration.png
 4 16012D10 52012D18 examples.png
 LIST
-wine "$DRIVER" page 1 close $main
+run_wine "$DRIVER" page 1 close $main
 wait "$composer"

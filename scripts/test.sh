@@ -20,7 +20,7 @@ arches=$(runnable_arches)
 summary="Windows tests ran for: $arches"
 case " $arches " in
   *" i686 "*) ;;
-  *) summary="$summary; i686 skipped: ${WINE32_REFUSAL:-not chosen in COMPOSER_ARCHES}" ;;
+  *) summary="$summary; i686 skipped: $(why_not_32bit)" ;;
 esac
 
 for arch in i686 x64; do

@@ -64,6 +64,7 @@ machine_runs_32bit() {
     return 1
   fi
   if ! output=$("$probe" --version 2>&1); then
+    output=${output%%$'\n'*}
     WINE32_REFUSAL="this machine does not start 32-bit programs ($probe: ${output:-no output})"
     return 1
   fi
@@ -79,6 +80,15 @@ runnable_arches() {
     echo "i686 x64"
   else
     echo "x64"
+  fi
+}
+
+# Why the 32-bit programs are not run: the machine refuses them, or COMPOSER_ARCHES left them out.
+why_not_32bit() {
+  if machine_runs_32bit; then
+    echo "not chosen in COMPOSER_ARCHES"
+  else
+    echo "$WINE32_REFUSAL"
   fi
 }
 
