@@ -16,6 +16,10 @@ build_native
 log "native tests"
 ctest --test-dir "$BUILD/native" --output-on-failure
 
+build_fuzzers
+log "a short run of every fuzzer"
+ctest --test-dir "$BUILD/fuzz" -L fuzz --output-on-failure
+
 arches=$(runnable_arches)
 summary="Windows tests ran for: $arches"
 case " $arches " in

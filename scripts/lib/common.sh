@@ -29,6 +29,14 @@ build_native() {
   cmake --build "$BUILD/native" -j "$JOBS"
 }
 
+# The fuzz targets: a native clang build with libFuzzer, AddressSanitizer and UBSan.
+build_fuzzers() {
+  log "building the fuzzers"
+  CC=clang-14 CXX=clang++-14 cmake -S "$ROOT" -B "$BUILD/fuzz" -G Ninja \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCOMPOSER_FUZZ=ON >/dev/null
+  cmake --build "$BUILD/fuzz" -j "$JOBS" --target fuzzers
+}
+
 # Where each architecture's Windows build lives.
 windows_build_dir() {
   case "$1" in
