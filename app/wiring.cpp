@@ -2,12 +2,14 @@
 #include "app/wiring.h"
 
 #include "compose/directive_tips.h"
+#include "skin/skins.h"
 
 namespace app {
 
 // Runs once, after every control of the main window exists.
 void OnMainWindowCreated() {
   // The skin is applied first, so the window shows it before any tip is attached.
+  skin::ApplySkin(skin::kStartupSkin);
   compose::AttachDirectiveTips();
 }
 

@@ -1,0 +1,198 @@
+// The window frame and title bar of top-level windows: painted by the engine in place of the
+// system's, with caption buttons of the skin's own that the engine also tracks.
+#include <initializer_list>
+
+#include "skin/engine/canvas_win.h"
+#include "skin/engine/engine_win.h"
+
+namespace skin::engine {
+namespace {
+
+struct FrameGeometry {
+  int width = 0;
+  int height = 0;
+  RECT client{};  // in window coordinates
+  int border = 0;
+};
+
+FrameGeometry GeometryOf(HWND hwnd) {
+  FrameGeometry geometry;
+  RECT window{};
+  GetWindowRect(hwnd, &window);
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  POINT origin{0, 0};
+  ClientToScreen(hwnd, &origin);
+  geometry.width = window.right - window.left;
+  geometry.height = window.bottom - window.top;
+  geometry.client = {origin.x - window.left, origin.y - window.top,
+                     origin.x - window.left + client.right, origin.y - window.top + client.bottom};
+  geometry.border = static_cast<int>(geometry.client.left);
+  return geometry;
+}
+
+HICON IconOf(HWND hwnd) {
+  if (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME) return nullptr;
+  auto icon = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0));
+  if (icon == nullptr) icon = reinterpret_cast<HICON>(GetClassLongPtrW(hwnd, GCLP_HICONSM));
+  if (icon == nullptr) icon = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0));
+  if (icon == nullptr) icon = reinterpret_cast<HICON>(GetClassLongPtrW(hwnd, GCLP_HICON));
+  return icon;
+}
+
+bool Empty(const RECT& rect) {
+  return rect.right <= rect.left || rect.bottom <= rect.top;
+}
+
+}  // namespace
+
+CaptionButtons CaptionButtonsOf(HWND hwnd) {
+  CaptionButtons buttons{};
+  const FrameGeometry geometry = GeometryOf(hwnd);
+  const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+  const int bandTop = geometry.border;
+  const int band = static_cast<int>(geometry.client.top) - bandTop;
+  if (band < 8) return buttons;
+  int height = band - 6;
+  if (height < 8) height = 8;
+  const int width = height + 10;
+  const int top = bandTop + (band - height) / 2;
+  int right = geometry.width - geometry.border - 3;
+  if (style & WS_SYSMENU) {
+    buttons.close = {right - width, top, right, top + height};
+    right -= width + 2;
+    if (style & WS_MAXIMIZEBOX) {
+      buttons.maximize = {right - width, top, right, top + height};
+      right -= width + 2;
+    }
+    if (style & WS_MINIMIZEBOX) buttons.minimize = {right - width, top, right, top + height};
+    if (IconOf(hwnd) != nullptr) {
+      const int iconTop = bandTop + (band - 16) / 2;
+      buttons.icon = {geometry.border + 5, iconTop, geometry.border + 21, iconTop + 16};
+    }
+  }
+  return buttons;
+}
+
+void PaintFrameBorder(HWND hwnd, const WindowState& state) {
+  const Look& look = g_engine.look;
+  const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+  if ((style & WS_CAPTION) != WS_CAPTION || (style & WS_MINIMIZE)) return;
+  const FrameGeometry geometry = GeometryOf(hwnd);
+  if (geometry.width <= 0 || geometry.height <= 0) return;
+  HDC dc = GetWindowDC(hwnd);
+  if (dc == nullptr) return;
+  ExcludeClipRect(dc, geometry.client.left, geometry.client.top, geometry.client.right,
+                  geometry.client.bottom);
+  {
+    Canvas canvas(dc, geometry.width, geometry.height);
+    if (canvas.Ok()) {
+      const bool active = !state.inactive;
+      std::uint32_t from = look.captionFrom;
+      std::uint32_t to = look.captionTo;
+      if (!active) {
+        from = Mix(from, look.windowColor, 0.55f);
+        to = Mix(to, look.windowColor, 0.55f);
+      }
+      const std::uint32_t side = look.captionHorizontal ? Mix(from, to, 0.5f) : to;
+      const RECT& client = geometry.client;
+      canvas.Gradient(RECT{0, 0, geometry.width, client.top}, from, to,
+                      look.captionHorizontal != 0);
+      canvas.Fill(RECT{0, client.top, client.left, geometry.height}, side);
+      canvas.Fill(RECT{client.right, client.top, geometry.width, geometry.height}, side);
+      canvas.Fill(RECT{client.left, client.bottom, client.right, geometry.height}, side);
+      // A highlight under the top edge, the outer edge, and a fine line around the client area.
+      canvas.Fill(RECT{1, 1, geometry.width - 1, 2}, Mix(from, 0xFFFFFF, 0.3f));
+      const Box whole{0, 0, static_cast<float>(geometry.width),
+                      static_cast<float>(geometry.height)};
+      canvas.StrokeRounded(whole, 0, 1, look.frameColor);
+      const Box around{static_cast<float>(client.left - 1), static_cast<float>(client.top - 1),
+                       static_cast<float>(client.right + 1), static_cast<float>(client.bottom + 1)};
+      canvas.StrokeRounded(around, 0, 1, Mix(side, look.frameColor, 0.5f));
+
+      const CaptionButtons buttons = CaptionButtonsOf(hwnd);
+      int textLeft = geometry.border + 8;
+      if (!Empty(buttons.icon)) {
+        DrawIconEx(canvas.Dc(), buttons.icon.left, buttons.icon.top, IconOf(hwnd), 16, 16, 0,
+                   nullptr, DI_NORMAL);
+        textLeft = static_cast<int>(buttons.icon.right) + 6;
+      }
+      int textRight = geometry.width - geometry.border - 4;
+      for (const RECT* button : {&buttons.minimize, &buttons.maximize, &buttons.close}) {
+        if (!Empty(*button) && button->left - 4 < textRight) textRight = button->left - 4;
+      }
+      const int length = GetWindowTextLengthW(hwnd);
+      if (length > 0) {
+        auto* title = static_cast<wchar_t*>(
+            HeapAlloc(GetProcessHeap(), 0, (static_cast<SIZE_T>(length) + 1) * sizeof(wchar_t)));
+        if (title != nullptr) {
+          const int got = GetWindowTextW(hwnd, title, length + 1);
+          HGDIOBJ oldFont = SelectObject(canvas.Dc(), g_engine.captionFont != nullptr
+                                                          ? g_engine.captionFont
+                                                          : GetStockObject(DEFAULT_GUI_FONT));
+          SetBkMode(canvas.Dc(), TRANSPARENT);
+          const std::uint32_t ink =
+              active ? look.captionTextColor : Mix(look.captionTextColor, from, 0.45f);
+          RECT textRect{textLeft, geometry.border, textRight, client.top};
+          GdiFlush();
+          SetTextColor(canvas.Dc(), ToColorRef(Mix(from, 0x000000, 0.35f)));
+          if (Luminance(look.captionTextColor) > 0.5f && active) {
+            // A soft shadow under light title text.
+            RECT shadow = textRect;
+            OffsetRect(&shadow, 1, 1);
+            DrawTextW(canvas.Dc(), title, got, &shadow,
+                      DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+          }
+          SetTextColor(canvas.Dc(), ToColorRef(ink));
+          DrawTextW(canvas.Dc(), title, got, &textRect,
+                    DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+          SelectObject(canvas.Dc(), oldFont);
+          HeapFree(GetProcessHeap(), 0, title);
+        }
+      }
+
+      const std::uint32_t middle = Mix(from, to, 0.5f);
+      struct Entry {
+        const RECT* rect;
+        int code;
+      };
+      const Entry entries[] = {{&buttons.minimize, HTMINBUTTON},
+                               {&buttons.maximize, HTMAXBUTTON},
+                               {&buttons.close, HTCLOSE}};
+      for (const Entry& entry : entries) {
+        const RECT& r = *entry.rect;
+        if (Empty(r)) continue;
+        const bool pressed = state.pressedCaptionButton == entry.code && state.pressedInside;
+        const bool hot = state.hotCaptionButton == entry.code || pressed;
+        const bool isClose = entry.code == HTCLOSE;
+        std::uint32_t glyph =
+            active ? look.captionTextColor : Mix(look.captionTextColor, from, 0.45f);
+        const Box box{static_cast<float>(r.left), static_cast<float>(r.top),
+                      static_cast<float>(r.right), static_cast<float>(r.bottom)};
+        if (hot) {
+          std::uint32_t fill = isClose ? (pressed ? 0xB3261E : 0xE0453A)
+                                       : Mix(middle, look.captionTextColor, pressed ? 0.35f : 0.2f);
+          canvas.FillRounded(box, 4, Mix(fill, 0xFFFFFF, 0.08f), fill);
+          if (isClose) glyph = 0xFFFFFF;
+        } else {
+          canvas.StrokeRounded(box, 4, 1, glyph, 0.18f);
+        }
+        const float cx = (box.left + box.right) / 2;
+        const float cy = (box.top + box.bottom) / 2;
+        const float s = (box.bottom - box.top) * 0.2f;
+        if (entry.code == HTCLOSE) {
+          canvas.Line(cx - s, cy - s, cx + s, cy + s, 1.6f, glyph);
+          canvas.Line(cx - s, cy + s, cx + s, cy - s, 1.6f, glyph);
+        } else if (entry.code == HTMINBUTTON) {
+          canvas.Line(cx - s, cy + s * 0.8f, cx + s, cy + s * 0.8f, 1.6f, glyph);
+        } else {
+          canvas.StrokeRounded(Box{cx - s, cy - s, cx + s + 1, cy + s + 1}, 1, 1.4f, glyph);
+        }
+      }
+      canvas.CopyTo(dc, 0, 0);
+    }
+  }
+  ReleaseDC(hwnd, dc);
+}
+
+}  // namespace skin::engine

@@ -1,0 +1,678 @@
+// SkinEngine.dll: attaches a skin to every window of the calling thread, present and future.
+// Each window is subclassed; system control classes are drawn by the engine by class and
+// style, windows of the application's own classes by the part they declare (skin_parts.h).
+// The DLL has no C++ run-time library: no static constructors, no exceptions, no TLS; memory
+// comes from the process heap.
+#include "skin/engine/engine_win.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include "skin/engine/canvas_win.h"
+#include "skin/engine/skin_parts.h"
+
+namespace skin::engine {
+
+constinit EngineState g_engine{};
+
+namespace {
+
+constexpr wchar_t kStateProperty[] = L"SkinEngine.State";
+// Classes the engine never touches: menus, tooltips, the drop-down part of a combo box and the
+// input method's windows draw themselves, partly from other threads' state.
+constexpr const wchar_t* kIgnoredClasses[] = {
+    L"#32768", L"#32769", L"tooltips_class32", L"ComboLBox", L"IME", L"MSCTFIME UI", L"Message"};
+
+bool SameClass(const wchar_t* a, const wchar_t* b) {
+  return lstrcmpiW(a, b) == 0;
+}
+
+Kind Classify(HWND hwnd, const wchar_t* className) {
+  const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+  if (SameClass(className, L"Button")) {
+    switch (style & BS_TYPEMASK) {
+      case BS_PUSHBUTTON:
+      case BS_DEFPUSHBUTTON:
+        return Kind::kPushButton;
+      case BS_RADIOBUTTON:
+      case BS_AUTORADIOBUTTON:
+      case BS_CHECKBOX:
+      case BS_AUTOCHECKBOX:
+        return Kind::kCheck;
+      case BS_GROUPBOX:
+        return Kind::kGroupButton;
+      default:
+        return Kind::kOther;
+    }
+  }
+  if (SameClass(className, L"Edit")) return Kind::kEdit;
+  if (SameClass(className, L"ComboBox")) {
+    return (style & 3) == CBS_DROPDOWNLIST ? Kind::kCombo : Kind::kOther;
+  }
+  if (SameClass(className, WC_TABCONTROLW)) return Kind::kTab;
+  if (SameClass(className, L"Static")) return Kind::kStatic;
+  if (SameClass(className, L"RichEdit50W") || SameClass(className, L"RichEdit20W")) {
+    return Kind::kRichEdit;
+  }
+  if ((style & WS_CHILD) == 0 && (style & WS_CAPTION) == WS_CAPTION) return Kind::kFrame;
+  return Kind::kOther;
+}
+
+LRESULT CallOriginal(const WindowState& state, HWND hwnd, UINT message, WPARAM wParam,
+                     LPARAM lParam) {
+  return CallWindowProcW(state.original, hwnd, message, wParam, lParam);
+}
+
+// Runs the control's own handling of a state change without letting it paint, then lets the
+// engine repaint: the system's look never shows in between.
+LRESULT CallQuietly(const WindowState& state, HWND hwnd, UINT message, WPARAM wParam,
+                    LPARAM lParam) {
+  if ((GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) == 0) {
+    return CallOriginal(state, hwnd, message, wParam, lParam);
+  }
+  DefWindowProcW(hwnd, WM_SETREDRAW, FALSE, 0);
+  const LRESULT result = CallOriginal(state, hwnd, message, wParam, lParam);
+  DefWindowProcW(hwnd, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(hwnd, nullptr, FALSE);
+  return result;
+}
+
+// Runs the control's own handling of input, then repaints at once over whatever it drew.
+LRESULT CallThenRepaint(const WindowState& state, HWND hwnd, UINT message, WPARAM wParam,
+                        LPARAM lParam) {
+  const LRESULT result = CallOriginal(state, hwnd, message, wParam, lParam);
+  if (IsWindow(hwnd)) RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  return result;
+}
+
+void TrackLeave(HWND hwnd, DWORD flags) {
+  TRACKMOUSEEVENT track{};
+  track.cbSize = sizeof track;
+  track.dwFlags = TME_LEAVE | flags;
+  track.hwndTrack = hwnd;
+  TrackMouseEvent(&track);
+}
+
+void SetHot(HWND hwnd, WindowState& state, bool hot) {
+  if (state.hot == hot) return;
+  state.hot = hot;
+  if (hot) TrackLeave(hwnd, 0);
+  if (state.kind == Kind::kEdit || state.kind == Kind::kRichEdit) {
+    PaintFieldBorder(hwnd, state);
+  } else {
+    InvalidateRect(hwnd, nullptr, FALSE);
+  }
+}
+
+bool HasFieldBorder(HWND hwnd) {
+  const LONG exStyle = GetWindowLongW(hwnd, GWL_EXSTYLE);
+  return (exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) != 0 ||
+         (GetWindowLongW(hwnd, GWL_STYLE) & WS_BORDER) != 0;
+}
+
+bool IsFieldClass(HWND hwnd) {
+  wchar_t className[32] = {};
+  GetClassNameW(hwnd, className, 32);
+  return SameClass(className, L"Edit") || SameClass(className, L"ListBox") ||
+         SameClass(className, L"ComboLBox");
+}
+
+// A parent answers how its children paint their backgrounds and text.
+LRESULT AnswerColor(HWND parent, UINT message, HDC dc, HWND control) {
+  const Look& look = g_engine.look;
+  if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX ||
+      (control != nullptr && control != parent && IsFieldClass(control))) {
+    SetTextColor(
+        dc, ToColorRef(IsWindowEnabled(control) ? look.fieldTextColor : look.disabledTextColor));
+    SetBkColor(dc, ToColorRef(look.fieldColor));
+    return reinterpret_cast<LRESULT>(g_engine.fieldBrush);
+  }
+  const Surface surface = SurfaceOf(message == WM_CTLCOLORDLG ? control : parent);
+  const bool enabled = control == nullptr || IsWindowEnabled(control);
+  SetTextColor(dc, ToColorRef(enabled ? LegibleInk(0, surface) : look.disabledTextColor));
+  SetBkColor(dc, ToColorRef(surface.base));
+  SetBkMode(dc, TRANSPARENT);
+  // The texture repeats every 8 pixels from the top-level window's client origin.
+  const POINT origin = OriginInTop(control != nullptr ? control : parent);
+  SetBrushOrgEx(dc, ((-origin.x) % 8 + 8) % 8, ((-origin.y) % 8 + 8) % 8, nullptr);
+  return reinterpret_cast<LRESULT>(BrushFor(surface));
+}
+
+void StyleRichEdit(HWND hwnd, WindowState& state) {
+  state.fieldStyled = true;
+  const Look& look = g_engine.look;
+  SendMessageW(hwnd, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ToColorRef(look.fieldColor)));
+  CHARFORMAT2W format{};
+  format.cbSize = sizeof format;
+  format.dwMask = CFM_COLOR;
+  format.crTextColor = ToColorRef(look.fieldTextColor);
+  SendMessageW(hwnd, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+  SendMessageW(hwnd, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+}
+
+int CaptionButtonAt(HWND hwnd, POINT screen) {
+  RECT window{};
+  GetWindowRect(hwnd, &window);
+  const POINT at{screen.x - window.left, screen.y - window.top};
+  const CaptionButtons buttons = CaptionButtonsOf(hwnd);
+  if (PtInRect(&buttons.close, at)) return HTCLOSE;
+  if (PtInRect(&buttons.maximize, at)) return HTMAXBUTTON;
+  if (PtInRect(&buttons.minimize, at)) return HTMINBUTTON;
+  if (PtInRect(&buttons.icon, at)) return HTSYSMENU;
+  return 0;
+}
+
+bool HandleFrame(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                 LRESULT& result) {
+  switch (message) {
+    case WM_ERASEBKGND: {
+      RECT client{};
+      GetClientRect(hwnd, &client);
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      Canvas canvas(dc, client.right, client.bottom);
+      if (canvas.Ok()) {
+        PaintSurface(canvas, client, SurfaceOf(hwnd), POINT{0, 0});
+        canvas.CopyTo(dc, 0, 0);
+      }
+      result = 1;
+      return true;
+    }
+    case WM_PRINTCLIENT:
+      if (lParam & (PRF_ERASEBKGND | PRF_CLIENT)) PaintPanel(hwnd, reinterpret_cast<HDC>(wParam));
+      result = 0;
+      return true;
+    case WM_NCPAINT:
+      PaintFrameBorder(hwnd, state);
+      result = 0;
+      return true;
+    case WM_NCACTIVATE:
+      state.inactive = wParam == FALSE;
+      // -1: the system updates its state without drawing its own title bar.
+      result = CallOriginal(state, hwnd, message, wParam, -1);
+      PaintFrameBorder(hwnd, state);
+      result = TRUE;
+      return true;
+    case WM_SETTEXT:
+    case WM_SETICON:
+      result = CallOriginal(state, hwnd, message, wParam, lParam);
+      PaintFrameBorder(hwnd, state);
+      return true;
+    case WM_NCHITTEST: {
+      result = CallOriginal(state, hwnd, message, wParam, lParam);
+      if (result == HTCAPTION || result == HTCLOSE || result == HTMINBUTTON ||
+          result == HTMAXBUTTON || result == HTSYSMENU || result == HTHELP) {
+        const int button = CaptionButtonAt(
+            hwnd, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        result = button != 0 ? button : HTCAPTION;
+      }
+      return true;
+    }
+    case WM_NCMOUSEMOVE: {
+      const int hot = (wParam == HTCLOSE || wParam == HTMINBUTTON || wParam == HTMAXBUTTON)
+                          ? static_cast<int>(wParam)
+                          : 0;
+      if (hot != state.hotCaptionButton) {
+        state.hotCaptionButton = hot;
+        PaintFrameBorder(hwnd, state);
+      }
+      TrackLeave(hwnd, TME_NONCLIENT);
+      return false;
+    }
+    case WM_NCMOUSELEAVE:
+      if (state.hotCaptionButton != 0) {
+        state.hotCaptionButton = 0;
+        PaintFrameBorder(hwnd, state);
+      }
+      return false;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+      if (wParam == HTCLOSE || wParam == HTMINBUTTON || wParam == HTMAXBUTTON) {
+        state.pressedCaptionButton = static_cast<int>(wParam);
+        state.pressedInside = true;
+        SetCapture(hwnd);
+        PaintFrameBorder(hwnd, state);
+        result = 0;
+        return true;
+      }
+      return false;
+    case WM_MOUSEMOVE:
+      if (state.pressedCaptionButton != 0) {
+        POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        ClientToScreen(hwnd, &at);
+        const bool inside = CaptionButtonAt(hwnd, at) == state.pressedCaptionButton;
+        if (inside != state.pressedInside) {
+          state.pressedInside = inside;
+          PaintFrameBorder(hwnd, state);
+        }
+        result = 0;
+        return true;
+      }
+      return false;
+    case WM_LBUTTONUP:
+      if (state.pressedCaptionButton != 0) {
+        const int button = state.pressedCaptionButton;
+        const bool inside = state.pressedInside;
+        ReleaseCapture();
+        state.pressedCaptionButton = 0;
+        state.pressedInside = false;
+        PaintFrameBorder(hwnd, state);
+        if (inside) {
+          WPARAM command = SC_CLOSE;
+          if (button == HTMINBUTTON) command = SC_MINIMIZE;
+          if (button == HTMAXBUTTON) command = IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE;
+          PostMessageW(hwnd, WM_SYSCOMMAND, command, 0);
+        }
+        result = 0;
+        return true;
+      }
+      return false;
+    case WM_CAPTURECHANGED:
+      if (state.pressedCaptionButton != 0 && reinterpret_cast<HWND>(lParam) != hwnd) {
+        state.pressedCaptionButton = 0;
+        state.pressedInside = false;
+        PaintFrameBorder(hwnd, state);
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+template <void (*Paint)(HWND, const WindowState&, HDC)>
+bool HandlePaint(HWND hwnd, const WindowState& state, UINT message, WPARAM wParam,
+                 LRESULT& result) {
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(hwnd, &paint);
+      if (dc != nullptr) Paint(hwnd, state, dc);
+      EndPaint(hwnd, &paint);
+      result = 0;
+      return true;
+    }
+    case WM_PRINTCLIENT:
+      Paint(hwnd, state, reinterpret_cast<HDC>(wParam));
+      result = 0;
+      return true;
+    case WM_ERASEBKGND:
+      result = 1;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void PaintGroupWithState(HWND hwnd, const WindowState&, HDC dc) {
+  PaintGroup(hwnd, dc);
+}
+
+void PaintPanelWithState(HWND hwnd, const WindowState&, HDC dc) {
+  PaintPanel(hwnd, dc);
+}
+
+bool HandleButton(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                  LRESULT& result) {
+  switch (message) {
+    case BM_SETSTATE:
+    case BM_SETCHECK:
+    case BM_SETSTYLE:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_ENABLE:
+    case WM_SETTEXT:
+    case WM_SETFONT:
+    case WM_UPDATEUISTATE:
+      result = CallQuietly(state, hwnd, message, wParam, lParam);
+      return true;
+    case WM_MOUSEMOVE:
+      SetHot(hwnd, state, true);
+      result = CallOriginal(state, hwnd, message, wParam, lParam);
+      return true;
+    case WM_MOUSELEAVE:
+      SetHot(hwnd, state, false);
+      result = CallOriginal(state, hwnd, message, wParam, lParam);
+      return true;
+    default:
+      break;
+  }
+  if (state.kind == Kind::kPushButton) {
+    return HandlePaint<PaintPushButton>(hwnd, state, message, wParam, result);
+  }
+  if (state.kind == Kind::kCheck)
+    return HandlePaint<PaintCheck>(hwnd, state, message, wParam, result);
+  return HandlePaint<PaintGroupWithState>(hwnd, state, message, wParam, result);
+}
+
+bool HandleCombo(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                 LRESULT& result) {
+  switch (message) {
+    case CB_SETCURSEL:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_ENABLE:
+    case WM_SETFONT:
+      result = CallQuietly(state, hwnd, message, wParam, lParam);
+      return true;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_KEYDOWN:
+    case WM_CHAR:
+    case WM_MOUSEWHEEL:
+    case WM_COMMAND:
+    case WM_CAPTURECHANGED:
+    case CB_SHOWDROPDOWN:
+      result = CallThenRepaint(state, hwnd, message, wParam, lParam);
+      return true;
+    case WM_MOUSEMOVE:
+      SetHot(hwnd, state, true);
+      if (GetCapture() == hwnd) {
+        result = CallThenRepaint(state, hwnd, message, wParam, lParam);
+        return true;
+      }
+      return false;
+    case WM_MOUSELEAVE:
+      SetHot(hwnd, state, false);
+      return false;
+    default:
+      return HandlePaint<PaintCombo>(hwnd, state, message, wParam, result);
+  }
+}
+
+int TabAt(HWND hwnd, LPARAM lParam) {
+  TCHITTESTINFO hit{};
+  hit.pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  return static_cast<int>(SendMessageW(hwnd, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+}
+
+bool HandleTab(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
+               LRESULT& result) {
+  switch (message) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_SETFONT:
+      result = CallQuietly(state, hwnd, message, wParam, lParam);
+      return true;
+    case WM_LBUTTONDOWN:
+    case WM_KEYDOWN:
+      result = CallThenRepaint(state, hwnd, message, wParam, lParam);
+      return true;
+    case WM_MOUSEMOVE: {
+      const int hot = TabAt(hwnd, lParam);
+      if (hot != state.hotTab) {
+        state.hotTab = hot;
+        InvalidateRect(hwnd, nullptr, FALSE);
+      }
+      if (!state.hot) {
+        state.hot = true;
+        TrackLeave(hwnd, 0);
+      }
+      return false;
+    }
+    case WM_MOUSELEAVE:
+      state.hot = false;
+      if (state.hotTab != -1) {
+        state.hotTab = -1;
+        InvalidateRect(hwnd, nullptr, FALSE);
+      }
+      return false;
+    default:
+      return HandlePaint<PaintTab>(hwnd, state, message, wParam, result);
+  }
+}
+
+bool HandleField(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                 LRESULT& result) {
+  const bool scrollBars = (GetWindowLongW(hwnd, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL)) != 0;
+  switch (message) {
+    case WM_NCPAINT:
+      if (!HasFieldBorder(hwnd)) return false;
+      // Scroll bars live in the non-client area too: let the control draw them first.
+      result = scrollBars ? CallOriginal(state, hwnd, message, wParam, lParam) : 0;
+      PaintFieldBorder(hwnd, state);
+      return true;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_ENABLE:
+      result = CallOriginal(state, hwnd, message, wParam, lParam);
+      if (HasFieldBorder(hwnd)) PaintFieldBorder(hwnd, state);
+      return true;
+    case WM_MOUSEMOVE:
+      if (HasFieldBorder(hwnd)) SetHot(hwnd, state, true);
+      return false;
+    case WM_MOUSELEAVE:
+      if (HasFieldBorder(hwnd)) SetHot(hwnd, state, false);
+      return false;
+    case WM_PAINT:
+      if (state.kind == Kind::kRichEdit && !state.fieldStyled) StyleRichEdit(hwnd, state);
+      return false;
+    default:
+      return false;
+  }
+}
+
+bool HandlePart(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LRESULT& result) {
+  const int part = PartOf(hwnd);
+  if (part == static_cast<int>(Part::kPanel)) {
+    return HandlePaint<PaintPanelWithState>(hwnd, state, message, wParam, result);
+  }
+  if (part == static_cast<int>(Part::kFrame)) {
+    return HandlePaint<PaintGroupWithState>(hwnd, state, message, wParam, result);
+  }
+  return false;
+}
+
+bool Handle(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
+            LRESULT& result) {
+  switch (message) {
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+      result =
+          AnswerColor(hwnd, message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+      return true;
+    default:
+      break;
+  }
+  if (message == g_engine.inkMessage && message != 0) {
+    const std::uint32_t ink =
+        LegibleInk(FromColorRef(static_cast<COLORREF>(wParam)), SurfaceOf(hwnd));
+    result = static_cast<LRESULT>(kInkAnswered | ToColorRef(ink));
+    return true;
+  }
+  switch (state.kind) {
+    case Kind::kFrame:
+      return HandleFrame(hwnd, state, message, wParam, lParam, result);
+    case Kind::kPushButton:
+    case Kind::kCheck:
+    case Kind::kGroupButton:
+      return HandleButton(hwnd, state, message, wParam, lParam, result);
+    case Kind::kCombo:
+      return HandleCombo(hwnd, state, message, wParam, lParam, result);
+    case Kind::kTab:
+      return HandleTab(hwnd, state, message, wParam, lParam, result);
+    case Kind::kEdit:
+    case Kind::kStatic:
+    case Kind::kRichEdit:
+      return HandleField(hwnd, state, message, wParam, lParam, result);
+    case Kind::kOther:
+      return HandlePart(hwnd, state, message, wParam, result);
+  }
+  return false;
+}
+
+LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  WindowState* state = StateOf(hwnd);
+  if (state == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    const WNDPROC original = state->original;
+    RemovePropW(hwnd, kStateProperty);
+    HeapFree(GetProcessHeap(), 0, state);
+    return CallWindowProcW(original, hwnd, message, wParam, lParam);
+  }
+  LRESULT result = 0;
+  if (g_engine.attached && Handle(hwnd, *state, message, wParam, lParam, result)) return result;
+  return CallOriginal(*state, hwnd, message, wParam, lParam);
+}
+
+// Takes over a window's drawing; windows already taken and ignored classes are left alone.
+void Subclass(HWND hwnd, bool exists) {
+  if (hwnd == nullptr || GetPropW(hwnd, kStateProperty) != nullptr) return;
+  DWORD process = 0;
+  if (GetWindowThreadProcessId(hwnd, &process) != GetCurrentThreadId()) return;
+  wchar_t className[64] = {};
+  GetClassNameW(hwnd, className, 64);
+  for (const wchar_t* ignored : kIgnoredClasses) {
+    if (SameClass(className, ignored)) return;
+  }
+  auto* state =
+      static_cast<WindowState*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(WindowState)));
+  if (state == nullptr) return;
+  state->kind = Classify(hwnd, className);
+  state->hotTab = -1;
+  if (!SetPropW(hwnd, kStateProperty, state)) {
+    HeapFree(GetProcessHeap(), 0, state);
+    return;
+  }
+  state->original = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc)));
+  if (state->original == nullptr) {
+    RemovePropW(hwnd, kStateProperty);
+    HeapFree(GetProcessHeap(), 0, state);
+    return;
+  }
+  if (state->kind == Kind::kFrame) {
+    state->inactive = GetActiveWindow() != hwnd && exists;
+    // Where the desktop composes title bars itself, ask it to leave the frame to us.
+    if (HMODULE dwm = GetModuleHandleW(L"dwmapi.dll")) {
+      using SetAttribute = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
+      auto set = reinterpret_cast<SetAttribute>(
+          reinterpret_cast<void*>(GetProcAddress(dwm, "DwmSetWindowAttribute")));
+      const DWORD disabled = 1;  // DWMNCRP_DISABLED for DWMWA_NCRENDERING_POLICY (2)
+      if (set != nullptr) set(hwnd, 2, &disabled, sizeof disabled);
+    }
+  }
+  if (exists && state->kind == Kind::kRichEdit) StyleRichEdit(hwnd, *state);
+}
+
+BOOL CALLBACK SubclassChild(HWND hwnd, LPARAM) {
+  Subclass(hwnd, true);
+  return TRUE;
+}
+
+BOOL CALLBACK SubclassTopLevel(HWND hwnd, LPARAM) {
+  Subclass(hwnd, true);
+  EnumChildWindows(hwnd, &SubclassChild, 0);
+  return TRUE;
+}
+
+BOOL CALLBACK RestyleChild(HWND child, LPARAM) {
+  if (WindowState* state = StateOf(child); state != nullptr && state->kind == Kind::kRichEdit) {
+    StyleRichEdit(child, *state);
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK RepaintTopLevel(HWND hwnd, LPARAM) {
+  EnumChildWindows(hwnd, &RestyleChild, 0);
+  RedrawWindow(hwnd, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  return TRUE;
+}
+
+LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND && g_engine.attached) Subclass(reinterpret_cast<HWND>(wParam), false);
+  return CallNextHookEx(g_engine.hook, code, wParam, lParam);
+}
+
+HBRUSH TextureBrush(std::uint32_t base, std::uint32_t texture, bool textured) {
+  if (!textured) return CreateSolidBrush(ToColorRef(base));
+  // An 8 by 8 tile of the texture, as PaintSurface draws it.
+  struct {
+    BITMAPINFOHEADER header;
+    std::uint32_t pixels[64];
+  } tile{};
+  tile.header.biSize = sizeof tile.header;
+  tile.header.biWidth = 8;
+  tile.header.biHeight = -8;
+  tile.header.biPlanes = 1;
+  tile.header.biBitCount = 32;
+  tile.header.biCompression = BI_RGB;
+  Canvas canvas(nullptr, 8, 8);
+  if (!canvas.Ok()) return CreateSolidBrush(ToColorRef(base));
+  PaintSurface(canvas, RECT{0, 0, 8, 8}, Surface{SurfaceKind::kWindow, base, texture, true},
+               POINT{0, 0});
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) tile.pixels[y * 8 + x] = canvas.Row(y)[x];
+  }
+  return CreateDIBPatternBrushPt(&tile, DIB_RGB_COLORS);
+}
+
+void ReplaceBrush(HBRUSH& slot, HBRUSH brush) {
+  if (slot != nullptr) DeleteObject(slot);
+  slot = brush;
+}
+
+}  // namespace
+
+WindowState* StateOf(HWND hwnd) {
+  return static_cast<WindowState*>(GetPropW(hwnd, kStateProperty));
+}
+
+int PartOf(HWND hwnd) {
+  return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(hwnd, kPartProperty)));
+}
+
+namespace {
+
+std::uint32_t Attach(const std::uint8_t* file, std::size_t size) {
+  Look look;
+  if (ReadSkin(file, size, look) != ReadStatus::kOk) return 0;
+
+  g_engine.look = look;
+  const bool textured = look.texture != Texture::kPlain;
+  ReplaceBrush(g_engine.windowBrush, TextureBrush(look.windowColor, look.textureColor, textured));
+  ReplaceBrush(g_engine.panelBrush, TextureBrush(look.panelColor, look.textureColor, textured));
+  ReplaceBrush(g_engine.cardBrush, CreateSolidBrush(ToColorRef(look.groupFillColor)));
+  ReplaceBrush(g_engine.fieldBrush, CreateSolidBrush(ToColorRef(look.fieldColor)));
+  if (g_engine.captionFont == nullptr) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+      metrics.lfCaptionFont.lfQuality = CLEARTYPE_QUALITY;
+      g_engine.captionFont = CreateFontIndirectW(&metrics.lfCaptionFont);
+    }
+  }
+  if (g_engine.inkMessage == 0) g_engine.inkMessage = RegisterWindowMessageW(kInkMessage);
+  g_engine.attached = true;
+  if (g_engine.hook == nullptr) {
+    g_engine.hook = SetWindowsHookExW(WH_CBT, &CreationHook, nullptr, GetCurrentThreadId());
+  }
+  EnumThreadWindows(GetCurrentThreadId(), &SubclassTopLevel, 0);
+  EnumThreadWindows(GetCurrentThreadId(), &RepaintTopLevel, 0);
+  return 1;
+}
+
+}  // namespace
+
+}  // namespace skin::engine
+
+// Attaches the skin file held at data (size bytes) to every window of the calling thread, now
+// and later. Returns 1, or 0 when the file is not a readable skin; then nothing changes. The
+// remaining arguments are reserved and ignored (the host passes zeros).
+extern "C" __declspec(dllexport) std::uint32_t
+    SkinEngine_AttachRes(const void* data, std::uintptr_t size, std::uintptr_t, std::uintptr_t,
+                         std::uintptr_t, std::uintptr_t, std::uintptr_t, std::uintptr_t,
+                         std::uintptr_t, std::uintptr_t) {
+  return skin::engine::Attach(static_cast<const std::uint8_t*>(data), size);
+}
+
+extern "C" BOOL WINAPI SkinEngineMain(HINSTANCE, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_DETACH && skin::engine::g_engine.hook != nullptr) {
+    UnhookWindowsHookEx(skin::engine::g_engine.hook);
+    skin::engine::g_engine.hook = nullptr;
+  }
+  return TRUE;
+}

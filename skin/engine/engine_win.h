@@ -1,0 +1,96 @@
+// The skin engine's shared state and the painting of each window kind. One UI thread: the
+// engine is attached on it and its hook sees only that thread's windows.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "skin/engine/skin_format.h"
+
+namespace skin::engine {
+
+// What the engine does for a window, decided from its class and style when it is subclassed.
+enum class Kind : std::uint8_t {
+  kOther,  // only answers its children's colour questions (and app parts, by property)
+  kFrame,  // a top-level window with a title bar (windows and dialogs)
+  kPushButton,
+  kCheck,        // radio boxes and check boxes
+  kGroupButton,  // the system's group box
+  kEdit,
+  kCombo,  // a drop-down list
+  kTab,
+  kStatic,
+  kRichEdit,
+};
+
+// Per-window bookkeeping, kept in a window property for the window's life.
+struct WindowState {
+  WNDPROC original = nullptr;
+  Kind kind = Kind::kOther;
+  bool hot = false;          // the pointer is over the window
+  bool fieldStyled = false;  // a rich edit box has been given the skin's colours
+  bool inactive = false;     // a frame whose title bar shows the inactive look
+  int hotTab = -1;
+  int hotCaptionButton = 0;  // HTCLOSE, HTMINBUTTON, HTMAXBUTTON or 0
+  int pressedCaptionButton = 0;
+  bool pressedInside = false;
+};
+
+// The surfaces a control can sit on.
+enum class SurfaceKind : std::uint8_t { kWindow, kPanel, kCard };
+
+struct Surface {
+  SurfaceKind kind;
+  std::uint32_t base;
+  std::uint32_t texture;
+  bool textured;
+};
+
+struct EngineState {
+  Look look;
+  bool attached = false;
+  HHOOK hook = nullptr;
+  UINT inkMessage = 0;
+  HBRUSH windowBrush = nullptr;
+  HBRUSH panelBrush = nullptr;
+  HBRUSH cardBrush = nullptr;
+  HBRUSH fieldBrush = nullptr;
+  HFONT captionFont = nullptr;
+};
+
+extern EngineState g_engine;
+
+WindowState* StateOf(HWND hwnd);
+int PartOf(HWND hwnd);
+
+// The surface a window's client area shows, and its origin in the top-level client area (where
+// the texture is anchored).
+Surface SurfaceOf(HWND hwnd);
+POINT OriginInTop(HWND hwnd);
+HBRUSH BrushFor(const Surface& surface);
+// Paints surface into rect of canvas whose pixel (0, 0) lies at origin in top-level coordinates.
+class Canvas;
+void PaintSurface(Canvas& canvas, RECT rect, const Surface& surface, POINT origin);
+// A text colour that reads well on surface; black stands for the skin's own text colour.
+std::uint32_t LegibleInk(std::uint32_t wanted, const Surface& surface);
+
+// Painting of each kind into dc (the client area unless said otherwise).
+void PaintPanel(HWND hwnd, HDC dc);
+void PaintGroup(HWND hwnd, HDC dc);
+void PaintPushButton(HWND hwnd, const WindowState& state, HDC dc);
+void PaintCheck(HWND hwnd, const WindowState& state, HDC dc);
+void PaintCombo(HWND hwnd, const WindowState& state, HDC dc);
+void PaintTab(HWND hwnd, const WindowState& state, HDC dc);
+void PaintFieldBorder(HWND hwnd, const WindowState& state);
+void PaintFrameBorder(HWND hwnd, const WindowState& state);
+// The caption buttons of a frame, in window coordinates; empty rectangles for absent buttons.
+struct CaptionButtons {
+  RECT close;
+  RECT maximize;
+  RECT minimize;
+  RECT icon;
+};
+CaptionButtons CaptionButtonsOf(HWND hwnd);
+
+}  // namespace skin::engine

@@ -1,0 +1,555 @@
+// Painting of the window kinds in the attached skin's look. Everything is drawn on a memory
+// bitmap first and copied in one go.
+#include "skin/engine/engine_win.h"
+
+#include <commctrl.h>
+
+#include "skin/engine/canvas_win.h"
+#include "skin/engine/skin_parts.h"
+
+namespace skin::engine {
+namespace {
+
+constexpr std::uint32_t kWhite = 0xFFFFFF;
+constexpr std::uint32_t kBlack = 0x000000;
+
+const Look& L() {
+  return g_engine.look;
+}
+
+RECT ClientRect(HWND hwnd) {
+  RECT rect{};
+  GetClientRect(hwnd, &rect);
+  return rect;
+}
+
+Box ToBox(RECT rect) {
+  return {static_cast<float>(rect.left), static_cast<float>(rect.top),
+          static_cast<float>(rect.right), static_cast<float>(rect.bottom)};
+}
+
+HFONT FontOf(HWND hwnd) {
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+  return font != nullptr ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+// The window's text in a heap block (nullptr when empty); free with FreeText.
+wchar_t* TextOf(HWND hwnd, int* length) {
+  const int size = GetWindowTextLengthW(hwnd);
+  *length = 0;
+  if (size <= 0) return nullptr;
+  auto* text = static_cast<wchar_t*>(
+      HeapAlloc(GetProcessHeap(), 0, (static_cast<SIZE_T>(size) + 1) * sizeof(wchar_t)));
+  if (text == nullptr) return nullptr;
+  *length = GetWindowTextW(hwnd, text, size + 1);
+  return text;
+}
+
+void FreeText(wchar_t* text) {
+  if (text != nullptr) HeapFree(GetProcessHeap(), 0, text);
+}
+
+bool HasLineBreak(const wchar_t* text, int length) {
+  for (int i = 0; i < length; ++i) {
+    if (text[i] == L'\n') return true;
+  }
+  return false;
+}
+
+// Draws text centred in rect, on as many lines as it has.
+void DrawCentred(HDC dc, const wchar_t* text, int length, RECT rect, UINT extra = 0) {
+  if (text == nullptr || length == 0) return;
+  if (!HasLineBreak(text, length)) {
+    DrawTextW(dc, text, length, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | extra);
+    return;
+  }
+  RECT measure = rect;
+  const int height = DrawTextW(dc, text, length, &measure, DT_CENTER | DT_CALCRECT | extra);
+  RECT target = rect;
+  target.top = rect.top + (rect.bottom - rect.top - height) / 2;
+  target.bottom = target.top + height;
+  DrawTextW(dc, text, length, &target, DT_CENTER | extra);
+}
+
+// The parent's surface under a control, painted over the control's whole canvas.
+void PaintBehind(HWND hwnd, Canvas& canvas) {
+  HWND parent = GetParent(hwnd);
+  const Surface surface = SurfaceOf(parent != nullptr ? parent : hwnd);
+  PaintSurface(canvas, RECT{0, 0, canvas.Width(), canvas.Height()}, surface, OriginInTop(hwnd));
+}
+
+Surface SurfaceBehind(HWND hwnd) {
+  HWND parent = GetParent(hwnd);
+  return SurfaceOf(parent != nullptr ? parent : hwnd);
+}
+
+std::uint32_t TexelAt(Texture texture, long x, long y) {
+  const long tx = ((x % 8) + 8) % 8;
+  const long ty = ((y % 8) + 8) % 8;
+  switch (texture) {
+    case Texture::kPlain:
+      return 0;
+    case Texture::kDots:
+      return (tx % 4 == 0 && ty % 4 == 0) ? 1 : 0;
+    case Texture::kLines:
+      return ty % 4 == 0 ? 1 : 0;
+    case Texture::kDiagonal:
+      return (tx + ty) % 4 == 0 ? 1 : 0;
+    case Texture::kGrid:
+      return (tx == 0 || ty == 0) ? 1 : 0;
+  }
+  return 0;
+}
+
+// The texture's marks are a faint tint of the skin's texture colour over the surface.
+std::uint32_t TextureOn(std::uint32_t base) {
+  return Mix(base, L().textureColor, L().dark ? 0.06f : 0.1f);
+}
+
+}  // namespace
+
+Surface SurfaceOf(HWND hwnd) {
+  const Look& look = L();
+  for (HWND window = hwnd; window != nullptr; window = GetParent(window)) {
+    const int part = PartOf(window);
+    if (part == static_cast<int>(Part::kFrame) && look.groupFilled) {
+      return {SurfaceKind::kCard, look.groupFillColor, look.groupFillColor, false};
+    }
+    if (part == static_cast<int>(Part::kPanel)) {
+      return {SurfaceKind::kPanel, look.panelColor, TextureOn(look.panelColor),
+              look.texture != Texture::kPlain};
+    }
+    if ((GetWindowLongW(window, GWL_STYLE) & WS_CHILD) == 0) break;
+  }
+  return {SurfaceKind::kWindow, look.windowColor, TextureOn(look.windowColor),
+          look.texture != Texture::kPlain};
+}
+
+POINT OriginInTop(HWND hwnd) {
+  POINT origin{0, 0};
+  HWND top = GetAncestor(hwnd, GA_ROOT);
+  if (top != nullptr && top != hwnd) MapWindowPoints(hwnd, top, &origin, 1);
+  return origin;
+}
+
+HBRUSH BrushFor(const Surface& surface) {
+  switch (surface.kind) {
+    case SurfaceKind::kPanel:
+      return g_engine.panelBrush;
+    case SurfaceKind::kCard:
+      return g_engine.cardBrush;
+    case SurfaceKind::kWindow:
+      break;
+  }
+  return g_engine.windowBrush;
+}
+
+void PaintSurface(Canvas& canvas, RECT rect, const Surface& surface, POINT origin) {
+  canvas.Fill(rect, surface.base);
+  if (!surface.textured) return;
+  const Texture texture = L().texture;
+  for (long y = rect.top; y < rect.bottom; ++y) {
+    for (long x = rect.left; x < rect.right; ++x) {
+      if (TexelAt(texture, x + origin.x, y + origin.y)) {
+        canvas.Blend(static_cast<int>(x), static_cast<int>(y), surface.texture, 1);
+      }
+    }
+  }
+}
+
+std::uint32_t LegibleInk(std::uint32_t wanted, const Surface& surface) {
+  if (wanted == kBlack) return L().textColor;
+  constexpr float kEnough = 2.6f;
+  if (Contrast(wanted, surface.base) >= kEnough) return wanted;
+  const std::uint32_t toward = Luminance(surface.base) > 0.25f ? kBlack : kWhite;
+  for (int step = 1; step <= 10; ++step) {
+    const std::uint32_t candidate = Mix(wanted, toward, static_cast<float>(step) / 10);
+    if (Contrast(candidate, surface.base) >= kEnough) return candidate;
+  }
+  return L().textColor;
+}
+
+void PaintPanel(HWND hwnd, HDC dc) {
+  const RECT client = ClientRect(hwnd);
+  Canvas canvas(dc, client.right, client.bottom);
+  if (!canvas.Ok()) return;
+  PaintSurface(canvas, client, SurfaceOf(hwnd), OriginInTop(hwnd));
+  canvas.CopyTo(dc, 0, 0);
+}
+
+void PaintGroup(HWND hwnd, HDC dc) {
+  const Look& look = L();
+  const RECT client = ClientRect(hwnd);
+  Canvas canvas(dc, client.right, client.bottom);
+  if (!canvas.Ok()) return;
+  PaintBehind(hwnd, canvas);
+
+  int length = 0;
+  wchar_t* text = TextOf(hwnd, &length);
+  HGDIOBJ oldFont = SelectObject(canvas.Dc(), FontOf(hwnd));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(canvas.Dc(), &metrics);
+  SIZE extent{};
+  if (length > 0) GetTextExtentPoint32W(canvas.Dc(), text, length, &extent);
+
+  const float radius = look.groupRadius;
+  Box frame = ToBox(client);
+  frame.top = length > 0 ? static_cast<float>(metrics.tmHeight / 2) : 0;
+  if (look.groupFilled) {
+    canvas.FillRounded(frame, radius, look.groupFillColor, look.groupFillColor);
+  }
+  canvas.StrokeRounded(frame, radius, 1, look.groupBorderColor);
+  if (length > 0) {
+    // The caption sits on the frame's top edge in a small badge of its own.
+    const Surface behind = SurfaceBehind(hwnd);
+    const std::uint32_t badge = Mix(look.groupFilled ? look.groupFillColor : behind.base,
+                                    look.accentColor, look.dark ? 0.22f : 0.12f);
+    const Box badgeBox{6, 0, static_cast<float>(6 + extent.cx + 14),
+                       static_cast<float>(metrics.tmHeight)};
+    canvas.FillRounded(badgeBox, static_cast<float>(metrics.tmHeight) / 2, badge, badge);
+    canvas.StrokeRounded(badgeBox, static_cast<float>(metrics.tmHeight) / 2, 1,
+                         look.groupBorderColor);
+    SetBkMode(canvas.Dc(), TRANSPARENT);
+    SetTextColor(canvas.Dc(), ToColorRef(look.groupCaptionColor));
+    GdiFlush();
+    TextOutW(canvas.Dc(), 13, 0, text, length);
+  }
+  SelectObject(canvas.Dc(), oldFont);
+  FreeText(text);
+  canvas.CopyTo(dc, 0, 0);
+}
+
+void PaintPushButton(HWND hwnd, const WindowState& state, HDC dc) {
+  const Look& look = L();
+  const RECT client = ClientRect(hwnd);
+  Canvas canvas(dc, client.right, client.bottom);
+  if (!canvas.Ok()) return;
+  PaintBehind(hwnd, canvas);
+
+  const LRESULT buttonState = SendMessageW(hwnd, BM_GETSTATE, 0, 0);
+  const bool pressed = (buttonState & BST_PUSHED) != 0;
+  const bool disabled = !IsWindowEnabled(hwnd);
+  const bool focused = GetFocus() == hwnd;
+  const bool isDefault = (GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+  const Surface behind = SurfaceBehind(hwnd);
+
+  std::uint32_t from = look.buttonFrom;
+  std::uint32_t to = look.buttonTo;
+  std::uint32_t border = look.buttonBorderColor;
+  if (disabled) {
+    from = Mix(look.buttonFrom, behind.base, 0.55f);
+    to = Mix(look.buttonTo, behind.base, 0.55f);
+    border = Mix(look.buttonBorderColor, behind.base, 0.5f);
+  } else if (pressed) {
+    from = look.buttonPressedFrom;
+    to = look.buttonPressedTo;
+    border = look.accentColor;
+  } else if (state.hot) {
+    from = look.buttonHotFrom;
+    to = look.buttonHotTo;
+    border = Mix(look.buttonBorderColor, look.accentColor, 0.6f);
+  } else if (focused || isDefault) {
+    border = Mix(look.buttonBorderColor, look.accentColor, 0.7f);
+  }
+  const float radius = look.buttonRadius;
+  const Box face{0, 0, static_cast<float>(client.right), static_cast<float>(client.bottom)};
+  canvas.FillRounded(face, radius, from, to);
+  if (!pressed && !disabled) {
+    // A soft highlight along the top edge.
+    const Box shine{1, 1, face.right - 1, face.bottom / 2};
+    canvas.FillRounded(shine, radius > 1 ? radius - 1 : 0, kWhite, from, look.dark ? 0.08f : 0.3f);
+  }
+  canvas.StrokeRounded(face, radius, 1, border);
+  if (focused && !disabled) {
+    const Box ring{1, 1, face.right - 1, face.bottom - 1};
+    canvas.StrokeRounded(ring, radius > 1 ? radius - 1 : 0, 1, look.accentColor, 0.55f);
+  }
+
+  int length = 0;
+  wchar_t* text = TextOf(hwnd, &length);
+  HGDIOBJ oldFont = SelectObject(canvas.Dc(), FontOf(hwnd));
+  SetBkMode(canvas.Dc(), TRANSPARENT);
+  SetTextColor(canvas.Dc(),
+               ToColorRef(disabled ? Mix(look.disabledTextColor, to, 0.2f) : look.buttonTextColor));
+  RECT textRect{4, 2, client.right - 4, client.bottom - 2};
+  if (pressed) OffsetRect(&textRect, 0, 1);
+  GdiFlush();
+  DrawCentred(canvas.Dc(), text, length, textRect);
+  SelectObject(canvas.Dc(), oldFont);
+  FreeText(text);
+  canvas.CopyTo(dc, 0, 0);
+}
+
+void PaintCheck(HWND hwnd, const WindowState& state, HDC dc) {
+  const Look& look = L();
+  const RECT client = ClientRect(hwnd);
+  Canvas canvas(dc, client.right, client.bottom);
+  if (!canvas.Ok()) return;
+  PaintBehind(hwnd, canvas);
+
+  const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+  const LONG type = style & BS_TYPEMASK;
+  const bool radio = type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+  const LRESULT buttonState = SendMessageW(hwnd, BM_GETSTATE, 0, 0);
+  const bool checked = (buttonState & BST_CHECKED) != 0;
+  const bool pressed = (buttonState & BST_PUSHED) != 0;
+  const bool disabled = !IsWindowEnabled(hwnd);
+  const bool focused = GetFocus() == hwnd;
+  const Surface behind = SurfaceBehind(hwnd);
+
+  HGDIOBJ oldFont = SelectObject(canvas.Dc(), FontOf(hwnd));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(canvas.Dc(), &metrics);
+  int size = metrics.tmHeight * 3 / 4;
+  if (size < 13) size = 13;
+  if (size > client.bottom) size = client.bottom;
+  const float top = static_cast<float>((client.bottom - size) / 2);
+  const Box mark{1, top, static_cast<float>(1 + size), top + static_cast<float>(size)};
+  const float radius = radio ? static_cast<float>(size) / 2 : 3;
+
+  std::uint32_t border = state.hot ? look.accentColor : Mix(look.fieldBorderColor, kBlack, 0.1f);
+  std::uint32_t fill = look.fieldColor;
+  if (pressed) fill = Mix(look.fieldColor, look.accentColor, 0.25f);
+  if (disabled) {
+    border = Mix(look.fieldBorderColor, behind.base, 0.5f);
+    fill = Mix(look.fieldColor, behind.base, 0.5f);
+  }
+  if (checked && !radio && !disabled) {
+    canvas.FillRounded(mark, radius, look.accentColor, Mix(look.accentColor, kBlack, 0.15f));
+    canvas.StrokeRounded(mark, radius, 1, Mix(look.accentColor, kBlack, 0.2f));
+    const float s = static_cast<float>(size);
+    canvas.Line(mark.left + s * 0.25f, top + s * 0.52f, mark.left + s * 0.43f, top + s * 0.7f, 1.8f,
+                kWhite);
+    canvas.Line(mark.left + s * 0.43f, top + s * 0.7f, mark.left + s * 0.76f, top + s * 0.3f, 1.8f,
+                kWhite);
+  } else {
+    canvas.FillRounded(mark, radius, fill, Mix(fill, look.accentColor, 0.08f));
+    canvas.StrokeRounded(mark, radius, state.hot || checked ? 1.5f : 1,
+                         checked ? look.accentColor : border);
+    if (checked) {
+      const float inset = static_cast<float>(size) * 0.27f;
+      const Box dot{mark.left + inset, mark.top + inset, mark.right - inset, mark.bottom - inset};
+      const std::uint32_t ink = disabled ? look.disabledTextColor : look.accentColor;
+      if (radio) {
+        canvas.FillRounded(dot, (dot.right - dot.left) / 2, Mix(ink, kWhite, 0.2f), ink);
+      } else {
+        canvas.FillRounded(dot, 1, ink, ink);
+      }
+    }
+  }
+
+  int length = 0;
+  wchar_t* text = TextOf(hwnd, &length);
+  SetBkMode(canvas.Dc(), TRANSPARENT);
+  const std::uint32_t ink = disabled ? look.disabledTextColor : LegibleInk(kBlack, behind);
+  SetTextColor(canvas.Dc(), ToColorRef(ink));
+  RECT textRect{size + 6, 0, client.right, client.bottom};
+  GdiFlush();
+  if (text != nullptr) {
+    DrawTextW(canvas.Dc(), text, length, &textRect,
+              DT_LEFT | DT_VCENTER | (HasLineBreak(text, length) ? 0 : DT_SINGLELINE));
+    if (focused) {
+      RECT measure = textRect;
+      DrawTextW(canvas.Dc(), text, length, &measure, DT_LEFT | DT_CALCRECT | DT_SINGLELINE);
+      const float y = static_cast<float>(client.bottom + measure.bottom - measure.top) / 2 + 1;
+      canvas.Line(static_cast<float>(textRect.left), y,
+                  static_cast<float>(textRect.left + measure.right - measure.left), y, 1,
+                  look.accentColor);
+    }
+  }
+  SelectObject(canvas.Dc(), oldFont);
+  FreeText(text);
+  canvas.CopyTo(dc, 0, 0);
+}
+
+void PaintCombo(HWND hwnd, const WindowState& state, HDC dc) {
+  const Look& look = L();
+  const RECT client = ClientRect(hwnd);
+  Canvas canvas(dc, client.right, client.bottom);
+  if (!canvas.Ok()) return;
+  PaintBehind(hwnd, canvas);
+
+  const bool disabled = !IsWindowEnabled(hwnd);
+  const bool focused = GetFocus() == hwnd;
+  const bool dropped = SendMessageW(hwnd, CB_GETDROPPEDSTATE, 0, 0) != 0;
+  const Surface behind = SurfaceBehind(hwnd);
+  const float radius = look.buttonRadius > 4 ? 4 : look.buttonRadius;
+  const Box box{0, 0, static_cast<float>(client.right), static_cast<float>(client.bottom)};
+  const std::uint32_t field = disabled ? Mix(look.fieldColor, behind.base, 0.5f) : look.fieldColor;
+  canvas.FillRounded(box, radius, field, field);
+
+  // The arrow button.
+  const int arrowWidth = client.bottom < 16 ? 16 : client.bottom;
+  const Box arrow{box.right - static_cast<float>(arrowWidth), 0, box.right, box.bottom};
+  std::uint32_t from =
+      dropped ? look.buttonPressedFrom : (state.hot ? look.buttonHotFrom : look.buttonFrom);
+  std::uint32_t to =
+      dropped ? look.buttonPressedTo : (state.hot ? look.buttonHotTo : look.buttonTo);
+  if (disabled) {
+    from = Mix(from, behind.base, 0.5f);
+    to = Mix(to, behind.base, 0.5f);
+  }
+  canvas.SetClip(RECT{client.right - arrowWidth, 0, client.right, client.bottom});
+  canvas.FillRounded(box, radius, from, to);
+  canvas.ResetClip();
+  canvas.Line(arrow.left, 1, arrow.left, box.bottom - 1, 1,
+              Mix(look.buttonBorderColor, field, 0.3f));
+  const float cx = (arrow.left + arrow.right) / 2;
+  const float cy = box.bottom / 2;
+  const std::uint32_t chevron = disabled ? look.disabledTextColor : look.buttonTextColor;
+  canvas.Line(cx - 3.5f, cy - 1.5f, cx, cy + 2, 1.6f, chevron);
+  canvas.Line(cx, cy + 2, cx + 3.5f, cy - 1.5f, 1.6f, chevron);
+
+  std::uint32_t border = look.fieldBorderColor;
+  if (focused || dropped) {
+    border = look.accentColor;
+  } else if (state.hot) {
+    border = Mix(look.fieldBorderColor, look.accentColor, 0.5f);
+  }
+  canvas.StrokeRounded(box, radius, 1, border);
+
+  const LRESULT selection = SendMessageW(hwnd, CB_GETCURSEL, 0, 0);
+  if (selection >= 0) {
+    const LRESULT length = SendMessageW(hwnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(selection), 0);
+    if (length > 0 && length < 4096) {
+      auto* text = static_cast<wchar_t*>(
+          HeapAlloc(GetProcessHeap(), 0, (static_cast<SIZE_T>(length) + 1) * sizeof(wchar_t)));
+      if (text != nullptr) {
+        const LRESULT got = SendMessageW(hwnd, CB_GETLBTEXT, static_cast<WPARAM>(selection),
+                                         reinterpret_cast<LPARAM>(text));
+        HGDIOBJ oldFont = SelectObject(canvas.Dc(), FontOf(hwnd));
+        SetBkMode(canvas.Dc(), TRANSPARENT);
+        SetTextColor(canvas.Dc(),
+                     ToColorRef(disabled ? look.disabledTextColor : look.fieldTextColor));
+        RECT textRect{5, 0, client.right - arrowWidth - 2, client.bottom};
+        GdiFlush();
+        if (got > 0) {
+          DrawTextW(canvas.Dc(), text, static_cast<int>(got), &textRect,
+                    DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+        }
+        SelectObject(canvas.Dc(), oldFont);
+        HeapFree(GetProcessHeap(), 0, text);
+      }
+    }
+  }
+  canvas.CopyTo(dc, 0, 0);
+}
+
+void PaintTab(HWND hwnd, const WindowState& state, HDC dc) {
+  const Look& look = L();
+  const RECT client = ClientRect(hwnd);
+  Canvas canvas(dc, client.right, client.bottom);
+  if (!canvas.Ok()) return;
+  PaintBehind(hwnd, canvas);
+
+  RECT display = client;
+  SendMessageW(hwnd, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+  // The page area, framed; the pages themselves cover its inside.
+  const Box pageBox{static_cast<float>(display.left - 2), static_cast<float>(display.top - 2),
+                    static_cast<float>(display.right + 2), static_cast<float>(display.bottom + 2)};
+  canvas.FillRounded(pageBox, 2, look.panelColor, look.panelColor);
+  canvas.StrokeRounded(pageBox, 2, 1, look.tabBorderColor);
+
+  const int count = static_cast<int>(SendMessageW(hwnd, TCM_GETITEMCOUNT, 0, 0));
+  const int selected = static_cast<int>(SendMessageW(hwnd, TCM_GETCURSEL, 0, 0));
+  HGDIOBJ oldFont = SelectObject(canvas.Dc(), FontOf(hwnd));
+  SetBkMode(canvas.Dc(), TRANSPARENT);
+  for (int pass = 0; pass < 2; ++pass) {
+    // Unselected tabs first, so the selected one overlaps its neighbours.
+    for (int i = 0; i < count; ++i) {
+      if ((i == selected) != (pass == 1)) continue;
+      RECT item{};
+      if (!SendMessageW(hwnd, TCM_GETITEMRECT, static_cast<WPARAM>(i),
+                        reinterpret_cast<LPARAM>(&item))) {
+        continue;
+      }
+      const bool isSelected = i == selected;
+      if (isSelected) InflateRect(&item, 2, 0);
+      const float top = static_cast<float>(isSelected ? item.top - 2 : item.top + 1);
+      const float bottom = static_cast<float>(isSelected ? display.top - 1 : display.top - 2);
+      Box tab{static_cast<float>(item.left), top, static_cast<float>(item.right), bottom + 6};
+      canvas.SetClip(RECT{item.left, static_cast<LONG>(top), item.right,
+                          static_cast<LONG>(bottom) + (isSelected ? 1 : 0)});
+      std::uint32_t from = look.tabFrom;
+      std::uint32_t to = look.tabTo;
+      if (isSelected) {
+        from = to = look.panelColor;
+      } else if (state.hotTab == i) {
+        from = Mix(look.tabFrom, look.accentColor, 0.18f);
+        to = Mix(look.tabTo, look.accentColor, 0.12f);
+      }
+      canvas.FillRounded(tab, 4, from, to);
+      canvas.StrokeRounded(tab, 4, 1, look.tabBorderColor);
+      if (isSelected) {
+        canvas.SetClip(
+            RECT{item.left, static_cast<LONG>(top), item.right, static_cast<LONG>(top) + 3});
+        canvas.FillRounded(tab, 4, look.accentColor, look.accentColor);
+      }
+      canvas.ResetClip();
+
+      wchar_t caption[128] = {};
+      TCITEMW info{};
+      info.mask = TCIF_TEXT;
+      info.pszText = caption;
+      info.cchTextMax = 127;
+      SendMessageW(hwnd, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info));
+      SetTextColor(canvas.Dc(),
+                   ToColorRef(isSelected ? look.tabSelectedTextColor : look.tabTextColor));
+      RECT textRect{item.left, static_cast<LONG>(top) + (isSelected ? 1 : 0), item.right,
+                    static_cast<LONG>(bottom) + 1};
+      GdiFlush();
+      DrawTextW(canvas.Dc(), info.pszText, -1, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+  }
+  SelectObject(canvas.Dc(), oldFont);
+  canvas.CopyTo(dc, 0, 0);
+}
+
+void PaintFieldBorder(HWND hwnd, const WindowState& state) {
+  const Look& look = L();
+  RECT window{};
+  GetWindowRect(hwnd, &window);
+  POINT origin{0, 0};
+  ClientToScreen(hwnd, &origin);
+  const int inset = static_cast<int>(origin.x - window.left);
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  if (inset <= 0 || width <= 0 || height <= 0) return;
+  HDC dc = GetWindowDC(hwnd);
+  if (dc == nullptr) return;
+  const bool disabled = !IsWindowEnabled(hwnd);
+  std::uint32_t border = look.fieldBorderColor;
+  if (GetFocus() == hwnd && !disabled) {
+    border = look.accentColor;
+  } else if (state.hot && !disabled) {
+    border = Mix(look.fieldBorderColor, look.accentColor, 0.5f);
+  }
+  const std::uint32_t field = look.fieldColor;
+  const Surface behind = SurfaceBehind(hwnd);
+  // The ring is four strips around the client area; only they are copied to the window.
+  const RECT strips[4] = {{0, 0, width, inset},
+                          {0, height - inset, width, height},
+                          {0, inset, inset, height - inset},
+                          {width - inset, inset, width, height - inset}};
+  Canvas canvas(dc, width, height);
+  if (canvas.Ok()) {
+    POINT textureOrigin = OriginInTop(hwnd);
+    textureOrigin.x -= inset;
+    textureOrigin.y -= inset;
+    const Box box{0, 0, static_cast<float>(width), static_cast<float>(height)};
+    for (const RECT& strip : strips) {
+      canvas.SetClip(strip);
+      PaintSurface(canvas, strip, behind, textureOrigin);
+      canvas.FillRounded(box, 2, field, field);
+      canvas.StrokeRounded(box, 2, 1, border);
+    }
+    canvas.ResetClip();
+    for (const RECT& strip : strips) {
+      BitBlt(dc, strip.left, strip.top, strip.right - strip.left, strip.bottom - strip.top,
+             canvas.Dc(), strip.left, strip.top, SRCCOPY);
+    }
+  }
+  ReleaseDC(hwnd, dc);
+}
+
+}  // namespace skin::engine

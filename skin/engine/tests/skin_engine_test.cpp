@@ -1,0 +1,412 @@
+// The skin engine as the program uses it: its image through the in-memory loader (at its
+// preferred base and relocated), the catalogue's call, and the colours it paints, under Wine.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "skin/engine/looks.h"
+#include "skin/engine/skin_format.h"
+#include "skin/engine/skin_format_writer.h"
+#include "skin/engine/skin_parts.h"
+#include "skin/module_loader.h"
+#include "skin/skins.h"
+
+namespace skin {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// ---- The image's headers -----------------------------------------------------------------------
+
+std::uint32_t Le32(std::span<const std::uint8_t> bytes, size_t at) {
+  return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+         static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+}
+
+std::uint16_t Le16(std::span<const std::uint8_t> bytes, size_t at) {
+  return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
+}
+
+// Reads the raw image through its section table.
+class RawImage {
+ public:
+  explicit RawImage(std::span<const std::uint8_t> image) : image_(image) {
+    nt_ = Le32(image, 0x3C);
+    const size_t sections = nt_ + 24 + Le16(image, nt_ + 20);
+    for (int i = 0; i < Le16(image, nt_ + 6); ++i) {
+      const size_t at = sections + 40 * static_cast<size_t>(i);
+      sections_.push_back({Le32(image, at + 12), Le32(image, at + 16), Le32(image, at + 20)});
+    }
+  }
+  bool Pe32Plus() const { return Le16(image_, nt_ + 24) == 0x20B; }
+  size_t Nt() const { return nt_; }
+  // The directory entry index: {rva, size}.
+  std::pair<std::uint32_t, std::uint32_t> Directory(int index) const {
+    const size_t at = nt_ + 24 + (Pe32Plus() ? 112 : 96) + 8 * static_cast<size_t>(index);
+    return {Le32(image_, at), Le32(image_, at + 4)};
+  }
+  size_t Offset(std::uint32_t rva) const {
+    for (const Section& section : sections_) {
+      if (rva >= section.rva && rva < section.rva + section.rawSize) {
+        return rva - section.rva + section.rawOffset;
+      }
+    }
+    ADD_FAILURE() << "RVA outside the sections: " << rva;
+    return 0;
+  }
+  std::string Text(std::uint32_t rva) const {
+    return reinterpret_cast<const char*>(image_.data() + Offset(rva));
+  }
+  std::span<const std::uint8_t> Bytes() const { return image_; }
+  size_t LastRawEnd() const {
+    size_t end = 0;
+    for (const Section& section : sections_)
+      end = std::max<size_t>(end, section.rawOffset + section.rawSize);
+    return end;
+  }
+
+ private:
+  struct Section {
+    std::uint32_t rva, rawSize, rawOffset;
+  };
+  std::span<const std::uint8_t> image_;
+  size_t nt_ = 0;
+  std::vector<Section> sections_;
+};
+
+TEST(EngineImageTest, HeadersAreWhatTheInMemoryLoaderNeeds) {
+  const RawImage image(EngineImage());
+  const auto bytes = image.Bytes();
+  ASSERT_EQ(Le16(bytes, 0), 0x5A4D);
+  const size_t nt = image.Nt();
+  const std::uint16_t characteristics = Le16(bytes, nt + 22);
+  EXPECT_TRUE(characteristics & 0x2000);  // DLL
+  EXPECT_TRUE(characteristics & 0x0002);  // executable image
+  EXPECT_EQ(image.Pe32Plus(), sizeof(void*) == 8);
+  EXPECT_EQ(Le16(bytes, nt + 20), sizeof(void*) == 8 ? 0xF0 : 0xE0);
+  const std::uint64_t imageBase =
+      image.Pe32Plus()
+          ? (Le32(bytes, nt + 48) | static_cast<std::uint64_t>(Le32(bytes, nt + 52)) << 32)
+          : Le32(bytes, nt + 52);
+  EXPECT_EQ(imageBase, 0x10000000u);
+  EXPECT_EQ(Le32(bytes, nt + 56), 0x1000u);  // SectionAlignment
+  EXPECT_EQ(Le32(bytes, nt + 60), 0x200u);   // FileAlignment
+  EXPECT_EQ(image.LastRawEnd(), bytes.size());
+  EXPECT_EQ(image.Directory(9).first, 0u) << "no TLS directory";
+  EXPECT_EQ(image.Directory(9).second, 0u);
+  EXPECT_GT(image.Directory(5).second, 0u) << "base relocations";
+
+  // Imports: system modules only, every function by name.
+  const char* const systemModules[] = {"KERNEL32.dll", "USER32.dll", "GDI32.dll", "msvcrt.dll"};
+  const auto [importRva, importSize] = image.Directory(1);
+  ASSERT_GT(importSize, 0u);
+  const size_t thunkSize = image.Pe32Plus() ? 8 : 4;
+  int functions = 0;
+  for (size_t at = image.Offset(importRva); Le32(bytes, at + 16) != 0; at += 20) {
+    const std::string module = image.Text(Le32(bytes, at + 12));
+    bool system = false;
+    for (const char* allowed : systemModules) system |= lstrcmpiA(module.c_str(), allowed) == 0;
+    EXPECT_TRUE(system) << module;
+    for (size_t thunk = image.Offset(Le32(bytes, at + 16));; thunk += thunkSize) {
+      const std::uint32_t high = thunkSize == 8 ? Le32(bytes, thunk + 4) : Le32(bytes, thunk);
+      if (Le32(bytes, thunk) == 0 && high == 0) break;
+      EXPECT_EQ(high & 0x80000000u, 0u) << "import by ordinal from " << module;
+      ++functions;
+    }
+  }
+  EXPECT_GT(functions, 20);
+
+  // Exports: the module's name and every export's name.
+  const auto [exportRva, exportSize] = image.Directory(0);
+  ASSERT_GT(exportSize, 0u);
+  const size_t exports = image.Offset(exportRva);
+  EXPECT_EQ(image.Text(Le32(bytes, exports + 12)), "SkinEngine.dll");
+  const std::uint32_t names = Le32(bytes, exports + 24);
+  EXPECT_GE(names, 1u);
+  for (std::uint32_t i = 0; i < names; ++i) {
+    const std::string name =
+        image.Text(Le32(bytes, image.Offset(Le32(bytes, exports + 32)) + 4 * i));
+    EXPECT_EQ(name.rfind("SkinEngine_", 0), 0u) << name;
+  }
+}
+
+// A skin file the engine must refuse: its content names an unknown record, so the reader walks
+// its tables (whose addresses the relocations fix) before refusing.
+Bytes SkinWithUnknownRecord() {
+  Bytes content = engine::EncodeContent(engine::CatalogueLooks()[0]);
+  content.insert(content.end(), {99, 1, 0});
+  Bytes file = engine::SkinHead(static_cast<std::uint32_t>(content.size()));
+  const Bytes packed = engine::Pack(content);
+  file.insert(file.end(), packed.begin(), packed.end());
+  return file;
+}
+
+bool RangeIsFree(std::uintptr_t address) {
+  MEMORY_BASIC_INFORMATION info{};
+  return VirtualQuery(reinterpret_cast<void*>(address), &info, sizeof info) != 0 &&
+         info.State == MEM_FREE;
+}
+
+TEST(EngineImageTest, LoadsAtItsBaseAndRelocatedAndTheExportIsFound) {
+  const bool baseFree = RangeIsFree(0x10000000);
+  InMemoryModuleLoader first(SystemLoaderPlatform());
+  ASSERT_TRUE(first.Load(EngineImage()));
+  if (baseFree) {
+    EXPECT_EQ(first.GetModuleBase(), 0x10000000u);
+  }
+  // The first copy holds the preferred base, so the second must be relocated.
+  InMemoryModuleLoader second(SystemLoaderPlatform());
+  ASSERT_TRUE(second.Load(EngineImage()));
+  EXPECT_NE(second.GetModuleBase(), first.GetModuleBase());
+  for (InMemoryModuleLoader* loader : {&first, &second}) {
+    const std::uintptr_t attach = loader->GetExport("SkinEngine_AttachRes");
+    ASSERT_NE(attach, 0u);
+    EXPECT_GT(attach, loader->GetModuleBase());
+    EXPECT_EQ(loader->GetExport("skinengine_attachres"), 0u);
+    EXPECT_EQ(loader->GetExport(""), 0u);
+    // Refused skins: the engine answers 0 from either copy and attaches nothing.
+    const Bytes broken = SkinWithUnknownRecord();
+    EXPECT_EQ(CallAddress(attach, reinterpret_cast<std::uintptr_t>(broken.data()), broken.size()),
+              0u);
+    EXPECT_EQ(CallAddress(attach, 0, 0), 0u);
+  }
+  // Both copies stay mapped for the rest of the process, as the program's engine does.
+}
+
+// ---- The engine in the program's situation -----------------------------------------------------
+
+LRESULT CALLBACK PlainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void RegisterTestClasses() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  for (const wchar_t* name : {L"SkinTestFrame", L"SkinTestPanel"}) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &PlainProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = name;
+    RegisterClassExW(&windowClass);
+  }
+}
+
+struct TestWindow {
+  HWND frame = nullptr;
+  HWND button = nullptr;
+  HWND group = nullptr;
+  HWND panel = nullptr;
+  HWND edit = nullptr;
+
+  TestWindow() {
+    RegisterTestClasses();
+    frame = CreateWindowExW(0, L"SkinTestFrame", L"skin test",
+                            WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 40, 40, 420,
+                            300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    button = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 120,
+                             40, frame, nullptr, nullptr, nullptr);
+    group = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 10, 60, 200,
+                            100, frame, nullptr, nullptr, nullptr);
+    panel = CreateWindowExW(0, L"SkinTestPanel", L"", WS_CHILD | WS_VISIBLE, 250, 10, 100, 100,
+                            frame, nullptr, nullptr, nullptr);
+    SetPropW(panel, engine::kPartProperty,
+             reinterpret_cast<HANDLE>(static_cast<INT_PTR>(engine::Part::kPanel)));
+    edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 250, 130, 120, 24,
+                           frame, nullptr, nullptr, nullptr);
+    ShowWindow(frame, SW_SHOWNOACTIVATE);
+    UpdateWindow(frame);
+  }
+  ~TestWindow() { DestroyWindow(frame); }
+};
+
+// The colour at x, y of what the window paints into a memory bitmap, as 0xRRGGBB.
+std::uint32_t PixelOf(HWND hwnd, int x, int y) {
+  RECT client;
+  GetClientRect(hwnd, &client);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+  const COLORREF color = GetPixel(memory, x, y);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return static_cast<std::uint32_t>(GetRValue(color)) << 16 | GetGValue(color) << 8 |
+         GetBValue(color);
+}
+
+std::uint32_t MixOf(std::uint32_t from, std::uint32_t to, double amount) {
+  std::uint32_t out = 0;
+  for (int shift = 0; shift < 24; shift += 8) {
+    const double a = (from >> shift) & 0xFF;
+    const double b = (to >> shift) & 0xFF;
+    out |= static_cast<std::uint32_t>(a + (b - a) * amount + 0.5) << shift;
+  }
+  return out;
+}
+
+::testing::AssertionResult Near(std::uint32_t actual, std::uint32_t expected, int tolerance) {
+  for (int shift = 0; shift < 24; shift += 8) {
+    const int a = (actual >> shift) & 0xFF;
+    const int e = (expected >> shift) & 0xFF;
+    if (a - e > tolerance || e - a > tolerance) {
+      return ::testing::AssertionFailure()
+             << std::hex << "0x" << actual << " is not near 0x" << expected;
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+engine::Look LookOf(int number) {
+  engine::Look look;
+  const auto file = SkinFile(number);
+  EXPECT_EQ(engine::ReadSkin(file.data(), file.size(), look), engine::ReadStatus::kOk);
+  return look;
+}
+
+struct Snapshot {
+  LONG_PTR frameProc, buttonProc;
+  std::uint32_t frame, button, group;
+  bool operator==(const Snapshot&) const = default;
+};
+
+Snapshot Take(const TestWindow& window) {
+  return {GetWindowLongPtrW(window.frame, GWLP_WNDPROC),
+          GetWindowLongPtrW(window.button, GWLP_WNDPROC), PixelOf(window.frame, 1, 1),
+          PixelOf(window.button, 3, 30), PixelOf(window.group, 0, 50)};
+}
+
+std::uintptr_t AttachExport() {
+  return GlobalLoader() != nullptr ? GlobalLoader()->GetExport(kAttachExport) : 0;
+}
+
+std::uintptr_t Attach(std::span<const std::uint8_t> file) {
+  return CallAddress(AttachExport(), reinterpret_cast<std::uintptr_t>(file.data()), file.size(), 0,
+                     0, 0, 0, 0, 0, 0, 0);
+}
+
+// Records the catalogue's call and passes it on to the program's engine.
+class RecordingHost final : public EngineHost {
+ public:
+  std::vector<std::uintptr_t> arguments;
+  std::uintptr_t GetExport(const char* name) override {
+    return DefaultEngineHost().GetExport(name);
+  }
+  std::uintptr_t Call(std::uintptr_t address, std::uintptr_t a1, std::uintptr_t a2,
+                      std::uintptr_t a3, std::uintptr_t a4, std::uintptr_t a5, std::uintptr_t a6,
+                      std::uintptr_t a7, std::uintptr_t a8, std::uintptr_t a9,
+                      std::uintptr_t a10) override {
+    arguments = {a1, a2, a3, a4, a5, a6, a7, a8, a9, a10};
+    return DefaultEngineHost().Call(address, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10);
+  }
+};
+
+// These run in order: the engine, once attached, stays attached for the process.
+class SkinnedProgramTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    CreateGlobalLoader();
+    ASSERT_TRUE(LoadIntoGlobalLoader(EngineImage()));
+  }
+};
+
+TEST_F(SkinnedProgramTest, OutOfRangeNumbersAndBrokenSkinsLeaveWindowsAlone) {
+  TestWindow window;
+  const Snapshot before = Take(window);
+  ApplySkin(0);
+  ApplySkin(35);
+  EXPECT_EQ(Take(window), before);
+
+  const auto seven = SkinFile(7);
+  const Bytes good(seven.begin(), seven.end());
+  Bytes badMagic = good;
+  badMagic[1] ^= 0xFF;
+  Bytes lyingSize = good;
+  lyingSize[8] += 1;
+  Bytes hugeSize = good;
+  hugeSize[11] = 0x40;
+  Bytes badPayload = good;
+  for (size_t i = 12; i < badPayload.size(); ++i) badPayload[i] = 0xFF;
+  const Bytes truncated(good.begin(), good.end() - 5);
+  for (const Bytes& broken :
+       {badMagic, lyingSize, hugeSize, badPayload, truncated, SkinWithUnknownRecord(), Bytes{}}) {
+    EXPECT_EQ(Attach(broken), 0u);
+  }
+  EXPECT_EQ(Take(window), before);
+}
+
+TEST_F(SkinnedProgramTest, SevenPassesItsEntryAndPaintsItsColours) {
+  TestWindow window;
+  RecordingHost host;
+  SetEngineHost(&host);
+  ApplySkin(7);
+  SetEngineHost(nullptr);
+  ASSERT_EQ(host.arguments.size(), 10u);
+  EXPECT_EQ(host.arguments[0], reinterpret_cast<std::uintptr_t>(SkinFile(7).data()));
+  EXPECT_EQ(host.arguments[1], SkinFile(7).size());
+  for (size_t i = 2; i < 10; ++i) EXPECT_EQ(host.arguments[i], 0u);
+
+  const engine::Look look = LookOf(7);
+  EXPECT_TRUE(Near(PixelOf(window.frame, 1, 1), look.windowColor, 0));
+  // The button's face is a top-to-bottom gradient; row 30 of 40 lies three quarters down.
+  EXPECT_TRUE(
+      Near(PixelOf(window.button, 3, 30), MixOf(look.buttonFrom, look.buttonTo, 30.5 / 40), 3));
+  EXPECT_TRUE(Near(PixelOf(window.group, 0, 50), look.groupBorderColor, 0));
+  EXPECT_TRUE(Near(PixelOf(window.group, 100, 50),
+                   look.groupFilled ? look.groupFillColor : look.windowColor, 0));
+  EXPECT_TRUE(Near(PixelOf(window.panel, 1, 1), look.panelColor, 0));
+}
+
+TEST_F(SkinnedProgramTest, WindowsAndDialogsCreatedLaterAreSkinned) {
+  const engine::Look look = LookOf(7);
+  TestWindow later;
+  EXPECT_TRUE(Near(PixelOf(later.frame, 1, 1), look.windowColor, 0));
+  EXPECT_TRUE(Near(PixelOf(later.group, 0, 50), look.groupBorderColor, 0));
+
+  // A dialog from a template, as the text prompt is made.
+  struct alignas(4) {
+    DLGTEMPLATE dialog;
+    WORD menu, windowClass, title;
+  } dialogTemplate{};
+  dialogTemplate.dialog.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+  dialogTemplate.dialog.cx = 100;
+  dialogTemplate.dialog.cy = 60;
+  HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &dialogTemplate.dialog,
+                                           nullptr, nullptr, 0);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(Near(PixelOf(dialog, 1, 1), look.windowColor, 0));
+  DestroyWindow(dialog);
+}
+
+TEST_F(SkinnedProgramTest, ABrokenSkinAfterAttachKeepsTheLook) {
+  TestWindow window;
+  const Snapshot before = Take(window);
+  EXPECT_EQ(Attach(SkinWithUnknownRecord()), 0u);
+  EXPECT_EQ(Take(window), before);
+}
+
+TEST_F(SkinnedProgramTest, EverySkinAppliesCleanly) {
+  TestWindow window;
+  for (int number = 1; number <= kSkinCount; ++number) {
+    SCOPED_TRACE(number);
+    EXPECT_EQ(Attach(SkinFile(number)), 1u);
+    const engine::Look look = LookOf(number);
+    // (1, 1) is off every texture's marks.
+    EXPECT_TRUE(Near(PixelOf(window.frame, 1, 1), look.windowColor, 0));
+    EXPECT_TRUE(Near(PixelOf(window.group, 0, 50), look.groupBorderColor, 0));
+  }
+  EXPECT_EQ(Attach(SkinFile(7)), 1u);
+}
+
+}  // namespace
+}  // namespace skin

@@ -1,0 +1,55 @@
+// The skin catalogue and the attach call.
+#include "skin/skins.h"
+
+#include "skin/skin_files.h"
+
+namespace skin {
+namespace {
+
+EngineHost* g_host = nullptr;
+
+EngineHost& Host() {
+  return g_host != nullptr ? *g_host : DefaultEngineHost();
+}
+
+#define SKIN_ENTRY(n) std::span<const std::uint8_t>(files::kSkin##n)
+// The 34 files, in catalogue order.
+const std::span<const std::uint8_t> kCatalogue[kSkinCount] = {
+    SKIN_ENTRY(1),  SKIN_ENTRY(2),  SKIN_ENTRY(3),  SKIN_ENTRY(4),  SKIN_ENTRY(5),  SKIN_ENTRY(6),
+    SKIN_ENTRY(7),  SKIN_ENTRY(8),  SKIN_ENTRY(9),  SKIN_ENTRY(10), SKIN_ENTRY(11), SKIN_ENTRY(12),
+    SKIN_ENTRY(13), SKIN_ENTRY(14), SKIN_ENTRY(15), SKIN_ENTRY(16), SKIN_ENTRY(17), SKIN_ENTRY(18),
+    SKIN_ENTRY(19), SKIN_ENTRY(20), SKIN_ENTRY(21), SKIN_ENTRY(22), SKIN_ENTRY(23), SKIN_ENTRY(24),
+    SKIN_ENTRY(25), SKIN_ENTRY(26), SKIN_ENTRY(27), SKIN_ENTRY(28), SKIN_ENTRY(29), SKIN_ENTRY(30),
+    SKIN_ENTRY(31), SKIN_ENTRY(32), SKIN_ENTRY(33), SKIN_ENTRY(34),
+};
+#undef SKIN_ENTRY
+
+}  // namespace
+
+void SetEngineHost(EngineHost* host) {
+  g_host = host;
+}
+
+std::span<const std::uint8_t> SkinFile(int number) {
+  if (number < 1 || number > kSkinCount) return {};
+  return kCatalogue[number - 1];
+}
+
+void ApplySkin(int number) {
+  for (int entry = 1; entry <= kSkinCount; ++entry) {
+    if (number == entry) {
+      AttachSkinResource(kCatalogue[entry - 1]);
+      return;
+    }
+  }
+}
+
+void AttachSkinResource(std::span<const std::uint8_t> skinFile) {
+  EngineHost& host = Host();
+  const std::uintptr_t address = host.GetExport(kAttachExport);
+  if (address == 0) return;
+  host.Call(address, reinterpret_cast<std::uintptr_t>(skinFile.data()), skinFile.size(), 0, 0, 0, 0,
+            0, 0, 0, 0);
+}
+
+}  // namespace skin

@@ -1,0 +1,49 @@
+// The skin catalogue: 34 skin files carried in the program, and the one call that hands a skin
+// to the skin engine. The engine (SkinEngine.dll, also carried in the program) is loaded at
+// start-up through the global in-memory loader; the catalogue finds its export there.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace skin {
+
+inline constexpr int kSkinCount = 34;
+// The number the program applies when the main window has been created.
+inline constexpr int kStartupSkin = 7;
+inline constexpr char kAttachExport[] = "SkinEngine_AttachRes";
+
+// The engine as the catalogue reaches it: an export's address, and a call to that address.
+class EngineHost {
+ public:
+  virtual ~EngineHost() = default;
+  // The address of the named export of the loaded engine, or 0 (no engine, no such export).
+  virtual std::uintptr_t GetExport(const char* name) = 0;
+  // Calls address with ten arguments; the result is the callee's.
+  virtual std::uintptr_t Call(std::uintptr_t address, std::uintptr_t a1, std::uintptr_t a2,
+                              std::uintptr_t a3, std::uintptr_t a4, std::uintptr_t a5,
+                              std::uintptr_t a6, std::uintptr_t a7, std::uintptr_t a8,
+                              std::uintptr_t a9, std::uintptr_t a10) = 0;
+};
+
+// The program's host: on Windows the global loader and CallAddress; elsewhere no engine.
+EngineHost& DefaultEngineHost();
+// Replaces the host the catalogue uses (tests); nullptr brings back the default.
+void SetEngineHost(EngineHost* host);
+
+// Catalogue entry number (1 to 34) as stored in the program; empty for any other number.
+std::span<const std::uint8_t> SkinFile(int number);
+
+// Applies catalogue entry number: 1 to 34 are compared in turn and the matching entry is
+// attached; any other number does nothing.
+void ApplySkin(int number);
+// Hands one skin file to the engine's SkinEngine_AttachRes with its address, its size and
+// eight zeros. Nothing is called when the engine or its export is missing; the engine's answer
+// is not examined (a skin it refuses leaves the windows as they were).
+void AttachSkinResource(std::span<const std::uint8_t> skinFile);
+
+// The engine's DLL image for this build's architecture (Windows builds only).
+std::span<const std::uint8_t> EngineImage();
+
+}  // namespace skin
