@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "app/balloon_tip_win.h"
 #include "app/clipboard_win.h"
 #include "app/external_functions_win.h"
 #include "app/prompt_dialog_win.h"
@@ -59,8 +60,48 @@ const Element* ElementOf(const OpenWindowState& state, HWND control) {
   return FindElement(*state.description, id);
 }
 
-void RunHandler(Handler handler) {
-  if (handler != nullptr) handler();
+EventObserver g_eventObserver = nullptr;
+int g_handlersRunning = 0;
+// Timer ticks that came due while a handler was running (inside a dialog or modal window it
+// opened); each is raised once when the handler has returned.
+std::vector<std::pair<WindowId, ControlId>> g_dueTicks;
+
+void RaiseDueTicks();
+
+// Runs the handler bound to an event of a window (control 0) or of one of its controls.
+void RaiseEvent(WindowId window, ControlId control, Handler handler) {
+  if (handler == nullptr) return;
+  if (g_eventObserver != nullptr) g_eventObserver(window, control);
+  ++g_handlersRunning;
+  handler();
+  --g_handlersRunning;
+  if (g_handlersRunning == 0) RaiseDueTicks();
+}
+
+void RaiseDueTicks() {
+  std::vector<std::pair<WindowId, ControlId>> due;
+  due.swap(g_dueTicks);
+  for (const auto& [window, control] : due) {
+    OpenWindowState* state = FindState(window);
+    const Element* element = state ? FindElement(*state->description, control) : nullptr;
+    if (element == nullptr || element->kind != Kind::kTimer) continue;
+    // The late tick starts the next interval, so two ticks never come back to back.
+    SetTimer(state->hwnd, control, static_cast<UINT>(element->interval), nullptr);
+    RaiseEvent(window, control, FindHandler(element->events));
+  }
+}
+
+void OnTimerTick(OpenWindowState& state, ControlId control) {
+  const Element* element = FindElement(*state.description, control);
+  if (element == nullptr || element->kind != Kind::kTimer) return;
+  if (g_handlersRunning > 0) {
+    const std::pair<WindowId, ControlId> tick{state.description->id, control};
+    if (std::find(g_dueTicks.begin(), g_dueTicks.end(), tick) == g_dueTicks.end()) {
+      g_dueTicks.push_back(tick);
+    }
+    return;
+  }
+  RaiseEvent(state.description->id, control, FindHandler(element->events));
 }
 
 // A modal window gives the input back before it goes, so activation returns to the window
@@ -95,7 +136,9 @@ LRESULT CALLBACK TopLevelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         }
         if (const Element* element = ElementOf(*state, control)) {
           if (element->kind == Kind::kRadioBox) widgets::OnRadioClicked(control);
-          if (element->kind == Kind::kButton) RunHandler(FindHandler(element->events));
+          if (element->kind == Kind::kButton) {
+            RaiseEvent(state->description->id, element->id, FindHandler(element->events));
+          }
         }
         return 0;
       }
@@ -107,10 +150,7 @@ LRESULT CALLBACK TopLevelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     }
     case WM_TIMER:
       if (state != nullptr) {
-        const Element* element = FindElement(*state->description, static_cast<ControlId>(wParam));
-        if (element != nullptr && element->kind == Kind::kTimer) {
-          RunHandler(FindHandler(element->events));
-        }
+        OnTimerTick(*state, static_cast<ControlId>(wParam));
         return 0;
       }
       break;
@@ -180,7 +220,8 @@ HWND BuildWindow(const WindowDescription& description, bool modal) {
     DestroyWindow(hwnd);
     return nullptr;
   }
-  RunHandler(FindHandler(description.events));
+  // Creation complete: raised once, now that every control exists.
+  RaiseEvent(description.id, 0, FindHandler(description.events));
   return hwnd;
 }
 
@@ -317,6 +358,18 @@ class Win32Services final : public FrameServices {
 
   bool OpenWindow(WindowId window, bool modal) override { return OpenWindowOf(window, modal); }
 
+  bool AttachBalloonTip(const ControlRef& tip, const ControlRef& target, std::string_view text,
+                        int icon, const TipRegion& region) override {
+    Kind tipKind{};
+    Kind targetKind{};
+    HWND tipWindow = Lookup(tip.window, tip.control, tipKind);
+    HWND targetWindow = Lookup(target.window, target.control, targetKind);
+    if (tipWindow == nullptr || tipKind != Kind::kBalloonTip || targetWindow == nullptr) {
+      return false;
+    }
+    return widgets::AttachTip(tipWindow, targetWindow, text, icon, region);
+  }
+
   bool OpenWebAddress(std::string_view address) override {
     const std::wstring wide = WideFromGbk(address);
     const auto result = reinterpret_cast<INT_PTR>(
@@ -433,6 +486,10 @@ void ShowRuntimeErrorAndExit(int number, std::string_view message) {
   MessageBoxW(nullptr, text.c_str(), L"错误",
               MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
   ExitProcess(static_cast<UINT>(-1));
+}
+
+void SetEventObserver(EventObserver observer) {
+  g_eventObserver = observer;
 }
 
 }  // namespace app::win

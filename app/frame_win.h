@@ -34,4 +34,9 @@ int RunMessageLoop();
 // The run-time error box: shows the error and ends the process with exit code -1.
 [[noreturn]] void ShowRuntimeErrorAndExit(int number, std::string_view message);
 
+// Called just before the frame runs a bound handler: window creation complete (control 0), a
+// click, a timer tick. For tests and diagnostics; nullptr removes it.
+using EventObserver = void (*)(WindowId window, ControlId control);
+void SetEventObserver(EventObserver observer);
+
 }  // namespace app::win

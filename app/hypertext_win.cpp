@@ -1,4 +1,5 @@
-// Layout and drawing of hypertext runs.
+// Hypertext on GDI: the portable layout measures through the device context, then each placed
+// run is drawn at its line's baseline.
 #include "app/hypertext_win.h"
 
 #include <algorithm>
@@ -10,123 +11,81 @@
 namespace app::widgets {
 namespace {
 
-struct Piece {
-  std::wstring text;
-  HFONT font;
-  COLORREF color;
-  int x;
-  int width;
-};
+class GdiMeasure final : public HypertextMeasure {
+ public:
+  GdiMeasure(HDC dc, const StyleSheet& sheet)
+      : dc_(dc),
+        regular_(FontFor(HypertextBodyFont(sheet, dc, false))),
+        bold_(FontFor(HypertextBodyFont(sheet, dc, true))) {}
 
-struct VisualLine {
-  std::vector<Piece> pieces;
-  int height = 0;
-  int ascent = 0;
-};
+  HFONT Font(bool bold) const { return bold ? bold_ : regular_; }
 
-bool IsWide(wchar_t c) {
-  return c >= 0x2E80;
-}
-
-HFONT BodyFont(bool bold) {
-  FontSpec font = kHypertextBodyFont;
-  font.bold = bold;
-  return FontFor(font);
-}
-
-std::vector<VisualLine> Layout(HDC dc, const std::vector<HypertextLine>& lines, int maxWidth) {
-  std::vector<VisualLine> visual;
-  TEXTMETRICW metrics{};
-  SelectObject(dc, BodyFont(false));
-  GetTextMetricsW(dc, &metrics);
-  for (const HypertextLine& line : lines) {
-    visual.push_back({{}, metrics.tmHeight, metrics.tmAscent});
-    int x = 0;
-    for (const HypertextRun& run : line) {
-      HFONT font = BodyFont(run.bold);
-      SelectObject(dc, font);
-      TEXTMETRICW runMetrics{};
-      GetTextMetricsW(dc, &runMetrics);
-      const COLORREF color =
-          RGB((run.color >> 16) & 0xFF, (run.color >> 8) & 0xFF, run.color & 0xFF);
-      const std::wstring text = WideFromGbk(run.text);
-      // Break opportunities: around every Chinese character and at spaces.
-      size_t start = 0;
-      while (start < text.size()) {
-        size_t end = start + 1;
-        if (!IsWide(text[start]) && text[start] != L' ') {
-          while (end < text.size() && !IsWide(text[end]) && text[end] != L' ') ++end;
-        }
-        const std::wstring token = text.substr(start, end - start);
-        SIZE extent{};
-        GetTextExtentPoint32W(dc, token.c_str(), static_cast<int>(token.size()), &extent);
-        if (x > 0 && x + extent.cx > maxWidth) {
-          visual.push_back({{}, metrics.tmHeight, metrics.tmAscent});
-          x = 0;
-          if (token == L" ") {  // a space does not start a wrapped line
-            start = end;
-            continue;
-          }
-        }
-        VisualLine& current = visual.back();
-        current.height = std::max<int>(current.height, runMetrics.tmHeight);
-        current.ascent = std::max<int>(current.ascent, runMetrics.tmAscent);
-        if (!current.pieces.empty() && current.pieces.back().font == font &&
-            current.pieces.back().color == color) {
-          current.pieces.back().text += token;
-          current.pieces.back().width += extent.cx;
-        } else {
-          current.pieces.push_back({token, font, color, x, extent.cx});
-        }
-        x += extent.cx;
-        start = end;
-      }
-    }
+  int Width(std::string_view text, bool bold) override {
+    SelectObject(dc_, Font(bold));
+    const std::wstring wide = WideFromGbk(text);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc_, wide.c_str(), static_cast<int>(wide.size()), &extent);
+    return extent.cx;
   }
-  return visual;
+
+  HypertextMetrics Metrics(bool bold) override {
+    SelectObject(dc_, Font(bold));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc_, &metrics);
+    return {metrics.tmHeight, metrics.tmAscent};
+  }
+
+ private:
+  HDC dc_;
+  HFONT regular_;
+  HFONT bold_;
+};
+
+COLORREF ColorOf(Rgb rgb) {
+  return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
 }  // namespace
 
-void DrawHypertext(HDC dc, const RECT& box, const std::vector<HypertextLine>& lines) {
+FontSpec HypertextBodyFont(const StyleSheet& sheet, HDC dc, bool bold) {
+  const TextStyle style = sheet.Body();
+  const int dpi = dc != nullptr ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+  FontSpec font;
+  if (!style.families.empty()) font.face = style.families.front();
+  font.height = PointsToPixels(style.points, dpi > 0 ? dpi : 96);
+  font.bold = bold || style.bold;
+  return font;
+}
+
+void DrawHypertext(HDC dc, const RECT& box, const std::vector<HypertextLine>& lines,
+                   const StyleSheet& sheet) {
   const int saved = SaveDC(dc);
-  const int width = box.right - box.left;
-  const int height = box.bottom - box.top;
-  std::vector<VisualLine> visual = Layout(dc, lines, width);
-  int total = 0;
-  for (const VisualLine& line : visual) total += line.height;
-  // Tighten the pitch rather than lose the last lines of a text that was laid out for a face
-  // with less leading than the one installed here.
-  const bool squeeze = total > height && visual.size() > 1;
+  GdiMeasure measure(dc, sheet);
+  const std::vector<PlacedLine> placed =
+      LayoutHypertext(lines, measure, box.right - box.left, box.bottom - box.top);
   SetBkMode(dc, TRANSPARENT);
   IntersectClipRect(dc, box.left, box.top, box.right, box.bottom);
-  int y = box.top;
-  for (size_t i = 0; i < visual.size(); ++i) {
-    const VisualLine& line = visual[i];
-    if (squeeze)
-      y = box.top +
-          static_cast<int>(i) * (height - line.height) / static_cast<int>(visual.size() - 1);
-    for (const Piece& piece : line.pieces) {
-      SelectObject(dc, piece.font);
-      SetTextColor(dc, piece.color);
-      TEXTMETRICW metrics{};
-      GetTextMetricsW(dc, &metrics);
-      TextOutW(dc, box.left + piece.x, y + line.ascent - metrics.tmAscent, piece.text.c_str(),
-               static_cast<int>(piece.text.size()));
+  for (const PlacedLine& line : placed) {
+    for (const PlacedRun& run : line.runs) {
+      SelectObject(dc, measure.Font(run.bold));
+      SetTextColor(dc, ColorOf(run.color));
+      const HypertextMetrics metrics = measure.Metrics(run.bold);
+      const std::wstring text = WideFromGbk(run.text);
+      TextOutW(dc, box.left + run.x, box.top + line.top + line.ascent - metrics.ascent,
+               text.c_str(), static_cast<int>(text.size()));
     }
-    if (!squeeze) y += line.height;
   }
   RestoreDC(dc, saved);
 }
 
-SIZE MeasureHypertext(HDC dc, const std::vector<HypertextLine>& lines, int maxWidth) {
+SIZE MeasureHypertext(HDC dc, const std::vector<HypertextLine>& lines, int maxWidth,
+                      const StyleSheet& sheet) {
   const int saved = SaveDC(dc);
+  GdiMeasure measure(dc, sheet);
   SIZE size{0, 0};
-  for (const VisualLine& line : Layout(dc, lines, maxWidth)) {
-    int right = 0;
-    for (const Piece& piece : line.pieces) right = std::max(right, piece.x + piece.width);
-    size.cx = std::max<LONG>(size.cx, right);
-    size.cy += line.height;
+  for (const PlacedLine& line : LayoutHypertext(lines, measure, maxWidth)) {
+    for (const PlacedRun& run : line.runs) size.cx = std::max<LONG>(size.cx, run.x + run.width);
+    size.cy = line.top + line.height;
   }
   RestoreDC(dc, saved);
   return size;

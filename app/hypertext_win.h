@@ -1,5 +1,6 @@
-// Drawing parsed hypertext with GDI: runs wrap at the box's width (between Chinese characters
-// and at spaces) in the body face, bold and colour as the markup says.
+// Drawing parsed hypertext with GDI in the face a style sheet gives text outside any element
+// (its point size converted at the device's DPI), bold and colour as the markup says. Runs wrap
+// at the box's width between Chinese characters and at spaces.
 #pragma once
 
 #include <windows.h>
@@ -7,17 +8,21 @@
 #include <vector>
 
 #include "app/hypertext.h"
+#include "app/style_sheet.h"
 
 namespace app::widgets {
 
-// The body text face and size of the program's style sheet: 9-point 宋体.
-inline constexpr FontSpec kHypertextBodyFont{"宋体", 12};
+// The body face of a sheet on a device, regular or bold. The face name points into the sheet.
+FontSpec HypertextBodyFont(const StyleSheet& sheet, HDC dc, bool bold);
 
-// Draws the lines into box. When they are taller than the box, the line pitch is tightened so
-// that every line still shows.
-void DrawHypertext(HDC dc, const RECT& box, const std::vector<HypertextLine>& lines);
+// Draws the lines into box, stacked from its top without overlapping; a text taller than the
+// box is cut at its bottom edge. Text outside any element takes the sheet's body colour only
+// when the lines were parsed with it (ParseHypertext's default colour).
+void DrawHypertext(HDC dc, const RECT& box, const std::vector<HypertextLine>& lines,
+                   const StyleSheet& sheet = StyleSheet::Program());
 
 // The size the lines take when wrapped at maxWidth.
-SIZE MeasureHypertext(HDC dc, const std::vector<HypertextLine>& lines, int maxWidth);
+SIZE MeasureHypertext(HDC dc, const std::vector<HypertextLine>& lines, int maxWidth,
+                      const StyleSheet& sheet = StyleSheet::Program());
 
 }  // namespace app::widgets

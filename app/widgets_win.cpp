@@ -18,6 +18,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "app/balloon_tip_win.h"
 #include "app/hypertext.h"
 #include "app/hypertext_win.h"
 #include "app/png_picture.h"
@@ -373,7 +374,10 @@ void PaintTransLabel(HWND hwnd, HDC target) {
 void PaintSimpleHtml(HWND hwnd, HDC target) {
   PaintBuffered(hwnd, target, [&](HDC dc, RECT client) {
     PaintParentBackground(hwnd, dc);
-    DrawHypertext(dc, client, ParseHypertext(GbkFromWide(WindowText(hwnd))));
+    // The box holds the program's style sheet: its body rule gives face, size and colour.
+    const StyleSheet& sheet = StyleSheet::Program();
+    DrawHypertext(dc, client, ParseHypertext(GbkFromWide(WindowText(hwnd)), sheet.Body().color),
+                  sheet);
   });
 }
 
@@ -672,8 +676,9 @@ HWND CreateElement(const Element& element, const Placement& at, CreationState& s
       return CreateRichEdit(element, at, style);
     case Kind::kPageControl:
       return CreatePageControl(element, at, style, state);
-    case Kind::kTimer:
     case Kind::kBalloonTip:
+      return CreateBalloonTip(at.parent, element, at.offset);
+    case Kind::kTimer:
     case Kind::kWindow:
       return nullptr;
   }
@@ -682,7 +687,7 @@ HWND CreateElement(const Element& element, const Placement& at, CreationState& s
 
 // The tab control and the rich edit box choose their own fonts.
 bool TakesDescribedFont(Kind kind) {
-  return kind != Kind::kPageControl && kind != Kind::kRichEdit;
+  return kind != Kind::kPageControl && kind != Kind::kRichEdit && kind != Kind::kBalloonTip;
 }
 
 }  // namespace
@@ -705,6 +710,7 @@ bool RegisterControlClasses(HINSTANCE instance) {
       {kSimpleHtmlClass, &CustomKindProc<PaintSimpleHtml>},
       {kPicBoxClass, &CustomKindProc<PaintPicBox>},
   };
+  if (!RegisterBalloonTipClasses(instance)) return false;
   for (const ClassInfo& info : classes) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -728,8 +734,6 @@ bool CreateControls(HWND top, const WindowDescription& window,
       case Kind::kTimer:
         StartTimer(element, top);
         continue;
-      case Kind::kBalloonTip:
-        continue;  // not drawn; tips are registered on it later
       case Kind::kWindow:
         return false;
       default:
