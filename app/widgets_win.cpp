@@ -23,6 +23,7 @@
 #include "app/hypertext_win.h"
 #include "app/png_picture.h"
 #include "app/text_win.h"
+#include "skin/engine/skin_parts.h"
 
 namespace app::widgets {
 namespace {
@@ -212,6 +213,7 @@ bool HandleCommonMessage(HWND hwnd, UINT message, WPARAM wParam, LRESULT& result
       if (Appearance* appearance = AppearanceOf(hwnd)) appearance->ForgetFit();
       delete AppearanceOf(hwnd);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      RemovePropW(hwnd, skin::engine::kPartProperty);
       return false;
     case WM_SETFONT:
       if (Appearance* appearance = AppearanceOf(hwnd)) {
@@ -356,6 +358,17 @@ HFONT FittingFont(HWND hwnd, HDC dc, const std::wstring& text, int width) {
   return font;
 }
 
+// The colour to draw text in over the parent: a skin engine, when one is attached, answers with
+// a colour that reads well on its skin; otherwise the control's own colour stays.
+COLORREF InkOver(HWND control, COLORREF wanted) {
+  static const UINT inkMessage = RegisterWindowMessageW(skin::engine::kInkMessage);
+  HWND parent = GetParent(control);
+  if (parent == nullptr || inkMessage == 0) return wanted;
+  const LRESULT answer =
+      SendMessageW(parent, inkMessage, wanted, reinterpret_cast<LPARAM>(control));
+  return (answer & skin::engine::kInkAnswered) ? static_cast<COLORREF>(answer & 0xFFFFFF) : wanted;
+}
+
 void PaintTransLabel(HWND hwnd, HDC target) {
   PaintBuffered(hwnd, target, [&](HDC dc, RECT client) {
     PaintParentBackground(hwnd, dc);
@@ -363,7 +376,7 @@ void PaintTransLabel(HWND hwnd, HDC target) {
     const std::wstring text = WindowText(hwnd);
     HGDIOBJ oldFont = SelectObject(dc, FittingFont(hwnd, dc, text, client.right));
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, appearance ? appearance->textColor : RGB(0, 0, 0));
+    SetTextColor(dc, InkOver(hwnd, appearance ? appearance->textColor : RGB(0, 0, 0)));
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &client,
               DT_LEFT | DT_TOP | DT_NOPREFIX);
     SelectObject(dc, oldFont);
@@ -376,8 +389,15 @@ void PaintSimpleHtml(HWND hwnd, HDC target) {
     PaintParentBackground(hwnd, dc);
     // The box holds the program's style sheet: its body rule gives face, size and colour.
     const StyleSheet& sheet = StyleSheet::Program();
-    DrawHypertext(dc, client, ParseHypertext(GbkFromWide(WindowText(hwnd)), sheet.Body().color),
-                  sheet);
+    std::vector<HypertextLine> lines =
+        ParseHypertext(GbkFromWide(WindowText(hwnd)), sheet.Body().color);
+    for (HypertextLine& line : lines) {
+      for (HypertextRun& run : line) {
+        const COLORREF ink = InkOver(hwnd, ColorRefFromRgb(run.color));
+        run.color = static_cast<Rgb>(GetRValue(ink)) << 16 | GetGValue(ink) << 8 | GetBValue(ink);
+      }
+    }
+    DrawHypertext(dc, client, lines, sheet);
   });
 }
 
@@ -466,6 +486,14 @@ void AddPageHints(HWND tab, const Element& element) {
   }
 }
 
+// Tells a skin engine what a window of our own classes is, so a skin can draw it.
+void MarkSkinPart(HWND hwnd, skin::engine::Part part) {
+  if (hwnd != nullptr) {
+    SetPropW(hwnd, skin::engine::kPartProperty,
+             reinterpret_cast<HANDLE>(static_cast<INT_PTR>(part)));
+  }
+}
+
 HWND CreateTabControl(HWND parent, const Element& element, DWORD style, TabState*& stateOut) {
   HWND tab = CreateWindowExW(0, WC_TABCONTROLW, L"", style | WS_CLIPCHILDREN, element.rect.left,
                              element.rect.top, element.rect.width, element.rect.height, parent,
@@ -495,6 +523,7 @@ HWND CreateTabControl(HWND parent, const Element& element, DWORD style, TabState
       DestroyWindow(tab);
       return nullptr;
     }
+    MarkSkinPart(page, skin::engine::Part::kPanel);
     state->pages.push_back(page);
   }
   SendMessageW(tab, TCM_SETCURSEL, current - 1, 0);
@@ -608,7 +637,10 @@ HWND CreateComboBox(const Element& element, const Placement& at, DWORD style) {
 }
 
 HWND CreateGroupBox(const Element& element, const Placement& at, DWORD style) {
-  return CreateChild(element, at, WS_EX_CONTROLPARENT, kGroupBoxClass, style | WS_CLIPCHILDREN);
+  HWND group =
+      CreateChild(element, at, WS_EX_CONTROLPARENT, kGroupBoxClass, style | WS_CLIPCHILDREN);
+  MarkSkinPart(group, skin::engine::Part::kFrame);
+  return group;
 }
 
 HWND CreateTransLabel(const Element& element, const Placement& at, DWORD style) {

@@ -56,19 +56,44 @@ bool HasLineBreak(const wchar_t* text, int length) {
   return false;
 }
 
-// Draws text centred in rect, on as many lines as it has.
-void DrawCentred(HDC dc, const wchar_t* text, int length, RECT rect, UINT extra = 0) {
+// Draws text centred in rect, on as many lines as it has; with wrap, a line too wide for rect
+// continues on the next (between any two characters, as Chinese text breaks).
+void DrawCentred(HDC dc, const wchar_t* text, int length, RECT rect, bool wrap) {
   if (text == nullptr || length == 0) return;
-  if (!HasLineBreak(text, length)) {
-    DrawTextW(dc, text, length, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | extra);
-    return;
+  struct Span {
+    int start, count;
+  };
+  constexpr int kMaxLines = 8;
+  Span lines[kMaxLines];
+  int lineCount = 0;
+  const int width = rect.right - rect.left;
+  for (int start = 0; start <= length && lineCount < kMaxLines;) {
+    int end = start;
+    while (end < length && text[end] != L'\n') ++end;
+    int count = end - start;
+    if (count > 0 && text[start + count - 1] == L'\r') --count;
+    int at = start;
+    do {
+      int piece = count - (at - start);
+      if (wrap && piece > 1) {
+        int fit = 0;
+        SIZE extent{};
+        GetTextExtentExPointW(dc, text + at, piece, width, &fit, nullptr, &extent);
+        if (fit < piece) piece = fit < 1 ? 1 : fit;
+      }
+      lines[lineCount++] = {at, piece};
+      at += piece;
+    } while (at < start + count && lineCount < kMaxLines);
+    start = end + 1;
   }
-  RECT measure = rect;
-  const int height = DrawTextW(dc, text, length, &measure, DT_CENTER | DT_CALCRECT | extra);
-  RECT target = rect;
-  target.top = rect.top + (rect.bottom - rect.top - height) / 2;
-  target.bottom = target.top + height;
-  DrawTextW(dc, text, length, &target, DT_CENTER | extra);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  const int lineHeight = metrics.tmHeight;
+  int top = rect.top + (rect.bottom - rect.top - lineHeight * lineCount) / 2;
+  for (int i = 0; i < lineCount; ++i, top += lineHeight) {
+    RECT line{rect.left, top, rect.right, top + lineHeight};
+    DrawTextW(dc, text + lines[i].start, lines[i].count, &line, DT_CENTER | DT_SINGLELINE);
+  }
 }
 
 // The parent's surface under a control, painted over the control's whole canvas.
@@ -101,6 +126,12 @@ std::uint32_t TexelAt(Texture texture, long x, long y) {
   return 0;
 }
 
+// A frame is filled as a card only around controls of its own: frames drawn beneath their
+// siblings stay open, so those siblings, painted on the panel, match what surrounds them.
+bool HasCard(HWND frame) {
+  return L().groupFilled && GetWindow(frame, GW_CHILD) != nullptr;
+}
+
 // The texture's marks are a faint tint of the skin's texture colour over the surface.
 std::uint32_t TextureOn(std::uint32_t base) {
   return Mix(base, L().textureColor, L().dark ? 0.06f : 0.1f);
@@ -112,7 +143,7 @@ Surface SurfaceOf(HWND hwnd) {
   const Look& look = L();
   for (HWND window = hwnd; window != nullptr; window = GetParent(window)) {
     const int part = PartOf(window);
-    if (part == static_cast<int>(Part::kFrame) && look.groupFilled) {
+    if (part == static_cast<int>(Part::kFrame) && HasCard(window)) {
       return {SurfaceKind::kCard, look.groupFillColor, look.groupFillColor, false};
     }
     if (part == static_cast<int>(Part::kPanel)) {
@@ -195,14 +226,14 @@ void PaintGroup(HWND hwnd, HDC dc) {
   const float radius = look.groupRadius;
   Box frame = ToBox(client);
   frame.top = length > 0 ? static_cast<float>(metrics.tmHeight / 2) : 0;
-  if (look.groupFilled) {
+  if (HasCard(hwnd)) {
     canvas.FillRounded(frame, radius, look.groupFillColor, look.groupFillColor);
   }
   canvas.StrokeRounded(frame, radius, 1, look.groupBorderColor);
   if (length > 0) {
     // The caption sits on the frame's top edge in a small badge of its own.
     const Surface behind = SurfaceBehind(hwnd);
-    const std::uint32_t badge = Mix(look.groupFilled ? look.groupFillColor : behind.base,
+    const std::uint32_t badge = Mix(HasCard(hwnd) ? look.groupFillColor : behind.base,
                                     look.accentColor, look.dark ? 0.22f : 0.12f);
     const Box badgeBox{6, 0, static_cast<float>(6 + extent.cx + 14),
                        static_cast<float>(metrics.tmHeight)};
@@ -274,7 +305,8 @@ void PaintPushButton(HWND hwnd, const WindowState& state, HDC dc) {
   RECT textRect{4, 2, client.right - 4, client.bottom - 2};
   if (pressed) OffsetRect(&textRect, 0, 1);
   GdiFlush();
-  DrawCentred(canvas.Dc(), text, length, textRect);
+  DrawCentred(canvas.Dc(), text, length, textRect,
+              (GetWindowLongW(hwnd, GWL_STYLE) & BS_MULTILINE) != 0);
   SelectObject(canvas.Dc(), oldFont);
   FreeText(text);
   canvas.CopyTo(dc, 0, 0);
