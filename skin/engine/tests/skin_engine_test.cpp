@@ -205,6 +205,7 @@ struct TestWindow {
   HWND group = nullptr;
   HWND panel = nullptr;
   HWND edit = nullptr;
+  HWND radio = nullptr;
 
   TestWindow() {
     RegisterTestClasses();
@@ -221,6 +222,8 @@ struct TestWindow {
              reinterpret_cast<HANDLE>(static_cast<INT_PTR>(engine::Part::kPanel)));
     edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 250, 130, 120, 24,
                            frame, nullptr, nullptr, nullptr);
+    radio = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, 10, 180,
+                            120, 20, frame, nullptr, nullptr, nullptr);
     ShowWindow(frame, SW_SHOWNOACTIVATE);
     UpdateWindow(frame);
   }
@@ -243,6 +246,25 @@ std::uint32_t PixelOf(HWND hwnd, int x, int y) {
   ReleaseDC(nullptr, screen);
   return static_cast<std::uint32_t>(GetRValue(color)) << 16 | GetGValue(color) << 8 |
          GetBValue(color);
+}
+
+std::vector<COLORREF> AllPixels(HWND hwnd) {
+  RECT client;
+  GetClientRect(hwnd, &client);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < client.bottom; ++y) {
+    for (int x = 0; x < client.right; ++x) pixels.push_back(GetPixel(memory, x, y));
+  }
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
 }
 
 std::uint32_t MixOf(std::uint32_t from, std::uint32_t to, double amount) {
@@ -320,6 +342,16 @@ class SkinnedProgramTest : public testing::Test {
   }
 };
 
+UINT InkMessage() {
+  return RegisterWindowMessageW(engine::kInkMessage);
+}
+
+TEST_F(SkinnedProgramTest, WithoutASkinTheInkQuestionGoesUnanswered) {
+  TestWindow window;
+  EXPECT_EQ(SendMessageW(window.panel, InkMessage(), RGB(0, 0, 0), 0), 0);
+  EXPECT_EQ(SendMessageW(window.frame, InkMessage(), RGB(0x90, 0, 0xFF), 0), 0);
+}
+
 TEST_F(SkinnedProgramTest, OutOfRangeNumbersAndBrokenSkinsLeaveWindowsAlone) {
   TestWindow window;
   const Snapshot before = Take(window);
@@ -393,6 +425,60 @@ TEST_F(SkinnedProgramTest, ABrokenSkinAfterAttachKeepsTheLook) {
   const Snapshot before = Take(window);
   EXPECT_EQ(Attach(SkinWithUnknownRecord()), 0u);
   EXPECT_EQ(Take(window), before);
+}
+
+TEST_F(SkinnedProgramTest, ButtonAndRadioStatesLookDistinct) {
+  TestWindow window;
+  SetWindowTextW(window.button, L"OK");
+  const auto normal = AllPixels(window.button);
+  SendMessageW(window.button, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  const auto hot = AllPixels(window.button);
+  SendMessageW(window.button, WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(AllPixels(window.button), normal);
+  SendMessageW(window.button, BM_SETSTATE, TRUE, 0);
+  const auto pressed = AllPixels(window.button);
+  SendMessageW(window.button, BM_SETSTATE, FALSE, 0);
+  SetFocus(window.button);
+  const auto focused = AllPixels(window.button);
+  SetFocus(window.frame);
+  EnableWindow(window.button, FALSE);
+  const auto disabled = AllPixels(window.button);
+  EnableWindow(window.button, TRUE);
+  const std::vector<COLORREF>* looks[] = {&normal, &hot, &pressed, &focused, &disabled};
+  for (size_t a = 0; a < 5; ++a) {
+    for (size_t b = a + 1; b < 5; ++b) EXPECT_NE(*looks[a], *looks[b]) << a << " " << b;
+  }
+
+  const engine::Look look = LookOf(7);
+  const auto unchecked = AllPixels(window.radio);
+  SendMessageW(window.radio, BM_SETCHECK, BST_CHECKED, 0);
+  EXPECT_NE(AllPixels(window.radio), unchecked);
+  // The mark sits at the left, centred: its dot is the accent colour.
+  RECT client;
+  GetClientRect(window.radio, &client);
+  const std::uint32_t dot = PixelOf(window.radio, 1 + 13 / 2, client.bottom / 2);
+  EXPECT_TRUE(Near(dot, look.accentColor, 40));
+}
+
+TEST_F(SkinnedProgramTest, TheInkQuestionAnswersAColourThatReadsOnTheSkin) {
+  TestWindow window;
+  for (int number : {2, 7}) {
+    SCOPED_TRACE(number);
+    ASSERT_EQ(Attach(SkinFile(number)), 1u);
+    const engine::Look look = LookOf(number);
+    const LRESULT black = SendMessageW(window.panel, InkMessage(), RGB(0, 0, 0), 0);
+    ASSERT_TRUE(black & engine::kInkAnswered);
+    const COLORREF text = static_cast<COLORREF>(black & 0xFFFFFF);
+    EXPECT_EQ(
+        static_cast<std::uint32_t>(GetRValue(text)) << 16 | GetGValue(text) << 8 | GetBValue(text),
+        look.textColor);
+    // A label's own colour that is too faint on the surface comes back stronger.
+    const COLORREF faint = look.dark ? RGB(0x30, 0x10, 0x60) : RGB(0xE0, 0xF0, 0xF0);
+    const LRESULT answer = SendMessageW(window.panel, InkMessage(), faint, 0);
+    ASSERT_TRUE(answer & engine::kInkAnswered);
+    EXPECT_NE(static_cast<COLORREF>(answer & 0xFFFFFF), faint);
+  }
+  ASSERT_EQ(Attach(SkinFile(7)), 1u);
 }
 
 TEST_F(SkinnedProgramTest, EverySkinAppliesCleanly) {

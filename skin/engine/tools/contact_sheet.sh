@@ -18,6 +18,10 @@ for number in $(seq 1 34); do
   "$wine" "$bin/composer_driver.exe" close 52010001 >/dev/null
   wait "$gallery" || true
 done
-montage "$out"/skins/skin*.png -tile 5x -geometry 440x264+6+6 -background '#808080' \
-  -title 'skins 1 to 34' "$out/skins-contact-sheet.png"
+# Each photograph labelled with its skin's number, when a font for the labels is at hand.
+font=$(fc-match -f '%{file}' 'DejaVu Sans' 2>/dev/null || true)
+labels=()
+if [ -n "$font" ] && [ -f "$font" ]; then labels=(-font "$font" -pointsize 18 -label '%t'); fi
+montage "${labels[@]}" "$out"/skins/skin*.png -tile 5x -geometry 440x264+6+6 \
+  -background '#808080' "$out/skins-contact-sheet.png"
 echo "wrote $out/skins-contact-sheet.png"
