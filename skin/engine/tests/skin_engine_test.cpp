@@ -481,6 +481,36 @@ TEST_F(SkinnedProgramTest, TheInkQuestionAnswersAColourThatReadsOnTheSkin) {
   ASSERT_EQ(Attach(SkinFile(7)), 1u);
 }
 
+// The title bar is the engine's: its close button still closes the window, and a press that
+// leaves the button before release does not.
+TEST_F(SkinnedProgramTest, TheSkinnedCloseButtonClosesTheWindow) {
+  TestWindow window;
+  RECT frame;
+  GetWindowRect(window.frame, &frame);
+  POINT close{-1, -1};
+  for (LONG x = frame.right - 1; x > frame.left && close.x < 0; --x) {
+    for (LONG y = frame.top; y < frame.top + 40 && close.x < 0; ++y) {
+      if (SendMessageW(window.frame, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) close = {x, y};
+    }
+  }
+  ASSERT_GE(close.x, 0) << "no close button in the title bar";
+  EXPECT_EQ(SendMessageW(window.frame, WM_NCHITTEST, 0, MAKELPARAM(frame.left + 60, close.y)),
+            HTCAPTION);
+  auto press = [&](POINT release) {
+    SendMessageW(window.frame, WM_NCLBUTTONDOWN, HTCLOSE, MAKELPARAM(close.x, close.y));
+    POINT client = release;
+    ScreenToClient(window.frame, &client);
+    SendMessageW(window.frame, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+    SendMessageW(window.frame, WM_LBUTTONUP, 0, MAKELPARAM(client.x, client.y));
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  };
+  press(POINT{frame.left + 60, close.y});  // released on the caption: nothing happens
+  EXPECT_TRUE(IsWindow(window.frame));
+  press(close);
+  EXPECT_FALSE(IsWindow(window.frame));
+}
+
 TEST_F(SkinnedProgramTest, EverySkinAppliesCleanly) {
   TestWindow window;
   for (int number = 1; number <= kSkinCount; ++number) {
