@@ -1,0 +1,552 @@
+// Measures a running program from outside, as a user's machine would see it: start-up time until
+// the main window is shown and painted, round trips of messages while the network clock's server
+// misbehaves, and the process's resource counts over time. Talks only to 127.0.0.1.
+//
+//   bench_driver startup RUNS EXE...             median start-up of each program, alternating
+//   bench_driver respond MODE SECONDS PORT EXE   round trips while the clock server on PORT is
+//                                                normal | silent | refuse | slow
+//   bench_driver stability SECONDS PERIOD PORT EXE
+//                                                GDI, USER, handles and private bytes every PERIOD
+//                                                seconds while tips and windows come and go
+//
+// Results go to standard output as "key value" lines, one figure per line, for bench.sh.
+// winsock2.h goes before windows.h.
+#include <winsock2.h>
+// (kept apart so formatting does not reorder them)
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/ids.h"
+
+namespace {
+
+using namespace app::ids;
+
+// ---- Time -----------------------------------------------------------------------------------
+
+double NowMs() {
+  static const double frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart);
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) * 1000.0 / frequency;
+}
+
+double Percentile(std::vector<double> values, double fraction) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t index = std::min(values.size() - 1,
+                                static_cast<size_t>(fraction * static_cast<double>(values.size())));
+  return values[index];
+}
+
+double Median(const std::vector<double>& values) {
+  return Percentile(values, 0.5);
+}
+
+// ---- The program under measurement ---------------------------------------------------------
+
+struct Program {
+  PROCESS_INFORMATION info{};
+  bool started = false;
+
+  explicit Program(const std::string& exe) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    std::string command = "\"" + exe + "\"";
+    started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &info) != 0;
+  }
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  // Closes the main window and waits for the end; a program that will not end is ended.
+  void Close(HWND main) {
+    if (!started) return;
+    if (main != nullptr) PostMessageW(main, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(info.hProcess, 10000) != WAIT_OBJECT_0) {
+      TerminateProcess(info.hProcess, 1);
+      WaitForSingleObject(info.hProcess, 5000);
+    }
+  }
+
+  ~Program() {
+    if (!started) return;
+    if (WaitForSingleObject(info.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(info.hProcess, 1);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
+};
+
+struct WindowSearch {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK MatchMainWindow(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner != search->processId || !IsWindowVisible(hwnd)) return TRUE;
+  if (GetWindow(hwnd, GW_OWNER) != nullptr) return TRUE;  // tips, dialogs
+  RECT rect;
+  GetWindowRect(hwnd, &rect);
+  if (rect.right - rect.left < 400) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
+// The process's shown main window: the first visible, unowned top-level window of some size.
+HWND FindMainWindow(DWORD processId) {
+  WindowSearch search{processId, nullptr};
+  EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+BOOL CALLBACK CheckPainted(HWND hwnd, LPARAM param) {
+  if (IsWindowVisible(hwnd) && GetUpdateRect(hwnd, nullptr, FALSE)) {
+    *reinterpret_cast<bool*>(param) = false;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Shown, answering, and no part of it waiting to be painted.
+bool FullyPainted(HWND main) {
+  DWORD_PTR ignored = 0;
+  if (!SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored)) return false;
+  bool painted = !GetUpdateRect(main, nullptr, FALSE);
+  if (painted) EnumChildWindows(main, CheckPainted, reinterpret_cast<LPARAM>(&painted));
+  return painted;
+}
+
+HWND WaitForMainWindow(const Program& program, double timeoutMs) {
+  const double deadline = NowMs() + timeoutMs;
+  while (NowMs() < deadline) {
+    if (HWND main = FindMainWindow(program.info.dwProcessId)) return main;
+    if (WaitForSingleObject(program.info.hProcess, 0) == WAIT_OBJECT_0) return nullptr;
+    Sleep(1);
+  }
+  return nullptr;
+}
+
+// ---- A clock server on loopback ---------------------------------------------------------------
+
+enum class ServerMode { kNormal, kSilent, kRefuse, kSlow };
+
+bool ParseMode(const std::string& text, ServerMode& mode) {
+  if (text == "normal")
+    mode = ServerMode::kNormal;
+  else if (text == "silent")
+    mode = ServerMode::kSilent;
+  else if (text == "refuse")
+    mode = ServerMode::kRefuse;
+  else if (text == "slow")
+    mode = ServerMode::kSlow;
+  else
+    return false;
+  return true;
+}
+
+// Answers every HEAD with a Date header (after 3 s in slow mode), or accepts and never answers.
+// In refuse mode nothing listens, so connections are refused.
+class ClockServer {
+ public:
+  ClockServer(ServerMode mode, unsigned short port) : mode_(mode) {
+    if (mode == ServerMode::kRefuse) return;
+    listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    BOOL reuse = TRUE;
+    setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse),
+               sizeof reuse);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(listener_, 64) != 0) {
+      std::fprintf(stderr, "bench_driver: cannot listen on 127.0.0.1:%u\n", port);
+      std::exit(2);
+    }
+    std::thread([this] { Serve(); }).detach();
+  }
+
+  int Requests() const { return requests_.load(); }
+
+ private:
+  void Serve() {
+    for (;;) {
+      SOCKET client = accept(listener_, nullptr, nullptr);
+      if (client == INVALID_SOCKET) return;
+      ++requests_;
+      if (mode_ == ServerMode::kSilent) continue;  // held open, never answered
+      std::thread([this, client] { Answer(client); }).detach();
+    }
+  }
+
+  void Answer(SOCKET client) {
+    char buffer[2048];
+    recv(client, buffer, sizeof buffer, 0);
+    if (mode_ == ServerMode::kSlow) Sleep(3000);
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    static const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    char response[256];
+    const int length = std::snprintf(
+        response, sizeof response,
+        "HTTP/1.1 200 OK\r\nDate: %s, %02d %s %04d %02d:%02d:%02d GMT\r\nContent-Length: 0\r\n"
+        "Connection: close\r\n\r\n",
+        kDays[now.wDayOfWeek], now.wDay, kMonths[now.wMonth - 1], now.wYear, now.wHour, now.wMinute,
+        now.wSecond);
+    send(client, response, length, 0);
+    shutdown(client, SD_SEND);
+    closesocket(client);
+  }
+
+  ServerMode mode_;
+  SOCKET listener_ = INVALID_SOCKET;
+  std::atomic<int> requests_{0};
+};
+
+// ---- Commands -----------------------------------------------------------------------------------
+
+int Startup(int runs, const std::vector<std::string>& programs) {
+  std::vector<std::vector<double>> times(programs.size());
+  for (int run = 0; run < runs; ++run) {
+    for (size_t p = 0; p < programs.size(); ++p) {
+      const double start = NowMs();
+      Program program(programs[p]);
+      if (!program.started) {
+        std::fprintf(stderr, "bench_driver: cannot start %s\n", programs[p].c_str());
+        return 1;
+      }
+      HWND main = WaitForMainWindow(program, 30000);
+      if (main == nullptr) {
+        std::fprintf(stderr, "bench_driver: %s showed no window\n", programs[p].c_str());
+        return 1;
+      }
+      while (!FullyPainted(main)) Sleep(1);
+      times[p].push_back(NowMs() - start);
+      program.Close(main);
+    }
+  }
+  for (size_t p = 0; p < programs.size(); ++p) {
+    std::printf("startup_median_ms[%zu] %.1f\n", p, Median(times[p]));
+    std::printf("startup_min_ms[%zu] %.1f\n", p, Percentile(times[p], 0));
+  }
+  return 0;
+}
+
+int Respond(ServerMode mode, double seconds, unsigned short port, const std::string& exe) {
+  ClockServer server(mode, port);
+  Program program(exe);
+  HWND main = program.started ? WaitForMainWindow(program, 30000) : nullptr;
+  if (main == nullptr) {
+    std::fprintf(stderr, "bench_driver: %s showed no window\n", exe.c_str());
+    return 1;
+  }
+  std::vector<double> roundTrips;
+  int unanswered = 0;
+  const double end = NowMs() + seconds * 1000.0;
+  while (NowMs() < end) {
+    const double sent = NowMs();
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &ignored)) ++unanswered;
+    const double taken = NowMs() - sent;
+    roundTrips.push_back(taken);
+    if (taken < 5) Sleep(static_cast<DWORD>(5 - taken));
+  }
+  std::printf("round_trips %zu\n", roundTrips.size());
+  std::printf("worst_ms %.2f\n", Percentile(roundTrips, 1.0));
+  std::printf("p99_ms %.2f\n", Percentile(roundTrips, 0.99));
+  std::printf("unanswered %d\n", unanswered);
+  std::printf("server_requests %d\n", server.Requests());
+  program.Close(main);
+  return 0;
+}
+
+// ---- Resource counts of another process
+// ---------------------------------------------------------- The system's own counters where they
+// answer; where a platform leaves them unimplemented (Wine answers 0), the same figure read another
+// way: GDI objects from the process's GDI handle table, handles from the system handle list, USER
+// objects as the process's windows, private bytes as the commit charge.
+
+struct Sample {
+  DWORD gdi, user, handles;
+  SIZE_T privateBytes;
+};
+
+using NtQueryInformationProcessFn = LONG(NTAPI*)(HANDLE, int, PVOID, ULONG, PULONG);
+using NtQuerySystemInformationFn = LONG(NTAPI*)(int, PVOID, ULONG, PULONG);
+
+FARPROC NtFunction(const char* name) {
+  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name);
+}
+
+// One entry of the GDI handle table that the process environment block points at.
+struct GdiTableEntry {
+  UINT64 object;
+  ULONG owner;
+  USHORT unique;
+  UCHAR type;
+  UCHAR flags;
+  UINT64 user;
+};
+static_assert(sizeof(GdiTableEntry) == 24);
+constexpr size_t kGdiTableEntries = 0x10000;
+#if defined(_WIN64)
+constexpr size_t kPebGdiTableOffset = 0xF8;
+#else
+constexpr size_t kPebGdiTableOffset = 0x94;
+#endif
+
+DWORD CountGdiObjects(HANDLE process) {
+  struct {
+    PVOID reserved1;
+    PVOID pebBaseAddress;
+    PVOID reserved2[2];
+    ULONG_PTR uniqueProcessId;
+    PVOID reserved3;
+  } basic{};
+  auto query = reinterpret_cast<NtQueryInformationProcessFn>(
+      reinterpret_cast<void*>(NtFunction("NtQueryInformationProcess")));
+  if (query == nullptr || query(process, 0, &basic, sizeof basic, nullptr) != 0) return 0;
+  PVOID table = nullptr;
+  if (!ReadProcessMemory(process, static_cast<char*>(basic.pebBaseAddress) + kPebGdiTableOffset,
+                         &table, sizeof table, nullptr) ||
+      table == nullptr) {
+    return 0;
+  }
+  std::vector<GdiTableEntry> entries(kGdiTableEntries);
+  if (!ReadProcessMemory(process, table, entries.data(), entries.size() * sizeof(GdiTableEntry),
+                         nullptr)) {
+    return 0;
+  }
+  return static_cast<DWORD>(
+      std::count_if(entries.begin(), entries.end(), [](const GdiTableEntry& e) { return e.type; }));
+}
+
+DWORD CountHandles(DWORD processId) {
+  struct Entry {
+    USHORT processId;
+    USHORT backTrace;
+    UCHAR type;
+    UCHAR attributes;
+    USHORT value;
+    PVOID object;
+    ULONG access;
+  };
+  auto query = reinterpret_cast<NtQuerySystemInformationFn>(
+      reinterpret_cast<void*>(NtFunction("NtQuerySystemInformation")));
+  if (query == nullptr) return 0;
+  constexpr int kSystemHandleInformation = 16;
+  constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
+  std::vector<char> buffer(1 << 18);
+  LONG status;
+  while ((status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                         nullptr)) == kInfoLengthMismatch) {
+    buffer.resize(buffer.size() * 2);
+  }
+  if (status != 0) return 0;
+  const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
+  const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
+  DWORD mine = 0;
+  for (ULONG i = 0; i < count; ++i) {
+    if (entries[i].processId == static_cast<USHORT>(processId)) ++mine;
+  }
+  return mine;
+}
+
+BOOL CALLBACK CountWindow(HWND, LPARAM param) {
+  ++*reinterpret_cast<DWORD*>(param);
+  return TRUE;
+}
+
+struct WindowCount {
+  DWORD processId;
+  DWORD count;
+};
+
+BOOL CALLBACK CountTopLevel(HWND hwnd, LPARAM param) {
+  auto* tally = reinterpret_cast<WindowCount*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner != tally->processId) return TRUE;
+  ++tally->count;
+  EnumChildWindows(hwnd, CountWindow, reinterpret_cast<LPARAM>(&tally->count));
+  return TRUE;
+}
+
+DWORD CountWindows(DWORD processId) {
+  WindowCount tally{processId, 0};
+  EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&tally));
+  return tally.count;
+}
+
+Sample Measure(HANDLE process, DWORD processId) {
+  Sample sample{};
+  sample.gdi = GetGuiResources(process, GR_GDIOBJECTS);
+  if (sample.gdi == 0) sample.gdi = CountGdiObjects(process);
+  sample.user = GetGuiResources(process, GR_USEROBJECTS);
+  if (sample.user == 0) sample.user = CountWindows(processId);
+  GetProcessHandleCount(process, &sample.handles);
+  if (sample.handles == 0) sample.handles = CountHandles(processId);
+  PROCESS_MEMORY_COUNTERS_EX memory{};
+  memory.cb = sizeof memory;
+  GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
+  sample.privateBytes = memory.PrivateUsage != 0 ? memory.PrivateUsage : memory.PagefileUsage;
+  return sample;
+}
+
+struct ChildSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchChildId(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<ChildSearch*>(param);
+  if (GetDlgCtrlID(hwnd) == search->id) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND ChildById(HWND top, unsigned id) {
+  ChildSearch search{static_cast<int>(id), nullptr};
+  EnumChildWindows(top, MatchChildId, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+constexpr UINT kSelectTab = 0x1300 + 12;  // TCM_SETCURSEL, without pulling in commctrl.h
+
+// Rests the pointer on a control long enough for its tip, then moves it away.
+void HoverAndLeave(HWND control) {
+  if (control == nullptr) return;
+  RECT rect;
+  GetWindowRect(control, &rect);
+  SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  Sleep(1200);
+  SetCursorPos(2, 2);
+  Sleep(200);
+}
+
+// Opens a secondary window with its button and closes it again.
+void OpenAndClose(DWORD processId, HWND main, HWND tab, int page, HWND button) {
+  if (button == nullptr) return;
+  SendMessageW(tab, kSelectTab, page, 0);
+  PostMessageW(button, BM_CLICK, 0, 0);
+  for (int i = 0; i < 100; ++i) {
+    Sleep(20);
+    if (!IsWindowEnabled(main)) break;  // the modal window is up
+  }
+  struct Search {
+    DWORD processId;
+    HWND main;
+    HWND found;
+  } search{processId, main, nullptr};
+  EnumWindows(
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (owner == s->processId && hwnd != s->main && IsWindowVisible(hwnd) &&
+            IsWindowEnabled(hwnd)) {
+          wchar_t className[32] = {};
+          GetClassNameW(hwnd, className, 32);
+          if (lstrcmpW(className, L"ComposerWindow") == 0) {
+            s->found = hwnd;
+            return FALSE;
+          }
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  if (search.found) PostMessageW(search.found, WM_CLOSE, 0, 0);
+  for (int i = 0; i < 100 && !IsWindowEnabled(main); ++i) Sleep(20);
+}
+
+int Stability(double seconds, double period, unsigned short port, const std::string& exe) {
+  ClockServer server(ServerMode::kNormal, port);
+  Program program(exe);
+  HWND main = program.started ? WaitForMainWindow(program, 30000) : nullptr;
+  if (main == nullptr) {
+    std::fprintf(stderr, "bench_driver: %s showed no window\n", exe.c_str());
+    return 1;
+  }
+  HANDLE process = program.info.hProcess;
+  HWND tab = ChildById(main, 高级选择夹1);
+  // Two tip targets and two secondary windows, each on its page (0-based).
+  const struct {
+    int page;
+    unsigned control;
+  } kTipTargets[] = {{1, 编辑框2}, {2, 编辑框13}}, kWindows[] = {{0, 按钮5}, {3, 按钮12}};
+
+  const double start = NowMs();
+  double nextSample = start;
+  int round = 0;
+  std::printf("# seconds gdi user handles private_kib\n");
+  while (NowMs() - start < seconds * 1000.0) {
+    if (NowMs() >= nextSample) {
+      const Sample s = Measure(process, program.info.dwProcessId);
+      std::printf("sample %.0f %lu %lu %lu %zu\n", (NowMs() - start) / 1000.0, s.gdi, s.user,
+                  s.handles, s.privateBytes / 1024);
+      std::fflush(stdout);
+      nextSample += period * 1000.0;
+    }
+    const auto& window = kWindows[round % 2];
+    OpenAndClose(program.info.dwProcessId, main, tab, window.page, ChildById(main, window.control));
+    const auto& tip = kTipTargets[round % 2];
+    SendMessageW(tab, kSelectTab, tip.page, 0);
+    HoverAndLeave(ChildById(main, tip.control));
+    ++round;
+  }
+  const Sample last = Measure(process, program.info.dwProcessId);
+  std::printf("sample %.0f %lu %lu %lu %zu\n", (NowMs() - start) / 1000.0, last.gdi, last.user,
+              last.handles, last.privateBytes / 1024);
+  std::printf("rounds %d\n", round);
+  std::printf("server_requests %d\n", server.Requests());
+  program.Close(main);
+  return 0;
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: bench_driver startup RUNS EXE... | respond MODE SECONDS PORT EXE |"
+               " stability SECONDS PERIOD PORT EXE\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  WSADATA wsa;
+  WSAStartup(MAKEWORD(2, 2), &wsa);
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() >= 3 && args[0] == "startup") {
+    return Startup(std::atoi(args[1].c_str()), {args.begin() + 2, args.end()});
+  }
+  ServerMode mode;
+  if (args.size() == 5 && args[0] == "respond" && ParseMode(args[1], mode)) {
+    return Respond(mode, std::atof(args[2].c_str()),
+                   static_cast<unsigned short>(std::atoi(args[3].c_str())), args[4]);
+  }
+  if (args.size() == 5 && args[0] == "stability") {
+    return Stability(std::atof(args[1].c_str()), std::atof(args[2].c_str()),
+                     static_cast<unsigned short>(std::atoi(args[3].c_str())), args[4]);
+  }
+  return Usage();
+}

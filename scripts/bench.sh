@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Measures the composer in each Windows build this machine runs and prints a table (Markdown),
+# also written to build/bench/results-ARCH.md. Every figure is a median or a worst case over
+# repeated runs, and ratios are measured against a baseline in the same run: these machines are
+# noisy, so absolute times are for the record only. Everything talks to 127.0.0.1 only.
+#
+#   BENCH_STARTUP_RUNS      start-ups per program (default 15)
+#   BENCH_RESPOND_SECONDS   seconds per clock-server behaviour (default 30)
+#   BENCH_STABILITY_SECONDS length of the stability run (default 600), sampled every 10 s
+#   COMPOSER_ARCHES         which builds to measure (default: every one the machine runs)
+set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
+trap stop_background EXIT
+
+STARTUP_RUNS=${BENCH_STARTUP_RUNS:-15}
+RESPOND_SECONDS=${BENCH_RESPOND_SECONDS:-30}
+STABILITY_SECONDS=${BENCH_STABILITY_SECONDS:-600}
+# The port of the clock address that the scripts build into the program.
+CLOCK_PORT=$(sed -E 's#^[a-z]+://[^:/]+:([0-9]+).*#\1#' <<<"$LOCAL_CLOCK_URL")
+
+install_dependencies
+arches=$(runnable_arches)
+for arch in $arches; do
+  build_windows "$arch"
+done
+unset DISPLAY
+ensure_display
+
+value() { sed -n "s/^$1 //p" <<<"$2" | tr -d '\r'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+kib() { awk -v b="$1" 'BEGIN { printf "%.0f KiB", b / 1024 }'; }
+
+for arch in $arches; do
+  dir=$(windows_build_dir "$arch")
+  bin="$dir/bin"
+  start_wine "$arch" 1280x1000
+  out="$BUILD/bench"
+  mkdir -p "$out"
+  report="$out/results-$arch.md"
+  wine_version=$(run_wine --version 2>/dev/null || true)
+  {
+    echo "## $arch build ($(basename "$WINE_LOADER"), $wine_version)"
+    echo
+    echo "Machine: $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo), $(uname -r); $(date -u '+%Y-%m-%d %H:%M UTC')"
+    echo
+    echo "| measure | result | target |"
+    echo "|---|---|---|"
+  } >"$report"
+
+  log "$arch: start-up, $STARTUP_RUNS runs each"
+  startup=$(cd "$bin" && run_wine bench_driver.exe startup "$STARTUP_RUNS" baseline_window.exe composer.exe)
+  baseline_ms=$(value 'startup_median_ms\[0\]' "$startup")
+  composer_ms=$(value 'startup_median_ms\[1\]' "$startup")
+  echo "| start-up to a painted main window (median) | composer $composer_ms ms, baseline $baseline_ms ms: $(ratio "$composer_ms" "$baseline_ms") x | <= 1.3 x |" >>"$report"
+
+  for mode in normal silent refuse slow; do
+    log "$arch: responsiveness with the clock server $mode, ${RESPOND_SECONDS}s"
+    respond=$(cd "$bin" && run_wine bench_driver.exe respond "$mode" "$RESPOND_SECONDS" "$CLOCK_PORT" composer.exe)
+    echo "| round trip, clock server $mode | worst $(value worst_ms "$respond") ms, p99 $(value p99_ms "$respond") ms over $(value round_trips "$respond") messages, $(value unanswered "$respond") unanswered, $(value server_requests "$respond") requests | worst < 16 ms |" >>"$report"
+  done
+
+  log "$arch: stability, ${STABILITY_SECONDS}s"
+  stability=$(cd "$bin" && run_wine bench_driver.exe stability "$STABILITY_SECONDS" 10 "$CLOCK_PORT" composer.exe)
+  tr -d '\r' <<<"$stability" >"$out/stability-$arch.txt"
+  # Growth after the first minute: the last sample against the first one at 60 s or later.
+  growth=$(tr -d '\r' <<<"$stability" | awk '
+    $1 == "sample" && $2 >= 60 && !seen { g = $3; u = $4; h = $5; p = $6; seen = 1 }
+    $1 == "sample" { lg = $3; lu = $4; lh = $5; lp = $6 }
+    END {
+      if (!seen) { print "too short to tell"; exit }
+      printf "GDI %+d (%d), USER %+d (%d), handles %+d (%d), private %+d KiB (%d KiB)",
+        lg - g, lg, lu - u, lu, lh - h, lh, lp - p, lp
+    }')
+  echo "| growth from 1 min to the end of ${STABILITY_SECONDS}s (rounds: $(value rounds "$stability")) | $growth | none |" >>"$report"
+
+  # Size, with what is embedded in it.
+  exe_size=$(stat -c %s "$bin/composer.exe")
+  text_size=$((16#$(objdump -h "$bin/composer.exe" | awk '$2 == ".text" { print $3 }')))
+  engine_size=0
+  [ -f "$bin/SkinEngine.dll" ] && engine_size=$(stat -c %s "$bin/SkinEngine.dll")
+  skins_size=0
+  if [ -d "$dir/skins" ]; then
+    skins_size=$(find "$dir/skins" -type f -name '*.skin' -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }')
+  fi
+  pictures_size=$(stat -c %s "$ROOT"/assets/illustration_*.png | awk '{ s += $1 } END { print s }')
+  icon_size=$(stat -c %s "$ROOT/assets/program.ico")
+  echo "| composer.exe size | $(kib "$exe_size"): code $(kib "$text_size"), engine image $(kib "$engine_size"), 34 skins $(kib "$skins_size"), illustrations $(kib "$pictures_size"), icon $(kib "$icon_size") | < 2048 KiB |" >>"$report"
+
+  if [ -f "$bin/bench_engine_load.exe" ]; then
+    log "$arch: engine load"
+    engine=$(cd "$bin" && run_wine bench_engine_load.exe 25)
+    echo "| engine Load + ApplySkin(7), median | at ImageBase $(value at_base_ms "$engine") ms, relocated $(value relocated_ms "$engine") ms | < 5 ms |" >>"$report"
+  fi
+  stop_wine
+  cat "$report"
+  echo
+done
