@@ -141,10 +141,6 @@ TEST_F(CommandsTest, ScriptLineAndInfoThroughRealDialogs) {
   Choose(组合框4, 3);  // 查看指定脚本的内容, cancelled
   seen = ClickAndAnswer(按钮4, {{L"请输入脚本名", std::nullopt}});
   EXPECT_EQ(TextOf(C(编辑框15)), L"/vrnl info ");
-
-  Choose(组合框4, 8);
-  ClickAndAnswer(按钮4, {});
-  EXPECT_EQ(TextOf(C(编辑框15)), L"/papi ecloud download Server");
 }
 
 TEST_F(CommandsTest, NothingChosenAsksNothingWhereNoQuestionBelongs) {
