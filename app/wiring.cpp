@@ -1,7 +1,10 @@
 // Handlers of the main window itself.
 #include "app/wiring.h"
 
+#include "app/frame.h"
+#include "app/ids.h"
 #include "compose/directive_tips.h"
+#include "net/network_clock.h"
 #include "skin/skins.h"
 
 namespace app {
@@ -13,7 +16,11 @@ void OnMainWindowCreated() {
   compose::AttachDirectiveTips();
 }
 
-// The clock label stays empty until the network clock is fetched on each tick.
-void OnClockTick() {}
+// Each tick asks the network clock, which writes 透明标签20 once its answer is in; the tick
+// itself never waits for the network.
+void OnClockTick() {
+  net::ShowNetworkTime(
+      [](std::string_view text) { WriteText(ids::kMainWindow, ids::透明标签20, text); });
+}
 
 }  // namespace app

@@ -1,0 +1,152 @@
+// The clock's worker threads and the way their answers reach the user-interface thread.
+#include "net/network_clock_win.h"
+
+#include <wininet.h>
+
+#include "net/request_object_win.h"
+
+namespace net {
+
+// Shared between the clock and its worker threads; a worker that outlives the clock finds the
+// window gone and drops its answer.
+struct NetworkClockWin::Mailbox {
+  SRWLOCK lock = SRWLOCK_INIT;
+  HWND window = nullptr;  // null once the clock is gone
+  std::uint64_t answerId = 0;
+  std::optional<DateTime> answer;
+};
+
+namespace {
+
+constexpr UINT kAnswerMessage = WM_APP + 1;
+constexpr wchar_t kWindowClass[] = L"NetworkClockAnswers";
+
+struct Job {
+  std::shared_ptr<NetworkClockWin::Mailbox> mailbox;
+  std::string url;
+  std::optional<int> timeoutSeconds;
+  std::uint64_t id;
+};
+
+DWORD WINAPI RunRequest(void* parameter) {
+  std::unique_ptr<Job> job(static_cast<Job*>(parameter));
+  const std::optional<DateTime> time =
+      NetworkTime(SystemClockSource(), job->url, job->timeoutSeconds);
+  NetworkClockWin::Mailbox& mailbox = *job->mailbox;
+  AcquireSRWLockExclusive(&mailbox.lock);
+  if (mailbox.window != nullptr) {
+    mailbox.answerId = job->id;
+    mailbox.answer = time;
+    PostMessageW(mailbox.window, kAnswerMessage, 0, 0);
+  }
+  ReleaseSRWLockExclusive(&mailbox.lock);
+  return 0;
+}
+
+HINSTANCE ThisModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+  return module;
+}
+
+}  // namespace
+
+std::optional<DateTime> PlatformHttpDate(std::string_view text) {
+  const std::wstring wide = WideFromGbk(text);
+  SYSTEMTIME parsed{};
+  if (!InternetTimeToSystemTimeW(wide.c_str(), &parsed, 0)) return std::nullopt;
+  return DateTime{parsed.wYear, parsed.wMonth,  parsed.wDay,
+                  parsed.wHour, parsed.wMinute, parsed.wSecond};
+}
+
+ClockSource SystemClockSource() {
+  SYSTEMTIME now{};
+  GetSystemTime(&now);
+  return ClockSource{
+      .requests = &ComRequests(), .platformParser = &PlatformHttpDate, .referenceYear = now.wYear};
+}
+
+NetworkClockWin::NetworkClockWin(std::string url, std::optional<int> timeoutSeconds,
+                                 Writer writeLabel)
+    : url_(std::move(url)),
+      timeoutSeconds_(timeoutSeconds),
+      writeLabel_(std::move(writeLabel)),
+      ticker_(RequestPatience(timeoutSeconds)),
+      mailbox_(std::make_shared<Mailbox>()) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = &WindowProc;
+  windowClass.hInstance = ThisModule();
+  windowClass.lpszClassName = kWindowClass;
+  RegisterClassExW(&windowClass);  // fails harmlessly when a clock registered it before
+  window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                            ThisModule(), this);
+  mailbox_->window = window_;
+}
+
+NetworkClockWin::~NetworkClockWin() {
+  AcquireSRWLockExclusive(&mailbox_->lock);
+  mailbox_->window = nullptr;
+  ReleaseSRWLockExclusive(&mailbox_->lock);
+  if (window_ != nullptr) DestroyWindow(window_);
+}
+
+void NetworkClockWin::Tick() {
+  const ClockTicker::TickOutcome outcome =
+      ticker_.Tick(static_cast<Milliseconds>(GetTickCount64()));
+  if (outcome.label) Write(*outcome.label);
+  if (outcome.startRequest) StartRequest();
+}
+
+void NetworkClockWin::StartRequest() {
+  const std::uint64_t id = nextId_++;
+  if (window_ != nullptr) {
+    auto job = std::make_unique<Job>(Job{mailbox_, url_, timeoutSeconds_, id});
+    HANDLE thread = CreateThread(nullptr, 0, &RunRequest, job.get(), 0, nullptr);
+    if (thread != nullptr) {
+      job.release();        // the thread owns it now
+      CloseHandle(thread);  // nobody waits for it
+      return;
+    }
+  }
+  // Without a thread or a window to answer to there is no request, hence no time.
+  Write(ticker_.Answer(std::nullopt));
+}
+
+void NetworkClockWin::TakeAnswer(std::uint64_t expectedId) {
+  AcquireSRWLockExclusive(&mailbox_->lock);
+  const bool current = mailbox_->answerId == expectedId;
+  const std::optional<DateTime> answer = mailbox_->answer;
+  ReleaseSRWLockExclusive(&mailbox_->lock);
+  if (current) Write(ticker_.Answer(answer));
+}
+
+void NetworkClockWin::Write(std::string_view text) {
+  if (writeLabel_) writeLabel_(text);
+}
+
+LRESULT CALLBACK NetworkClockWin::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  } else if (message == kAnswerMessage) {
+    auto* clock = reinterpret_cast<NetworkClockWin*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (clock != nullptr) clock->TakeAnswer(clock->nextId_ - 1);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void ShowNetworkTime(LabelWriter writeLabel) {
+  // Made on the first tick, on the user-interface thread, and never destroyed: a request may
+  // still be out when the program ends.
+  static NetworkClockWin* clock =
+      new NetworkClockWin(std::string(DefaultClockUrl()), std::nullopt, NetworkClockWin::Writer());
+  clock->SetWriter(writeLabel);
+  clock->Tick();
+}
+
+}  // namespace net
