@@ -177,6 +177,52 @@ TEST(EngineImageTest, LoadsAtItsBaseAndRelocatedAndTheExportIsFound) {
   // Both copies stay mapped for the rest of the process, as the program's engine does.
 }
 
+// ---- The program itself
+// --------------------------------------------------------------------------
+
+// composer.exe beside this test starts in skin 7: its main window's background, read from the
+// screen, is the skin's window colour; closing it still ends the program normally.
+TEST(ProgramTest, StartsInSkinSeven) {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring program(path);
+  program = program.substr(0, program.find_last_of(L"\\/") + 1) + L"composer.exe";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &process));
+  HWND main = nullptr;
+  for (int waited = 0; waited < 15000 && main == nullptr; waited += 100) {
+    Sleep(100);
+    main = FindWindowW(L"ComposerWindow", nullptr);
+    if (main != nullptr && !IsWindowVisible(main)) main = nullptr;
+  }
+  ASSERT_NE(main, nullptr);
+  SetForegroundWindow(main);
+  RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+  Sleep(1500);
+  // (2, 2) of the client area lies beside the tab control, on the window's own surface.
+  POINT at{2, 2};
+  ClientToScreen(main, &at);
+  HDC screen = GetDC(nullptr);
+  const COLORREF color = GetPixel(screen, at.x, at.y);
+  ReleaseDC(nullptr, screen);
+  engine::Look look;
+  const auto seven = SkinFile(7);
+  ASSERT_EQ(engine::ReadSkin(seven.data(), seven.size(), look), engine::ReadStatus::kOk);
+  EXPECT_EQ(
+      static_cast<std::uint32_t>(GetRValue(color)) << 16 | GetGValue(color) << 8 | GetBValue(color),
+      look.windowColor);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(process.hProcess, 15000), WAIT_OBJECT_0);
+  DWORD exitCode = 1;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  EXPECT_EQ(exitCode, 0u);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
 // ---- The engine in the program's situation -----------------------------------------------------
 
 LRESULT CALLBACK PlainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
