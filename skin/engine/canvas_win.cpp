@@ -1,6 +1,10 @@
 // Anti-aliased drawing on a memory bitmap.
 #include "skin/engine/canvas_win.h"
 
+#if defined(_MSC_VER)
+#include <xmmintrin.h>
+#endif
+
 namespace skin::engine {
 namespace {
 
@@ -20,8 +24,13 @@ float Abs(float value) {
   return value < 0 ? -value : value;
 }
 
+// The square root as one instruction: the engine links no maths library.
 float Sqrt(float value) {
+#if defined(_MSC_VER)
+  return _mm_cvtss_f32(_mm_sqrt_ss(_mm_set_ss(value)));
+#else
   return __builtin_sqrtf(value);
+#endif
 }
 
 // Signed distance from a point to a rounded rectangle's edge (negative inside).
