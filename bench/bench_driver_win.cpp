@@ -444,6 +444,28 @@ void HoverAndLeave(HWND control) {
   Sleep(200);
 }
 
+struct SecondarySearch {
+  DWORD processId;
+  HWND main;
+  HWND found;
+};
+
+// A shown, enabled composer window of the process other than the main window.
+BOOL CALLBACK MatchSecondaryWindow(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<SecondarySearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner != search->processId || hwnd == search->main || !IsWindowVisible(hwnd) ||
+      !IsWindowEnabled(hwnd)) {
+    return TRUE;
+  }
+  wchar_t className[32] = {};
+  GetClassNameW(hwnd, className, 32);
+  if (lstrcmpW(className, L"ComposerWindow") != 0) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
 // Opens a secondary window with its button and closes it again.
 void OpenAndClose(DWORD processId, HWND main, HWND tab, int page, HWND button) {
   if (button == nullptr) return;
@@ -453,30 +475,17 @@ void OpenAndClose(DWORD processId, HWND main, HWND tab, int page, HWND button) {
     Sleep(20);
     if (!IsWindowEnabled(main)) break;  // the modal window is up
   }
-  struct Search {
-    DWORD processId;
-    HWND main;
-    HWND found;
-  } search{processId, main, nullptr};
-  EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == s->processId && hwnd != s->main && IsWindowVisible(hwnd) &&
-            IsWindowEnabled(hwnd)) {
-          wchar_t className[32] = {};
-          GetClassNameW(hwnd, className, 32);
-          if (lstrcmpW(className, L"ComposerWindow") == 0) {
-            s->found = hwnd;
-            return FALSE;
-          }
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  SecondarySearch search{processId, main, nullptr};
+  EnumWindows(MatchSecondaryWindow, reinterpret_cast<LPARAM>(&search));
   if (search.found) PostMessageW(search.found, WM_CLOSE, 0, 0);
   for (int i = 0; i < 100 && !IsWindowEnabled(main); ++i) Sleep(20);
+}
+
+void PrintSample(double seconds, const Sample& sample) {
+  std::printf("sample %.0f %lu %lu %lu %llu\n", seconds, static_cast<unsigned long>(sample.gdi),
+              static_cast<unsigned long>(sample.user), static_cast<unsigned long>(sample.handles),
+              static_cast<unsigned long long>(sample.privateBytes / 1024));
+  std::fflush(stdout);
 }
 
 int Stability(double seconds, double period, unsigned short port, const std::string& exe) {
@@ -502,9 +511,7 @@ int Stability(double seconds, double period, unsigned short port, const std::str
   while (NowMs() - start < seconds * 1000.0) {
     if (NowMs() >= nextSample) {
       const Sample s = Measure(process, program.info.dwProcessId);
-      std::printf("sample %.0f %lu %lu %lu %zu\n", (NowMs() - start) / 1000.0, s.gdi, s.user,
-                  s.handles, s.privateBytes / 1024);
-      std::fflush(stdout);
+      PrintSample((NowMs() - start) / 1000.0, s);
       nextSample += period * 1000.0;
     }
     const auto& window = kWindows[round % 2];
@@ -515,8 +522,7 @@ int Stability(double seconds, double period, unsigned short port, const std::str
     ++round;
   }
   const Sample last = Measure(process, program.info.dwProcessId);
-  std::printf("sample %.0f %lu %lu %lu %zu\n", (NowMs() - start) / 1000.0, last.gdi, last.user,
-              last.handles, last.privateBytes / 1024);
+  PrintSample((NowMs() - start) / 1000.0, last);
   std::printf("rounds %d\n", round);
   std::printf("server_requests %d\n", server.Requests());
   program.Close(main);
