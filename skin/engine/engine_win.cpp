@@ -546,7 +546,8 @@ void Subclass(HWND hwnd, bool exists) {
   if (state->kind == Kind::kFrame) {
     state->inactive = GetActiveWindow() != hwnd && exists;
     // Where the desktop composes title bars itself, ask it to leave the frame to us.
-    if (HMODULE dwm = GetModuleHandleW(L"dwmapi.dll")) {
+    if (g_engine.dwm == nullptr) g_engine.dwm = LoadLibraryW(L"dwmapi.dll");
+    if (HMODULE dwm = g_engine.dwm) {
       using SetAttribute = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
       auto set = reinterpret_cast<SetAttribute>(
           reinterpret_cast<void*>(GetProcAddress(dwm, "DwmSetWindowAttribute")));

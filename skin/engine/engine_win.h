@@ -57,6 +57,7 @@ struct EngineState {
   HBRUSH cardBrush = nullptr;
   HBRUSH fieldBrush = nullptr;
   HFONT captionFont = nullptr;
+  HMODULE dwm = nullptr;  // the desktop composition library, where there is one
 };
 
 extern EngineState g_engine;
