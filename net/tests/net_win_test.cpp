@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -119,6 +120,30 @@ TEST(WebRequestWinTest, ProxyAuthorizationGoesOutWithTheRequest) {
   EXPECT_TRUE(Has(request, "\r\nProxy-Authorization: Basic dTpw\r\n")) << request;
   std::printf("the request went %s\n",
               viaProxy.empty() ? "to the target directly" : "through the proxy");
+}
+
+// A caller's request object serves several requests, each opened anew, and stays the caller's.
+TEST(WebRequestWinTest, CallersRequestObjectServesSeveralRequests) {
+  LoopbackServer server(Answer("Date: " + kDate + "\r\n"));
+  ASSERT_TRUE(server.Listening());
+  net::RequestPlatform& platform = net::ComRequests();
+  platform.Initialize();
+  std::shared_ptr<net::RequestObject> object = platform.Create();
+  ASSERT_NE(object, nullptr);
+  const std::pair<int, std::string> requests[] = {{2, "/2"}, {0, "/0"}};
+  for (const auto& [method, path] : requests) {
+    int status = 0;
+    net::WebRequest(platform, server.Url(path),
+                    {.method = method, .status = &status, .requestObject = object});
+    EXPECT_EQ(status, 200) << method;
+  }
+  EXPECT_EQ(object.use_count(), 1);
+  object.reset();
+  platform.Uninitialize();
+  const std::vector<std::string> received = server.Requests();
+  ASSERT_EQ(received.size(), 2u);
+  EXPECT_EQ(received[0].rfind("HEAD /2 HTTP/1.1\r\n", 0), 0u);
+  EXPECT_EQ(received[1].rfind("GET /0 HTTP/1.1\r\n", 0), 0u);
 }
 
 TEST(WebRequestWinTest, RefusedConnectionIsSilent) {
