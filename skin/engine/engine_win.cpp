@@ -164,6 +164,8 @@ int CaptionButtonAt(HWND hwnd, POINT screen) {
 
 bool HandleFrame(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
                  LRESULT& result) {
+  // A minimized window keeps the system's small title bar.
+  if (IsIconic(hwnd) && message != WM_ERASEBKGND && message != WM_PRINTCLIENT) return false;
   switch (message) {
     case WM_ERASEBKGND: {
       RECT client{};
