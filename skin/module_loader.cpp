@@ -198,7 +198,7 @@ bool InMemoryModuleLoader::Load(std::span<const std::uint8_t> image) {
     ReleaseBlock(address);
     return false;
   }
-  if (!ResolveImports(block)) {
+  if (!ResolveImports(block) || !AddFunctionTable(block)) {
     ReleaseBlock(address);
     return false;
   }
@@ -429,7 +429,26 @@ std::uintptr_t InMemoryModuleLoader::GetExportByOrdinal(std::uint32_t ordinal) c
   return FunctionAddress(block, exports, directory, ordinal - directory.base);
 }
 
+bool InMemoryModuleLoader::AddFunctionTable(Block block) {
+  // 32-bit code unwinds through frames on the stack; only 64-bit images carry a table.
+  functionTable_ = 0;
+  if (format_ != ImageFormat::kPe32Plus) return true;
+  const DataDirectory& directory = nt_.directories[kExceptionDirectory];
+  constexpr std::uint32_t kFunctionEntrySize = 12;
+  if (directory.virtualAddress == 0 || directory.size < kFunctionEntrySize) return true;
+  if (!DirectoryInBlock(kExceptionDirectory, block.size)) return false;
+  if (!platform_->AddFunctionTable(block.address, directory.virtualAddress,
+                                   directory.size / kFunctionEntrySize)) {
+    return false;
+  }
+  functionTable_ = directory.virtualAddress;
+  return true;
+}
+
+// Every block goes through here: a function table registered for it goes first.
 void InMemoryModuleLoader::ReleaseBlock(std::uintptr_t block) {
+  if (functionTable_ != 0) platform_->RemoveFunctionTable(block, functionTable_);
+  functionTable_ = 0;
   platform_->Release(block);
 }
 

@@ -52,6 +52,11 @@ class LoaderPlatform {
   virtual std::uintptr_t LoadModule(const char* name) = 0;
   virtual std::uintptr_t FindSymbol(std::uintptr_t module, const char* name) = 0;
   virtual std::uintptr_t FindSymbol(std::uintptr_t module, std::uint16_t ordinal) = 0;
+  // Makes the function table of a 64-bit image (its exception directory: entries of 12 bytes
+  // at block + rva) known to the system's unwinder, so that exceptions and long jumps can unwind
+  // through the mapped code; false when the system refuses. Until RemoveFunctionTable.
+  virtual bool AddFunctionTable(std::uintptr_t block, std::uint32_t rva, std::uint32_t count) = 0;
+  virtual void RemoveFunctionTable(std::uintptr_t block, std::uint32_t rva) = 0;
   // Calls a DLL entry point with (block, reason, 0) and returns its BOOL result.
   virtual std::uint32_t CallEntryPoint(std::uintptr_t entry, std::uintptr_t block,
                                        std::uint32_t reason) = 0;
@@ -90,6 +95,7 @@ struct SectionHeader {
 
 inline constexpr int kExportDirectory = 0;
 inline constexpr int kImportDirectory = 1;
+inline constexpr int kExceptionDirectory = 3;
 inline constexpr int kRelocationDirectory = 5;
 inline constexpr std::uint16_t kFileExecutableImage = 0x0002;
 inline constexpr std::uint16_t kFileDll = 0x2000;
@@ -149,13 +155,15 @@ class InMemoryModuleLoader {
  private:
   bool ReadHeaders(std::span<const std::uint8_t> bytes);
   bool DirectoryInBlock(int index, std::size_t blockSize) const;
+  bool AddFunctionTable(Block block);
   void ReleaseBlock(std::uintptr_t block);
 
   LoaderPlatform* platform_;
   ImageFormat format_;
   std::uintptr_t moduleBase_ = 0;
   std::size_t moduleSize_ = 0;
-  std::uintptr_t detachEntry_ = 0;  // the entry point Unload notifies, or 0
+  std::uintptr_t detachEntry_ = 0;   // the entry point Unload notifies, or 0
+  std::uint32_t functionTable_ = 0;  // RVA of the registered function table, or 0
   DosHeader dos_;
   NtHeaders nt_;
   std::vector<SectionHeader> sections_;

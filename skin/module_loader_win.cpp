@@ -46,6 +46,23 @@ class SystemPlatform final : public LoaderPlatform {
         GetProcAddress(reinterpret_cast<HMODULE>(module), MAKEINTRESOURCEA(ordinal)));
   }
 
+  bool AddFunctionTable(std::uintptr_t block, std::uint32_t rva, std::uint32_t count) override {
+#if defined(_WIN64)
+    return RtlAddFunctionTable(reinterpret_cast<PRUNTIME_FUNCTION>(block + rva), count, block);
+#else
+    (void)block, (void)rva, (void)count;
+    return true;
+#endif
+  }
+
+  void RemoveFunctionTable(std::uintptr_t block, std::uint32_t rva) override {
+#if defined(_WIN64)
+    RtlDeleteFunctionTable(reinterpret_cast<PRUNTIME_FUNCTION>(block + rva));
+#else
+    (void)block, (void)rva;
+#endif
+  }
+
   std::uint32_t CallEntryPoint(std::uintptr_t entry, std::uintptr_t block,
                                std::uint32_t reason) override {
     // The entry point returns a BOOL: only the low 32 bits of the result register count.

@@ -30,6 +30,10 @@ class FuzzPlatform final : public skin::LoaderPlatform {
   std::uintptr_t FindSymbol(std::uintptr_t, std::uint16_t ordinal) override {
     return ordinal == 0 ? 0 : ordinal + 0x4000;
   }
+  bool AddFunctionTable(std::uintptr_t, std::uint32_t rva, std::uint32_t) override {
+    return rva % 3 != 0;
+  }
+  void RemoveFunctionTable(std::uintptr_t, std::uint32_t) override {}
   std::uint32_t CallEntryPoint(std::uintptr_t entry, std::uintptr_t block, std::uint32_t) override {
     return (entry - block) & 1 ? 0 : 1;
   }

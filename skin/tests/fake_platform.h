@@ -77,6 +77,18 @@ class FakePlatform final : public LoaderPlatform {
     return found == symbols.end() ? 0 : found->second;
   }
 
+  bool AddFunctionTable(std::uintptr_t block, std::uint32_t rva, std::uint32_t count) override {
+    if (!tableAccepted) return false;
+    tables[block] = {rva, count};
+    return true;
+  }
+
+  void RemoveFunctionTable(std::uintptr_t block, std::uint32_t rva) override {
+    auto found = tables.find(block);
+    if (found != tables.end() && found->second.first == rva) tables.erase(found);
+    removedTables.push_back(block);
+  }
+
   std::uint32_t CallEntryPoint(std::uintptr_t entry, std::uintptr_t block,
                                std::uint32_t reason) override {
     entryCalls.push_back({entry, block, reason});
@@ -96,6 +108,9 @@ class FakePlatform final : public LoaderPlatform {
   std::map<std::uintptr_t, std::size_t> live;
   std::vector<std::string> log;
   std::vector<EntryCall> entryCalls;
+  bool tableAccepted = true;
+  std::map<std::uintptr_t, std::pair<std::uint32_t, std::uint32_t>> tables;  // RVA and count
+  std::vector<std::uintptr_t> removedTables;
 };
 
 }  // namespace skin::test

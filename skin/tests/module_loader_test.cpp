@@ -61,6 +61,15 @@ class LoaderTest : public ::testing::TestWithParam<ImageFormat> {
     EXPECT_TRUE(platform.entryCalls.empty());
   }
 
+  // A Load refused by the entry point: attach, then detach, then nothing left.
+  void ExpectRefusedWithEntryCalls(const Bytes& image) {
+    InMemoryModuleLoader loader(platform, Format());
+    EXPECT_FALSE(loader.Load(image));
+    EXPECT_TRUE(platform.live.empty());
+    ASSERT_EQ(platform.entryCalls.size(), 2u);
+    EXPECT_EQ(platform.entryCalls[1].reason, 0u);
+  }
+
   FakePlatform platform;
 };
 
@@ -218,7 +227,7 @@ TEST_P(LoaderTest, SectionAtAddressZeroStopsTheCopy) {
     MappedSteps steps = MapInto(loader, image);
     ASSERT_TRUE(steps.mapped);
     EXPECT_EQ(steps.block[kCodeRva], 0xC3);
-    EXPECT_NE(steps.block[kExportRva + 16], 0);  // export Base
+    EXPECT_NE(steps.block[kExportRva + 16], 0);                                   // export Base
     EXPECT_EQ(Get<std::uint32_t>(steps.block.data(), kRelocationRva), kCodeRva);  // page
   }
   Bytes stopped = image;
@@ -549,6 +558,47 @@ TEST_P(LoaderTest, EntryPointOutsideTheImageIsRefused) {
     spec.imports = {{"kernel32.dll", {std::string("GetTickCount")}}};
     ExpectRefused(BuildImage(spec));
     EXPECT_TRUE(platform.log.empty());  // refused before any module is loaded for it
+  }
+}
+
+TEST_P(LoaderTest, FunctionTableOf64BitImagesIsKnownWhileLoaded) {
+  const std::size_t directory = DirectoryOffset(Format(), kExceptionDirectory);
+  ImageSpec spec = RelocatableSpec();
+  spec.entryPoint = kCodeRva;
+  Bytes image = BuildImage(spec);
+  Put<std::uint32_t>(image, directory, kCodeRva + 0x40);
+  Put<std::uint32_t>(image, directory + 4, 24);  // two entries
+  {
+    InMemoryModuleLoader loader(platform, Format());
+    platform.onEntry = [&](std::uint32_t) { EXPECT_EQ(platform.tables.size(), Wide() ? 1u : 0u); };
+    ASSERT_TRUE(loader.Load(image));
+    const std::uintptr_t base = loader.GetModuleBase();
+    if (Wide()) {
+      EXPECT_EQ(platform.tables[base], std::make_pair(kCodeRva + 0x40, 2u));
+    }
+    loader.Unload();
+    EXPECT_TRUE(platform.tables.empty());
+    EXPECT_EQ(platform.removedTables.size(), Wide() ? 1u : 0u);
+  }
+  platform.attachResult = 0;  // a refused image leaves no table behind
+  platform.entryCalls.clear();
+  ExpectRefusedWithEntryCalls(image);
+  EXPECT_TRUE(platform.tables.empty());
+  platform.attachResult = 1;
+  platform.entryCalls.clear();
+
+  Bytes outside = image;
+  Put<std::uint32_t>(outside, directory, kImageSize - 12);
+  InMemoryModuleLoader loader(platform, Format());
+  if (Wide()) {
+    ExpectRefused(outside);
+  } else {
+    EXPECT_TRUE(loader.Load(outside));  // 32-bit images have no table to register
+    loader.Unload();
+  }
+  if (Wide()) {
+    platform.tableAccepted = false;
+    ExpectRefused(image);
   }
 }
 

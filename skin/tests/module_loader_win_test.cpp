@@ -127,6 +127,12 @@ class FixtureDllTest : public ::testing::Test {
     EXPECT_EQ(loader.GetExport("FixtureForwarded"), 0u);  // a text naming kernel32's export
     EXPECT_EQ(loader.GetExport("fixtureself"), 0u);
     EXPECT_GT(self, base);
+#if defined(_WIN64)
+    // The unwinder knows the mapped code, so exceptions and long jumps can pass through it.
+    DWORD64 foundBase = 0;
+    EXPECT_NE(RtlLookupFunctionEntry(self, &foundBase, nullptr), nullptr);
+    EXPECT_EQ(foundBase, base);
+#endif
   }
 
   Bytes image;
@@ -140,9 +146,14 @@ TEST_F(FixtureDllTest, LoadsAtImageBaseAndUnloads) {
   EXPECT_EQ(base, imageBase);
   EXPECT_EQ(TakeEntryCalls(), "1@" + Hex(base) + ";");
   ExpectWorking();
+  [[maybe_unused]] const std::uintptr_t self = loader.GetExport("FixtureSelf");
 
   loader.Unload();
   EXPECT_EQ(TakeEntryCalls(), "0@" + Hex(base) + ";");
+#if defined(_WIN64)
+  DWORD64 foundBase = 0;
+  EXPECT_EQ(RtlLookupFunctionEntry(self, &foundBase, nullptr), nullptr);
+#endif
   EXPECT_EQ(loader.GetModuleBase(), 0u);
   EXPECT_TRUE(IsReleased(base));
 }
