@@ -207,12 +207,13 @@ HWND BuildWindow(const WindowDescription& description, bool modal) {
   state.release();  // the window owns it now
   g_openWindows.push_back(raw);
   if (description.programIcon) {
-    HICON big =
-        static_cast<HICON>(LoadImageW(g_instance, MAKEINTRESOURCEW(kProgramIconId), IMAGE_ICON,
-                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    // Shared icons: the system keeps one copy, so windows opened again and again add none.
+    HICON big = static_cast<HICON>(LoadImageW(g_instance, MAKEINTRESOURCEW(kProgramIconId),
+                                              IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                              GetSystemMetrics(SM_CYICON), LR_SHARED));
     HICON small = static_cast<HICON>(LoadImageW(g_instance, MAKEINTRESOURCEW(kProgramIconId),
                                                 IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                GetSystemMetrics(SM_CYSMICON), 0));
+                                                GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     if (big) SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     if (small) SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
   }

@@ -258,6 +258,9 @@ int Respond(ServerMode mode, double seconds, unsigned short port, const std::str
     std::fprintf(stderr, "bench_driver: %s showed no window\n", exe.c_str());
     return 1;
   }
+  // Round trips are measured once the window is up and painted: start-up is measured apart.
+  while (!FullyPainted(main)) Sleep(1);
+  Sleep(500);
   std::vector<double> roundTrips;
   int unanswered = 0;
   const double end = NowMs() + seconds * 1000.0;
@@ -471,12 +474,12 @@ void OpenAndClose(DWORD processId, HWND main, HWND tab, int page, HWND button) {
   if (button == nullptr) return;
   SendMessageW(tab, kSelectTab, page, 0);
   PostMessageW(button, BM_CLICK, 0, 0);
-  for (int i = 0; i < 100; ++i) {
-    Sleep(20);
-    if (!IsWindowEnabled(main)) break;  // the modal window is up
-  }
+  // The main window is disabled before the secondary window is shown: wait for the window itself.
   SecondarySearch search{processId, main, nullptr};
-  EnumWindows(MatchSecondaryWindow, reinterpret_cast<LPARAM>(&search));
+  for (int i = 0; i < 250 && search.found == nullptr; ++i) {
+    Sleep(20);
+    EnumWindows(MatchSecondaryWindow, reinterpret_cast<LPARAM>(&search));
+  }
   if (search.found) PostMessageW(search.found, WM_CLOSE, 0, 0);
   for (int i = 0; i < 100 && !IsWindowEnabled(main); ++i) Sleep(20);
 }
