@@ -15,6 +15,7 @@
 #include "app/balloon_tip_win.h"
 #include "app/clipboard_win.h"
 #include "app/external_functions_win.h"
+#include "app/late_bound_win.h"
 #include "app/prompt_dialog_win.h"
 #include "app/runtime.h"
 #include "app/text_win.h"
@@ -373,8 +374,12 @@ class Win32Services final : public FrameServices {
 
   bool OpenWebAddress(std::string_view address) override {
     const std::wstring wide = WideFromGbk(address);
+    // shell32 is loaded on the first use, not before the window shows.
+    static const auto shellExecute =
+        LateBound<decltype(&::ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+    if (shellExecute == nullptr) return false;
     const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        shellExecute(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32;
   }
 

@@ -3,6 +3,7 @@
 
 #include <wininet.h>
 
+#include "app/late_bound_win.h"
 #include "net/request_object_win.h"
 
 namespace net {
@@ -56,7 +57,10 @@ HINSTANCE ThisModule() {
 std::optional<DateTime> PlatformHttpDate(std::string_view text) {
   const std::wstring wide = WideFromGbk(text);
   SYSTEMTIME parsed{};
-  if (!InternetTimeToSystemTimeW(wide.c_str(), &parsed, 0)) return std::nullopt;
+  // wininet is loaded when the first answer arrives, not before the window shows.
+  static const auto parse = app::win::LateBound<decltype(&::InternetTimeToSystemTimeW)>(
+      L"wininet.dll", "InternetTimeToSystemTimeW");
+  if (parse == nullptr || !parse(wide.c_str(), &parsed, 0)) return std::nullopt;
   return DateTime{parsed.wYear, parsed.wMonth,  parsed.wDay,
                   parsed.wHour, parsed.wMinute, parsed.wSecond};
 }

@@ -7,15 +7,56 @@
 #include <cstring>
 #include <vector>
 
+#include "app/late_bound_win.h"
+
 namespace net {
 namespace {
 
 constexpr unsigned kGbkCodePage = 936;
 
+// The automation functions, from oleaut32 as the first request is made.
+struct Automation {
+  template <typename Function>
+  static Function Bound(const char* name) {
+    return app::win::LateBound<Function>(L"oleaut32.dll", name);
+  }
+  decltype(&::VariantInit) variantInit = Bound<decltype(&::VariantInit)>("VariantInit");
+  decltype(&::VariantClear) variantClear = Bound<decltype(&::VariantClear)>("VariantClear");
+  decltype(&::VariantChangeType) variantChangeType =
+      Bound<decltype(&::VariantChangeType)>("VariantChangeType");
+  decltype(&::SysAllocStringLen) sysAllocStringLen =
+      Bound<decltype(&::SysAllocStringLen)>("SysAllocStringLen");
+  decltype(&::SysFreeString) sysFreeString = Bound<decltype(&::SysFreeString)>("SysFreeString");
+  decltype(&::SysStringLen) sysStringLen = Bound<decltype(&::SysStringLen)>("SysStringLen");
+  decltype(&::SafeArrayCreateVector) safeArrayCreateVector =
+      Bound<decltype(&::SafeArrayCreateVector)>("SafeArrayCreateVector");
+  decltype(&::SafeArrayAccessData) safeArrayAccessData =
+      Bound<decltype(&::SafeArrayAccessData)>("SafeArrayAccessData");
+  decltype(&::SafeArrayUnaccessData) safeArrayUnaccessData =
+      Bound<decltype(&::SafeArrayUnaccessData)>("SafeArrayUnaccessData");
+  decltype(&::SafeArrayGetDim) safeArrayGetDim =
+      Bound<decltype(&::SafeArrayGetDim)>("SafeArrayGetDim");
+  decltype(&::SafeArrayGetLBound) safeArrayGetLBound =
+      Bound<decltype(&::SafeArrayGetLBound)>("SafeArrayGetLBound");
+  decltype(&::SafeArrayGetUBound) safeArrayGetUBound =
+      Bound<decltype(&::SafeArrayGetUBound)>("SafeArrayGetUBound");
+
+  bool Complete() const {
+    return variantInit && variantClear && variantChangeType && sysAllocStringLen && sysFreeString &&
+           sysStringLen && safeArrayCreateVector && safeArrayAccessData && safeArrayUnaccessData &&
+           safeArrayGetDim && safeArrayGetLBound && safeArrayGetUBound;
+  }
+};
+
+const Automation& Oleaut() {
+  static const Automation automation;
+  return automation;
+}
+
 // A VARIANT that clears itself.
 struct Variant {
-  Variant() { VariantInit(&value); }
-  ~Variant() { VariantClear(&value); }
+  Variant() { Oleaut().variantInit(&value); }
+  ~Variant() { Oleaut().variantClear(&value); }
   Variant(const Variant&) = delete;
   Variant& operator=(const Variant&) = delete;
 
@@ -35,24 +76,24 @@ struct Variant {
     Variant v;
     const std::wstring wide = WideFromGbk(gbk);
     v.value.vt = VT_BSTR;
-    v.value.bstrVal = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+    v.value.bstrVal = Oleaut().sysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
     return v;
   }
   static Variant ByteArray(std::span<const std::uint8_t> bytes) {
     Variant v;
-    SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+    SAFEARRAY* array = Oleaut().safeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
     if (array == nullptr) return v;
     void* data = nullptr;
-    if (SUCCEEDED(SafeArrayAccessData(array, &data))) {
+    if (SUCCEEDED(Oleaut().safeArrayAccessData(array, &data))) {
       std::memcpy(data, bytes.data(), bytes.size());
-      SafeArrayUnaccessData(array);
+      Oleaut().safeArrayUnaccessData(array);
     }
     v.value.vt = VT_ARRAY | VT_UI1;
     v.value.parray = array;
     return v;
   }
 
-  Variant(Variant&& other) noexcept : value(other.value) { VariantInit(&other.value); }
+  Variant(Variant&& other) noexcept : value(other.value) { Oleaut().variantInit(&other.value); }
 
   VARIANT value;
 };
@@ -99,15 +140,16 @@ class DispatchRequestObject final : public RequestObject {
     SAFEARRAY* array = result.value.parray;
     LONG lower = 0;
     LONG upper = -1;
-    if (SafeArrayGetDim(array) != 1 || FAILED(SafeArrayGetLBound(array, 1, &lower)) ||
-        FAILED(SafeArrayGetUBound(array, 1, &upper)) || upper < lower) {
+    if (Oleaut().safeArrayGetDim(array) != 1 ||
+        FAILED(Oleaut().safeArrayGetLBound(array, 1, &lower)) ||
+        FAILED(Oleaut().safeArrayGetUBound(array, 1, &upper)) || upper < lower) {
       return {};
     }
     void* data = nullptr;
-    if (FAILED(SafeArrayAccessData(array, &data))) return {};
+    if (FAILED(Oleaut().safeArrayAccessData(array, &data))) return {};
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     Bytes body(bytes, bytes + (static_cast<std::size_t>(upper) - lower + 1));
-    SafeArrayUnaccessData(array);
+    Oleaut().safeArrayUnaccessData(array);
     return body;
   }
   std::string GetAllResponseHeaders() override {
@@ -117,7 +159,7 @@ class DispatchRequestObject final : public RequestObject {
     Variant result;
     std::vector<Variant> none;
     if (!Invoke(L"Status", DISPATCH_PROPERTYGET, none, &result.value)) return 0;
-    if (FAILED(VariantChangeType(&result.value, &result.value, 0, VT_R8))) return 0;
+    if (FAILED(Oleaut().variantChangeType(&result.value, &result.value, 0, VT_R8))) return 0;
     return result.value.dblVal;
   }
   std::string StatusText() override { return TextResult(L"StatusText", DISPATCH_PROPERTYGET); }
@@ -140,9 +182,9 @@ class DispatchRequestObject final : public RequestObject {
     Variant result;
     std::vector<Variant> none;
     if (!Invoke(name, kind, none, &result.value)) return {};
-    if (FAILED(VariantChangeType(&result.value, &result.value, 0, VT_BSTR))) return {};
+    if (FAILED(Oleaut().variantChangeType(&result.value, &result.value, 0, VT_BSTR))) return {};
     if (result.value.bstrVal == nullptr) return {};
-    return GbkFromWide({result.value.bstrVal, SysStringLen(result.value.bstrVal)});
+    return GbkFromWide({result.value.bstrVal, Oleaut().sysStringLen(result.value.bstrVal)});
   }
 
   bool Invoke(const wchar_t* name, WORD kind, std::vector<Variant>& args, VARIANT* result) {
@@ -167,9 +209,9 @@ class DispatchRequestObject final : public RequestObject {
     UINT badArgument = 0;
     const HRESULT hr = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, result,
                                        &exception, &badArgument);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
+    Oleaut().sysFreeString(exception.bstrSource);
+    Oleaut().sysFreeString(exception.bstrDescription);
+    Oleaut().sysFreeString(exception.bstrHelpFile);
     return SUCCEEDED(hr);
   }
 
@@ -181,6 +223,7 @@ class ComPlatform final : public RequestPlatform {
   void Initialize() override { CoInitialize(nullptr); }
   void Uninitialize() override { CoUninitialize(); }
   std::shared_ptr<RequestObject> Create() override {
+    if (!Oleaut().Complete()) return nullptr;
     CLSID classId{};
     if (FAILED(CLSIDFromProgID(L"WinHttp.WinHttpRequest.5.1", &classId))) return nullptr;
     IDispatch* object = nullptr;
