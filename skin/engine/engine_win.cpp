@@ -557,7 +557,8 @@ void Subclass(HWND hwnd, bool exists) {
       if (set != nullptr) set(hwnd, 2, &disabled, sizeof disabled);
     }
   }
-  if (exists && state->kind == Kind::kRichEdit) StyleRichEdit(hwnd, *state);
+  // Rich edit boxes that already exist are styled once by the attach that follows; new ones
+  // style themselves when they are created.
 }
 
 BOOL CALLBACK SubclassChild(HWND hwnd, LPARAM) {
@@ -580,6 +581,8 @@ BOOL CALLBACK RestyleChild(HWND child, LPARAM) {
 
 BOOL CALLBACK RepaintTopLevel(HWND hwnd, LPARAM) {
   EnumChildWindows(hwnd, &RestyleChild, 0);
+  // A hidden window is painted in full when it is shown; at start-up the skin comes first.
+  if (!IsWindowVisible(hwnd)) return TRUE;
   RedrawWindow(hwnd, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   return TRUE;
