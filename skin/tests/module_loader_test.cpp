@@ -26,19 +26,19 @@ class LoaderTest : public ::testing::TestWithParam<ImageFormat> {
   std::uint16_t AddressRelocation() const { return Wide() ? 10 : 3; }
   std::size_t PointerSize() const { return Wide() ? 8 : 4; }
 
-  ImageSpec Spec() const {
-    ImageSpec spec;
-    spec.format = Format();
-    return spec;
+  ImageLayout Layout() const {
+    ImageLayout layout;
+    layout.format = Format();
+    return layout;
   }
 
   // An image whose code holds its own address ImageBase + 0x1000, with the relocation for it.
-  ImageSpec RelocatableSpec() const {
-    ImageSpec spec = Spec();
-    const std::uint64_t pointer = spec.imageBase + kCodeRva;
-    std::memcpy(spec.code.data() + 0x10, &pointer, PointerSize());
-    spec.relocations = {{kPointerRva, AddressRelocation()}};
-    return spec;
+  ImageLayout RelocatableLayout() const {
+    ImageLayout layout = Layout();
+    const std::uint64_t pointer = layout.imageBase + kCodeRva;
+    std::memcpy(layout.code.data() + 0x10, &pointer, PointerSize());
+    layout.relocations = {{kPointerRva, AddressRelocation()}};
+    return layout;
   }
 
   std::uint64_t PointerAt(std::uintptr_t block, std::uint32_t rva) const {
@@ -81,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, LoaderTest,
 
 TEST_P(LoaderTest, CheckHeadersAcceptsABuiltImage) {
   InMemoryModuleLoader loader(platform, Format());
-  const Bytes image = BuildImage(RelocatableSpec());
+  const Bytes image = BuildImage(RelocatableLayout());
   ASSERT_TRUE(loader.CheckHeaders(image));
   EXPECT_EQ(loader.Sections().size(), static_cast<std::size_t>(kSectionCount));
   EXPECT_EQ(loader.Nt().imageBase, 0x10000000u);
@@ -116,7 +116,7 @@ TEST_P(LoaderTest, CheckHeadersRefusesEachBrokenField) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    Bytes image = BuildImage(RelocatableSpec());
+    Bytes image = BuildImage(RelocatableLayout());
     c.damage(image);
     image.shrink_to_fit();
     InMemoryModuleLoader loader(platform, Format());
@@ -127,7 +127,7 @@ TEST_P(LoaderTest, CheckHeadersRefusesEachBrokenField) {
 }
 
 TEST_P(LoaderTest, RawDataMayEndExactlyAtTheEndOfTheBuffer) {
-  const Bytes image = BuildImage(RelocatableSpec());
+  const Bytes image = BuildImage(RelocatableLayout());
   const std::size_t last = SectionHeaderOffset(Format(), kSectionCount - 1);
   ASSERT_EQ(
       Get<std::uint32_t>(image.data(), last + 20) + Get<std::uint32_t>(image.data(), last + 16),
@@ -140,10 +140,10 @@ TEST_P(LoaderTest, RawDataMayEndExactlyAtTheEndOfTheBuffer) {
 
 TEST_P(LoaderTest, LoaderOfEachBuildRefusesTheOtherFormat) {
   const ImageFormat other = Wide() ? ImageFormat::kPe32 : ImageFormat::kPe32Plus;
-  ImageSpec spec = RelocatableSpec();
-  spec.format = other;
+  ImageLayout layout = RelocatableLayout();
+  layout.format = other;
   InMemoryModuleLoader loader(platform, Format());
-  EXPECT_FALSE(loader.CheckHeaders(BuildImage(spec)));
+  EXPECT_FALSE(loader.CheckHeaders(BuildImage(layout)));
 }
 
 TEST(AlignUpTest, RoundsUpToMultiples) {
@@ -188,7 +188,7 @@ TEST_P(LoaderTest, ComputeImageSizeRefusesInsaneBlocks) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    Bytes image = BuildImage(RelocatableSpec());
+    Bytes image = BuildImage(RelocatableLayout());
     c.change(image);
     InMemoryModuleLoader loader(platform, Format());
     ASSERT_TRUE(loader.CheckHeaders(image));
@@ -218,10 +218,10 @@ MappedSteps MapInto(InMemoryModuleLoader& loader, const Bytes& image) {
 }
 
 TEST_P(LoaderTest, SectionAtAddressZeroStopsTheCopy) {
-  ImageSpec spec = RelocatableSpec();
-  spec.code.assign(0x100, 0xC3);
-  spec.exports = {{"Alpha", kCodeRva}};
-  const Bytes image = BuildImage(spec);
+  ImageLayout layout = RelocatableLayout();
+  layout.code.assign(0x100, 0xC3);
+  layout.exports = {{"Alpha", kCodeRva}};
+  const Bytes image = BuildImage(layout);
   {
     InMemoryModuleLoader loader(platform, Format());
     MappedSteps steps = MapInto(loader, image);
@@ -242,9 +242,9 @@ TEST_P(LoaderTest, SectionAtAddressZeroStopsTheCopy) {
 }
 
 TEST_P(LoaderTest, SectionWithoutRawDataStaysZeroFilled) {
-  ImageSpec spec = RelocatableSpec();
-  spec.code.assign(0x100, 0xC3);
-  Bytes image = BuildImage(spec);
+  ImageLayout layout = RelocatableLayout();
+  layout.code.assign(0x100, 0xC3);
+  Bytes image = BuildImage(layout);
   Put<std::uint32_t>(image, SectionHeaderOffset(Format(), 0) + 16, 0);     // SizeOfRawData
   Put<std::uint32_t>(image, SectionHeaderOffset(Format(), 0) + 8, 0x800);  // VirtualSize
   InMemoryModuleLoader loader(platform, Format());
@@ -256,7 +256,7 @@ TEST_P(LoaderTest, SectionWithoutRawDataStaysZeroFilled) {
 
 TEST_P(LoaderTest, MapImageRefusesABlockTooSmall) {
   InMemoryModuleLoader loader(platform, Format());
-  const Bytes image = BuildImage(RelocatableSpec());
+  const Bytes image = BuildImage(RelocatableLayout());
   ASSERT_TRUE(loader.CheckHeaders(image));
   Bytes block(kRelocationRva);
   EXPECT_FALSE(
@@ -264,19 +264,19 @@ TEST_P(LoaderTest, MapImageRefusesABlockTooSmall) {
 }
 
 TEST_P(LoaderTest, LoadsAtImageBaseWhereRelocationChangesNothing) {
-  ImageSpec spec = RelocatableSpec();
+  ImageLayout layout = RelocatableLayout();
   InMemoryModuleLoader loader(platform, Format());
-  ASSERT_TRUE(loader.Load(BuildImage(spec)));
+  ASSERT_TRUE(loader.Load(BuildImage(layout)));
   const std::uintptr_t base = loader.GetModuleBase();
-  ASSERT_EQ(base, spec.imageBase) << "the fake could not map at ImageBase";
-  EXPECT_EQ(PointerAt(base, kPointerRva), spec.imageBase + kCodeRva);
+  ASSERT_EQ(base, layout.imageBase) << "the fake could not map at ImageBase";
+  EXPECT_EQ(PointerAt(base, kPointerRva), layout.imageBase + kCodeRva);
   EXPECT_EQ(platform.live.size(), 1u);
 }
 
 TEST_P(LoaderTest, RelocatesWhenImageBaseIsTaken) {
   platform.preferredFree = false;
   InMemoryModuleLoader loader(platform, Format());
-  ASSERT_TRUE(loader.Load(BuildImage(RelocatableSpec())));
+  ASSERT_TRUE(loader.Load(BuildImage(RelocatableLayout())));
   const std::uintptr_t base = loader.GetModuleBase();
   EXPECT_EQ(platform.reserveCalls, (std::vector<std::uint64_t>{0x10000000, 0}));
   EXPECT_EQ(PointerAt(base, kPointerRva), Truncate(base + kCodeRva));
@@ -288,20 +288,20 @@ TEST_P(LoaderTest, RelocationTypesThatDoNotMatchTheFormatChangeNothing) {
   if (!Wide()) types.push_back(10);  // a 64-bit relocation means nothing in a PE32 image
   for (std::uint16_t type : types) {
     SCOPED_TRACE(type);
-    ImageSpec spec = RelocatableSpec();
-    spec.relocations = {{kPointerRva, type}};
+    ImageLayout layout = RelocatableLayout();
+    layout.relocations = {{kPointerRva, type}};
     InMemoryModuleLoader loader(platform, Format());
-    ASSERT_TRUE(loader.Load(BuildImage(spec)));
-    EXPECT_EQ(PointerAt(loader.GetModuleBase(), kPointerRva), spec.imageBase + kCodeRva);
+    ASSERT_TRUE(loader.Load(BuildImage(layout)));
+    EXPECT_EQ(PointerAt(loader.GetModuleBase(), kPointerRva), layout.imageBase + kCodeRva);
     loader.Unload();
   }
 }
 
 TEST_P(LoaderTest, RelocationWalkStopsAtDirectoryEndShortBlockAndZeroPage) {
   platform.preferredFree = false;
-  ImageSpec spec = RelocatableSpec();
-  spec.relocations.push_back({kSecondPageRva, AddressRelocation()});  // a second page
-  const Bytes image = BuildImage(spec);
+  ImageLayout layout = RelocatableLayout();
+  layout.relocations.push_back({kSecondPageRva, AddressRelocation()});  // a second page
+  const Bytes image = BuildImage(layout);
   const std::uint32_t reloc = RawDataOffset(image, Format(), 3);
   const std::size_t sizeField = DirectoryOffset(Format(), kRelocationDirectory) + 4;
   ASSERT_EQ(Get<std::uint32_t>(image.data(), sizeField), 24u);  // two blocks of 12 bytes
@@ -329,7 +329,7 @@ TEST_P(LoaderTest, RelocationWalkStopsAtDirectoryEndShortBlockAndZeroPage) {
     EXPECT_EQ(PointerAt(base, kPointerRva), Truncate(base + kCodeRva));
     // The second target lies in zero-filled memory: relocating it leaves the distance there.
     EXPECT_EQ(PointerAt(base, kSecondPageRva),
-              c.secondApplied ? Truncate(base - spec.imageBase) : 0u);
+              c.secondApplied ? Truncate(base - layout.imageBase) : 0u);
     loader.Unload();
   }
 }
@@ -339,24 +339,24 @@ TEST_P(LoaderTest, RelocationOutsideTheBlockRefusesTheImage) {
   const std::size_t directory = DirectoryOffset(Format(), kRelocationDirectory);
   const struct {
     const char* name;
-    std::function<void(ImageSpec&, Bytes&)> change;
+    std::function<void(ImageLayout&, Bytes&)> change;
   } cases[] = {
       {"target straddling the end of the block",
-       [&](ImageSpec& s, Bytes&) {
+       [&](ImageLayout& s, Bytes&) {
          s.relocations = {{kImageSize - 2, AddressRelocation()}};
        }},
       {"directory running past the block",
-       [&](ImageSpec&, Bytes& b) { Put<std::uint32_t>(b, directory + 4, 0x10000); }},
+       [&](ImageLayout&, Bytes& b) { Put<std::uint32_t>(b, directory + 4, 0x10000); }},
       {"directory starting past the block",
-       [&](ImageSpec&, Bytes& b) { Put<std::uint32_t>(b, directory, 0x7FFFFFF0); }},
+       [&](ImageLayout&, Bytes& b) { Put<std::uint32_t>(b, directory, 0x7FFFFFF0); }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ImageSpec spec = RelocatableSpec();
+    ImageLayout layout = RelocatableLayout();
     Bytes unused;
-    c.change(spec, unused);
-    Bytes image = BuildImage(spec);
-    c.change(spec, image);
+    c.change(layout, unused);
+    Bytes image = BuildImage(layout);
+    c.change(layout, image);
     ExpectRefused(image);
     EXPECT_EQ(platform.reserveCalls.size(), 2u);
     platform.reserveCalls.clear();
@@ -364,27 +364,27 @@ TEST_P(LoaderTest, RelocationOutsideTheBlockRefusesTheImage) {
 }
 
 TEST_P(LoaderTest, ImageWithoutRelocationsLoadsOnlyAtImageBase) {
-  ImageSpec spec = Spec();
+  ImageLayout layout = Layout();
   {
     InMemoryModuleLoader loader(platform, Format());
-    ASSERT_TRUE(loader.Load(BuildImage(spec)));
-    EXPECT_EQ(loader.GetModuleBase(), spec.imageBase);
+    ASSERT_TRUE(loader.Load(BuildImage(layout)));
+    EXPECT_EQ(loader.GetModuleBase(), layout.imageBase);
     loader.Unload();
   }
   platform.preferredFree = false;
-  ExpectRefused(BuildImage(spec));
+  ExpectRefused(BuildImage(layout));
   EXPECT_EQ(platform.released.size(), 2u);  // the unload, then the refused block
 }
 
 TEST_P(LoaderTest, ImportsByNameAndOrdinalAreBoundInTheThunks) {
-  ImageSpec spec = RelocatableSpec();
-  spec.imports = {{"kernel32.dll", {std::string("GetTickCount"), std::uint16_t{16}}},
-                  {"user32.dll", {std::string("CharUpperA")}}};
+  ImageLayout layout = RelocatableLayout();
+  layout.imports = {{"kernel32.dll", {std::string("GetTickCount"), std::uint16_t{16}}},
+                    {"user32.dll", {std::string("CharUpperA")}}};
   platform.present = {{"kernel32.dll", 0x7000}};
   platform.loadable = {{"user32.dll", 0x8000}};
   platform.symbols = {{"GetTickCount", 0x1111}, {"#16", 0x2222}, {"CharUpperA", 0x3333}};
   InMemoryModuleLoader loader(platform, Format());
-  ASSERT_TRUE(loader.Load(BuildImage(spec)));
+  ASSERT_TRUE(loader.Load(BuildImage(layout)));
   EXPECT_EQ(platform.log,
             (std::vector<std::string>{"find kernel32.dll", "symbol GetTickCount", "symbol #16",
                                       "find user32.dll", "load user32.dll", "symbol CharUpperA"}));
@@ -398,24 +398,24 @@ TEST_P(LoaderTest, ImportsByNameAndOrdinalAreBoundInTheThunks) {
 
 TEST_P(LoaderTest, NoImportDirectoryBindsNothing) {
   InMemoryModuleLoader loader(platform, Format());
-  ASSERT_TRUE(loader.Load(BuildImage(RelocatableSpec())));
+  ASSERT_TRUE(loader.Load(BuildImage(RelocatableLayout())));
   EXPECT_TRUE(platform.log.empty());
 }
 
 TEST_P(LoaderTest, MissingModuleOrSymbolRefusesTheImage) {
-  ImageSpec spec = RelocatableSpec();
-  spec.imports = {{"kernel32.dll", {std::string("GetTickCount")}}};
-  ExpectRefused(BuildImage(spec));
+  ImageLayout layout = RelocatableLayout();
+  layout.imports = {{"kernel32.dll", {std::string("GetTickCount")}}};
+  ExpectRefused(BuildImage(layout));
   EXPECT_EQ(platform.log, (std::vector<std::string>{"find kernel32.dll", "load kernel32.dll"}));
   platform.log.clear();
   platform.present = {{"kernel32.dll", 0x7000}};
-  ExpectRefused(BuildImage(spec));
+  ExpectRefused(BuildImage(layout));
   EXPECT_EQ(platform.log, (std::vector<std::string>{"find kernel32.dll", "symbol GetTickCount"}));
 }
 
 TEST_P(LoaderTest, ImportStructuresOutsideTheBlockAreRefusedBeforeUse) {
-  ImageSpec spec = RelocatableSpec();
-  spec.imports = {{"kernel32.dll", {std::string("GetTickCount")}}};
+  ImageLayout layout = RelocatableLayout();
+  layout.imports = {{"kernel32.dll", {std::string("GetTickCount")}}};
   platform.present = {{"kernel32.dll", 0x7000}};
   platform.symbols = {{"GetTickCount", 0x1111}};
   const std::size_t directory = DirectoryOffset(Format(), kImportDirectory);
@@ -435,7 +435,7 @@ TEST_P(LoaderTest, ImportStructuresOutsideTheBlockAreRefusedBeforeUse) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    Bytes image = BuildImage(spec);
+    Bytes image = BuildImage(layout);
     c.change(image, RawDataOffset(image, Format(), 2));
     platform.log.clear();
     ExpectRefused(image);
@@ -447,12 +447,12 @@ TEST_P(LoaderTest, ImportStructuresOutsideTheBlockAreRefusedBeforeUse) {
 
 TEST_P(LoaderTest, TextsRunningOffTheBlockAreNotRead) {
   // Names must end inside the block: fill the block's tail with letters and point at it.
-  ImageSpec spec = RelocatableSpec();
-  spec.imports = {{"kernel32.dll", {std::string("GetTickCount")}}};
-  spec.exports = {{"Alpha", kCodeRva}};
+  ImageLayout layout = RelocatableLayout();
+  layout.imports = {{"kernel32.dll", {std::string("GetTickCount")}}};
+  layout.exports = {{"Alpha", kCodeRva}};
   platform.present = {{"kernel32.dll", 0x7000}};
   platform.symbols = {{"GetTickCount", 0x1111}};
-  const Bytes image = BuildImage(spec);
+  const Bytes image = BuildImage(layout);
   const std::uint32_t tail = kImageSize - 16;
   const auto fillTail = [&](Bytes& block) { std::fill(block.end() - 16, block.end(), 'A'); };
   {
@@ -486,15 +486,15 @@ TEST_P(LoaderTest, TextsRunningOffTheBlockAreNotRead) {
 }
 
 TEST_P(LoaderTest, DllEntryPointIsToldOfAttachAndDetach) {
-  ImageSpec spec = RelocatableSpec();
-  spec.entryPoint = kCodeRva;
+  ImageLayout layout = RelocatableLayout();
+  layout.entryPoint = kCodeRva;
   InMemoryModuleLoader loader(platform, Format());
   platform.onEntry = [&](std::uint32_t reason) {
     if (reason == 1) {
       EXPECT_EQ(loader.GetModuleBase(), 0u);  // stored only after the call
     }
   };
-  ASSERT_TRUE(loader.Load(BuildImage(spec)));
+  ASSERT_TRUE(loader.Load(BuildImage(layout)));
   const std::uintptr_t base = loader.GetModuleBase();
   EXPECT_EQ(loader.GetEntryAddress(), base + kCodeRva);
   ASSERT_EQ(platform.entryCalls.size(), 1u);
@@ -515,11 +515,11 @@ TEST_P(LoaderTest, DllEntryPointIsToldOfAttachAndDetach) {
 }
 
 TEST_P(LoaderTest, EntryPointRefusingAttachIsToldOfDetachThenReleased) {
-  ImageSpec spec = RelocatableSpec();
-  spec.entryPoint = kCodeRva;
+  ImageLayout layout = RelocatableLayout();
+  layout.entryPoint = kCodeRva;
   platform.attachResult = 0;
   InMemoryModuleLoader loader(platform, Format());
-  EXPECT_FALSE(loader.Load(BuildImage(spec)));
+  EXPECT_FALSE(loader.Load(BuildImage(layout)));
   ASSERT_EQ(platform.entryCalls.size(), 2u);
   EXPECT_EQ(platform.entryCalls[0].reason, 1u);
   EXPECT_EQ(platform.entryCalls[1].reason, 0u);
@@ -539,11 +539,11 @@ TEST_P(LoaderTest, EntryPointCallsOnlyForDllsWithAnEntryPoint) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ImageSpec spec = RelocatableSpec();
-    spec.characteristics = c.characteristics;
-    spec.entryPoint = c.entryPoint;
+    ImageLayout layout = RelocatableLayout();
+    layout.characteristics = c.characteristics;
+    layout.entryPoint = c.entryPoint;
     InMemoryModuleLoader loader(platform, Format());
-    ASSERT_TRUE(loader.Load(BuildImage(spec)));
+    ASSERT_TRUE(loader.Load(BuildImage(layout)));
     EXPECT_EQ(loader.GetEntryAddress(), loader.GetModuleBase() + c.entryPoint);
     loader.Unload();
     EXPECT_TRUE(platform.entryCalls.empty());
@@ -553,19 +553,19 @@ TEST_P(LoaderTest, EntryPointCallsOnlyForDllsWithAnEntryPoint) {
 
 TEST_P(LoaderTest, EntryPointOutsideTheImageIsRefused) {
   for (std::uint32_t entry : {kImageSize, 0xFFFFFFF0u}) {
-    ImageSpec spec = RelocatableSpec();
-    spec.entryPoint = entry;
-    spec.imports = {{"kernel32.dll", {std::string("GetTickCount")}}};
-    ExpectRefused(BuildImage(spec));
+    ImageLayout layout = RelocatableLayout();
+    layout.entryPoint = entry;
+    layout.imports = {{"kernel32.dll", {std::string("GetTickCount")}}};
+    ExpectRefused(BuildImage(layout));
     EXPECT_TRUE(platform.log.empty());  // refused before any module is loaded for it
   }
 }
 
 TEST_P(LoaderTest, FunctionTableOf64BitImagesIsKnownWhileLoaded) {
   const std::size_t directory = DirectoryOffset(Format(), kExceptionDirectory);
-  ImageSpec spec = RelocatableSpec();
-  spec.entryPoint = kCodeRva;
-  Bytes image = BuildImage(spec);
+  ImageLayout layout = RelocatableLayout();
+  layout.entryPoint = kCodeRva;
+  Bytes image = BuildImage(layout);
   Put<std::uint32_t>(image, directory, kCodeRva + 0x40);
   Put<std::uint32_t>(image, directory + 4, 24);  // two entries
   {
@@ -603,14 +603,14 @@ TEST_P(LoaderTest, FunctionTableOf64BitImagesIsKnownWhileLoaded) {
 }
 
 TEST_P(LoaderTest, SecondLoadChangesNothing) {
-  ImageSpec spec = RelocatableSpec();
-  spec.entryPoint = kCodeRva;
-  spec.exports = {{"Alpha", kCodeRva + 0x20}};
+  ImageLayout layout = RelocatableLayout();
+  layout.entryPoint = kCodeRva;
+  layout.exports = {{"Alpha", kCodeRva + 0x20}};
   InMemoryModuleLoader loader(platform, Format());
-  const Bytes image = BuildImage(spec);
+  const Bytes image = BuildImage(layout);
   ASSERT_TRUE(loader.Load(image));
   const std::uintptr_t base = loader.GetModuleBase();
-  ImageSpec other = Spec();
+  ImageLayout other = Layout();
   other.exports = {{"Beta", kCodeRva}};
   EXPECT_FALSE(loader.Load(BuildImage(other)));
   EXPECT_FALSE(loader.Load(image));
@@ -632,11 +632,11 @@ TEST_P(LoaderTest, EmptyLoaderAnswersZero) {
 }
 
 TEST_P(LoaderTest, GetExportMatchesWholeNamesExactly) {
-  ImageSpec spec = RelocatableSpec();
-  spec.exports = {
+  ImageLayout layout = RelocatableLayout();
+  layout.exports = {
       {"Alpha", kCodeRva + 0x10}, {"beta", kCodeRva + 0x20}, {"Gamma", kCodeRva + 0x30}};
   InMemoryModuleLoader loader(platform, Format());
-  ASSERT_TRUE(loader.Load(BuildImage(spec)));
+  ASSERT_TRUE(loader.Load(BuildImage(layout)));
   const std::uintptr_t base = loader.GetModuleBase();
   const struct {
     const char* name;
@@ -667,9 +667,9 @@ TEST_P(LoaderTest, GetExportMatchesWholeNamesExactly) {
 
 TEST_P(LoaderTest, ExportNamesAreFoundThroughTheNameTable) {
   // The name table lists the names in another order than they are stored.
-  ImageSpec spec = RelocatableSpec();
-  spec.exports = {{"Alpha", kCodeRva + 0x10}, {"Beta", kCodeRva + 0x20}};
-  Bytes image = BuildImage(spec);
+  ImageLayout layout = RelocatableLayout();
+  layout.exports = {{"Alpha", kCodeRva + 0x10}, {"Beta", kCodeRva + 0x20}};
+  Bytes image = BuildImage(layout);
   const std::uint32_t raw = RawDataOffset(image, Format(), 1);
   const std::uint32_t names = raw + Get<std::uint32_t>(image.data(), raw + 32) - kExportRva;
   const std::uint32_t ordinals = raw + Get<std::uint32_t>(image.data(), raw + 36) - kExportRva;
@@ -720,9 +720,9 @@ TEST_P(LoaderTest, ExportsThatAreNotCodeInTheImageAnswerZero) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ImageSpec spec = RelocatableSpec();
-    spec.exports = {{"Alpha", kCodeRva + 0x10}};
-    Bytes image = BuildImage(spec);
+    ImageLayout layout = RelocatableLayout();
+    layout.exports = {{"Alpha", kCodeRva + 0x10}};
+    Bytes image = BuildImage(layout);
     c.change(image, RawDataOffset(image, Format(), 1));
     InMemoryModuleLoader loader(platform, Format());
     ASSERT_TRUE(loader.Load(image));

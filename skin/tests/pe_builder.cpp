@@ -16,24 +16,24 @@ bool Wide(ImageFormat format) {
 }
 
 // The export section: directory, function table, name table, ordinal table, names.
-std::vector<std::uint8_t> ExportSection(const ImageSpec& spec) {
+std::vector<std::uint8_t> ExportSection(const ImageLayout& layout) {
   std::vector<std::uint8_t> out(40);
-  const std::uint32_t count = static_cast<std::uint32_t>(spec.exports.size());
+  const std::uint32_t count = static_cast<std::uint32_t>(layout.exports.size());
   const std::uint32_t functions = kExportRva + 40;
   const std::uint32_t names = functions + 4 * count;
   const std::uint32_t ordinals = names + 4 * count;
   std::uint32_t text = ordinals + 2 * count;
-  Put<std::uint32_t>(out, 16, spec.exportBase);
+  Put<std::uint32_t>(out, 16, layout.exportBase);
   Put<std::uint32_t>(out, 20, count);
   Put<std::uint32_t>(out, 24, count);
   Put<std::uint32_t>(out, 28, functions);
   Put<std::uint32_t>(out, 32, names);
   Put<std::uint32_t>(out, 36, ordinals);
   for (std::uint32_t i = 0; i < count; ++i) {
-    Put<std::uint32_t>(out, functions - kExportRva + 4 * i, spec.exports[i].rva);
+    Put<std::uint32_t>(out, functions - kExportRva + 4 * i, layout.exports[i].rva);
     Put<std::uint32_t>(out, names - kExportRva + 4 * i, text);
     Put<std::uint16_t>(out, ordinals - kExportRva + 2 * i, static_cast<std::uint16_t>(i));
-    const std::string& name = spec.exports[i].name;
+    const std::string& name = layout.exports[i].name;
     for (std::size_t c = 0; c <= name.size(); ++c) {
       Put<std::uint8_t>(out, text - kExportRva + c, c < name.size() ? name[c] : 0);
     }
@@ -44,11 +44,11 @@ std::vector<std::uint8_t> ExportSection(const ImageSpec& spec) {
 
 // The import section: descriptors (zero-terminated), then per module its thunk array, its name
 // and its hint/name entries. OriginalFirstThunk stays 0, as in the skin engine image.
-std::vector<std::uint8_t> ImportSection(const ImageSpec& spec) {
-  const std::size_t thunk = Wide(spec.format) ? 8 : 4;
-  std::vector<std::uint8_t> out(20 * (spec.imports.size() + 1));
-  for (std::size_t m = 0; m < spec.imports.size(); ++m) {
-    const ImportSpec& import = spec.imports[m];
+std::vector<std::uint8_t> ImportSection(const ImageLayout& layout) {
+  const std::size_t thunk = Wide(layout.format) ? 8 : 4;
+  std::vector<std::uint8_t> out(20 * (layout.imports.size() + 1));
+  for (std::size_t m = 0; m < layout.imports.size(); ++m) {
+    const ImportSpec& import = layout.imports[m];
     const std::uint32_t thunks = kImportRva + static_cast<std::uint32_t>(out.size());
     out.resize(out.size() + thunk * (import.symbols.size() + 1));
     const std::uint32_t name = kImportRva + static_cast<std::uint32_t>(out.size());
@@ -59,7 +59,7 @@ std::vector<std::uint8_t> ImportSection(const ImageSpec& spec) {
     for (std::size_t s = 0; s < import.symbols.size(); ++s) {
       std::uint64_t value;
       if (const auto* ordinal = std::get_if<std::uint16_t>(&import.symbols[s])) {
-        value = (Wide(spec.format) ? std::uint64_t{1} << 63 : std::uint64_t{1} << 31) | *ordinal;
+        value = (Wide(layout.format) ? std::uint64_t{1} << 63 : std::uint64_t{1} << 31) | *ordinal;
       } else {
         if (out.size() % 2) out.push_back(0);
         value = kImportRva + out.size();
@@ -78,9 +78,9 @@ std::vector<std::uint8_t> ImportSection(const ImageSpec& spec) {
 
 // The relocation section: one block per page, entries in the given order, padded with a type-0
 // entry to a multiple of four bytes.
-std::vector<std::uint8_t> RelocationSection(const ImageSpec& spec) {
+std::vector<std::uint8_t> RelocationSection(const ImageLayout& layout) {
   std::map<std::uint32_t, std::vector<std::uint16_t>> pages;
-  for (const RelocationSpec& r : spec.relocations) {
+  for (const RelocationSpec& r : layout.relocations) {
     pages[r.rva & ~0xFFFu].push_back(static_cast<std::uint16_t>((r.type << 12) | (r.rva & 0xFFF)));
   }
   std::vector<std::uint8_t> out;
@@ -117,8 +117,8 @@ std::uint32_t RawDataOffset(const std::vector<std::uint8_t>& image, ImageFormat 
   return Get<std::uint32_t>(image.data(), SectionHeaderOffset(format, section) + 20);
 }
 
-std::vector<std::uint8_t> BuildImage(const ImageSpec& spec) {
-  const bool wide = Wide(spec.format);
+std::vector<std::uint8_t> BuildImage(const ImageLayout& layout) {
+  const bool wide = Wide(layout.format);
   std::vector<std::uint8_t> image(kSizeOfHeaders);
   Put<std::uint16_t>(image, 0, 0x5A4D);
   Put<std::uint32_t>(image, 60, kLfanew);
@@ -126,16 +126,16 @@ std::vector<std::uint8_t> BuildImage(const ImageSpec& spec) {
   Put<std::uint16_t>(image, kLfanew + 4, wide ? 0x8664 : 0x014C);
   Put<std::uint16_t>(image, kLfanew + 6, kSectionCount);
   Put<std::uint16_t>(image, kLfanew + 20, wide ? 240 : 224);
-  Put<std::uint16_t>(image, kLfanew + 22, spec.characteristics);
+  Put<std::uint16_t>(image, kLfanew + 22, layout.characteristics);
   const std::size_t opt = OptionalHeaderOffset();
   Put<std::uint16_t>(image, opt, wide ? 0x20B : 0x10B);
-  Put<std::uint32_t>(image, opt + 16, spec.entryPoint);
+  Put<std::uint32_t>(image, opt + 16, layout.entryPoint);
   if (wide) {
-    Put<std::uint64_t>(image, opt + 24, spec.imageBase);
+    Put<std::uint64_t>(image, opt + 24, layout.imageBase);
   } else {
-    Put<std::uint32_t>(image, opt + 28, static_cast<std::uint32_t>(spec.imageBase));
+    Put<std::uint32_t>(image, opt + 28, static_cast<std::uint32_t>(layout.imageBase));
   }
-  Put<std::uint32_t>(image, opt + 32, spec.sectionAlignment);
+  Put<std::uint32_t>(image, opt + 32, layout.sectionAlignment);
   Put<std::uint32_t>(image, opt + 36, kFileAlignment);
   Put<std::uint32_t>(image, opt + 56, kImageSize);
   Put<std::uint32_t>(image, opt + 60, kSizeOfHeaders);
@@ -147,12 +147,12 @@ std::vector<std::uint8_t> BuildImage(const ImageSpec& spec) {
     std::vector<std::uint8_t> bytes;
   };
   const Part parts[kSectionCount] = {
-      {".text", kCodeRva, spec.code},
+      {".text", kCodeRva, layout.code},
       {".edata", kExportRva,
-       spec.exports.empty() ? std::vector<std::uint8_t>{} : ExportSection(spec)},
+       layout.exports.empty() ? std::vector<std::uint8_t>{} : ExportSection(layout)},
       {".idata", kImportRva,
-       spec.imports.empty() ? std::vector<std::uint8_t>{} : ImportSection(spec)},
-      {".reloc", kRelocationRva, RelocationSection(spec)},
+       layout.imports.empty() ? std::vector<std::uint8_t>{} : ImportSection(layout)},
+      {".reloc", kRelocationRva, RelocationSection(layout)},
   };
   const int directories[kSectionCount] = {-1, kExportDirectory, kImportDirectory,
                                           kRelocationDirectory};
@@ -161,7 +161,7 @@ std::vector<std::uint8_t> BuildImage(const ImageSpec& spec) {
     const std::uint32_t size = static_cast<std::uint32_t>(part.bytes.size());
     const std::uint32_t raw = Align(size, kFileAlignment);
     const std::uint32_t pointer = static_cast<std::uint32_t>(image.size());
-    const std::size_t header = SectionHeaderOffset(spec.format, i);
+    const std::size_t header = SectionHeaderOffset(layout.format, i);
     std::memcpy(image.data() + header, part.name, std::strlen(part.name));
     Put<std::uint32_t>(image, header + 8, size);
     Put<std::uint32_t>(image, header + 12, part.rva);
@@ -170,8 +170,8 @@ std::vector<std::uint8_t> BuildImage(const ImageSpec& spec) {
     image.insert(image.end(), part.bytes.begin(), part.bytes.end());
     image.resize(pointer + raw);
     if (directories[i] >= 0 && size > 0) {
-      Put<std::uint32_t>(image, DirectoryOffset(spec.format, directories[i]), part.rva);
-      Put<std::uint32_t>(image, DirectoryOffset(spec.format, directories[i]) + 4, size);
+      Put<std::uint32_t>(image, DirectoryOffset(layout.format, directories[i]), part.rva);
+      Put<std::uint32_t>(image, DirectoryOffset(layout.format, directories[i]) + 4, size);
     }
   }
   return image;

@@ -39,7 +39,7 @@ struct RelocationSpec {
   std::uint16_t type;
 };
 
-struct ImageSpec {
+struct ImageLayout {
   ImageFormat format = ImageFormat::kPe32;
   std::uint64_t imageBase = 0x10000000;
   std::uint16_t characteristics = kFileDll | kFileExecutableImage;
@@ -52,7 +52,7 @@ struct ImageSpec {
   std::vector<RelocationSpec> relocations;
 };
 
-std::vector<std::uint8_t> BuildImage(const ImageSpec& spec);
+std::vector<std::uint8_t> BuildImage(const ImageLayout& layout);
 
 // Offsets of fields inside a built image.
 std::size_t NtOffset();
