@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/ids.h"
@@ -90,29 +91,33 @@ struct Program {
   }
 };
 
-struct WindowSearch {
-  DWORD processId;
-  HWND found;
-};
-
-BOOL CALLBACK MatchMainWindow(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<WindowSearch*>(param);
+BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param) {
+  auto* found = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(param);
   DWORD owner = 0;
   GetWindowThreadProcessId(hwnd, &owner);
-  if (owner != search->processId || !IsWindowVisible(hwnd)) return TRUE;
-  if (GetWindow(hwnd, GW_OWNER) != nullptr) return TRUE;  // tips, dialogs
-  RECT rect;
-  GetWindowRect(hwnd, &rect);
-  if (rect.right - rect.left < 400) return TRUE;
-  search->found = hwnd;
-  return FALSE;
+  if (owner == found->first) found->second.push_back(hwnd);
+  return TRUE;
 }
 
-// The process's shown main window: the first visible, unowned top-level window of some size.
+// The process's top-level windows, topmost first.
+std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
+  std::pair<DWORD, std::vector<HWND>> found{processId, {}};
+  EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&found));
+  return found.second;
+}
+
+// The process's shown main window: the first visible, unowned top-level window of some size
+// (tips and dialogs are owned).
 HWND FindMainWindow(DWORD processId) {
-  WindowSearch search{processId, nullptr};
-  EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  for (HWND hwnd : TopLevelWindowsOf(processId)) {
+    RECT rect;
+    GetWindowRect(hwnd, &rect);
+    if (IsWindowVisible(hwnd) && GetWindow(hwnd, GW_OWNER) == nullptr &&
+        rect.right - rect.left >= 400) {
+      return hwnd;
+    }
+  }
+  return nullptr;
 }
 
 BOOL CALLBACK CheckPainted(HWND hwnd, LPARAM param) {
@@ -378,25 +383,13 @@ BOOL CALLBACK CountWindow(HWND, LPARAM param) {
   return TRUE;
 }
 
-struct WindowCount {
-  DWORD processId;
-  DWORD count;
-};
-
-BOOL CALLBACK CountTopLevel(HWND hwnd, LPARAM param) {
-  auto* tally = reinterpret_cast<WindowCount*>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(hwnd, &owner);
-  if (owner != tally->processId) return TRUE;
-  ++tally->count;
-  EnumChildWindows(hwnd, CountWindow, reinterpret_cast<LPARAM>(&tally->count));
-  return TRUE;
-}
-
 DWORD CountWindows(DWORD processId) {
-  WindowCount tally{processId, 0};
-  EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&tally));
-  return tally.count;
+  DWORD count = 0;
+  for (HWND hwnd : TopLevelWindowsOf(processId)) {
+    ++count;
+    EnumChildWindows(hwnd, CountWindow, reinterpret_cast<LPARAM>(&count));
+  }
+  return count;
 }
 
 Sample Measure(HANDLE process, DWORD processId) {
@@ -447,26 +440,17 @@ void HoverAndLeave(HWND control) {
   Sleep(200);
 }
 
-struct SecondarySearch {
-  DWORD processId;
-  HWND main;
-  HWND found;
-};
-
 // A shown, enabled composer window of the process other than the main window.
-BOOL CALLBACK MatchSecondaryWindow(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<SecondarySearch*>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(hwnd, &owner);
-  if (owner != search->processId || hwnd == search->main || !IsWindowVisible(hwnd) ||
-      !IsWindowEnabled(hwnd)) {
-    return TRUE;
+HWND FindSecondaryWindow(DWORD processId, HWND main) {
+  for (HWND hwnd : TopLevelWindowsOf(processId)) {
+    wchar_t className[32] = {};
+    GetClassNameW(hwnd, className, 32);
+    if (hwnd != main && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd) &&
+        lstrcmpW(className, L"ComposerWindow") == 0) {
+      return hwnd;
+    }
   }
-  wchar_t className[32] = {};
-  GetClassNameW(hwnd, className, 32);
-  if (lstrcmpW(className, L"ComposerWindow") != 0) return TRUE;
-  search->found = hwnd;
-  return FALSE;
+  return nullptr;
 }
 
 // Opens a secondary window with its button and closes it again.
@@ -475,12 +459,12 @@ void OpenAndClose(DWORD processId, HWND main, HWND tab, int page, HWND button) {
   SendMessageW(tab, kSelectTab, page, 0);
   PostMessageW(button, BM_CLICK, 0, 0);
   // The main window is disabled before the secondary window is shown: wait for the window itself.
-  SecondarySearch search{processId, main, nullptr};
-  for (int i = 0; i < 250 && search.found == nullptr; ++i) {
+  HWND secondary = nullptr;
+  for (int i = 0; i < 250 && secondary == nullptr; ++i) {
     Sleep(20);
-    EnumWindows(MatchSecondaryWindow, reinterpret_cast<LPARAM>(&search));
+    secondary = FindSecondaryWindow(processId, main);
   }
-  if (search.found) PostMessageW(search.found, WM_CLOSE, 0, 0);
+  if (secondary) PostMessageW(secondary, WM_CLOSE, 0, 0);
   for (int i = 0; i < 100 && !IsWindowEnabled(main); ++i) Sleep(20);
 }
 
