@@ -45,7 +45,13 @@ elif [ -f /etc/apt/sources.list ] && ! grep -q '^deb-src' /etc/apt/sources.list;
   grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' | sudo_if_needed tee -a /etc/apt/sources.list >/dev/null
 fi
 
-sudo_if_needed apt-get update -q
+# A mirror being synced answers some index files with the wrong size: try again, and go on
+# with whatever lists arrived (the install below fails if a package is really missing).
+for attempt in 1 2 3; do
+  sudo_if_needed apt-get update -q && break
+  echo "apt-get update failed (attempt $attempt)" >&2
+  sleep 5
+done
 if [ ${#missing[@]} -gt 0 ]; then
   sudo_if_needed apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
