@@ -52,6 +52,17 @@ for attempt in 1 2 3; do
   echo "apt-get update failed (attempt $attempt)" >&2
   sleep 5
 done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo_if_needed apt-get install -y -q --no-install-recommends "${missing[@]}"
+# 32-bit Wine is installed on its own: when the mirror's i386 lists lag behind the amd64 ones,
+# its libraries cannot match the installed versions. The 64-bit tools must install regardless;
+# without 32-bit Wine the scripts run the 64-bit build only and say why.
+core=()
+for p in "${missing[@]}"; do
+  [ "$p" = wine32:i386 ] || core+=("$p")
+done
+if [ ${#core[@]} -gt 0 ]; then
+  sudo_if_needed apt-get install -y -q --no-install-recommends "${core[@]}"
+fi
+if [ ${#core[@]} -ne ${#missing[@]} ]; then
+  sudo_if_needed apt-get install -y -q --no-install-recommends wine32:i386 ||
+    echo "32-bit Wine could not be installed; the 32-bit Windows tests will be skipped" >&2
 fi
