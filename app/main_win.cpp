@@ -1,24 +1,25 @@
 // The start routine of the command composer.
 #include <windows.h>
 
-#include "app/frame_win.h"
-#include "app/ids.h"
-#include "app/runtime.h"
+#include "app/startup_win.h"
+#include "base/runtime.h"
 #include "skin/module_loader.h"
-#include "skin/skins.h"
+#include "skin/skins_win.h"
+#include "ui/frame_win.h"
+#include "ui/ids.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  if (!app::win::InitializeFrame(instance)) {
-    app::RaiseRuntimeError(app::kNoErrorNumber, "载入启动窗口失败");
+  if (!app::InitializeProgram(instance)) {
+    base::RaiseRuntimeError(base::kNoErrorNumber, "载入启动窗口失败");
   }
   // The global loader, released by the exit routine; the skin engine is mapped into it from the
   // program's own bytes. A refused image only means the windows keep the system's look.
   skin::CreateGlobalLoader();
-  app::RegisterExitRoutine(&skin::ReleaseGlobalLoader);
+  base::RegisterExitRoutine(&skin::ReleaseGlobalLoader);
   skin::LoadIntoGlobalLoader(skin::EngineImage());
-  if (app::win::ShowStartWindow(app::ids::kMainWindow) == nullptr) {
-    app::RaiseRuntimeError(app::kNoErrorNumber, "载入启动窗口失败");
+  if (ui::win::ShowStartWindow(ui::ids::kMainWindow) == nullptr) {
+    base::RaiseRuntimeError(base::kNoErrorNumber, "载入启动窗口失败");
   }
-  app::win::RunMessageLoop();
-  app::win::TerminateNormally();
+  ui::win::RunMessageLoop();
+  ui::win::TerminateNormally();
 }

@@ -1,11 +1,11 @@
 // Handlers of the main window itself.
 #include "app/wiring.h"
 
-#include "app/frame.h"
-#include "app/ids.h"
 #include "compose/directive_tips.h"
 #include "net/network_clock.h"
 #include "skin/skins.h"
+#include "ui/frame.h"
+#include "ui/ids.h"
 
 namespace app {
 
@@ -19,8 +19,9 @@ void OnMainWindowCreated() {
 // Each tick asks the network clock, which writes 透明标签20 once its answer is in; the tick
 // itself never waits for the network.
 void OnClockTick() {
-  net::ShowNetworkTime(
-      [](std::string_view text) { WriteText(ids::kMainWindow, ids::透明标签20, text); });
+  net::ShowNetworkTime([](std::string_view text) {
+    ui::WriteText(ui::ids::kMainWindow, ui::ids::透明标签20, text);
+  });
 }
 
 }  // namespace app

@@ -26,11 +26,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/ids.h"
+#include "ui/ids.h"
 
 namespace {
 
-using namespace app::ids;
+using namespace ui::ids;
 
 // ---- Time -----------------------------------------------------------------------------------
 

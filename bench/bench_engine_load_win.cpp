@@ -9,10 +9,11 @@
 #include <cstring>
 #include <span>
 
-#include "app/frame_win.h"
-#include "app/ids.h"
+#include "app/startup_win.h"
 #include "skin/module_loader.h"
-#include "skin/skins.h"
+#include "skin/skins_win.h"
+#include "ui/frame_win.h"
+#include "ui/ids.h"
 
 namespace {
 
@@ -63,10 +64,10 @@ int main(int argc, char** argv) {
   }
   const double loaded = NowMs();
 
-  if (!app::win::InitializeFrame(GetModuleHandleW(nullptr))) return 1;
+  if (!app::InitializeProgram(GetModuleHandleW(nullptr))) return 1;
   // Building the window applies skin 7 in its creation handler, before the window is shown, as
   // at start-up: that part is timed here with the window hidden again.
-  HWND main = app::win::ShowStartWindow(app::ids::kMainWindow);
+  HWND main = ui::win::ShowStartWindow(ui::ids::kMainWindow);
   if (main == nullptr) return 1;
   ShowWindow(main, SW_HIDE);
   const double applyStart = NowMs();

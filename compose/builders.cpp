@@ -3,12 +3,12 @@
 
 #include <string>
 
-#include "app/frame.h"
+#include "ui/frame.h"
 
 namespace compose {
 namespace {
 
-using namespace app::ids;
+using namespace ui::ids;
 
 constexpr LinePart kBypassParts[] = {Literal("@bypass "), Input(编辑框1)};
 constexpr LinePart kCommandParts[] = {Literal("@command "), Input(编辑框2)};
@@ -25,14 +25,22 @@ constexpr LinePart kLevelParts[] = {Literal("@papi:%player_level%"), Input(编�
 constexpr LinePart kHealthParts[] = {Literal("@papi:%player_health%"), Input(编辑框14)};
 constexpr LinePart kDelayParts[] = {Literal("@delay:"), Input(编辑框17)};
 
-constexpr ScriptLineRow kRows[] = {
-    {按钮6, 单选框1, kBypassParts},   {按钮7, 单选框2, kCommandParts},
-    {按钮8, 单选框3, kConsoleParts},  {按钮9, 单选框4, kCostParts},
-    {按钮10, 单选框5, kMessageParts}, {按钮11, 单选框6, kTitleParts},
-    {按钮13, 单选框7, kItemParts},    {按钮15, 0, kPermissionParts},
-    {按钮16, 0, kLevelParts},         {按钮17, 0, kHealthParts},
-    {按钮23, 0, kDelayParts},
-};
+constexpr ScriptLineRow kBypassRow{按钮6, 单选框1, kBypassParts};
+constexpr ScriptLineRow kCommandRow{按钮7, 单选框2, kCommandParts};
+constexpr ScriptLineRow kConsoleRow{按钮8, 单选框3, kConsoleParts};
+constexpr ScriptLineRow kCostRow{按钮9, 单选框4, kCostParts};
+constexpr ScriptLineRow kMessageRow{按钮10, 单选框5, kMessageParts};
+constexpr ScriptLineRow kTitleRow{按钮11, 单选框6, kTitleParts};
+constexpr ScriptLineRow kItemRow{按钮13, 单选框7, kItemParts};
+constexpr ScriptLineRow kPermissionRow{按钮15, 0, kPermissionParts};
+constexpr ScriptLineRow kLevelRow{按钮16, 0, kLevelParts};
+constexpr ScriptLineRow kHealthRow{按钮17, 0, kHealthParts};
+constexpr ScriptLineRow kDelayRow{按钮23, 0, kDelayParts};
+
+// In page order: seven gated rows on page 2, four ungated rows on page 3.
+constexpr ScriptLineRow kRows[] = {kBypassRow,  kCommandRow, kConsoleRow, kCostRow,
+                                   kMessageRow, kTitleRow,   kItemRow,    kPermissionRow,
+                                   kLevelRow,   kHealthRow,  kDelayRow};
 
 }  // namespace
 
@@ -41,58 +49,58 @@ std::span<const ScriptLineRow> ScriptLineRows() {
 }
 
 void AppendScriptLine(const ScriptLineRow& row) {
-  if (row.gate != 0 && !app::ReadChecked(kMainWindow, row.gate)) return;
+  if (row.gate != 0 && !ui::ReadChecked(kMainWindow, row.gate)) return;
   // The box's own text stays in front, unchanged: no separator before the new line.
-  std::string text = app::ReadText(kMainWindow, 编辑框16);
+  std::string text = ui::ReadText(kMainWindow, 编辑框16);
   for (const LinePart& part : row.parts) {
     if (part.input != 0) {
-      text += app::ReadText(kMainWindow, part.input);
+      text += ui::ReadText(kMainWindow, part.input);
     } else {
       text += part.literal;
     }
   }
-  app::WriteText(kMainWindow, 编辑框16, text);
+  ui::WriteText(kMainWindow, 编辑框16, text);
 }
 
 void BuildBypassLine() {
-  AppendScriptLine(kRows[0]);
+  AppendScriptLine(kBypassRow);
 }
 void BuildCommandLine() {
-  AppendScriptLine(kRows[1]);
+  AppendScriptLine(kCommandRow);
 }
 void BuildConsoleLine() {
-  AppendScriptLine(kRows[2]);
+  AppendScriptLine(kConsoleRow);
 }
 void BuildCostLine() {
-  AppendScriptLine(kRows[3]);
+  AppendScriptLine(kCostRow);
 }
 void BuildMessageLine() {
-  AppendScriptLine(kRows[4]);
+  AppendScriptLine(kMessageRow);
 }
 void BuildTitleLine() {
-  AppendScriptLine(kRows[5]);
+  AppendScriptLine(kTitleRow);
 }
 void BuildItemLine() {
-  AppendScriptLine(kRows[6]);
+  AppendScriptLine(kItemRow);
 }
 void BuildPermissionLine() {
-  AppendScriptLine(kRows[7]);
+  AppendScriptLine(kPermissionRow);
 }
 void BuildLevelLine() {
-  AppendScriptLine(kRows[8]);
+  AppendScriptLine(kLevelRow);
 }
 void BuildHealthLine() {
-  AppendScriptLine(kRows[9]);
+  AppendScriptLine(kHealthRow);
 }
 void BuildDelayLine() {
-  AppendScriptLine(kRows[10]);
+  AppendScriptLine(kDelayRow);
 }
 
 void CopyScriptLines() {
-  app::Frame().CopyToClipboard(app::ReadText(kMainWindow, 编辑框16));
+  ui::Frame().CopyToClipboard(ui::ReadText(kMainWindow, 编辑框16));
 }
 void ClearScriptLines() {
-  app::WriteText(kMainWindow, 编辑框16, "");
+  ui::WriteText(kMainWindow, 编辑框16, "");
 }
 
 }  // namespace compose

@@ -6,27 +6,27 @@
 #include <span>
 #include <string_view>
 
-#include "app/ids.h"
+#include "ui/ids.h"
 
 namespace compose {
 
 // One piece of a script line: a fixed literal, or the text of an input edit box.
 struct LinePart {
   std::string_view literal;
-  app::ControlId input = 0;
+  ui::ControlId input = 0;
 };
 
 constexpr LinePart Literal(std::string_view text) {
   return {text, 0};
 }
-constexpr LinePart Input(app::ControlId editBox) {
+constexpr LinePart Input(ui::ControlId editBox) {
   return {{}, editBox};
 }
 
 // One builder row: its button, its gate radio box (0: no gate) and the pieces of its line.
 struct ScriptLineRow {
-  app::ControlId button;
-  app::ControlId gate;
+  ui::ControlId button;
+  ui::ControlId gate;
   std::span<const LinePart> parts;
 };
 

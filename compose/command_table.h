@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "app/ids.h"
+#include "ui/ids.h"
 
 namespace compose {
 
@@ -51,8 +51,8 @@ struct CommandRow {
 };
 
 struct Chooser {
-  app::ControlId button;
-  app::ControlId comboBox;
+  ui::ControlId button;
+  ui::ControlId comboBox;
   std::span<const CommandRow> rows;        // first equal item wins
   std::span<const CommandStep> otherwise;  // nothing chosen (or a text no row names)
 };

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "app/frame.h"
 #include "compose/command_table.h"
+#include "ui/frame.h"
 
 namespace compose {
 
-using namespace app::ids;
+using namespace ui::ids;
 
 namespace {
 
@@ -96,14 +96,13 @@ constexpr CommandRow kOtherRows[] = {
     {"下载占位符vault变量", kVaultExpansionSteps},
 };
 
-constexpr Chooser kChoosers[] = {
-    {按钮1, 组合框1, kScriptRows, kScriptOtherwise},
-    {按钮2, 组合框2, kTriggerRows, kTriggerOtherwise},
-    {按钮3, 组合框3, kLineRows, kLineOtherwise},
-    {按钮4, 组合框4, kOtherRows, {}},
-};
+constexpr Chooser kScriptChooser{按钮1, 组合框1, kScriptRows, kScriptOtherwise};
+constexpr Chooser kTriggerChooser{按钮2, 组合框2, kTriggerRows, kTriggerOtherwise};
+constexpr Chooser kLineChooser{按钮3, 组合框3, kLineRows, kLineOtherwise};
+constexpr Chooser kOtherChooser{按钮4, 组合框4, kOtherRows, {}};
+constexpr Chooser kChoosers[] = {kScriptChooser, kTriggerChooser, kLineChooser, kOtherChooser};
 
-constexpr app::ControlRef kCommandBox{kMainWindow, 编辑框15, app::Kind::kEditBox};
+constexpr ui::ControlRef kCommandBox{kMainWindow, 编辑框15, ui::Kind::kEditBox};
 
 std::string JoinAnswers(const std::vector<std::string>& answers, int count) {
   std::string joined;
@@ -121,10 +120,10 @@ std::span<const Chooser> Choosers() {
 }
 
 void ComposeCommand(const Chooser& chooser) {
-  app::FrameServices& frame = app::Frame();
-  const int index = app::ReadNumber(kMainWindow, chooser.comboBox, app::Property::kSelection);
+  ui::FrameServices& frame = ui::Frame();
+  const int index = ui::ReadNumber(kMainWindow, chooser.comboBox, ui::Property::kSelection);
   const std::string chosen =
-      frame.ComboItemText({kMainWindow, chooser.comboBox, app::Kind::kComboBox}, index);
+      frame.ComboItemText({kMainWindow, chooser.comboBox, ui::Kind::kComboBox}, index);
   std::span<const CommandStep> steps = chooser.otherwise;
   for (const CommandRow& row : chooser.rows) {
     if (row.item == chosen) {
@@ -136,7 +135,7 @@ void ComposeCommand(const Chooser& chooser) {
   for (const CommandStep& step : steps) {
     switch (step.kind) {
       case StepKind::kSet:
-        app::WriteText(kMainWindow, 编辑框15, step.literal);
+        ui::WriteText(kMainWindow, 编辑框15, step.literal);
         break;
       case StepKind::kAsk:
         answers.push_back(
@@ -146,53 +145,53 @@ void ComposeCommand(const Chooser& chooser) {
         frame.AppendToEditBox(kCommandBox, JoinAnswers(answers, step.answerCount));
         break;
       case StepKind::kSetWithAnswers:
-        app::WriteText(kMainWindow, 编辑框15,
-                       std::string(step.literal) + JoinAnswers(answers, step.answerCount));
+        ui::WriteText(kMainWindow, 编辑框15,
+                      std::string(step.literal) + JoinAnswers(answers, step.answerCount));
         break;
     }
   }
 }
 
 void ComposeScriptCommand() {
-  ComposeCommand(kChoosers[0]);
+  ComposeCommand(kScriptChooser);
 }
 void ComposeTriggerCommand() {
-  ComposeCommand(kChoosers[1]);
+  ComposeCommand(kTriggerChooser);
 }
 void ComposeScriptLineCommand() {
-  ComposeCommand(kChoosers[2]);
+  ComposeCommand(kLineChooser);
 }
 void ComposeOtherCommand() {
-  ComposeCommand(kChoosers[3]);
+  ComposeCommand(kOtherChooser);
 }
 
 void CopyCommand() {
-  app::Frame().CopyToClipboard(app::ReadText(kMainWindow, 编辑框15));
+  ui::Frame().CopyToClipboard(ui::ReadText(kMainWindow, 编辑框15));
 }
 void ClearCommand() {
-  app::WriteText(kMainWindow, 编辑框15, "");
+  ui::WriteText(kMainWindow, 编辑框15, "");
 }
 
 // Each reference window is modal: the handler returns when the user closes it.
 void OpenCommandList() {
-  app::Frame().OpenWindow(kCommandListWindow, true);
+  ui::Frame().OpenWindow(kCommandListWindow, true);
 }
 void OpenItemIllustration() {
-  app::Frame().OpenWindow(kItemIllustrationWindow, true);
+  ui::Frame().OpenWindow(kItemIllustrationWindow, true);
 }
 void OpenConditionIllustration() {
-  app::Frame().OpenWindow(kConditionIllustrationWindow, true);
+  ui::Frame().OpenWindow(kConditionIllustrationWindow, true);
 }
 void OpenDelayIllustration() {
-  app::Frame().OpenWindow(kDelayIllustrationWindow, true);
+  ui::Frame().OpenWindow(kDelayIllustrationWindow, true);
 }
 void OpenExamples() {
-  app::Frame().OpenWindow(kExamplesWindow, true);
+  ui::Frame().OpenWindow(kExamplesWindow, true);
 }
 
 // Shown in the user's default browser; whether the shell managed is not reported.
 void OpenHelpPage() {
-  app::Frame().OpenWebAddress(kHelpPageAddress);
+  ui::Frame().OpenWebAddress(kHelpPageAddress);
 }
 
 }  // namespace compose

@@ -6,12 +6,13 @@
 #include <span>
 #include <string_view>
 
-#include "app/ids.h"
+#include "ui/ids.h"
 
 namespace compose {
 
 struct DirectiveTip {
-  app::ControlId target;  // a control of the main window
+  ui::ControlId target;  // a control of the main window
+  ui::Kind kind;         // the target's kind, as the main window's description gives it
   std::string_view text;
 };
 

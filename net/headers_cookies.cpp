@@ -1,9 +1,17 @@
 // Header lines and cookie lists over the shared GBK text operations.
 #include "net/headers_cookies.h"
 
-#include "net/text_ops.h"
+#include "base/text_ops.h"
 
 namespace net {
+
+using base::Find;
+using base::FindLast;
+using base::Left;
+using base::Replace;
+using base::Right;
+using base::Split;
+using base::Trim;
 namespace {
 
 constexpr std::string_view kQuotePlaceholder = "#引号";

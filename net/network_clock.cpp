@@ -304,4 +304,16 @@ std::string ClockTicker::Answer(const std::optional<DateTime>& time) {
   return time ? ClockText(*time) : std::string(kClockFailureText);
 }
 
+namespace {
+ClockTick g_clockTick = nullptr;
+}  // namespace
+
+void InstallNetworkClock(ClockTick tick) {
+  g_clockTick = tick;
+}
+
+void ShowNetworkTime(LabelWriter writeLabel) {
+  if (g_clockTick != nullptr) g_clockTick(writeLabel);
+}
+
 }  // namespace net

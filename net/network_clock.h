@@ -117,10 +117,13 @@ class ClockTicker {
   bool overdueShown_ = false;
 };
 
-// The tick handler of the clock timer. Starts a request when none is out and writes the label
-// through writeLabel, on the calling (user-interface) thread, when an answer arrives or a request
-// has been out too long. Never waits for the network.
+// The tick handler of the clock timer: hands the tick to the installed clock, which starts a
+// request when none is out and writes the label through writeLabel, on the calling
+// (user-interface) thread, when an answer arrives or a request has been out too long. It never
+// waits for the network. With no clock installed a tick shows nothing.
 using LabelWriter = void (*)(std::string_view text);
+using ClockTick = void (*)(LabelWriter writeLabel);
+void InstallNetworkClock(ClockTick tick);
 void ShowNetworkTime(LabelWriter writeLabel);
 
 }  // namespace net

@@ -3,7 +3,7 @@
 
 #include <wininet.h>
 
-#include "app/late_bound_win.h"
+#include "base/late_bound_win.h"
 #include "net/request_object_win.h"
 
 namespace net {
@@ -58,7 +58,7 @@ std::optional<DateTime> PlatformHttpDate(std::string_view text) {
   const std::wstring wide = WideFromGbk(text);
   SYSTEMTIME parsed{};
   // wininet is loaded when the first answer arrives, not before the window shows.
-  static const auto parse = app::win::LateBound<decltype(&::InternetTimeToSystemTimeW)>(
+  static const auto parse = base::LateBound<decltype(&::InternetTimeToSystemTimeW)>(
       L"wininet.dll", "InternetTimeToSystemTimeW");
   if (parse == nullptr || !parse(wide.c_str(), &parsed, 0)) return std::nullopt;
   return DateTime{parsed.wYear, parsed.wMonth,  parsed.wDay,
@@ -144,7 +144,7 @@ LRESULT CALLBACK NetworkClockWin::WindowProc(HWND window, UINT message, WPARAM w
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void ShowNetworkTime(LabelWriter writeLabel) {
+void TickSystemClock(LabelWriter writeLabel) {
   // Made on the first tick, on the user-interface thread, and never destroyed: a request may
   // still be out when the program ends.
   static NetworkClockWin* clock =

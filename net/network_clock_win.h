@@ -54,4 +54,8 @@ class NetworkClockWin {
   std::uint64_t nextId_ = 1;
 };
 
+// The program's clock (install it with InstallNetworkClock): made on its first tick, on the
+// user-interface thread, asking DefaultClockUrl() through the real request object.
+void TickSystemClock(LabelWriter writeLabel);
+
 }  // namespace net

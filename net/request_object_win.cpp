@@ -7,9 +7,10 @@
 #include <cstring>
 #include <vector>
 
-#include "app/late_bound_win.h"
+#include "base/late_bound_win.h"
 
 namespace net {
+
 namespace {
 
 constexpr unsigned kGbkCodePage = 936;
@@ -18,7 +19,7 @@ constexpr unsigned kGbkCodePage = 936;
 struct Automation {
   template <typename Function>
   static Function Bound(const char* name) {
-    return app::win::LateBound<Function>(L"oleaut32.dll", name);
+    return base::LateBound<Function>(L"oleaut32.dll", name);
   }
   decltype(&::VariantInit) variantInit = Bound<decltype(&::VariantInit)>("VariantInit");
   decltype(&::VariantClear) variantClear = Bound<decltype(&::VariantClear)>("VariantClear");

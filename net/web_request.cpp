@@ -8,6 +8,13 @@
 #include "net/headers_cookies.h"
 
 namespace net {
+
+using base::Find;
+using base::Replace;
+using base::Right;
+using base::Split;
+using base::TextToBytes;
+using base::Trim;
 namespace {
 
 constexpr std::string_view kLineBreak = "\r\n";

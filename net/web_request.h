@@ -15,9 +15,11 @@
 #include <string>
 #include <string_view>
 
-#include "net/text_ops.h"
+#include "base/text_ops.h"
 
 namespace net {
+
+using base::Bytes;
 
 // The members of the HTTP request object that a request uses. Setters report whether the
 // object accepted the call; readers give an empty value when it refused.

@@ -8,10 +8,6 @@ namespace {
 
 EngineHost* g_host = nullptr;
 
-EngineHost& Host() {
-  return g_host != nullptr ? *g_host : DefaultEngineHost();
-}
-
 #define SKIN_ENTRY(n) std::span<const std::uint8_t>(files::kSkin##n)
 // The 34 files, in catalogue order.
 const std::span<const std::uint8_t> kCatalogue[kSkinCount] = {
@@ -36,16 +32,13 @@ std::span<const std::uint8_t> SkinFile(int number) {
 }
 
 void ApplySkin(int number) {
-  for (int entry = 1; entry <= kSkinCount; ++entry) {
-    if (number == entry) {
-      AttachSkinResource(kCatalogue[entry - 1]);
-      return;
-    }
-  }
+  const std::span<const std::uint8_t> file = SkinFile(number);
+  if (!file.empty()) AttachSkinResource(file);
 }
 
 void AttachSkinResource(std::span<const std::uint8_t> skinFile) {
-  EngineHost& host = Host();
+  if (g_host == nullptr) return;
+  EngineHost& host = *g_host;
   const std::uintptr_t address = host.GetExport(kAttachExport);
   if (address == 0) return;
   host.Call(address, reinterpret_cast<std::uintptr_t>(skinFile.data()), skinFile.size(), 0, 0, 0, 0,

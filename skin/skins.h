@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <span>
 
+#include "skin/engine/looks.h"
+
 namespace skin {
 
-inline constexpr int kSkinCount = 34;
+inline constexpr int kSkinCount = engine::kCatalogueSize;
 // The number the program applies when the main window has been created.
 inline constexpr int kStartupSkin = 7;
 inline constexpr char kAttachExport[] = "SkinEngine_AttachRes";
@@ -27,9 +29,8 @@ class EngineHost {
                               std::uintptr_t a9, std::uintptr_t a10) = 0;
 };
 
-// The program's host: on Windows the global loader and CallAddress; elsewhere no engine.
-EngineHost& DefaultEngineHost();
-// Replaces the host the catalogue uses (tests); nullptr brings back the default.
+// The host the catalogue calls through; the program installs the global loader's at start-up
+// (skins_win.h). With none installed (nullptr) there is no engine and nothing is called.
 void SetEngineHost(EngineHost* host);
 
 // Catalogue entry number (1 to 34) as stored in the program; empty for any other number.
@@ -42,8 +43,5 @@ void ApplySkin(int number);
 // eight zeros. Nothing is called when the engine or its export is missing; the engine's answer
 // is not examined (a skin it refuses leaves the windows as they were).
 void AttachSkinResource(std::span<const std::uint8_t> skinFile);
-
-// The engine's DLL image for this build's architecture (Windows builds only).
-std::span<const std::uint8_t> EngineImage();
 
 }  // namespace skin

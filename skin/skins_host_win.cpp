@@ -2,7 +2,7 @@
 // CallAddress; and the engine's image, embedded at build time.
 #include "skin/engine_image.h"
 #include "skin/module_loader.h"
-#include "skin/skins.h"
+#include "skin/skins_win.h"
 
 namespace skin {
 namespace {
@@ -23,7 +23,7 @@ class LoadedEngine final : public EngineHost {
 
 }  // namespace
 
-EngineHost& DefaultEngineHost() {
+EngineHost& LoadedEngineHost() {
   static LoadedEngine host;
   return host;
 }

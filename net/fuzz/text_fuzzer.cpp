@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/text_ops.h"
 #include "net/headers_cookies.h"
-#include "net/text_ops.h"
 
 namespace {
 
@@ -26,22 +26,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view text = all.substr(0, cut);
   const std::string_view pattern = all.substr(cut);
 
-  const int found = net::Find(text, pattern, start, data[0] & 1);
+  const int found = base::Find(text, pattern, start, data[0] & 1);
   Check(found == -1 ||
         (found >= 1 && static_cast<std::size_t>(found) - 1 + pattern.size() <= text.size()));
-  const int last = net::FindLast(text, pattern, start, data[0] & 2);
+  const int last = base::FindLast(text, pattern, start, data[0] & 2);
   Check(last == -1 || static_cast<std::size_t>(last) - 1 + pattern.size() <= text.size());
-  net::Left(text, start);
-  net::Right(text, start);
-  net::Mid(text, start, data[1]);
-  net::Replace(text, pattern, "xy", start, data[1] % 4, data[0] & 4);
+  base::Left(text, start);
+  base::Right(text, start);
+  base::Mid(text, start, data[1]);
+  base::Replace(text, pattern, "xy", start, data[1] % 4, data[0] & 4);
   std::size_t joined = 0;
-  const auto pieces = net::Split(text, pattern);
+  const auto pieces = base::Split(text, pattern);
   for (const std::string& piece : pieces) joined += piece.size();
   Check(joined <= text.size());
-  const std::string trimmed = net::Trim(text);
-  Check(trimmed.size() <= text.size() && net::Trim(trimmed) == trimmed);
-  Check(net::UpperCase(text).size() == text.size());
+  const std::string trimmed = base::Trim(text);
+  Check(trimmed.size() <= text.size() && base::Trim(trimmed) == trimmed);
+  Check(base::UpperCase(text).size() == text.size());
 
   net::HeaderName(text);
   net::HeaderValue(text);

@@ -63,10 +63,10 @@ TEST(WebRequestWinTest, HeadReturnsTheResponseHeadersAndStatus) {
 TEST(WebRequestWinTest, BodiesBothWays) {
   LoopbackServer server(Answer("", std::string("a\0b\xFF", 4)));
   ASSERT_TRUE(server.Listening());
-  const net::Bytes body =
+  const base::Bytes body =
       net::WebRequest(net::ComRequests(), server.Url("/post"),
-                      {.method = 1, .bodyText = "ignored", .bodyBytes = net::Bytes{0, 0xFF, 'z'}});
-  EXPECT_EQ(body, (net::Bytes{'a', 0, 'b', 0xFF}));
+                      {.method = 1, .bodyText = "ignored", .bodyBytes = base::Bytes{0, 0xFF, 'z'}});
+  EXPECT_EQ(body, (base::Bytes{'a', 0, 'b', 0xFF}));
   const std::string request = OnlyRequest(server);
   EXPECT_EQ(request.rfind("POST /post HTTP/1.1\r\n", 0), 0u) << request;
   EXPECT_TRUE(Has(request, "\r\nContent-Type: application/x-www-form-urlencoded\r\n"));
@@ -149,7 +149,7 @@ TEST(WebRequestWinTest, CallersRequestObjectServesSeveralRequests) {
 TEST(WebRequestWinTest, RefusedConnectionIsSilent) {
   std::string responseHeaders = "old";
   int status = 7;
-  const net::Bytes body = net::WebRequest(
+  const base::Bytes body = net::WebRequest(
       net::ComRequests(), "http://127.0.0.1:9/",
       {.responseHeaders = &responseHeaders, .status = &status, .timeoutSeconds = 2});
   EXPECT_TRUE(body.empty());
@@ -328,6 +328,7 @@ TEST(ShowNetworkTimeWinTest, TickHandlerShowsTheDefaultServersTime) {
   if (!server.Listening()) GTEST_SKIP() << "port " << port << " is taken";
   std::vector<std::string> shown;
   g_shown = &shown;
+  net::InstallNetworkClock(&net::TickSystemClock);
   net::ShowNetworkTime(&RecordLabel);
   PumpUntil([&] { return !shown.empty(); }, 20000);
   EXPECT_EQ(shown, std::vector<std::string>{"2027年1月1日4时"});

@@ -47,7 +47,7 @@ class RecordingObject final : public net::RequestObject {
   bool SendBytes(std::span<const std::uint8_t> body) override {
     return Record("SendBytes(" + std::string(body.begin(), body.end()) + ")");
   }
-  net::Bytes ResponseBody() override {
+  base::Bytes ResponseBody() override {
     Record("ResponseBody");
     return body;
   }
@@ -64,7 +64,7 @@ class RecordingObject final : public net::RequestObject {
     return "OK";
   }
 
-  net::Bytes body;
+  base::Bytes body;
   std::string responseHeaders;
   double status = 200;
   bool accepts = true;  // false: the object refuses every call
@@ -122,7 +122,7 @@ class RecordingPlatform final : public net::RequestPlatform {
   bool creates = true;
   bool accepts = true;
   std::string responseHeaders;
-  net::Bytes body;
+  base::Bytes body;
   double status = 200;
 };
 
@@ -131,7 +131,7 @@ const std::string kUrl = "http://127.0.0.1:1/p";
 TEST(WebRequestSequenceTest, DefaultsFromStartToEnd) {
   RecordingPlatform platform;
   platform.body = {'h', 'i'};
-  EXPECT_EQ(net::WebRequest(platform, kUrl), (net::Bytes{'h', 'i'}));
+  EXPECT_EQ(net::WebRequest(platform, kUrl), (base::Bytes{'h', 'i'}));
   const Calls expected = {
       "CoInitialize",
       "Create",
@@ -326,11 +326,11 @@ TEST(WebRequestSequenceTest, CookiesSent) {
 
 TEST(WebRequestSequenceTest, BytesTakePrecedenceOverText) {
   RecordingPlatform platform;
-  net::WebRequest(platform, kUrl, {.bodyText = "text", .bodyBytes = net::Bytes{'b', 0, 'y'}});
+  net::WebRequest(platform, kUrl, {.bodyText = "text", .bodyBytes = base::Bytes{'b', 0, 'y'}});
   EXPECT_EQ(platform.Setup().back(), std::string("SendBytes(b\0y)", 14));
   EXPECT_FALSE(platform.Called("Send("));
   RecordingPlatform empty;
-  net::WebRequest(empty, kUrl, {.bodyText = "text", .bodyBytes = net::Bytes{}});
+  net::WebRequest(empty, kUrl, {.bodyText = "text", .bodyBytes = base::Bytes{}});
   EXPECT_EQ(empty.Setup().back(), "Send(text)");
 }
 
@@ -386,10 +386,11 @@ TEST(WebRequestSequenceTest, EmptyObjectReferenceFailsEveryCall) {
   RecordingPlatform platform;
   std::string responseHeaders = "old";
   int status = 7;
-  const net::Bytes body = net::WebRequest(platform, kUrl,
-                                          {.responseHeaders = &responseHeaders,
-                                           .status = &status,
-                                           .requestObject = std::shared_ptr<net::RequestObject>()});
+  const base::Bytes body =
+      net::WebRequest(platform, kUrl,
+                      {.responseHeaders = &responseHeaders,
+                       .status = &status,
+                       .requestObject = std::shared_ptr<net::RequestObject>()});
   EXPECT_TRUE(body.empty());
   EXPECT_EQ(responseHeaders, "");
   EXPECT_EQ(status, 0);
@@ -455,10 +456,10 @@ TEST(Base64EncodeTest, Rfc4648Vectors) {
       {"ab", "YWI="},
   };
   for (const auto& [in, out] : cases) {
-    const net::Bytes bytes(in.begin(), in.end());
+    const base::Bytes bytes(in.begin(), in.end());
     EXPECT_EQ(net::Base64Encode(bytes), out) << in;
   }
-  const net::Bytes zeroes{0, 0, 0, 0xFB, 0xFF};
+  const base::Bytes zeroes{0, 0, 0, 0xFB, 0xFF};
   EXPECT_EQ(net::Base64Encode(zeroes), "AAAA+/8=");
 }
 

@@ -1,6 +1,6 @@
 // SkinEngine.dll: attaches a skin to every window of the calling thread, present and future.
 // Each window is subclassed; system control classes are drawn by the engine by class and
-// style, windows of the application's own classes by the part they declare (skin_parts.h).
+// style, windows of the application's own classes by the part they declare (base/skin_parts.h).
 // The DLL has no C++ run-time library: no static constructors, no exceptions, no TLS; memory
 // comes from the process heap.
 #include "skin/engine/engine_win.h"
@@ -8,10 +8,12 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include "base/skin_parts.h"
 #include "skin/engine/canvas_win.h"
-#include "skin/engine/skin_parts.h"
 
 namespace skin::engine {
+
+using base::skin_parts::Part;
 
 constinit EngineState g_engine{};
 
@@ -481,7 +483,7 @@ bool Handle(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM l
   if (message == g_engine.inkMessage && message != 0) {
     const std::uint32_t ink =
         LegibleInk(FromColorRef(static_cast<COLORREF>(wParam)), SurfaceOf(hwnd));
-    result = static_cast<LRESULT>(kInkAnswered | ToColorRef(ink));
+    result = static_cast<LRESULT>(base::skin_parts::kInkAnswered | ToColorRef(ink));
     return true;
   }
   switch (state.kind) {
@@ -628,7 +630,8 @@ WindowState* StateOf(HWND hwnd) {
 }
 
 int PartOf(HWND hwnd) {
-  return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(hwnd, kPartProperty)));
+  return static_cast<int>(
+      reinterpret_cast<INT_PTR>(GetPropW(hwnd, base::skin_parts::kPartProperty)));
 }
 
 namespace {
@@ -651,7 +654,8 @@ std::uint32_t Attach(const std::uint8_t* file, std::size_t size) {
       g_engine.captionFont = CreateFontIndirectW(&metrics.lfCaptionFont);
     }
   }
-  if (g_engine.inkMessage == 0) g_engine.inkMessage = RegisterWindowMessageW(kInkMessage);
+  if (g_engine.inkMessage == 0)
+    g_engine.inkMessage = RegisterWindowMessageW(base::skin_parts::kInkMessage);
   g_engine.attached = true;
   if (g_engine.hook == nullptr) {
     g_engine.hook = SetWindowsHookExW(WH_CBT, &CreationHook, nullptr, GetCurrentThreadId());

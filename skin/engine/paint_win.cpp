@@ -4,10 +4,12 @@
 
 #include <commctrl.h>
 
+#include "base/skin_parts.h"
 #include "skin/engine/canvas_win.h"
-#include "skin/engine/skin_parts.h"
 
 namespace skin::engine {
+
+using base::skin_parts::Part;
 namespace {
 
 constexpr std::uint32_t kWhite = 0xFFFFFF;

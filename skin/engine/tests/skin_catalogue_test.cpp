@@ -84,9 +84,10 @@ TEST_F(CatalogueTest, MissingEngineOrExportMeansNoCall) {
   EXPECT_TRUE(host_.calls.empty());
 }
 
-TEST(CatalogueDefaultHostTest, WithoutAnEngineNothingHappens) {
-  ApplySkin(kStartupSkin);  // the default host of a build without Windows has no engine
-  EXPECT_EQ(DefaultEngineHost().GetExport(kAttachExport), 0u);
+TEST(CatalogueWithoutHostTest, WithoutAnEngineNothingHappens) {
+  SetEngineHost(nullptr);
+  ApplySkin(kStartupSkin);
+  AttachSkinResource(SkinFile(1));
 }
 
 }  // namespace

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "base/skin_parts.h"
 #include "skin/engine/looks.h"
 #include "skin/engine/skin_format.h"
 #include "skin/engine/skin_format_writer.h"
-#include "skin/engine/skin_parts.h"
 #include "skin/module_loader.h"
-#include "skin/skins.h"
+#include "skin/skins_win.h"
 
 namespace skin {
 namespace {
@@ -264,8 +264,8 @@ struct TestWindow {
                             100, frame, nullptr, nullptr, nullptr);
     panel = CreateWindowExW(0, L"SkinTestPanel", L"", WS_CHILD | WS_VISIBLE, 250, 10, 100, 100,
                             frame, nullptr, nullptr, nullptr);
-    SetPropW(panel, engine::kPartProperty,
-             reinterpret_cast<HANDLE>(static_cast<INT_PTR>(engine::Part::kPanel)));
+    SetPropW(panel, base::skin_parts::kPartProperty,
+             reinterpret_cast<HANDLE>(static_cast<INT_PTR>(base::skin_parts::Part::kPanel)));
     edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 250, 130, 120, 24,
                            frame, nullptr, nullptr, nullptr);
     radio = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, 10, 180,
@@ -367,15 +367,13 @@ std::uintptr_t Attach(std::span<const std::uint8_t> file) {
 class RecordingHost final : public EngineHost {
  public:
   std::vector<std::uintptr_t> arguments;
-  std::uintptr_t GetExport(const char* name) override {
-    return DefaultEngineHost().GetExport(name);
-  }
+  std::uintptr_t GetExport(const char* name) override { return LoadedEngineHost().GetExport(name); }
   std::uintptr_t Call(std::uintptr_t address, std::uintptr_t a1, std::uintptr_t a2,
                       std::uintptr_t a3, std::uintptr_t a4, std::uintptr_t a5, std::uintptr_t a6,
                       std::uintptr_t a7, std::uintptr_t a8, std::uintptr_t a9,
                       std::uintptr_t a10) override {
     arguments = {a1, a2, a3, a4, a5, a6, a7, a8, a9, a10};
-    return DefaultEngineHost().Call(address, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10);
+    return LoadedEngineHost().Call(address, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10);
   }
 };
 
@@ -385,11 +383,12 @@ class SkinnedProgramTest : public testing::Test {
   static void SetUpTestSuite() {
     CreateGlobalLoader();
     ASSERT_TRUE(LoadIntoGlobalLoader(EngineImage()));
+    SetEngineHost(&LoadedEngineHost());
   }
 };
 
 UINT InkMessage() {
-  return RegisterWindowMessageW(engine::kInkMessage);
+  return RegisterWindowMessageW(base::skin_parts::kInkMessage);
 }
 
 TEST_F(SkinnedProgramTest, WithoutASkinTheInkQuestionGoesUnanswered) {
@@ -428,7 +427,7 @@ TEST_F(SkinnedProgramTest, SevenPassesItsEntryAndPaintsItsColours) {
   RecordingHost host;
   SetEngineHost(&host);
   ApplySkin(7);
-  SetEngineHost(nullptr);
+  SetEngineHost(&LoadedEngineHost());
   ASSERT_EQ(host.arguments.size(), 10u);
   EXPECT_EQ(host.arguments[0], reinterpret_cast<std::uintptr_t>(SkinFile(7).data()));
   EXPECT_EQ(host.arguments[1], SkinFile(7).size());
@@ -513,7 +512,7 @@ TEST_F(SkinnedProgramTest, TheInkQuestionAnswersAColourThatReadsOnTheSkin) {
     ASSERT_EQ(Attach(SkinFile(number)), 1u);
     const engine::Look look = LookOf(number);
     const LRESULT black = SendMessageW(window.panel, InkMessage(), RGB(0, 0, 0), 0);
-    ASSERT_TRUE(black & engine::kInkAnswered);
+    ASSERT_TRUE(black & base::skin_parts::kInkAnswered);
     const COLORREF text = static_cast<COLORREF>(black & 0xFFFFFF);
     EXPECT_EQ(
         static_cast<std::uint32_t>(GetRValue(text)) << 16 | GetGValue(text) << 8 | GetBValue(text),
@@ -521,7 +520,7 @@ TEST_F(SkinnedProgramTest, TheInkQuestionAnswersAColourThatReadsOnTheSkin) {
     // A label's own colour that is too faint on the surface comes back stronger.
     const COLORREF faint = look.dark ? RGB(0x30, 0x10, 0x60) : RGB(0xE0, 0xF0, 0xF0);
     const LRESULT answer = SendMessageW(window.panel, InkMessage(), faint, 0);
-    ASSERT_TRUE(answer & engine::kInkAnswered);
+    ASSERT_TRUE(answer & base::skin_parts::kInkAnswered);
     EXPECT_NE(static_cast<COLORREF>(answer & 0xFFFFFF), faint);
   }
   ASSERT_EQ(Attach(SkinFile(7)), 1u);

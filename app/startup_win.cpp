@@ -1,0 +1,18 @@
+// Start-up of the program on Windows.
+#include "app/startup_win.h"
+
+#include "app/window_description.h"
+#include "net/network_clock_win.h"
+#include "skin/skins_win.h"
+#include "ui/frame_win.h"
+
+namespace app {
+
+bool InitializeProgram(HINSTANCE instance) {
+  if (!ui::win::InitializeFrame(instance, WindowDescriptions())) return false;
+  net::InstallNetworkClock(&net::TickSystemClock);
+  skin::SetEngineHost(&skin::LoadedEngineHost());
+  return true;
+}
+
+}  // namespace app

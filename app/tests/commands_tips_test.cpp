@@ -1,0 +1,469 @@
+// The command choosers, the help page, the balloon tips, the clock's tick and the creation event
+// on the real main window in this process: real prompt dialogs answered by typing, the shell
+// starting a stand-in browser, the real pointer moved over the controls.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/tests/win_test_support.h"
+#include "app/tests/window_lookup_win.h"
+#include "app/window_description.h"
+#include "base/text_win.h"
+#include "compose/command_table.h"
+#include "compose/directive_tips.h"
+#include "ui/balloon_tip_win.h"
+#include "ui/frame_win.h"
+#include "ui/hypertext.h"
+#include "ui/prompt_dialog_win.h"
+
+namespace {
+
+using namespace ui::ids;
+using testing_support::PumpMessages;
+using testing_support::TextOf;
+using testing_support::WhenLoopRuns;
+
+// Pumps messages for ms milliseconds.
+void PumpFor(DWORD ms) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) {
+    PumpMessages();
+    Sleep(5);
+  }
+}
+
+// One dialog the test expects, and what the user does in it.
+struct Reply {
+  std::wstring title;
+  std::optional<std::wstring> typed;  // nullopt: the user cancels
+};
+
+struct DialogSeen {
+  std::wstring title;
+  std::wstring prompt;
+  bool mainEnabled;
+};
+
+struct FindDialogContext {
+  HWND found = nullptr;
+  HWND skip = nullptr;
+};
+
+BOOL CALLBACK FindShownDialog(HWND hwnd, LPARAM param) {
+  auto* context = reinterpret_cast<FindDialogContext*>(param);
+  wchar_t name[16] = {};
+  GetClassNameW(hwnd, name, 16);
+  if (hwnd != context->skip && IsWindowVisible(hwnd) && lstrcmpW(name, L"#32770") == 0) {
+    context->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+class CommandsTest : public testing_support::MainWindowFixture {
+ protected:
+  HWND C(ui::ControlId id) const { return Control(id); }
+
+  void Choose(ui::ControlId chooser, int item) const {
+    SendMessageW(C(chooser), CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+  }
+
+  // Clicks the button and answers the dialogs that come, in order, as a user would: types into
+  // the entry key by key and presses a button. Returns what each dialog showed.
+  std::vector<DialogSeen> ClickAndAnswer(ui::ControlId button, std::deque<Reply> replies) const {
+    std::vector<DialogSeen> seen;
+    HWND last = nullptr;
+    HWND main = main_;
+    if (!replies.empty()) {
+      WhenLoopRuns([&]() -> bool {
+        FindDialogContext context{nullptr, last};
+        EnumThreadWindows(GetCurrentThreadId(), FindShownDialog,
+                          reinterpret_cast<LPARAM>(&context));
+        if (context.found == nullptr) return false;
+        HWND dialog = context.found;
+        last = dialog;
+        seen.push_back({TextOf(dialog), TextOf(GetDlgItem(dialog, ui::kPromptTextId)),
+                        IsWindowEnabled(main) != FALSE});
+        const Reply reply = replies.front();
+        replies.pop_front();
+        HWND entry = GetDlgItem(dialog, ui::kPromptEntryId);
+        if (reply.typed) {
+          for (wchar_t c : *reply.typed) SendMessageW(entry, WM_CHAR, c, 1);
+          SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        } else {
+          SendMessageW(entry, WM_CHAR, L'x', 1);  // typed, then thrown away
+          SendMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+        }
+        return replies.empty();
+      });
+    }
+    SendMessageW(C(button), BM_CLICK, 0, 0);  // returns when the last dialog has closed
+    EXPECT_TRUE(replies.empty()) << replies.size() << " dialogs did not come";
+    return seen;
+  }
+};
+
+TEST_F(CommandsTest, BindingAsksThreeDialogsAndAppendsTheAnswers) {
+  SetWindowTextW(C(编辑框15), L"old text");
+  Choose(组合框2, 0);  // 点击触发
+  const auto seen = ClickAndAnswer(按钮2, {{L"请输入脚本名", L"回城 脚本"},
+                                           {L"请输入个人冷却时间", L"43199999"},
+                                           {L"请输入全局冷却时间", std::nullopt}});
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0].title, L"请输入脚本名");
+  EXPECT_EQ(seen[1].title, L"请输入个人冷却时间");
+  EXPECT_EQ(seen[1].prompt, L"请输入个人冷却时间（比如12小时是43199999秒)");
+  EXPECT_EQ(seen[2].title, L"请输入全局冷却时间");
+  EXPECT_FALSE(seen[0].mainEnabled) << "the main window takes no input while a dialog is open";
+  EXPECT_EQ(TextOf(C(编辑框15)), L"/vrnl click 回城 脚本 43199999 ");
+  // The view ends at the appended text: the caret sits at the very end.
+  DWORD start = 0, end = 0;
+  SendMessageW(C(编辑框15), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+               reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(end, static_cast<DWORD>(GetWindowTextLengthW(C(编辑框15))));
+}
+
+TEST_F(CommandsTest, ScriptLineAndInfoThroughRealDialogs) {
+  Choose(组合框3, 0);  // 向指定脚本增加脚本行
+  auto seen = ClickAndAnswer(
+      按钮3, {{L"请输入脚本名", L"heal"}, {L"请输入脚本行", L"@bypass /heal %player%"}});
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1].title, L"请输入脚本行");
+  EXPECT_EQ(TextOf(C(编辑框15)), L"/vrnl add heal @bypass /heal %player%");
+
+  Choose(组合框4, 3);  // 查看指定脚本的内容, cancelled
+  seen = ClickAndAnswer(按钮4, {{L"请输入脚本名", std::nullopt}});
+  EXPECT_EQ(TextOf(C(编辑框15)), L"/vrnl info ");
+}
+
+TEST_F(CommandsTest, NothingChosenAsksNothingWhereNoQuestionBelongs) {
+  SetWindowTextW(C(编辑框15), L"kept");
+  ClickAndAnswer(按钮1, {});
+  ClickAndAnswer(按钮4, {});
+  EXPECT_EQ(TextOf(C(编辑框15)), L"kept");
+  ClickAndAnswer(按钮3, {});
+  EXPECT_EQ(TextOf(C(编辑框15)), L"kept ");
+}
+
+// The help page goes to the shell, which starts whatever the system opens web addresses with.
+// The test points the https handler of this Wine prefix (or Windows) at a recorder that writes
+// down its command line instead of opening a browser, and restores the handler afterwards.
+class HelpPageTest : public CommandsTest {
+ protected:
+  static constexpr wchar_t kKey[] = L"Software\\Classes\\https\\shell\\open\\command";
+
+  void SetUp() override {
+    CommandsTest::SetUp();
+    record_ = testing_support::BesideThisProgram(L"help_address.txt");
+    DeleteFileW(record_.c_str());
+    SetEnvironmentVariableW(L"COMPOSER_ADDRESS_RECORD", record_.c_str());
+    const std::wstring command =
+        L"\"" + testing_support::BesideThisProgram(L"address_recorder.exe") + L"\" \"%1\"";
+    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+      HKEY key = nullptr;
+      if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr,
+                          &key, nullptr) != ERROR_SUCCESS) {
+        continue;
+      }
+      Saved saved{view};
+      DWORD size = sizeof saved.value;
+      DWORD type = 0;
+      saved.existed = RegQueryValueExW(key, nullptr, nullptr, &type,
+                                       reinterpret_cast<BYTE*>(saved.value), &size) == 0;
+      saved.type = type;
+      saved.size = size;
+      saved_.push_back(saved);
+      RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                     static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+      RegCloseKey(key);
+    }
+    ASSERT_FALSE(saved_.empty()) << "the https handler could not be replaced";
+  }
+
+  void TearDown() override {
+    for (const Saved& saved : saved_) {
+      HKEY key = nullptr;
+      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_ALL_ACCESS | saved.view, &key) != 0) {
+        continue;
+      }
+      if (saved.existed) {
+        RegSetValueExW(key, nullptr, 0, saved.type, reinterpret_cast<const BYTE*>(saved.value),
+                       saved.size);
+      } else {
+        RegDeleteValueW(key, nullptr);
+      }
+      RegCloseKey(key);
+    }
+    DeleteFileW(record_.c_str());
+    CommandsTest::TearDown();
+  }
+
+  std::wstring Recorded() const {
+    HANDLE file = CreateFileW(record_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::wstring text(4096, L'\0');
+    DWORD read = 0;
+    ReadFile(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr);
+    CloseHandle(file);
+    text.resize(read / sizeof(wchar_t));
+    return text;
+  }
+
+  struct Saved {
+    REGSAM view;
+    bool existed = false;
+    DWORD type = REG_SZ;
+    DWORD size = 0;
+    wchar_t value[1024] = {};
+  };
+  std::vector<Saved> saved_;
+  std::wstring record_;
+};
+
+TEST_F(HelpPageTest, TheShellReceivesTheHelpAddress) {
+  SendMessageW(C(高级选择夹1), TCM_SETCURSEL, 3, 0);
+  SendMessageW(C(按钮25), BM_CLICK, 0, 0);
+  std::wstring recorded;
+  for (int i = 0; i < 300 && recorded.empty(); ++i) {
+    PumpFor(50);
+    recorded = Recorded();
+  }
+  const std::wstring address = base::WideFromGbk(compose::kHelpPageAddress);
+  EXPECT_NE(recorded.find(L"\"" + address + L"\""), std::wstring::npos) << recorded;
+}
+
+// ---- Balloon tips ---------------------------------------------------------------------------
+
+class TipsTest : public CommandsTest {
+ protected:
+  void SetUp() override {
+    CommandsTest::SetUp();
+    SetForegroundWindow(main_);
+    PumpFor(100);
+  }
+
+  HWND Popup() const { return ui::widgets::BalloonPopupOf(C(气球提示框1)); }
+  bool PopupShown() const {
+    HWND popup = Popup();
+    return popup != nullptr && IsWindowVisible(popup);
+  }
+
+  // Puts the pointer on the middle of a control (moving it there in one step).
+  POINT PointAt(ui::ControlId id) const {
+    RECT rect;
+    GetWindowRect(C(id), &rect);
+    const POINT point{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    SetCursorPos(point.x, point.y);
+    return point;
+  }
+
+  // Milliseconds until the popup is in the wanted state, or -1 after limit.
+  long WaitUntil(bool shown, DWORD limit) const {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < limit) {
+      if (PopupShown() == shown) return static_cast<long>(GetTickCount() - start);
+      PumpMessages();
+      Sleep(5);
+    }
+    return -1;
+  }
+
+  static std::wstring TipTextOf(ui::ControlId target) {
+    for (const compose::DirectiveTip& tip : compose::DirectiveTips()) {
+      if (tip.target == target) {
+        return base::WideFromGbk(ui::PlainText(ui::ParseHypertext(tip.text)));
+      }
+    }
+    return {};
+  }
+
+  void SelectPage(int page) const {
+    SendMessageW(C(高级选择夹1), TCM_SETCURSEL, static_cast<WPARAM>(page - 1), 0);
+    PumpFor(50);
+  }
+};
+
+TEST_F(TipsTest, RestingShowsTheTipAfterTheDelayWithoutTakingFocus) {
+  SelectPage(3);
+  SetFocus(C(编辑框12));
+  HWND focus = GetFocus();
+  HWND active = GetActiveWindow();
+  SetCursorPos(5, 5);
+  PumpFor(100);
+  const POINT point = PointAt(编辑框13);
+  const long shownAfter = WaitUntil(true, 3000);
+  ASSERT_GE(shownAfter, 0) << "no tip over 编辑框13";
+  EXPECT_GE(shownAfter, 550);
+  EXPECT_LE(shownAfter, 900);
+  HWND popup = Popup();
+  EXPECT_EQ(TextOf(popup), TipTextOf(编辑框13));
+  EXPECT_EQ(GetFocus(), focus);
+  EXPECT_EQ(GetActiveWindow(), active);
+  EXPECT_FALSE(GetWindowLongW(popup, GWL_STYLE) & WS_CHILD);
+
+  // Near the pointer and wholly on screen.
+  RECT rect;
+  GetWindowRect(popup, &rect);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST), &monitor);
+  EXPECT_GE(rect.left, monitor.rcWork.left);
+  EXPECT_GE(rect.top, monitor.rcWork.top);
+  EXPECT_LE(rect.right, monitor.rcWork.right);
+  EXPECT_LE(rect.bottom, monitor.rcWork.bottom);
+  EXPECT_TRUE(std::abs(rect.top - point.y) < 40 || std::abs(rect.bottom - point.y) < 40);
+
+  // Drawn on #FFFFE1 with the level tip in bold #D98719.
+  const std::vector<COLORREF> pixels = testing_support::RenderPixels(popup);
+  size_t background = 0, tipColour = 0;
+  for (COLORREF pixel : pixels) {
+    background += pixel == RGB(0xFF, 0xFF, 0xE1);
+    tipColour += pixel == RGB(0xD9, 0x87, 0x19);
+  }
+  EXPECT_GT(background, pixels.size() / 3);
+  EXPECT_GT(tipColour, 50u);
+}
+
+TEST_F(TipsTest, MovingOnRestartsTheWaitAndLeavingHides) {
+  SelectPage(3);
+  PointAt(编辑框13);
+  ASSERT_GE(WaitUntil(true, 3000), 0);
+
+  // Another registered control: the tip goes at once and the new one comes after a fresh wait.
+  PointAt(编辑框14);
+  const long hiddenAfter = WaitUntil(false, 1000);
+  EXPECT_GE(hiddenAfter, 0);
+  EXPECT_LE(hiddenAfter, 200);
+  const long shownAfter = WaitUntil(true, 3000);
+  EXPECT_GE(shownAfter, 400);  // measured from the hide: the wait began at the move
+  EXPECT_EQ(TextOf(Popup()), TipTextOf(编辑框14));
+
+  // A control without a tip: hidden, and nothing comes.
+  PointAt(编辑框17);
+  EXPECT_GE(WaitUntil(false, 300), 0);
+  EXPECT_EQ(WaitUntil(true, 1500), -1);
+
+  // The two illustration buttons share their tip.
+  PointAt(按钮18);
+  ASSERT_GE(WaitUntil(true, 3000), 0);
+  const std::wstring delayTip = TextOf(Popup());
+  SelectPage(2);
+  PointAt(按钮14);
+  ASSERT_GE(WaitUntil(true, 3000), 0);
+  EXPECT_EQ(TextOf(Popup()), delayTip);
+  EXPECT_EQ(delayTip, L"仅供参考");
+  PointAt(编辑框7);
+  EXPECT_GE(WaitUntil(false, 300), 0);
+  EXPECT_EQ(WaitUntil(true, 1500), -1);
+}
+
+TEST_F(TipsTest, TheTipHidesTenSecondsAfterItAppeared) {
+  SelectPage(2);
+  PointAt(编辑框1);
+  ASSERT_GE(WaitUntil(true, 3000), 0);
+  const long hiddenAfter = WaitUntil(false, 12000);
+  EXPECT_GE(hiddenAfter, 9800);
+  EXPECT_LE(hiddenAfter, 10500);
+  // Still resting on the same control: it does not come back.
+  EXPECT_EQ(WaitUntil(true, 1500), -1);
+}
+
+// ---- Clock tick and creation ---------------------------------------------------------------
+
+struct Raised {
+  ui::WindowId window;
+  ui::ControlId control;
+  DWORD at;
+  bool everyControlExists;
+};
+std::vector<Raised> g_raised;
+
+void Record(ui::WindowId window, ui::ControlId control) {
+  bool all = true;
+  if (control == 0) {
+    for (const ui::Element& element :
+         ui::FindWindowDescription(app::WindowDescriptions(), window)->elements) {
+      if (element.kind != ui::Kind::kTimer && ui::win::FindControl(window, element.id) == nullptr)
+        all = false;
+    }
+  }
+  g_raised.push_back({window, control, GetTickCount(), all});
+}
+
+class EventsTest : public CommandsTest {
+ protected:
+  void SetUp() override {
+    g_raised.clear();
+    ui::win::SetEventObserver(&Record);
+    CommandsTest::SetUp();
+  }
+  void TearDown() override {
+    CommandsTest::TearDown();
+    ui::win::SetEventObserver(nullptr);
+  }
+  std::vector<DWORD> Ticks() const {
+    std::vector<DWORD> ticks;
+    for (const Raised& raised : g_raised) {
+      if (raised.control == 时钟1) ticks.push_back(raised.at);
+    }
+    return ticks;
+  }
+};
+
+TEST_F(EventsTest, CreationIsRaisedOnceAfterEveryControlAndTheClockTicksEverySecond) {
+  PumpFor(3300);
+  size_t creations = 0;
+  for (const Raised& raised : g_raised) {
+    if (raised.control == 0) {
+      ++creations;
+      EXPECT_EQ(raised.window, kMainWindow);
+      EXPECT_TRUE(raised.everyControlExists);
+    }
+  }
+  EXPECT_EQ(creations, 1u);
+  const std::vector<DWORD> ticks = Ticks();
+  ASSERT_GE(ticks.size(), 3u);
+  EXPECT_LE(ticks.size(), 4u);
+  for (size_t i = 1; i < ticks.size(); ++i) {
+    EXPECT_GE(ticks[i] - ticks[i - 1], 900u);
+    EXPECT_LE(ticks[i] - ticks[i - 1], 1200u);
+  }
+}
+
+TEST_F(EventsTest, ATickDueDuringAHandlerIsRaisedOnceAfterIt) {
+  Choose(组合框1, 0);
+  PumpFor(100);
+  size_t ticksWhileOpen = 0;
+  DWORD opened = 0;
+  DWORD closing = 0;
+  WhenLoopRuns([&]() -> bool {
+    FindDialogContext context;
+    EnumThreadWindows(GetCurrentThreadId(), FindShownDialog, reinterpret_cast<LPARAM>(&context));
+    if (context.found == nullptr) return false;
+    if (opened == 0) opened = GetTickCount();
+    if (GetTickCount() - opened < 2600) return false;  // the dialog stays open for 2.6 ticks
+    for (DWORD tick : Ticks()) ticksWhileOpen += tick >= opened;
+    closing = GetTickCount();
+    SendMessageW(GetDlgItem(context.found, IDCANCEL), BM_CLICK, 0, 0);
+    return true;
+  });
+  SendMessageW(C(按钮1), BM_CLICK, 0, 0);
+  PumpFor(300);
+  EXPECT_EQ(ticksWhileOpen, 0u) << "a tick ran inside the click's handler";
+  std::vector<DWORD> after;
+  for (DWORD tick : Ticks()) {
+    if (tick >= closing) after.push_back(tick - closing);
+  }
+  ASSERT_EQ(after.size(), 1u) << "the due ticks come once, right after the handler";
+  EXPECT_LE(after[0], 250u);
+}
+
+}  // namespace

@@ -1,0 +1,72 @@
+// Drives a running composer from outside, for screenshots: selects tab pages, opens and closes
+// windows, prints window rectangles. Each argument group is one step:
+//   wait-main | page N | open BUTTON_ID WINDOW_ID | close WINDOW_ID | rect WINDOW_ID | sleep MS
+// Identifiers are hexadecimal.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/tests/window_lookup_win.h"
+#include "ui/ids.h"
+
+using namespace testing_support;
+
+namespace {
+
+unsigned long Hex(const char* text) {
+  return std::strtoul(text, nullptr, 16);
+}
+
+int Fail(const char* what) {
+  std::fprintf(stderr, "composer_driver: %s\n", what);
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string step = argv[i];
+    if (step == "wait-main") {
+      if (!WaitForComposerWindow(ui::ids::kMainWindow)) return Fail("main window not found");
+    } else if (step == "page" && i + 1 < argc) {
+      HWND main = FindComposerWindow(ui::ids::kMainWindow);
+      HWND tab = main ? FindControlById(main, ui::ids::高级选择夹1) : nullptr;
+      if (!tab) return Fail("tab control not found");
+      SendMessageW(tab, TCM_SETCURSEL, std::atoi(argv[++i]) - 1, 0);
+      RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    } else if (step == "open" && i + 2 < argc) {
+      HWND main = FindComposerWindow(ui::ids::kMainWindow);
+      HWND button = main ? FindControlById(main, Hex(argv[++i])) : nullptr;
+      if (!button) return Fail("button not found");
+      // Posted: the composer opens the window modally and does not answer until it is closed.
+      PostMessageW(button, BM_CLICK, 0, 0);
+      if (!WaitForComposerWindow(Hex(argv[++i]))) return Fail("window did not open");
+    } else if (step == "close" && i + 1 < argc) {
+      HWND window = FindComposerWindow(Hex(argv[++i]));
+      if (!window) return Fail("window to close not found");
+      PostMessageW(window, WM_CLOSE, 0, 0);
+    } else if (step == "rect" && i + 1 < argc) {
+      HWND window = FindComposerWindow(Hex(argv[++i]));
+      if (!window) return Fail("window not found");
+      SetForegroundWindow(window);
+      RedrawWindow(window, nullptr, nullptr,
+                   RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      Sleep(200);
+      RECT rect;
+      GetWindowRect(window, &rect);
+      std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
+                  rect.bottom - rect.top);
+      std::fflush(stdout);
+    } else if (step == "sleep" && i + 1 < argc) {
+      Sleep(static_cast<DWORD>(std::atoi(argv[++i])));
+    } else {
+      return Fail(("unknown step " + step).c_str());
+    }
+  }
+  return 0;
+}

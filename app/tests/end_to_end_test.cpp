@@ -1,0 +1,192 @@
+// The composer as a user's automation sees it: a separate process, found by window title and
+// control IDs, driven with real messages, read back through WM_GETTEXT and the real clipboard,
+// closed with its exit code checked. The frame probe shows the error box and exit routines.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/tests/win_test_support.h"
+#include "app/tests/window_lookup_win.h"
+#include "base/runtime.h"
+#include "base/text_win.h"
+#include "ui/ids.h"
+
+namespace {
+
+using namespace ui::ids;
+using testing_support::BesideThisProgram;
+using testing_support::FindControlById;
+using testing_support::TextOf;
+using testing_support::WaitForComposerWindow;
+
+class ChildProcess {
+ public:
+  explicit ChildProcess(const std::wstring& commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring mutableLine = commandLine;
+    started_ = CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, &startup, &info_);
+  }
+  ~ChildProcess() {
+    if (!started_) return;
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT)
+      TerminateProcess(info_.hProcess, 99);
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+  }
+  bool Started() const { return started_; }
+  DWORD Id() const { return info_.dwProcessId; }
+  // The exit code, or STILL_ACTIVE when it did not end in time.
+  DWORD WaitForExit(DWORD timeoutMs = 15000) const {
+    WaitForSingleObject(info_.hProcess, timeoutMs);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+  }
+
+ private:
+  PROCESS_INFORMATION info_{};
+  bool started_ = false;
+};
+
+std::wstring Quoted(const std::wstring& path) {
+  return L"\"" + path + L"\"";
+}
+
+struct BoxSearch {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK MatchMessageBox(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<BoxSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  wchar_t className[16] = {};
+  GetClassNameW(hwnd, className, 16);
+  if (owner == search->processId && lstrcmpW(className, L"#32770") == 0 && IsWindowVisible(hwnd)) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A message box of the given process, once it shows.
+HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs = 15000) {
+  BoxSearch search{processId, nullptr};
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  do {
+    EnumWindows(MatchMessageBox, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    Sleep(50);
+  } while (GetTickCount64() < deadline);
+  return nullptr;
+}
+
+bool FileExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring FreshMarker(const wchar_t* name) {
+  std::wstring path = BesideThisProgram(name);
+  DeleteFileW(path.c_str());
+  return path;
+}
+
+TEST(ComposerEndToEnd, BuildsCopiesOpensAWindowAndEndsWithExitCodeZero) {
+  ChildProcess composer(Quoted(BesideThisProgram(L"composer.exe")));
+  ASSERT_TRUE(composer.Started());
+  HWND main = WaitForComposerWindow(kMainWindow);
+  ASSERT_NE(main, nullptr);
+
+  auto control = [&](ui::ControlId id) {
+    HWND hwnd = FindControlById(main, id);
+    EXPECT_NE(hwnd, nullptr) << std::hex << id;
+    return hwnd;
+  };
+  SendMessageW(control(高级选择夹1), TCM_SETCURSEL, 1, 0);
+  SendMessageW(control(单选框2), BM_CLICK, 0, 0);
+  SendMessageW(control(编辑框2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"/spawn"));
+  SendMessageW(control(按钮7), BM_CLICK, 0, 0);
+  SendMessageW(control(按钮7), BM_CLICK, 0, 0);
+  EXPECT_EQ(TextOf(control(编辑框16)), L"@command /spawn@command /spawn");
+
+  SendMessageW(control(单选框7), BM_CLICK, 0, 0);
+  EXPECT_EQ(SendMessageW(control(单选框2), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  SendMessageW(control(编辑框9), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"&b&l点券"));
+  SendMessageW(control(按钮13), BM_CLICK, 0, 0);
+  SendMessageW(control(按钮21), BM_CLICK, 0, 0);
+  const std::wstring expected = L"@command /spawn@command /spawn$item:#####&b&l点券  ";
+  EXPECT_EQ(testing_support::ClipboardWideText(), expected);
+  EXPECT_EQ(testing_support::ClipboardBytes(CF_TEXT), base::GbkFromWide(expected));
+
+  // A reference window is modal: the main window takes no input until it is closed.
+  PostMessageW(control(高级选择夹1), TCM_SETCURSEL, 0, 0);
+  Sleep(100);
+  PostMessageW(control(按钮5), BM_CLICK, 0, 0);
+  HWND reference = WaitForComposerWindow(kCommandListWindow, 10000);
+  ASSERT_NE(reference, nullptr);
+  EXPECT_NE(FindControlById(reference, kCommandListText), nullptr);
+  EXPECT_FALSE(IsWindowEnabled(main));
+  PostMessageW(reference, WM_CLOSE, 0, 0);
+  for (int i = 0; i < 100 && !IsWindowEnabled(main); ++i) Sleep(50);
+  EXPECT_TRUE(IsWindowEnabled(main));
+  EXPECT_EQ(TextOf(control(编辑框16)), expected);
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(composer.WaitForExit(), 0u);
+}
+
+// Runs the probe in a failing mode: the error box must show the text, OK must end the process
+// with exit code -1, and no exit routine may have run.
+void ExpectErrorBox(const std::wstring& mode, const std::wstring& expectedText) {
+  const std::wstring marker = FreshMarker(L"probe-error.marker");
+  ChildProcess probe(Quoted(BesideThisProgram(L"frame_probe.exe")) + L" " + mode + L" " +
+                     Quoted(marker));
+  ASSERT_TRUE(probe.Started());
+  HWND box = WaitForMessageBox(probe.Id());
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), expectedText);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(probe.WaitForExit(), 0xFFFFFFFFu);
+  EXPECT_FALSE(FileExists(marker)) << "an exit routine ran after a run-time error";
+}
+
+TEST(FrameProbe, RunTimeErrorShowsTheBoxAndEndsWithMinusOne) {
+  ExpectErrorBox(L"error 1",
+                 L"运行时出错!\r\n错误代码：1\r\n错误信息：数组成员引用下标超出定义范围");
+  ExpectErrorBox(L"error 10",
+                 L"运行时出错!\r\n错误代码：10\r\n错误信息："
+                 L"“重定义数组”命令的数组维定义参数值必须大于零或单维时大于等于零");
+}
+
+TEST(FrameProbe, FailedAllocationReportsTheSizeWithoutANumber) {
+#if defined(__i386__)
+  ExpectErrorBox(L"memory", L"运行时出错!\r\n错误信息：分配 4294963200 字节内存失败!");
+#else
+  ExpectErrorBox(L"memory", L"运行时出错!\r\n错误信息：分配 72057594037923840 字节内存失败!");
+#endif
+}
+
+TEST(FrameProbe, ClosingTheMainWindowRunsTheExitRoutinesAndEndsWithZero) {
+  const std::wstring marker = FreshMarker(L"probe-normal.marker");
+  ChildProcess probe(Quoted(BesideThisProgram(L"frame_probe.exe")) + L" normal " + Quoted(marker));
+  ASSERT_TRUE(probe.Started());
+  HWND main = WaitForComposerWindow(kMainWindow);
+  ASSERT_NE(main, nullptr);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(probe.WaitForExit(), 0u);
+  ASSERT_TRUE(FileExists(marker));
+  FILE* file = _wfopen(marker.c_str(), L"r");
+  ASSERT_NE(file, nullptr);
+  char line[64] = {};
+  fgets(line, sizeof line, file);
+  fclose(file);
+  EXPECT_STREQ(line, "exit routine at position 1\n");  // second in the list
+}
+
+}  // namespace

@@ -1,0 +1,143 @@
+#include "app/tests/win_test_support.h"
+
+#include <cstring>
+
+#include "app/startup_win.h"
+#include "app/tests/window_lookup_win.h"
+#include "ui/frame_win.h"
+
+namespace testing_support {
+
+void MainWindowFixture::SetUpTestSuite() {
+  ASSERT_TRUE(app::InitializeProgram(GetModuleHandleW(nullptr)));
+}
+
+void MainWindowFixture::SetUp() {
+  main_ = ui::win::ShowStartWindow(ui::ids::kMainWindow);
+  ASSERT_NE(main_, nullptr);
+}
+
+void MainWindowFixture::TearDown() {
+  DestroyWindow(main_);
+  PumpMessages();
+}
+
+HWND MainWindowFixture::Control(ui::ControlId id) const {
+  return FindControlById(main_, id);
+}
+
+void PumpMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+std::string ClipboardBytes(UINT format) {
+  std::string bytes;
+  if (!OpenClipboard(nullptr)) return "<clipboard busy>";
+  if (HANDLE data = GetClipboardData(format)) {
+    if (const char* text = static_cast<const char*>(GlobalLock(data))) {
+      bytes.assign(text, strnlen(text, GlobalSize(data)));
+      GlobalUnlock(data);
+    }
+  } else {
+    bytes = "<no data>";
+  }
+  CloseClipboard();
+  return bytes;
+}
+
+std::wstring ClipboardWideText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return L"<clipboard busy>";
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const wchar_t* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text.assign(wide, wcsnlen(wide, GlobalSize(data) / sizeof(wchar_t)));
+      GlobalUnlock(data);
+    }
+  } else {
+    text = L"<no data>";
+  }
+  CloseClipboard();
+  return text;
+}
+
+void PutOnClipboard(const std::wstring& text) {
+  if (!OpenClipboard(nullptr)) return;
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  std::memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(block);
+  SetClipboardData(CF_UNICODETEXT, block);
+  CloseClipboard();
+}
+
+std::vector<COLORREF> RenderPixels(HWND control) {
+  RECT client;
+  GetClientRect(control, &client);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
+               PRF_CLIENT | PRF_ERASEBKGND);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < client.bottom; ++y) {
+    for (int x = 0; x < client.right; ++x) pixels.push_back(GetPixel(memory, x, y));
+  }
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+namespace {
+
+std::function<bool()> g_step;
+UINT_PTR g_timer = 0;
+ULONGLONG g_deadline = 0;
+
+BOOL CALLBACK CloseOtherWindow(HWND hwnd, LPARAM keep) {
+  if (hwnd != reinterpret_cast<HWND>(keep) && IsWindowVisible(hwnd)) {
+    PostMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+  }
+  return TRUE;
+}
+
+void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
+  if (!g_step) return;
+  if (g_step()) {
+    KillTimer(nullptr, g_timer);
+    g_step = nullptr;
+  } else if (GetTickCount64() > g_deadline) {
+    // The awaited window never came: fail, and close what is open so the test cannot hang.
+    KillTimer(nullptr, g_timer);
+    g_step = nullptr;
+    ADD_FAILURE() << "the awaited window did not appear";
+    EnumThreadWindows(GetCurrentThreadId(), CloseOtherWindow,
+                      reinterpret_cast<LPARAM>(GetAncestor(GetActiveWindow(), GA_ROOTOWNER)));
+  }
+}
+
+}  // namespace
+
+void WhenLoopRuns(std::function<bool()> step) {
+  g_step = std::move(step);
+  g_deadline = GetTickCount64() + 15000;
+  g_timer = SetTimer(nullptr, 0, 50, RunStep);
+}
+
+std::wstring BesideThisProgram(const std::wstring& name) {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder = path;
+  folder.resize(folder.find_last_of(L"\\/") + 1);
+  return folder + name;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,48 @@
+// Helpers of the Windows tests: message pumping, the clipboard, rendering a control to pixels,
+// and running code while a modal loop is open.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/ids.h"
+
+namespace testing_support {
+
+// The real main window, built by the frame in this process for each test and destroyed after.
+class MainWindowFixture : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite();
+  void SetUp() override;
+  void TearDown() override;
+
+  HWND Control(ui::ControlId id) const;
+
+  HWND main_ = nullptr;
+};
+
+// Dispatches pending messages; a quit request is dropped (tests close the start window often).
+void PumpMessages();
+
+// The clipboard's content in a format, as bytes without the terminating zero.
+std::string ClipboardBytes(UINT format);
+std::wstring ClipboardWideText();
+void PutOnClipboard(const std::wstring& text);
+
+// The control's client area as drawn by WM_PRINTCLIENT, pixel by pixel.
+std::vector<COLORREF> RenderPixels(HWND control);
+
+// Runs step on this thread once the current message loop (a modal window's, a dialog's) has
+// started, polling every 50 ms until it returns true. After 15 seconds the test fails and the
+// windows that are open get closed, so that a missing window cannot hang the test run.
+void WhenLoopRuns(std::function<bool()> step);
+
+// The path of a file beside this test program.
+std::wstring BesideThisProgram(const std::wstring& name);
+
+}  // namespace testing_support

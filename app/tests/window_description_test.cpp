@@ -1,0 +1,223 @@
+// Invariants of the window description that a typo in the tables would break.
+#include "app/window_description.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string>
+
+#include "assets/illustrations.h"
+#include "compose/directive_tips.h"
+#include "ui/png_picture.h"
+#include "ui/tests/fake_frame.h"
+
+namespace {
+
+using ui::Element;
+using ui::Kind;
+using ui::WindowDescription;
+using namespace ui::ids;
+
+bool IsContainer(Kind kind) {
+  return kind == Kind::kGroupBox || kind == Kind::kPageControl;
+}
+
+// The control names number controls per kind; the name's prefix must agree with the kind.
+Kind KindOfName(const std::string& name) {
+  const std::pair<std::string, Kind> prefixes[] = {{"编辑框", Kind::kEditBox},
+                                                   {"图片框", Kind::kPicBox},
+                                                   {"分组框", Kind::kGroupBox},
+                                                   {"按钮", Kind::kButton},
+                                                   {"单选框", Kind::kRadioBox},
+                                                   {"组合框", Kind::kComboBox},
+                                                   {"时钟", Kind::kTimer},
+                                                   {"高级选择夹", Kind::kPageControl},
+                                                   {"透明标签", Kind::kTransLabel},
+                                                   {"气球提示框", Kind::kBalloonTip},
+                                                   {"简单超文本框", Kind::kSimpleHtml},
+                                                   {"超级编辑框", Kind::kRichEdit}};
+  for (const auto& [prefix, kind] : prefixes) {
+    if (name.rfind(prefix, 0) == 0) return kind;
+  }
+  return Kind::kWindow;
+}
+
+TEST(WindowDescription, IdentifiersAreUniqueAndWellFormed) {
+  std::set<std::uint32_t> seen;
+  for (const WindowDescription& window : app::WindowDescriptions()) {
+    EXPECT_EQ(window.id >> 24, 0x52u);
+    EXPECT_TRUE(seen.insert(window.id).second) << std::hex << window.id;
+    std::set<std::string> names;
+    for (const Element& element : window.elements) {
+      EXPECT_EQ(element.id >> 16, 0x1601u) << element.name;
+      EXPECT_TRUE(seen.insert(element.id).second) << element.name;
+      EXPECT_TRUE(names.insert(std::string(element.name)).second) << element.name;
+      EXPECT_EQ(KindOfName(std::string(element.name)), element.kind) << element.name;
+      const std::uint32_t library = static_cast<std::uint32_t>(element.kind) >> 16;
+      EXPECT_TRUE(library >= 1 && library <= 5) << element.name;
+    }
+  }
+  EXPECT_EQ(app::WindowDescriptions().size(), 6u);
+}
+
+TEST(WindowDescription, ParentsExistBeforeTheirChildrenAndPagesMatch) {
+  for (const WindowDescription& window : app::WindowDescriptions()) {
+    std::map<ui::ControlId, const Element*> created;
+    for (const Element& element : window.elements) {
+      if (element.parent == 0) {
+        EXPECT_EQ(element.page, 0) << element.name;
+      } else {
+        auto parent = created.find(element.parent);
+        ASSERT_NE(parent, created.end()) << element.name << " comes before its parent";
+        EXPECT_TRUE(IsContainer(parent->second->kind)) << element.name;
+        if (parent->second->kind == Kind::kPageControl) {
+          EXPECT_GE(element.page, 1) << element.name;
+          EXPECT_LE(element.page, static_cast<int>(parent->second->pages.size())) << element.name;
+        } else {
+          EXPECT_EQ(element.page, 0) << element.name;
+        }
+      }
+      created[element.id] = &element;
+    }
+  }
+}
+
+// Children of a parent must lie inside it; a slip in a coordinate usually breaks this.
+TEST(WindowDescription, ChildrenFitInsideTheirParents) {
+  const WindowDescription& main =
+      *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
+  for (const Element& element : main.elements) {
+    if (element.parent == 0 || !element.visible) continue;
+    const Element& parent = *ui::FindElement(main, element.parent);
+    EXPECT_GE(element.rect.left, 0) << element.name;
+    EXPECT_GE(element.rect.top, 0) << element.name;
+    EXPECT_LE(element.rect.left + element.rect.width, parent.rect.width) << element.name;
+    EXPECT_LE(element.rect.top + element.rect.height, parent.rect.height) << element.name;
+  }
+}
+
+TEST(WindowDescription, ExactlyTheProgramsTwentySevenBindings) {
+  int bindings = 0;
+  int buttons = 0;
+  for (const WindowDescription& window : app::WindowDescriptions()) {
+    for (const ui::EventBinding& binding : window.events) {
+      EXPECT_EQ(binding.event, ui::kMainEvent);
+      EXPECT_NE(binding.handler, nullptr);
+      ++bindings;
+    }
+    for (const Element& element : window.elements) {
+      if (element.kind == Kind::kButton) {
+        ++buttons;
+        EXPECT_NE(ui::FindHandler(element.events), nullptr) << element.name << " is unbound";
+      }
+      for (const ui::EventBinding& binding : element.events) {
+        EXPECT_EQ(binding.event, ui::kMainEvent) << element.name;
+        EXPECT_NE(binding.handler, nullptr) << element.name;
+        EXPECT_TRUE(element.kind == Kind::kButton || element.kind == Kind::kTimer) << element.name;
+        ++bindings;
+      }
+    }
+    if (window.id != kMainWindow) {
+      EXPECT_TRUE(window.events.empty());
+    }
+  }
+  EXPECT_EQ(buttons, 25);
+  EXPECT_EQ(bindings, 27);
+}
+
+TEST(WindowDescription, BuilderButtonsHaveDistinctHandlers) {
+  const WindowDescription& main =
+      *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
+  std::set<ui::Handler> handlers;
+  for (const Element& element : main.elements) {
+    if (element.kind == Kind::kButton) {
+      EXPECT_TRUE(handlers.insert(ui::FindHandler(element.events)).second) << element.name;
+    }
+  }
+}
+
+TEST(WindowDescription, TheSevenGatesShareOneParentAndPage) {
+  const WindowDescription& main =
+      *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
+  std::set<std::pair<ui::ControlId, int>> groups;
+  int radios = 0;
+  for (const Element& element : main.elements) {
+    if (element.kind != Kind::kRadioBox) continue;
+    ++radios;
+    groups.insert({element.parent, element.page});
+  }
+  EXPECT_EQ(radios, 7);
+  EXPECT_EQ(groups.size(), 1u);
+}
+
+TEST(WindowDescription, TabControlChildListSeparatesPagesWithZero) {
+  const WindowDescription& main =
+      *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
+  std::vector<ui::ControlId> children = ui::ChildList(main, 高级选择夹1);
+  EXPECT_EQ(std::count(children.begin(), children.end(), 0u), 3);
+  EXPECT_EQ(children.front(), 分组框1);
+  EXPECT_EQ(children.back(), 分组框10);
+  const auto firstZero = std::find(children.begin(), children.end(), 0u);
+  EXPECT_EQ(*(firstZero + 1), 分组框22);  // page 2 starts with the first row's frame
+  EXPECT_EQ(ui::ChildList(main, 分组框19), (std::vector<ui::ControlId>{编辑框15, 按钮19, 按钮20}));
+}
+
+TEST(WindowDescription, TwoLineCaptionsHoldALineBreak) {
+  const WindowDescription& main =
+      *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
+  EXPECT_EQ(ui::FindElement(main, 按钮13)->caption, "生成脚\r\n本行");
+  EXPECT_EQ(ui::FindElement(main, 按钮14)->caption, "详细\r\n图解");
+}
+
+TEST(WindowDescription, SecondaryWindowsHoldOneControlEach) {
+  for (const WindowDescription& window : app::WindowDescriptions()) {
+    if (window.id == kMainWindow) continue;
+    ASSERT_EQ(window.elements.size(), 1u);
+    const Element& only = window.elements[0];
+    EXPECT_TRUE(only.kind == Kind::kRichEdit || only.kind == Kind::kPicBox);
+    if (only.kind == Kind::kRichEdit) {
+      EXPECT_FALSE(only.caption.empty());
+    }
+    // The control fits in the window's outer size.
+    EXPECT_LT(only.rect.left + only.rect.width, window.width);
+    EXPECT_LT(only.rect.top + only.rect.height, window.height);
+  }
+}
+
+// The tips table names each target's kind itself; it must agree with the description, and the
+// main window's creation handler must attach every tip.
+TEST(WindowDescription, CreationAttachesEveryDirectiveTipWithItsDescribedKind) {
+  testing_support::FakeFrame frame(app::WindowDescriptions());
+  const WindowDescription& main =
+      *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
+  ui::FindHandler(main.events)();
+  ASSERT_EQ(frame.tips.size(), compose::DirectiveTips().size());
+  for (const auto& tip : frame.tips) {
+    const Element* target = ui::FindElement(main, tip.target.control);
+    ASSERT_NE(target, nullptr) << tip.target.control;
+    EXPECT_EQ(tip.target.kind, target->kind) << target->name;
+  }
+}
+
+TEST(Illustrations, EmbeddedPicturesDecodeToTheirSizes) {
+  struct Case {
+    std::span<const unsigned char> png;
+    int width, height;
+  };
+  const Case cases[] = {{assets::kItemIllustrationPng, 481, 228},
+                        {assets::kConditionIllustrationPng, 475, 799},
+                        {assets::kDelayIllustrationPng, 482, 271}};
+  for (const Case& c : cases) {
+    std::optional<ui::Picture> picture = ui::DecodePng(c.png);
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_EQ(picture->width, c.width);
+    EXPECT_EQ(picture->height, c.height);
+    EXPECT_EQ(picture->stride % 4, 0);
+    EXPECT_GE(picture->stride, c.width * 3);
+    EXPECT_EQ(picture->pixels.size(), static_cast<size_t>(picture->stride) * c.height);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,160 @@
+// Shared GBK text operations. Every walk goes character by character from the start of the text,
+// because only from there can a byte be told to be a lead byte or a trail byte.
+#include "base/text_ops.h"
+
+#include <algorithm>
+
+namespace base {
+namespace {
+
+bool IsLead(unsigned char byte) {
+  return byte >= 0x80;
+}
+
+// Bytes of the character starting at i: two for a lead byte with a byte after it, else one.
+std::size_t CharLength(std::string_view text, std::size_t i) {
+  return IsLead(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+}
+
+unsigned char FoldAscii(unsigned char byte) {
+  return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - 'a' + 'A') : byte;
+}
+
+// Whether search lies at i, where i starts a character. Only bytes that are single-byte
+// characters of the text are folded: a trail byte that happens to be a letter is compared as is.
+bool MatchAt(std::string_view text, std::size_t i, std::string_view search, bool ignoreCase) {
+  if (i + search.size() > text.size()) return false;
+  bool trail = false;
+  for (std::size_t k = 0; k < search.size(); ++k) {
+    const auto a = static_cast<unsigned char>(text[i + k]);
+    const auto b = static_cast<unsigned char>(search[k]);
+    if (trail) {
+      trail = false;
+      if (a != b) return false;
+    } else if (IsLead(a)) {
+      trail = true;
+      if (a != b) return false;
+    } else if (ignoreCase ? FoldAscii(a) != FoldAscii(b) : a != b) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::size_t ClampedLength(std::string_view text, int n) {
+  if (n <= 0) return 0;
+  return std::min(text.size(), static_cast<std::size_t>(n));
+}
+
+bool IsSpaceAt(std::string_view text, std::size_t i, std::size_t length) {
+  if (length == 1) return text[i] == ' ';
+  return static_cast<unsigned char>(text[i]) == 0xA1 &&
+         static_cast<unsigned char>(text[i + 1]) == 0xA1;
+}
+
+}  // namespace
+
+int Find(std::string_view text, std::string_view search, int start, bool ignoreCase) {
+  if (search.empty()) return -1;
+  const std::size_t from = start <= 1 ? 0 : static_cast<std::size_t>(start) - 1;
+  for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
+    if (i >= from && MatchAt(text, i, search, ignoreCase)) return static_cast<int>(i) + 1;
+  }
+  return -1;
+}
+
+int FindLast(std::string_view text, std::string_view search, std::optional<int> start,
+             bool ignoreCase) {
+  if (search.empty()) return -1;
+  std::size_t limit = text.size();
+  if (start) limit = *start <= 1 ? 0 : std::min(text.size(), static_cast<std::size_t>(*start) - 1);
+  int found = -1;
+  for (std::size_t i = 0; i + search.size() <= limit; i += CharLength(text, i)) {
+    if (MatchAt(text.substr(0, limit), i, search, ignoreCase)) found = static_cast<int>(i) + 1;
+  }
+  return found;
+}
+
+std::string Left(std::string_view text, int n) {
+  return std::string(text.substr(0, ClampedLength(text, n)));
+}
+
+std::string Right(std::string_view text, int n) {
+  return std::string(text.substr(text.size() - ClampedLength(text, n)));
+}
+
+std::string Mid(std::string_view text, int start, int n) {
+  if (start < 1 || static_cast<std::size_t>(start) > text.size() || n <= 0) return {};
+  return std::string(text.substr(static_cast<std::size_t>(start) - 1, static_cast<std::size_t>(n)));
+}
+
+std::string Replace(std::string_view text, std::string_view find, std::string_view with, int start,
+                    std::optional<int> count, bool caseSensitive) {
+  int left = count ? *count : -1;
+  if (find.empty() || left == 0 || (count && *count < 0)) return std::string(text);
+  const std::size_t from = start <= 1 ? 0 : static_cast<std::size_t>(start) - 1;
+  std::string result;
+  result.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (i >= from && left != 0 && MatchAt(text, i, find, !caseSensitive)) {
+      result += with;
+      i += find.size();
+      if (left > 0) --left;
+      continue;
+    }
+    const std::size_t length = CharLength(text, i);
+    result += text.substr(i, length);
+    i += length;
+  }
+  return result;
+}
+
+std::vector<std::string> Split(std::string_view text, std::string_view separator) {
+  std::vector<std::string> pieces;
+  if (text.empty()) return pieces;
+  if (separator.empty()) return {std::string(text)};
+  std::size_t pieceStart = 0;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (MatchAt(text, i, separator, false)) {
+      pieces.emplace_back(text.substr(pieceStart, i - pieceStart));
+      i += separator.size();
+      pieceStart = i;
+    } else {
+      i += CharLength(text, i);
+    }
+  }
+  if (pieceStart < text.size()) pieces.emplace_back(text.substr(pieceStart));
+  return pieces;
+}
+
+std::string Trim(std::string_view text) {
+  std::size_t begin = 0;
+  while (begin < text.size()) {
+    const std::size_t length = CharLength(text, begin);
+    if (!IsSpaceAt(text, begin, length)) break;
+    begin += length;
+  }
+  std::size_t end = begin;
+  for (std::size_t i = begin; i < text.size();) {
+    const std::size_t length = CharLength(text, i);
+    if (!IsSpaceAt(text, i, length)) end = i + length;
+    i += length;
+  }
+  return std::string(text.substr(begin, end - begin));
+}
+
+std::string UpperCase(std::string_view text) {
+  std::string result(text);
+  for (std::size_t i = 0; i < result.size(); i += CharLength(result, i)) {
+    result[i] = static_cast<char>(FoldAscii(static_cast<unsigned char>(result[i])));
+  }
+  return result;
+}
+
+Bytes TextToBytes(std::string_view text) {
+  return Bytes(text.begin(), text.end());
+}
+
+}  // namespace base

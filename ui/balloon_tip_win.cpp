@@ -1,0 +1,318 @@
+// Balloon tips. The control polls the pointer every few milliseconds rather than hooking mouse
+// messages: the pointer may rest on any child of any page, and a still pointer sends no
+// messages at all, so only a clock can tell that it has rested long enough.
+#include "ui/balloon_tip_win.h"
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/text_win.h"
+#include "ui/hypertext.h"
+#include "ui/hypertext_win.h"
+#include "ui/style_sheet.h"
+
+namespace ui::widgets {
+
+using base::WideFromGbk;
+namespace {
+
+constexpr wchar_t kTipClass[] = L"Q_tip";
+constexpr UINT_PTR kPollTimer = 1;
+constexpr UINT kPollMs = 25;
+constexpr COLORREF kBackground = RGB(0xFF, 0xFF, 0xE1);
+constexpr COLORREF kBorder = RGB(0x76, 0x76, 0x76);
+constexpr int kPadding = 8;
+constexpr int kCorner = 12;
+constexpr int kStemHeight = 12;
+constexpr int kStemWidth = 14;
+constexpr int kMaxTextWidth = 360;
+constexpr int kBelowPointer = 20;  // clear of the arrow pointer's image
+constexpr int kAbovePointer = 2;
+
+HINSTANCE g_instance = nullptr;
+
+struct Registration {
+  HWND target;
+  std::vector<HypertextLine> lines;
+  int icon;
+  TipRegion region;
+};
+
+struct TipState {
+  HWND control = nullptr;
+  HWND popup = nullptr;
+  const StyleSheet* sheet = &StyleSheet::Program();
+  std::vector<Registration> registrations;
+  POINT pointer{LONG_MIN, LONG_MIN};
+  DWORD restStart = 0;
+  int under = -1;  // registration under the pointer
+  int shown = -1;  // registration whose tip is showing
+  DWORD shownAt = 0;
+  bool spent = false;  // the tip under the pointer timed out: it waits until the pointer leaves
+  // Layout of the shown popup, in its client coordinates.
+  RECT body{};
+  POINT stem[3]{};
+};
+
+TipState* TipStateOf(HWND hwnd) {
+  return reinterpret_cast<TipState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+bool InRegion(const Registration& registration, POINT screen) {
+  const TipRegion& region = registration.region;
+  if (region.left == 0 && region.top == 0 && region.width == 0 && region.height == 0) return true;
+  POINT client = screen;
+  ScreenToClient(registration.target, &client);
+  return client.x >= region.left && client.x < region.left + region.width &&
+         client.y >= region.top && client.y < region.top + region.height;
+}
+
+// The registration whose control (or a child of it) is under the pointer, or -1. Nothing
+// counts while the window is disabled (a modal window or dialog is open over it).
+int RegistrationAt(const TipState& state, POINT screen) {
+  HWND root = GetAncestor(state.control, GA_ROOT);
+  if (root == nullptr || !IsWindowEnabled(root) || !IsWindowVisible(root)) return -1;
+  for (HWND window = WindowFromPoint(screen); window != nullptr && window != root;
+       window = GetParent(window)) {
+    for (size_t i = 0; i < state.registrations.size(); ++i) {
+      const Registration& registration = state.registrations[i];
+      if (registration.target == window && IsWindowVisible(window) &&
+          InRegion(registration, screen)) {
+        return static_cast<int>(i);
+      }
+    }
+    if ((GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) == 0) break;
+  }
+  return -1;
+}
+
+void Hide(TipState& state) {
+  if (state.popup != nullptr) ShowWindow(state.popup, SW_HIDE);
+  state.shown = -1;
+}
+
+RECT WorkAreaAt(POINT point) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoW(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST), &info)) {
+    return info.rcWork;
+  }
+  return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+void Show(TipState& state, int index, POINT pointer) {
+  const Registration& registration = state.registrations[static_cast<size_t>(index)];
+  if (state.popup == nullptr) {
+    state.popup = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE,
+                                  kBalloonPopupClass, L"", WS_POPUP, 0, 0, 0, 0,
+                                  GetAncestor(state.control, GA_ROOT), nullptr, g_instance, &state);
+    if (state.popup == nullptr) return;
+  }
+  // Automation and screen readers read the tip as the popup's text.
+  SetWindowTextW(state.popup, WideFromGbk(PlainText(registration.lines)).c_str());
+
+  HDC dc = GetDC(state.popup);
+  const SIZE text = MeasureHypertext(dc, registration.lines, kMaxTextWidth, *state.sheet);
+  ReleaseDC(state.popup, dc);
+  const int bodyWidth = text.cx + 2 * kPadding;
+  const int bodyHeight = text.cy + 2 * kPadding;
+  const int height = bodyHeight + kStemHeight;
+
+  // Below the pointer, stem up; above it when there is no room below. Always on screen.
+  const RECT work = WorkAreaAt(pointer);
+  const bool below = pointer.y + kBelowPointer + height <= work.bottom;
+  int top = below ? pointer.y + kBelowPointer : pointer.y - kAbovePointer - height;
+  top = std::clamp<int>(top, work.top, std::max<int>(work.top, work.bottom - height));
+  int left = pointer.x - kCorner - kStemWidth / 2;
+  left = std::clamp<int>(left, work.left, std::max<int>(work.left, work.right - bodyWidth));
+
+  const int bodyTop = below ? kStemHeight : 0;
+  state.body = {0, bodyTop, bodyWidth, bodyTop + bodyHeight};
+  const int stemX = std::clamp<int>(pointer.x - left, kCorner, bodyWidth - kCorner - kStemWidth);
+  const int edge = below ? bodyTop : bodyTop + bodyHeight - 1;
+  const int tip = below ? 0 : height - 1;
+  state.stem[0] = {stemX, edge + (below ? 1 : -1)};
+  state.stem[1] = {stemX + kStemWidth, edge + (below ? 1 : -1)};
+  state.stem[2] = {stemX, tip};
+
+  HRGN shape =
+      CreateRoundRectRgn(0, bodyTop, bodyWidth + 1, bodyTop + bodyHeight + 1, kCorner, kCorner);
+  HRGN stem = CreatePolygonRgn(state.stem, 3, WINDING);
+  CombineRgn(shape, shape, stem, RGN_OR);
+  DeleteObject(stem);
+  SetWindowRgn(state.popup, shape, FALSE);  // the window owns the region now
+
+  SetWindowPos(state.popup, HWND_TOPMOST, left, top, bodyWidth, height,
+               SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  InvalidateRect(state.popup, nullptr, TRUE);
+  state.shown = index;
+  state.shownAt = GetTickCount();
+}
+
+void Poll(TipState& state) {
+  POINT pointer;
+  if (!GetCursorPos(&pointer)) return;
+  const DWORD now = GetTickCount();
+  if (pointer.x != state.pointer.x || pointer.y != state.pointer.y) {
+    state.pointer = pointer;
+    state.restStart = now;
+  }
+  const int under = RegistrationAt(state, pointer);
+  if (under != state.under) {  // another control: a fresh wait
+    state.under = under;
+    state.restStart = now;
+    state.spent = false;
+  }
+  if (state.shown >= 0 && state.shown != under) Hide(state);
+  if (state.shown >= 0 && now - state.shownAt >= kTipShowMs) {
+    Hide(state);
+    state.spent = true;
+  }
+  if (state.shown < 0 && under >= 0 && !state.spent && now - state.restStart >= kTipRestMs) {
+    Show(state, under, pointer);
+  }
+}
+
+void PaintPopup(HWND popup, HDC dc) {
+  TipState* state = TipStateOf(popup);
+  if (state == nullptr || state->shown < 0) return;
+  const Registration& registration = state->registrations[static_cast<size_t>(state->shown)];
+  HRGN shape = CreateRectRgn(0, 0, 0, 0);
+  if (GetWindowRgn(popup, shape) == ERROR) {
+    RECT client;
+    GetClientRect(popup, &client);
+    SetRectRgn(shape, client.left, client.top, client.right, client.bottom);
+  }
+  HBRUSH background = CreateSolidBrush(kBackground);
+  HBRUSH border = CreateSolidBrush(kBorder);
+  FillRgn(dc, shape, background);
+  FrameRgn(dc, shape, border, 1, 1);
+  DeleteObject(border);
+  DeleteObject(background);
+  DeleteObject(shape);
+  RECT text = state->body;
+  InflateRect(&text, -kPadding, -kPadding);
+  DrawHypertext(dc, text, registration.lines, *state->sheet);
+}
+
+LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCCREATE: {
+      auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+      break;
+    }
+    case WM_NCHITTEST:
+      return HTTRANSPARENT;  // the pointer's control stays the one under the tip
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(hwnd, &paint);
+      PaintPopup(hwnd, dc);
+      EndPaint(hwnd, &paint);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      PaintPopup(hwnd, reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_NCDESTROY:
+      if (TipState* state = TipStateOf(hwnd)) state->popup = nullptr;
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TipProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  TipState* state = TipStateOf(hwnd);
+  switch (message) {
+    case WM_NCCREATE: {
+      auto owned = std::make_unique<TipState>();
+      owned->control = hwnd;
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owned.release()));
+      break;
+    }
+    case WM_CREATE:
+      SetTimer(hwnd, kPollTimer, kPollMs, nullptr);
+      return 0;
+    case WM_TIMER:
+      if (state != nullptr && wParam == kPollTimer) Poll(*state);
+      return 0;
+    case WM_NCHITTEST:
+      return HTTRANSPARENT;
+    case WM_NCDESTROY:
+      KillTimer(hwnd, kPollTimer);
+      if (state != nullptr) {
+        if (state->popup != nullptr) {
+          SetWindowLongPtrW(state->popup, GWLP_USERDATA, 0);
+          DestroyWindow(state->popup);
+        }
+        delete state;
+      }
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+bool IsTipControl(HWND hwnd) {
+  wchar_t name[16] = {};
+  return hwnd != nullptr && GetClassNameW(hwnd, name, 16) > 0 && lstrcmpW(name, kTipClass) == 0;
+}
+
+}  // namespace
+
+bool RegisterBalloonTipClasses(HINSTANCE instance) {
+  g_instance = instance;
+  WNDCLASSEXW tipClass{};
+  tipClass.cbSize = sizeof tipClass;
+  tipClass.lpfnWndProc = TipProc;
+  tipClass.hInstance = instance;
+  tipClass.lpszClassName = kTipClass;
+  WNDCLASSEXW popupClass{};
+  popupClass.cbSize = sizeof popupClass;
+  popupClass.style = CS_SAVEBITS;
+  popupClass.lpfnWndProc = PopupProc;
+  popupClass.hInstance = instance;
+  popupClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  popupClass.lpszClassName = kBalloonPopupClass;
+  const bool tipOk =
+      RegisterClassExW(&tipClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  const bool popupOk =
+      RegisterClassExW(&popupClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  return tipOk && popupOk;
+}
+
+HWND CreateBalloonTip(HWND parent, const Element& element, POINT offset) {
+  // Never shown: the control is a timer and a list; only its popup is seen.
+  return CreateWindowExW(0, kTipClass, L"", WS_CHILD, element.rect.left + offset.x,
+                         element.rect.top + offset.y, element.rect.width, element.rect.height,
+                         parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(element.id)),
+                         g_instance, nullptr);
+}
+
+bool AttachTip(HWND tip, HWND target, std::string_view text, int icon, const TipRegion& region) {
+  if (!IsTipControl(tip) || !IsWindow(target)) return false;
+  TipState* state = TipStateOf(tip);
+  if (state == nullptr) return false;
+  state->registrations.push_back(
+      {target, ParseHypertext(text, state->sheet->Body().color), icon, region});
+  return true;
+}
+
+HWND BalloonPopupOf(HWND tip) {
+  TipState* state = IsTipControl(tip) ? TipStateOf(tip) : nullptr;
+  return state != nullptr ? state->popup : nullptr;
+}
+
+}  // namespace ui::widgets

@@ -1,0 +1,78 @@
+// The services the program's handlers use: control properties and the commands of the widget
+// libraries. Handlers take no parameters, so they reach the services through Frame(); the Win32
+// frame installs the real ones at start-up and tests install an in-memory stand-in. All texts
+// are GBK bytes.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "ui/ids.h"
+
+namespace ui {
+
+// Property indices handlers use.
+enum class Property : int {
+  kText = 8,        // edit box text (read, write); transparent label caption (write)
+  kChecked = 18,    // radio box (read, bool)
+  kSelection = 19,  // combo box current index, -1 when nothing is chosen (read)
+};
+
+using PropertyValue = std::variant<int, bool, std::string>;
+
+// The part of a control a balloon tip answers for, in the control's client coordinates. All zero
+// means the whole control.
+struct TipRegion {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+
+class FrameServices {
+ public:
+  virtual ~FrameServices() = default;
+
+  // A property of a control of an open window. Text comes back as a new GBK string; an empty
+  // control gives the empty text. Unknown controls or properties give int 0.
+  virtual PropertyValue ReadProperty(WindowId window, ControlId control, Property property) = 0;
+  virtual void WriteProperty(WindowId window, ControlId control, Property property,
+                             const PropertyValue& value) = 0;
+
+  // Puts the caret at the end of the edit box's text, scrolls it into view and inserts text.
+  virtual void AppendToEditBox(const ControlRef& editBox, std::string_view text) = 0;
+  // The text of a combo box item; the empty text for an index outside 0..count-1.
+  virtual std::string ComboItemText(const ControlRef& comboBox, int index) = 0;
+  // Places the text on the clipboard; false when the clipboard could not be opened or filled.
+  virtual bool CopyToClipboard(std::string_view text) = 0;
+  // Modal one-line entry dialog. The entered text, or nothing when the user cancelled.
+  virtual std::optional<std::string> AskText(std::string_view title, std::string_view prompt) = 0;
+  // Builds a window of the description and shows it; a modal open returns once it is closed.
+  virtual bool OpenWindow(WindowId window, bool modal) = 0;
+  // Hands an address to the shell with the verb "open".
+  virtual bool OpenWebAddress(std::string_view address) = 0;
+  // Registers a tip (hypertext, GBK) with a balloon tip control for a target control; icon -1
+  // means no icon. False when either control does not exist (frames without balloon tips
+  // attach nothing).
+  virtual bool AttachBalloonTip(const ControlRef& /*tip*/, const ControlRef& /*target*/,
+                                std::string_view /*text*/, int /*icon*/,
+                                const TipRegion& /*region*/) {
+    return false;
+  }
+};
+
+// The installed services. Calling it with none installed is a programming error.
+FrameServices& Frame();
+// Installs services (nullptr uninstalls) and returns the previous ones.
+FrameServices* InstallFrameServices(FrameServices* services);
+
+// Typed access for handlers. A text read of a non-text value gives the empty text; a number read
+// of a non-numeric value is run-time error 2.
+std::string ReadText(WindowId window, ControlId control);
+void WriteText(WindowId window, ControlId control, std::string_view text);
+bool ReadChecked(WindowId window, ControlId control);
+int ReadNumber(WindowId window, ControlId control, Property property);
+
+}  // namespace ui

@@ -1,0 +1,40 @@
+// The Win32 application frame: start-up initialisation, building and showing the windows of the
+// description, routing control events to handlers, the services handlers use, the message loop,
+// normal termination and the run-time error box.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+#include <string_view>
+
+#include "ui/description.h"
+#include "ui/frame.h"
+
+namespace ui::win {
+
+// Start-up initialisation: process heap, OLE for this thread, the program's folder as current
+// directory, control classes, the hidden owner window, the error box and the frame services.
+// Safe to call more than once.
+bool InitializeFrame(HINSTANCE instance, std::span<const WindowDescription> windows);
+
+// Builds the start window from its description, raises its creation-complete event and shows
+// it (not modal). nullptr when it could not be built.
+HWND ShowStartWindow(WindowId window);
+
+// The handle of a control of an open window, or nullptr.
+HWND FindControl(WindowId window, ControlId control);
+
+// Dispatches messages until the last of the program's windows is destroyed; returns the quit
+// code.
+int RunMessageLoop();
+
+// Normal termination: runs the exit routines and ends the process with exit code 0.
+[[noreturn]] void TerminateNormally();
+
+// Called just before the frame runs a bound handler: window creation complete (control 0), a
+// click, a timer tick. For tests and diagnostics; nullptr removes it.
+using EventObserver = void (*)(WindowId window, ControlId control);
+void SetEventObserver(EventObserver observer);
+
+}  // namespace ui::win

@@ -1,0 +1,96 @@
+// Hypertext on GDI: the portable layout measures through the device context, then each placed
+// run is drawn at its line's baseline.
+#include "ui/hypertext_win.h"
+
+#include <algorithm>
+#include <string>
+
+#include "base/text_win.h"
+#include "ui/widgets_win.h"
+
+namespace ui::widgets {
+
+using base::WideFromGbk;
+namespace {
+
+class GdiMeasure final : public HypertextMeasure {
+ public:
+  GdiMeasure(HDC dc, const StyleSheet& sheet)
+      : dc_(dc),
+        regular_(FontFor(HypertextBodyFont(sheet, dc, false))),
+        bold_(FontFor(HypertextBodyFont(sheet, dc, true))) {}
+
+  HFONT Font(bool bold) const { return bold ? bold_ : regular_; }
+
+  int Width(std::string_view text, bool bold) override {
+    SelectObject(dc_, Font(bold));
+    const std::wstring wide = WideFromGbk(text);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc_, wide.c_str(), static_cast<int>(wide.size()), &extent);
+    return extent.cx;
+  }
+
+  HypertextMetrics Metrics(bool bold) override {
+    SelectObject(dc_, Font(bold));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc_, &metrics);
+    return {metrics.tmHeight, metrics.tmAscent};
+  }
+
+ private:
+  HDC dc_;
+  HFONT regular_;
+  HFONT bold_;
+};
+
+COLORREF ColorOf(Rgb rgb) {
+  return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+}  // namespace
+
+FontSpec HypertextBodyFont(const StyleSheet& sheet, HDC dc, bool bold) {
+  const TextStyle style = sheet.Body();
+  const int dpi = dc != nullptr ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+  FontSpec font;
+  if (!style.families.empty()) font.face = style.families.front();
+  font.height = PointsToPixels(style.points, dpi > 0 ? dpi : 96);
+  font.bold = bold || style.bold;
+  return font;
+}
+
+void DrawHypertext(HDC dc, const RECT& box, const std::vector<HypertextLine>& lines,
+                   const StyleSheet& sheet) {
+  const int saved = SaveDC(dc);
+  GdiMeasure measure(dc, sheet);
+  const std::vector<PlacedLine> placed =
+      LayoutHypertext(lines, measure, box.right - box.left, box.bottom - box.top);
+  SetBkMode(dc, TRANSPARENT);
+  IntersectClipRect(dc, box.left, box.top, box.right, box.bottom);
+  for (const PlacedLine& line : placed) {
+    for (const PlacedRun& run : line.runs) {
+      SelectObject(dc, measure.Font(run.bold));
+      SetTextColor(dc, ColorOf(run.color));
+      const HypertextMetrics metrics = measure.Metrics(run.bold);
+      const std::wstring text = WideFromGbk(run.text);
+      TextOutW(dc, box.left + run.x, box.top + line.top + line.ascent - metrics.ascent,
+               text.c_str(), static_cast<int>(text.size()));
+    }
+  }
+  RestoreDC(dc, saved);
+}
+
+SIZE MeasureHypertext(HDC dc, const std::vector<HypertextLine>& lines, int maxWidth,
+                      const StyleSheet& sheet) {
+  const int saved = SaveDC(dc);
+  GdiMeasure measure(dc, sheet);
+  SIZE size{0, 0};
+  for (const PlacedLine& line : LayoutHypertext(lines, measure, maxWidth)) {
+    for (const PlacedRun& run : line.runs) size.cx = std::max<LONG>(size.cx, run.x + run.width);
+    size.cy = line.top + line.height;
+  }
+  RestoreDC(dc, saved);
+  return size;
+}
+
+}  // namespace ui::widgets

@@ -1,0 +1,167 @@
+// Identifiers of the six windows, their controls and the control kinds.
+// Handlers name a control by the pair (window, control); the numbers are also the Win32 control
+// IDs, so automation tools find every control by them. Control names keep the names the window
+// description gives them (edit boxes 编辑框N, buttons 按钮N, ...).
+#pragma once
+
+#include <cstdint>
+
+namespace ui {
+
+using WindowId = std::uint32_t;
+using ControlId = std::uint32_t;
+
+// High 16 bits: the widget library; low 16 bits: the kind within it.
+enum class Kind : std::uint32_t {
+  kWindow = 0x00010001,
+  kEditBox = 0x00010005,
+  kPicBox = 0x00010006,
+  kGroupBox = 0x00010009,
+  kButton = 0x0001000B,
+  kRadioBox = 0x0001000D,
+  kComboBox = 0x0001000E,
+  kTimer = 0x00010020,
+  kPageControl = 0x00020002,
+  kTransLabel = 0x00030005,
+  kBalloonTip = 0x00040001,
+  kSimpleHtml = 0x00040002,
+  kRichEdit = 0x00050006,
+};
+
+// A control, or a whole window (control 0, kind kWindow), as handlers pass it to commands.
+struct ControlRef {
+  WindowId window = 0;
+  ControlId control = 0;
+  Kind kind = Kind::kWindow;
+};
+
+namespace ids {
+
+// Windows.
+inline constexpr WindowId kMainWindow = 0x52010001;
+inline constexpr WindowId kCommandListWindow = 0x52012BD1;  // "Varnel插件命令大全"
+inline constexpr WindowId kItemIllustrationWindow = 0x52012BD6;  // "消耗指定物品执行图解例子"
+inline constexpr WindowId kConditionIllustrationWindow = 0x52012BDB;  // "判断类脚本行图解例子"
+inline constexpr WindowId kExamplesWindow = 0x52012D18;           // "Varnel插件的几个例子"
+inline constexpr WindowId kDelayIllustrationWindow = 0x52012D30;  // "延迟脚本行图解例子"
+
+// The one control of each secondary window.
+inline constexpr ControlId kCommandListText = 0x16012BD3;        // 超级编辑框1
+inline constexpr ControlId kItemIllustration = 0x16012BD7;       // 图片框1
+inline constexpr ControlId kConditionIllustration = 0x16012BDC;  // 图片框1
+inline constexpr ControlId kExamplesText = 0x16012D19;           // 超级编辑框1
+inline constexpr ControlId kDelayIllustration = 0x16012D31;      // 图片框1
+
+// Main window: tab control and the right-hand side.
+inline constexpr ControlId 高级选择夹1 = 0x16010002;
+inline constexpr ControlId 分组框19 = 0x1601007C;
+inline constexpr ControlId 编辑框15 = 0x1601007F;  // command output box
+inline constexpr ControlId 按钮19 = 0x16010084;
+inline constexpr ControlId 按钮20 = 0x16010086;
+inline constexpr ControlId 分组框20 = 0x1601007D;
+inline constexpr ControlId 编辑框16 = 0x16010085;  // script-line output box
+inline constexpr ControlId 按钮21 = 0x16010088;
+inline constexpr ControlId 按钮22 = 0x16010089;
+
+// Page 1 "脚本编辑".
+inline constexpr ControlId 分组框1 = 0x16010004;
+inline constexpr ControlId 透明标签1 = 0x16010006;
+inline constexpr ControlId 组合框1 = 0x16010007;
+inline constexpr ControlId 按钮1 = 0x16010008;
+inline constexpr ControlId 分组框2 = 0x16010009;
+inline constexpr ControlId 透明标签2 = 0x1601000A;
+inline constexpr ControlId 组合框2 = 0x1601000B;
+inline constexpr ControlId 按钮2 = 0x1601000C;
+inline constexpr ControlId 分组框3 = 0x16010012;
+inline constexpr ControlId 透明标签3 = 0x16010014;
+inline constexpr ControlId 组合框3 = 0x16010016;
+inline constexpr ControlId 按钮3 = 0x16010018;
+inline constexpr ControlId 分组框4 = 0x16010013;
+inline constexpr ControlId 透明标签4 = 0x16010019;
+inline constexpr ControlId 组合框4 = 0x1601001A;
+inline constexpr ControlId 按钮4 = 0x1601001B;
+inline constexpr ControlId 分组框5 = 0x16010024;
+inline constexpr ControlId 透明标签5 = 0x1601002A;
+inline constexpr ControlId 按钮5 = 0x1601002B;
+inline constexpr ControlId 分组框21 = 0x1601008B;
+inline constexpr ControlId 透明标签20 = 0x16012BB9;  // network clock
+inline constexpr ControlId 时钟1 = 0x16012BB8;
+inline constexpr ControlId 简单超文本框1 = 0x1601002E;
+
+// Page 2 "执行设置".
+inline constexpr ControlId 分组框22 = 0x16012CBD;
+inline constexpr ControlId 单选框1 = 0x16012C9B;
+inline constexpr ControlId 编辑框1 = 0x16012C9C;
+inline constexpr ControlId 按钮6 = 0x16012C9D;
+inline constexpr ControlId 分组框23 = 0x16012CBF;
+inline constexpr ControlId 单选框2 = 0x16012C9E;
+inline constexpr ControlId 编辑框2 = 0x16012C9F;
+inline constexpr ControlId 按钮7 = 0x16012CA0;
+inline constexpr ControlId 分组框24 = 0x16012CC0;
+inline constexpr ControlId 单选框3 = 0x16012CA1;
+inline constexpr ControlId 编辑框3 = 0x16012CA2;
+inline constexpr ControlId 按钮8 = 0x16012CA3;
+inline constexpr ControlId 分组框25 = 0x16012CC1;
+inline constexpr ControlId 单选框4 = 0x16012CA4;
+inline constexpr ControlId 编辑框4 = 0x16012CA5;
+inline constexpr ControlId 按钮9 = 0x16012CA6;
+inline constexpr ControlId 分组框6 = 0x16012CC2;
+inline constexpr ControlId 单选框5 = 0x16012CA7;
+inline constexpr ControlId 编辑框5 = 0x16012CA8;
+inline constexpr ControlId 按钮10 = 0x16012CA9;
+inline constexpr ControlId 分组框7 = 0x16012CC3;
+inline constexpr ControlId 单选框6 = 0x16012CAA;
+inline constexpr ControlId 透明标签6 = 0x16012CAB;
+inline constexpr ControlId 编辑框6 = 0x16012CAD;
+inline constexpr ControlId 透明标签7 = 0x16012CAC;
+inline constexpr ControlId 编辑框7 = 0x16012CAE;
+inline constexpr ControlId 按钮11 = 0x16012CAF;
+inline constexpr ControlId 分组框8 = 0x16012CC4;
+inline constexpr ControlId 单选框7 = 0x16012CB1;
+inline constexpr ControlId 透明标签12 = 0x16012CB2;
+inline constexpr ControlId 透明标签8 = 0x16012CB8;
+inline constexpr ControlId 编辑框8 = 0x16012CB3;
+inline constexpr ControlId 透明标签9 = 0x16012CB7;
+inline constexpr ControlId 编辑框9 = 0x16012CB4;
+inline constexpr ControlId 透明标签10 = 0x16012CB6;
+inline constexpr ControlId 编辑框10 = 0x16012CB5;
+inline constexpr ControlId 透明标签11 = 0x16012CB9;
+inline constexpr ControlId 编辑框11 = 0x16012CBA;
+inline constexpr ControlId 按钮13 = 0x16012CBC;
+inline constexpr ControlId 按钮14 = 0x16012CBB;
+inline constexpr ControlId 气球提示框1 = 0x16012CFC;
+
+// Page 3 "脚本权限/其他".
+inline constexpr ControlId 分组框13 = 0x16010064;
+inline constexpr ControlId 透明标签13 = 0x16010065;
+inline constexpr ControlId 分组框14 = 0x1601006B;
+inline constexpr ControlId 透明标签14 = 0x1601006C;
+inline constexpr ControlId 编辑框12 = 0x1601006D;
+inline constexpr ControlId 按钮15 = 0x1601006E;
+inline constexpr ControlId 分组框15 = 0x1601006F;
+inline constexpr ControlId 透明标签15 = 0x16010070;
+inline constexpr ControlId 编辑框13 = 0x16010071;
+inline constexpr ControlId 按钮16 = 0x16010072;
+inline constexpr ControlId 分组框16 = 0x16010073;
+inline constexpr ControlId 透明标签16 = 0x16010074;
+inline constexpr ControlId 编辑框14 = 0x16010075;
+inline constexpr ControlId 按钮17 = 0x16010076;
+inline constexpr ControlId 分组框11 = 0x16012D23;
+inline constexpr ControlId 透明标签18 = 0x16012D24;
+inline constexpr ControlId 编辑框17 = 0x16012D25;
+inline constexpr ControlId 按钮23 = 0x16012D26;
+inline constexpr ControlId 分组框17 = 0x16010077;
+inline constexpr ControlId 按钮18 = 0x16010078;
+inline constexpr ControlId 按钮24 = 0x16012D2D;
+inline constexpr ControlId 分组框18 = 0x16010079;
+inline constexpr ControlId 透明标签17 = 0x1601007A;
+
+// Page 4 "插件完整例子/帖子".
+inline constexpr ControlId 分组框9 = 0x16012D0F;
+inline constexpr ControlId 按钮12 = 0x16012D10;
+inline constexpr ControlId 按钮25 = 0x16012D34;
+inline constexpr ControlId 分组框10 = 0x16012D15;
+inline constexpr ControlId 透明标签19 = 0x16012D16;
+
+}  // namespace ids
+}  // namespace ui
