@@ -11,6 +11,8 @@ install_dependencies
 
 log "checking the formatting"
 (cd "$ROOT" && git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror)
+log "checking that each folder includes only the folders below it"
+"$ROOT/scripts/check-layers.sh"
 
 build_native
 log "native tests"
