@@ -8,8 +8,8 @@
 #include "ui/frame_win.h"
 #include "ui/ids.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  if (!app::InitializeProgram(instance)) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  if (!app::InitializeProgram()) {
     base::RaiseRuntimeError(base::kNoErrorNumber, "载入启动窗口失败");
   }
   // The global loader, released by the exit routine; the skin engine is mapped into it from the

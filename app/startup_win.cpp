@@ -8,8 +8,8 @@
 
 namespace app {
 
-bool InitializeProgram(HINSTANCE instance) {
-  if (!ui::win::InitializeFrame(instance, WindowDescriptions())) return false;
+bool InitializeProgram() {
+  if (!ui::win::InitializeFrame(WindowDescriptions())) return false;
   net::InstallNetworkClock(&net::TickSystemClock);
   skin::SetEngineHost(&skin::LoadedEngineHost());
   return true;

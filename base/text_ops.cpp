@@ -83,11 +83,6 @@ std::string Right(std::string_view text, int n) {
   return std::string(text.substr(text.size() - ClampedLength(text, n)));
 }
 
-std::string Mid(std::string_view text, int start, int n) {
-  if (start < 1 || static_cast<std::size_t>(start) > text.size() || n <= 0) return {};
-  return std::string(text.substr(static_cast<std::size_t>(start) - 1, static_cast<std::size_t>(n)));
-}
-
 std::string Replace(std::string_view text, std::string_view find, std::string_view with, int start,
                     std::optional<int> count, bool caseSensitive) {
   int left = count ? *count : -1;
@@ -143,14 +138,6 @@ std::string Trim(std::string_view text) {
     i += length;
   }
   return std::string(text.substr(begin, end - begin));
-}
-
-std::string UpperCase(std::string_view text) {
-  std::string result(text);
-  for (std::size_t i = 0; i < result.size(); i += CharLength(result, i)) {
-    result[i] = static_cast<char>(FoldAscii(static_cast<unsigned char>(result[i])));
-  }
-  return result;
 }
 
 Bytes TextToBytes(std::string_view text) {

@@ -27,8 +27,6 @@ int FindLast(std::string_view text, std::string_view search, std::optional<int> 
 // The first or last min(n, length) bytes; n of 0 or less gives the empty text.
 std::string Left(std::string_view text, int n);
 std::string Right(std::string_view text, int n);
-// At most n bytes from the 1-based start; a start outside the text or n <= 0 gives the empty text.
-std::string Mid(std::string_view text, int start, int n);
 
 // Replaces occurrences from left to right, starting at start, without rescanning replaced text.
 // No count replaces all; a count of 0 or less replaces none. An empty find changes nothing.
@@ -42,9 +40,6 @@ std::vector<std::string> Split(std::string_view text, std::string_view separator
 
 // Removes ASCII spaces and full-width spaces (0xA1 0xA1) at both ends; tabs, CR and LF stay.
 std::string Trim(std::string_view text);
-
-// ASCII a-z upper-cased; double-byte characters stay as they are.
-std::string UpperCase(std::string_view text);
 
 // The text's bytes, without a terminating NUL.
 Bytes TextToBytes(std::string_view text);

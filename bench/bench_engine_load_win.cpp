@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
   }
   const double loaded = NowMs();
 
-  if (!app::InitializeProgram(GetModuleHandleW(nullptr))) return 1;
+  if (!app::InitializeProgram()) return 1;
   // Building the window applies skin 7 in its creation handler, before the window is shown, as
   // at start-up: that part is timed here with the window hidden again.
   HWND main = ui::win::ShowStartWindow(ui::ids::kMainWindow);

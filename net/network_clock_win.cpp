@@ -4,6 +4,7 @@
 #include <wininet.h>
 
 #include "base/late_bound_win.h"
+#include "base/win32_win.h"
 #include "net/request_object_win.h"
 
 namespace net {
@@ -44,14 +45,6 @@ DWORD WINAPI RunRequest(void* parameter) {
   return 0;
 }
 
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
-}
-
 }  // namespace
 
 std::optional<DateTime> PlatformHttpDate(std::string_view text) {
@@ -79,14 +72,9 @@ NetworkClockWin::NetworkClockWin(std::string url, std::optional<int> timeoutSeco
       writeLabel_(std::move(writeLabel)),
       ticker_(RequestPatience(timeoutSeconds)),
       mailbox_(std::make_shared<Mailbox>()) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = &WindowProc;
-  windowClass.hInstance = ThisModule();
-  windowClass.lpszClassName = kWindowClass;
-  RegisterClassExW(&windowClass);  // fails harmlessly when a clock registered it before
+  base::RegisterWindowClass({.name = kWindowClass, .procedure = &WindowProc, .arrowCursor = false});
   window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            ThisModule(), this);
+                            base::ProgramInstance(), this);
   mailbox_->window = window_;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/text_win.h"
+#include "base/win32_win.h"
 #include "ui/hypertext.h"
 #include "ui/hypertext_win.h"
 #include "ui/style_sheet.h"
@@ -32,13 +33,11 @@ constexpr int kMaxTextWidth = 360;
 constexpr int kBelowPointer = 20;  // clear of the arrow pointer's image
 constexpr int kAbovePointer = 2;
 
-HINSTANCE g_instance = nullptr;
-
 struct Registration {
   HWND target;
   std::vector<HypertextLine> lines;
   int icon;
-  TipRegion region;
+  Rect region;
 };
 
 struct TipState {
@@ -62,7 +61,7 @@ TipState* TipStateOf(HWND hwnd) {
 }
 
 bool InRegion(const Registration& registration, POINT screen) {
-  const TipRegion& region = registration.region;
+  const Rect& region = registration.region;
   if (region.left == 0 && region.top == 0 && region.width == 0 && region.height == 0) return true;
   POINT client = screen;
   ScreenToClient(registration.target, &client);
@@ -106,9 +105,9 @@ RECT WorkAreaAt(POINT point) {
 void Show(TipState& state, int index, POINT pointer) {
   const Registration& registration = state.registrations[static_cast<size_t>(index)];
   if (state.popup == nullptr) {
-    state.popup = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE,
-                                  kBalloonPopupClass, L"", WS_POPUP, 0, 0, 0, 0,
-                                  GetAncestor(state.control, GA_ROOT), nullptr, g_instance, &state);
+    state.popup = CreateWindowExW(
+        WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kBalloonPopupClass, L"", WS_POPUP, 0,
+        0, 0, 0, GetAncestor(state.control, GA_ROOT), nullptr, base::ProgramInstance(), &state);
     if (state.popup == nullptr) return;
   }
   // Automation and screen readers read the tip as the popup's text.
@@ -272,24 +271,11 @@ bool IsTipControl(HWND hwnd) {
 
 }  // namespace
 
-bool RegisterBalloonTipClasses(HINSTANCE instance) {
-  g_instance = instance;
-  WNDCLASSEXW tipClass{};
-  tipClass.cbSize = sizeof tipClass;
-  tipClass.lpfnWndProc = TipProc;
-  tipClass.hInstance = instance;
-  tipClass.lpszClassName = kTipClass;
-  WNDCLASSEXW popupClass{};
-  popupClass.cbSize = sizeof popupClass;
-  popupClass.style = CS_SAVEBITS;
-  popupClass.lpfnWndProc = PopupProc;
-  popupClass.hInstance = instance;
-  popupClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  popupClass.lpszClassName = kBalloonPopupClass;
+bool RegisterBalloonTipClasses() {
   const bool tipOk =
-      RegisterClassExW(&tipClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  const bool popupOk =
-      RegisterClassExW(&popupClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+      base::RegisterWindowClass({.name = kTipClass, .procedure = TipProc, .arrowCursor = false});
+  const bool popupOk = base::RegisterWindowClass(
+      {.name = kBalloonPopupClass, .procedure = PopupProc, .style = CS_SAVEBITS});
   return tipOk && popupOk;
 }
 
@@ -298,10 +284,10 @@ HWND CreateBalloonTip(HWND parent, const Element& element, POINT offset) {
   return CreateWindowExW(0, kTipClass, L"", WS_CHILD, element.rect.left + offset.x,
                          element.rect.top + offset.y, element.rect.width, element.rect.height,
                          parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(element.id)),
-                         g_instance, nullptr);
+                         base::ProgramInstance(), nullptr);
 }
 
-bool AttachTip(HWND tip, HWND target, std::string_view text, int icon, const TipRegion& region) {
+bool AttachTip(HWND tip, HWND target, std::string_view text, int icon, const Rect& region) {
   if (!IsTipControl(tip) || !IsWindow(target)) return false;
   TipState* state = TipStateOf(tip);
   if (state == nullptr) return false;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <variant>
 
+#include "base/geometry.h"
 #include "ui/ids.h"
 
 namespace ui {
@@ -22,14 +23,7 @@ enum class Property : int {
 
 using PropertyValue = std::variant<int, bool, std::string>;
 
-// The part of a control a balloon tip answers for, in the control's client coordinates. All zero
-// means the whole control.
-struct TipRegion {
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
-};
+using base::Rect;
 
 class FrameServices {
  public:
@@ -55,10 +49,10 @@ class FrameServices {
   virtual bool OpenWebAddress(std::string_view address) = 0;
   // Registers a tip (hypertext, GBK) with a balloon tip control for a target control; icon -1
   // means no icon. False when either control does not exist (frames without balloon tips
-  // attach nothing).
+  // attach nothing). The region is the part of the target the tip answers for, in its client
+  // coordinates; all zero means the whole control.
   virtual bool AttachBalloonTip(const ControlRef& /*tip*/, const ControlRef& /*target*/,
-                                std::string_view /*text*/, int /*icon*/,
-                                const TipRegion& /*region*/) {
+                                std::string_view /*text*/, int /*icon*/, const Rect& /*region*/) {
     return false;
   }
 };

@@ -16,6 +16,7 @@
 #include "base/late_bound_win.h"
 #include "base/runtime.h"
 #include "base/text_win.h"
+#include "base/win32_win.h"
 #include "ui/balloon_tip_win.h"
 #include "ui/clipboard_win.h"
 #include "ui/description.h"
@@ -46,7 +47,6 @@ struct OpenWindowState {
   HWND previouslyActive = nullptr;
 };
 
-HINSTANCE g_instance = nullptr;
 std::span<const WindowDescription> g_windows;
 HWND g_ownerWindow = nullptr;
 bool g_initialized = false;
@@ -211,18 +211,18 @@ HWND BuildWindow(const WindowDescription& description, bool modal) {
   OpenWindowState* raw = state.get();
   HWND hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kTopLevelClass, title.c_str(), kStyle,
                               placement.left, placement.top, description.width, description.height,
-                              nullptr, nullptr, g_instance, raw);
+                              nullptr, nullptr, base::ProgramInstance(), raw);
   if (hwnd == nullptr) return nullptr;
   state.release();  // the window owns it now
   g_openWindows.push_back(raw);
   if (description.programIcon) {
     // Shared icons: the system keeps one copy, so windows opened again and again add none.
-    HICON big = static_cast<HICON>(LoadImageW(g_instance, MAKEINTRESOURCEW(kProgramIconId),
-                                              IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                              GetSystemMetrics(SM_CYICON), LR_SHARED));
-    HICON small = static_cast<HICON>(LoadImageW(g_instance, MAKEINTRESOURCEW(kProgramIconId),
-                                                IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    HICON big = static_cast<HICON>(
+        LoadImageW(base::ProgramInstance(), MAKEINTRESOURCEW(kProgramIconId), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+    HICON small = static_cast<HICON>(
+        LoadImageW(base::ProgramInstance(), MAKEINTRESOURCEW(kProgramIconId), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     if (big) SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     if (small) SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
   }
@@ -360,8 +360,8 @@ class Win32Services final : public FrameServices {
   }
 
   std::optional<std::string> AskText(std::string_view title, std::string_view prompt) override {
-    std::optional<std::wstring> answer =
-        AskTextDialog(g_instance, ActiveProgramWindow(), WideFromGbk(title), WideFromGbk(prompt));
+    std::optional<std::wstring> answer = AskTextDialog(
+        base::ProgramInstance(), ActiveProgramWindow(), WideFromGbk(title), WideFromGbk(prompt));
     if (!answer) return std::nullopt;
     return GbkFromWide(*answer);
   }
@@ -369,7 +369,7 @@ class Win32Services final : public FrameServices {
   bool OpenWindow(WindowId window, bool modal) override { return OpenWindowOf(window, modal); }
 
   bool AttachBalloonTip(const ControlRef& tip, const ControlRef& target, std::string_view text,
-                        int icon, const TipRegion& region) override {
+                        int icon, const Rect& region) override {
     Kind tipKind{};
     Kind targetKind{};
     HWND tipWindow = Lookup(tip.window, tip.control, tipKind);
@@ -418,10 +418,9 @@ Win32Services g_services;
 
 }  // namespace
 
-bool InitializeFrame(HINSTANCE instance, std::span<const WindowDescription> windows) {
+bool InitializeFrame(std::span<const WindowDescription> windows) {
   if (g_initialized) return true;
   g_windows = windows;
-  g_instance = instance;
   SetRuntimeErrorSink(&ErrorBoxSink);
   OleInitialize(nullptr);
 
@@ -435,24 +434,16 @@ bool InitializeFrame(HINSTANCE instance, std::span<const WindowDescription> wind
     }
   }
 
-  if (!widgets::RegisterControlClasses(instance)) return false;
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = TopLevelProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kTopLevelClass;
-  if (!RegisterClassExW(&windowClass)) return false;
-
-  WNDCLASSEXW ownerClass{};
-  ownerClass.cbSize = sizeof ownerClass;
-  ownerClass.lpfnWndProc = DefWindowProcW;
-  ownerClass.hInstance = instance;
-  ownerClass.lpszClassName = kOwnerClass;
-  RegisterClassExW(&ownerClass);
+  if (!widgets::RegisterControlClasses()) return false;
+  if (!base::RegisterWindowClass({.name = kTopLevelClass,
+                                  .procedure = TopLevelProc,
+                                  .background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)})) {
+    return false;
+  }
+  base::RegisterWindowClass(
+      {.name = kOwnerClass, .procedure = DefWindowProcW, .arrowCursor = false});
   g_ownerWindow = CreateWindowExW(0, kOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                  instance, nullptr);
+                                  base::ProgramInstance(), nullptr);
 
   InstallFrameServices(&g_services);
   g_initialized = true;

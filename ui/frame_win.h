@@ -16,7 +16,7 @@ namespace ui::win {
 // Start-up initialisation: process heap, OLE for this thread, the program's folder as current
 // directory, control classes, the hidden owner window, the error box and the frame services.
 // Safe to call more than once.
-bool InitializeFrame(HINSTANCE instance, std::span<const WindowDescription> windows);
+bool InitializeFrame(std::span<const WindowDescription> windows);
 
 // Builds the start window from its description, raises its creation-complete event and shows
 // it (not modal). nullptr when it could not be built.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/text_win.h"
+#include "base/win32_win.h"
 #include "ui/widgets_win.h"
 
 namespace ui::widgets {
@@ -43,10 +44,6 @@ class GdiMeasure final : public HypertextMeasure {
   HFONT bold_;
 };
 
-COLORREF ColorOf(Rgb rgb) {
-  return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-}
-
 }  // namespace
 
 FontSpec HypertextBodyFont(const StyleSheet& sheet, HDC dc, bool bold) {
@@ -70,7 +67,7 @@ void DrawHypertext(HDC dc, const RECT& box, const std::vector<HypertextLine>& li
   for (const PlacedLine& line : placed) {
     for (const PlacedRun& run : line.runs) {
       SelectObject(dc, measure.Font(run.bold));
-      SetTextColor(dc, ColorOf(run.color));
+      SetTextColor(dc, base::ColorRefFromRgb(run.color));
       const HypertextMetrics metrics = measure.Metrics(run.bold);
       const std::wstring text = WideFromGbk(run.text);
       TextOutW(dc, box.left + run.x, box.top + line.top + line.ascent - metrics.ascent,

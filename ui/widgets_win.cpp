@@ -20,6 +20,7 @@
 
 #include "base/skin_parts.h"
 #include "base/text_win.h"
+#include "base/win32_win.h"
 #include "ui/balloon_tip_win.h"
 #include "ui/hypertext.h"
 #include "ui/hypertext_win.h"
@@ -38,11 +39,7 @@ constexpr wchar_t kTransLabelClass[] = L"TransLabel";
 constexpr wchar_t kSimpleHtmlClass[] = L"SimpleHtml";
 constexpr wchar_t kPicBoxClass[] = L"PicBox";
 
-HINSTANCE g_instance = nullptr;
-
-COLORREF ColorRefFromRgb(Rgb rgb) {
-  return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-}
+using base::ColorRefFromRgb;
 
 // ---- Fonts ---------------------------------------------------------------------------------
 
@@ -472,9 +469,10 @@ LRESULT CALLBACK TabSubclassProc(HWND tab, UINT message, WPARAM wParam, LPARAM l
 
 // Resting the pointer on a tab shows its page's hint text in a tooltip.
 void AddPageHints(HWND tab, const Element& element) {
-  HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, L"", WS_POPUP | TTS_ALWAYSTIP,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                 GetAncestor(tab, GA_ROOT), nullptr, g_instance, nullptr);
+  HWND tooltip =
+      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, L"", WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetAncestor(tab, GA_ROOT),
+                      nullptr, base::ProgramInstance(), nullptr);
   if (tooltip == nullptr) return;
   SendMessageW(tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
   SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, 400);
@@ -502,8 +500,8 @@ void MarkSkinPart(HWND hwnd, base::skin_parts::Part part) {
 HWND CreateTabControl(HWND parent, const Element& element, DWORD style, TabState*& stateOut) {
   HWND tab = CreateWindowExW(0, WC_TABCONTROLW, L"", style | WS_CLIPCHILDREN, element.rect.left,
                              element.rect.top, element.rect.width, element.rect.height, parent,
-                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(element.id)), g_instance,
-                             nullptr);
+                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(element.id)),
+                             base::ProgramInstance(), nullptr);
   if (tab == nullptr) return nullptr;
   SendMessageW(tab, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(element.font)), FALSE);
   auto state = std::make_unique<TabState>();
@@ -523,7 +521,8 @@ HWND CreateTabControl(HWND parent, const Element& element, DWORD style, TabState
                                 WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
                                     (static_cast<int>(i) + 1 == current ? WS_VISIBLE : 0),
                                 display.left, display.top, display.right - display.left,
-                                display.bottom - display.top, tab, nullptr, g_instance, nullptr);
+                                display.bottom - display.top, tab, nullptr, base::ProgramInstance(),
+                                nullptr);
     if (page == nullptr) {
       DestroyWindow(tab);
       return nullptr;
@@ -587,7 +586,7 @@ HWND CreateChild(const Element& element, const Placement& at, DWORD exStyle,
   return CreateWindowExW(
       exStyle, className, caption.c_str(), style, element.rect.left + at.offset.x,
       element.rect.top + at.offset.y, element.rect.width, height, at.parent,
-      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(element.id)), g_instance, nullptr);
+      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(element.id)), base::ProgramInstance(), nullptr);
 }
 
 HWND CreateChild(const Element& element, const Placement& at, DWORD exStyle,
@@ -729,8 +728,7 @@ bool TakesDescribedFont(Kind kind) {
 
 }  // namespace
 
-bool RegisterControlClasses(HINSTANCE instance) {
-  g_instance = instance;
+bool RegisterControlClasses() {
   INITCOMMONCONTROLSEX common{
       sizeof common, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&common);
@@ -747,16 +745,10 @@ bool RegisterControlClasses(HINSTANCE instance) {
       {kSimpleHtmlClass, &CustomKindProc<PaintSimpleHtml>},
       {kPicBoxClass, &CustomKindProc<PaintPicBox>},
   };
-  if (!RegisterBalloonTipClasses(instance)) return false;
+  if (!RegisterBalloonTipClasses()) return false;
   for (const ClassInfo& info : classes) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = info.proc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = info.name;
-    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    if (!base::RegisterWindowClass(
+            {.name = info.name, .procedure = info.proc, .style = CS_HREDRAW | CS_VREDRAW})) {
       return false;
     }
   }

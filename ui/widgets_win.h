@@ -15,7 +15,7 @@
 namespace ui::widgets {
 
 // Registers the custom control classes and loads the common and rich edit controls.
-bool RegisterControlClasses(HINSTANCE instance);
+bool RegisterControlClasses();
 
 // Creates every element of the description inside top, which already exists. Each control's
 // Win32 ID is its identifier; timers are started on top with their identifier. Fills controls

@@ -9,7 +9,7 @@
 namespace testing_support {
 
 void MainWindowFixture::SetUpTestSuite() {
-  ASSERT_TRUE(app::InitializeProgram(GetModuleHandleW(nullptr)));
+  ASSERT_TRUE(app::InitializeProgram());
 }
 
 void MainWindowFixture::SetUp() {

@@ -26,8 +26,8 @@ void CALLBACK OpenPrompt(HWND, UINT, UINT_PTR timer, DWORD) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-  if (!app::InitializeProgram(instance)) return 1;
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+  if (!app::InitializeProgram()) return 1;
   skin::CreateGlobalLoader();
   skin::LoadIntoGlobalLoader(skin::EngineImage());
   g_main = ui::win::ShowStartWindow(ui::ids::kMainWindow);

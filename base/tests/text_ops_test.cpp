@@ -76,7 +76,7 @@ TEST(FindLastTest, LastOccurrenceInsideTheFirstBytes) {
   EXPECT_EQ(FindLast("A" + kTrailLetter, "a", {}, true), 1);
 }
 
-TEST(SliceTest, LeftRightMid) {
+TEST(SliceTest, LeftAndRight) {
   EXPECT_EQ(base::Left("abc", 2), "ab");
   EXPECT_EQ(base::Left("abc", 9), "abc");
   EXPECT_EQ(base::Left("abc", 0), "");
@@ -84,11 +84,6 @@ TEST(SliceTest, LeftRightMid) {
   EXPECT_EQ(base::Right("abc", 2), "bc");
   EXPECT_EQ(base::Right("abc", 9), "abc");
   EXPECT_EQ(base::Right("abc", -3), "");
-  EXPECT_EQ(base::Mid("abcdef", 2, 3), "bcd");
-  EXPECT_EQ(base::Mid("abcdef", 5, 9), "ef");
-  EXPECT_EQ(base::Mid("abcdef", 0, 2), "");
-  EXPECT_EQ(base::Mid("abcdef", 7, 2), "");
-  EXPECT_EQ(base::Mid("abcdef", 2, 0), "");
 }
 
 TEST(ReplaceTest, CasesAndLimits) {
@@ -128,11 +123,6 @@ TEST(TrimTest, SpacesAndFullWidthSpacesOnly) {
   // 0xA1 0xA1 here is the trail of 啊 and a lone lead byte, not a full-width space.
   EXPECT_EQ(base::Trim(kAh + "\xA1"), kAh + "\xA1");
   EXPECT_EQ(base::Trim("\xA1"), "\xA1");
-}
-
-TEST(UpperCaseTest, AsciiLettersOnly) {
-  EXPECT_EQ(base::UpperCase("a" + kTrailLetter + "z-9"), "A" + kTrailLetter + "Z-9");
-  EXPECT_EQ(base::UpperCase("ab\xE1"), "AB\xE1");
 }
 
 TEST(TextToBytesTest, NoTerminator) {

@@ -79,7 +79,7 @@ bool FakeFrame::OpenWebAddress(std::string_view address) {
 }
 
 bool FakeFrame::AttachBalloonTip(const ui::ControlRef& tip, const ui::ControlRef& target,
-                                 std::string_view text, int icon, const ui::TipRegion& region) {
+                                 std::string_view text, int icon, const ui::Rect& region) {
   for (ui::ControlId rejected : rejectedTipTargets) {
     if (rejected == target.control) return false;
   }

@@ -46,7 +46,7 @@ class FakeFrame : public ui::FrameServices {
   bool OpenWindow(ui::WindowId window, bool modal) override;
   bool OpenWebAddress(std::string_view address) override;
   bool AttachBalloonTip(const ui::ControlRef& tip, const ui::ControlRef& target,
-                        std::string_view text, int icon, const ui::TipRegion& region) override;
+                        std::string_view text, int icon, const ui::Rect& region) override;
 
   using Key = std::pair<ui::WindowId, ui::ControlId>;
   static Key MainKey(ui::ControlId control) { return {ui::ids::kMainWindow, control}; }
@@ -73,7 +73,7 @@ class FakeFrame : public ui::FrameServices {
     ui::ControlRef target;
     std::string text;
     int icon;
-    ui::TipRegion region;
+    ui::Rect region;
   };
   std::vector<AttachedTip> tips;
   std::vector<ui::ControlId> rejectedTipTargets;  // attaching to these fails
