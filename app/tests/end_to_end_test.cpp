@@ -125,8 +125,8 @@ TEST(ComposerEndToEnd, BuildsCopiesOpensAWindowAndEndsWithExitCodeZero) {
   EXPECT_EQ(testing_support::ClipboardBytes(CF_TEXT), base::GbkFromWide(expected));
 
   // A reference window is modal: the main window takes no input until it is closed.
-  PostMessageW(control(高级选择夹1), TCM_SETCURSEL, 0, 0);
-  Sleep(100);
+  DWORD_PTR unused = 0;
+  SendMessageTimeoutW(control(高级选择夹1), TCM_SETCURSEL, 0, 0, SMTO_NORMAL, 5000, &unused);
   PostMessageW(control(按钮5), BM_CLICK, 0, 0);
   HWND reference = WaitForComposerWindow(kCommandListWindow, 10000);
   ASSERT_NE(reference, nullptr);

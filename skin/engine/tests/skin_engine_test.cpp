@@ -201,19 +201,24 @@ TEST(ProgramTest, StartsInSkinSeven) {
   ASSERT_NE(main, nullptr);
   SetForegroundWindow(main);
   RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
-  Sleep(1500);
-  // (2, 2) of the client area lies beside the tab control, on the window's own surface.
-  POINT at{2, 2};
-  ClientToScreen(main, &at);
-  HDC screen = GetDC(nullptr);
-  const COLORREF color = GetPixel(screen, at.x, at.y);
-  ReleaseDC(nullptr, screen);
   engine::Look look;
   const auto seven = SkinFile(7);
   ASSERT_EQ(engine::ReadSkin(seven.data(), seven.size(), look), engine::ReadStatus::kOk);
-  EXPECT_EQ(
-      static_cast<std::uint32_t>(GetRValue(color)) << 16 | GetGValue(color) << 8 | GetBValue(color),
-      look.windowColor);
+  // (2, 2) of the client area lies beside the tab control, on the window's own surface. The
+  // other process paints when it gets to it: read until the colour arrives or time runs out.
+  std::uint32_t color = 0;
+  for (int waited = 0; waited < 10000; waited += 50) {
+    POINT at{2, 2};
+    ClientToScreen(main, &at);
+    HDC screen = GetDC(nullptr);
+    const COLORREF pixel = GetPixel(screen, at.x, at.y);
+    ReleaseDC(nullptr, screen);
+    color = static_cast<std::uint32_t>(GetRValue(pixel)) << 16 | GetGValue(pixel) << 8 |
+            GetBValue(pixel);
+    if (color == look.windowColor) break;
+    Sleep(50);
+  }
+  EXPECT_EQ(color, look.windowColor);
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForSingleObject(process.hProcess, 15000), WAIT_OBJECT_0);
   DWORD exitCode = 1;
