@@ -7,6 +7,7 @@
 
 #include "app/frame.h"
 #include "compose/command_table.h"
+#include "compose/help_page.h"
 
 namespace compose {
 
@@ -192,7 +193,7 @@ void OpenExamples() {
 
 // Shown in the user's default browser; whether the shell managed is not reported.
 void OpenHelpPage() {
-  app::Frame().OpenWebAddress(kHelpPageAddress);
+  ShowHelpPage();
 }
 
 }  // namespace compose
