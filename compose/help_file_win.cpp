@@ -55,7 +55,7 @@ std::optional<std::string> WriteTemporaryFile(std::string_view fileName, std::st
   const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
   if (length == 0 || length > MAX_PATH) return std::nullopt;
   const std::wstring target = folder + net::WideFromGbk(fileName);
-  // Unique among processes and clicks: the process, the thread's tick count and a counter.
+  // Unique among processes and clicks: the process, the time and a counter.
   static LONG counter = 0;
   const std::wstring partial = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
                                std::to_wstring(GetTickCount64()) + L"-" +
