@@ -149,6 +149,23 @@ HWND WaitForMainWindow(const Program& program, double timeoutMs) {
 
 // ---- A clock server on loopback ---------------------------------------------------------------
 
+// The composer asks the clock address its environment names (COMPOSER_CLOCK_URL) instead of the
+// public one it carries; the programs this driver starts inherit the driver's environment.
+void PointClockAt(unsigned short port) {
+  const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/";
+  SetEnvironmentVariableA("COMPOSER_CLOCK_URL", url.c_str());
+}
+
+// Keeps a loopback address the caller chose; anything else becomes a closed loopback port.
+void KeepClockOnLoopback() {
+  char value[512] = {};
+  const DWORD length = GetEnvironmentVariableA("COMPOSER_CLOCK_URL", value, sizeof value);
+  if (length == 0 || length >= sizeof value ||
+      std::string(value).rfind("http://127.0.0.1:", 0) != 0) {
+    PointClockAt(18080);
+  }
+}
+
 enum class ServerMode { kNormal, kSilent, kRefuse, kSlow };
 
 bool ParseMode(const std::string& text, ServerMode& mode) {
@@ -257,6 +274,7 @@ int Startup(int runs, const std::vector<std::string>& programs) {
 
 int Respond(ServerMode mode, double seconds, unsigned short port, const std::string& exe) {
   ClockServer server(mode, port);
+  PointClockAt(port);
   Program program(exe);
   HWND main = program.started ? WaitForMainWindow(program, 30000) : nullptr;
   if (main == nullptr) {
@@ -477,6 +495,7 @@ void PrintSample(double seconds, const Sample& sample) {
 
 int Stability(double seconds, double period, unsigned short port, const std::string& exe) {
   ClockServer server(ServerMode::kNormal, port);
+  PointClockAt(port);
   Program program(exe);
   HWND main = program.started ? WaitForMainWindow(program, 30000) : nullptr;
   if (main == nullptr) {
@@ -529,6 +548,7 @@ int main(int argc, char** argv) {
   WSADATA wsa;
   WSAStartup(MAKEWORD(2, 2), &wsa);
   const std::vector<std::string> args(argv + 1, argv + argc);
+  KeepClockOnLoopback();
   if (args.size() >= 3 && args[0] == "startup") {
     return Startup(std::atoi(args[1].c_str()), {args.begin() + 2, args.end()});
   }

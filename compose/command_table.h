@@ -63,8 +63,4 @@ std::span<const Chooser> Choosers();
 // Reads the chooser's chosen item and runs the steps of the first row that names it.
 void ComposeCommand(const Chooser& chooser);
 
-// The address 按钮25 hands to the shell: the plugin's help thread on its forum.
-inline constexpr std::string_view kHelpPageAddress =
-    "https://forum.example.org/threads/varnel-script-blocks-help.1/";
-
 }  // namespace compose

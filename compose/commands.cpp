@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "compose/command_table.h"
+#include "compose/help_page.h"
 #include "ui/frame.h"
 
 namespace compose {
@@ -191,7 +192,7 @@ void OpenExamples() {
 
 // Shown in the user's default browser; whether the shell managed is not reported.
 void OpenHelpPage() {
-  ui::Frame().OpenWebAddress(kHelpPageAddress);
+  ShowHelpPage();
 }
 
 }  // namespace compose

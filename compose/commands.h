@@ -21,7 +21,7 @@ void OpenConditionIllustration();
 void OpenDelayIllustration();
 void OpenExamples();
 
-// The plugin's help page in the default browser (按钮25).
+// The composer's help page in the default browser (按钮25).
 void OpenHelpPage();
 
 }  // namespace compose

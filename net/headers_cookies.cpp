@@ -39,6 +39,20 @@ std::string HeaderValue(std::string_view line) {
   return Trim(line.substr(static_cast<std::size_t>(colon)));
 }
 
+bool SameHeaderName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && (a.empty() || Find(a, b, 1, true) == 1);
+}
+
+std::optional<std::string_view> FieldValue(std::string_view line, std::string_view name) {
+  if (line.size() <= name.size() || line[name.size()] != ':' ||
+      !SameHeaderName(line.substr(0, name.size()), name)) {
+    return std::nullopt;
+  }
+  std::string_view value = line.substr(name.size() + 1);
+  while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+  return value;
+}
+
 std::string TextBefore(std::string_view text, std::string_view marker, int start, bool ignoreCase) {
   int position;
   if (start < 0) {

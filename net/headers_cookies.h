@@ -4,6 +4,7 @@
 // or colon gives the empty text.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,14 @@ namespace net {
 // (further colons included), both trimmed. A line without a colon has neither.
 std::string HeaderName(std::string_view line);
 std::string HeaderValue(std::string_view line);
+
+// Whether two header names are the same name: equal bytes, ASCII letters in any case.
+bool SameHeaderName(std::string_view a, std::string_view b);
+
+// The value of a response header line named name, whatever the letter case of the name, which
+// must open the line and be followed directly by the colon: the rest of the line without the
+// spaces and tabs that may follow the colon. Nothing for a line with another name.
+std::optional<std::string_view> FieldValue(std::string_view line, std::string_view name);
 
 // The text to the left of marker. A start of 0 or more searches forwards from that position
 // (0 counts as 1). A negative start searches backwards for the last occurrence lying wholly in

@@ -13,6 +13,8 @@
 #endif
 
 namespace net {
+
+using base::Split;
 namespace {
 
 constexpr std::array<std::string_view, 7> kDayNames = {"Mon", "Tue", "Wed", "Thu",
@@ -111,7 +113,7 @@ bool FieldsInRange(const DateTime& time) {
   return time.year >= 100 && time.year <= 9999 && time.month >= 1 && time.month <= 12 &&
          time.day >= 1 && time.day <= DaysInMonth(time.year, time.month) && time.hour >= 0 &&
          time.hour <= 23 && time.minute >= 0 && time.minute <= 59 && time.second >= 0 &&
-         time.second <= 60;
+         (time.second <= 59 || (time.second == 60 && time.hour == 23 && time.minute == 59));
 }
 
 // "Sun, 06 Nov 1994 08:49:37 GMT"
@@ -182,6 +184,11 @@ std::string_view DefaultClockUrl() {
   return COMPOSER_CLOCK_URL;
 }
 
+std::string ClockUrl(std::optional<std::string_view> environmentValue) {
+  if (environmentValue && !environmentValue->empty()) return std::string(*environmentValue);
+  return std::string(DefaultClockUrl());
+}
+
 std::optional<HttpDate> ReadHttpDate(std::string_view text, int referenceYear) {
   text = TrimOptionalWhitespace(text);
   HttpDate date;
@@ -198,37 +205,23 @@ std::optional<HttpDate> ReadHttpDate(std::string_view text, int referenceYear) {
   return date;
 }
 
-DateTime CorrectedDateTime(int year, int month, int day, int hour, int minute, int second) {
-  DateTime time;
-  time.year = std::clamp(year, 100, 9999);
-  time.month = std::clamp(month, 1, 12);
-  time.day = std::clamp(day, 1, 31);
-  time.hour = std::clamp(hour, 0, 23);
-  time.minute = std::clamp(minute, 0, 59);
-  time.second = std::clamp(second, 0, 59);
-  time.day = std::min(time.day, DaysInMonth(time.year, time.month));
-  return time;
-}
-
-DateTime AddHours(const DateTime& time, int hours) {
+std::optional<DateTime> AddHours(const DateTime& time, int hours) {
   constexpr std::int64_t kDay = 86400;
-  const std::int64_t seconds = DaysFromCivil(time.year, time.month, time.day) * kDay +
-                               time.hour * 3600 + time.minute * 60 + time.second +
-                               static_cast<std::int64_t>(hours) * 3600;
+  // A leap second is shifted as the second before it and shown as itself.
+  const bool leapSecond = time.second == 60;
+  const std::int64_t seconds =
+      DaysFromCivil(time.year, time.month, time.day) * kDay + time.hour * 3600 + time.minute * 60 +
+      (leapSecond ? 59 : time.second) + static_cast<std::int64_t>(hours) * 3600;
   const std::int64_t first = DaysFromCivil(100, 1, 1) * kDay;
   const std::int64_t last = DaysFromCivil(9999, 12, 31) * kDay + kDay - 1;
-  const std::int64_t clamped = std::clamp(seconds, first, last);
-  std::int64_t days = clamped / kDay;
-  std::int64_t rest = clamped % kDay;
-  if (rest < 0) {
-    rest += kDay;
-    --days;
-  }
+  if (seconds < first || seconds > last) return std::nullopt;
+  const std::int64_t days = (seconds - first) / kDay + first / kDay;
+  const std::int64_t rest = (seconds - first) % kDay;
   DateTime result;
   CivilFromDays(days, result.year, result.month, result.day);
   result.hour = static_cast<int>(rest / 3600);
   result.minute = static_cast<int>(rest / 60 % 60);
-  result.second = static_cast<int>(rest % 60);
+  result.second = leapSecond ? 60 : static_cast<int>(rest % 60);
   return result;
 }
 
@@ -247,9 +240,12 @@ std::string ClockText(const DateTime& time) {
 }
 
 std::string DateHeaderText(std::string_view responseHeaders) {
-  // Looked for as a line of its own, so that a header such as "X-Date:" is not taken for it.
-  const std::string block = "\r\n" + std::string(responseHeaders) + "\r\n";
-  return TextBetween(block, "\r\nDate:", "\r\n");
+  for (const std::string& line : Split(responseHeaders, "\r\n")) {
+    if (const std::optional<std::string_view> value = FieldValue(line, "Date")) {
+      return std::string(*value);
+    }
+  }
+  return {};
 }
 
 std::optional<DateTime> TimeFromResponseHeaders(std::string_view responseHeaders,
@@ -262,9 +258,7 @@ std::optional<DateTime> TimeFromResponseHeaders(std::string_view responseHeaders
         source.platformParser(TrimOptionalWhitespace(dateText));
     if (!platform || *platform != date->time) return std::nullopt;
   }
-  const DateTime& t = date->time;
-  return AddHours(CorrectedDateTime(t.year, t.month, t.day, t.hour, t.minute, t.second),
-                  kClockOffsetHours);
+  return AddHours(date->time, kClockOffsetHours);
 }
 
 std::optional<DateTime> NetworkTime(const ClockSource& source, std::optional<std::string_view> url,

@@ -35,6 +35,12 @@ inline constexpr int kClockOffsetHours = 8;
 // The address asked when NetworkTime gets none; fixed at build time.
 std::string_view DefaultClockUrl();
 
+// The environment variable that, when set and not empty, replaces the built-in address for a run
+// (tests and local runs point the clock at a server of their own on loopback).
+inline constexpr std::string_view kClockUrlVariable = "COMPOSER_CLOCK_URL";
+// The address the clock asks: the variable's value when it is not empty, else DefaultClockUrl().
+std::string ClockUrl(std::optional<std::string_view> environmentValue);
+
 enum class HttpDateForm { kImfFixdate, kRfc850, kAsctime };
 struct HttpDate {
   DateTime time;  // GMT
@@ -44,25 +50,20 @@ struct HttpDate {
 // Reads an HTTP date exactly: "Sun, 06 Nov 1994 08:49:37 GMT", the obsolete
 // "Sunday, 06-Nov-94 08:49:37 GMT" and "Sun Nov  6 08:49:37 1994"; spaces and tabs around it are
 // allowed, nothing else is. Names are case-sensitive, the day must exist in its month, the year
-// must lie in 100..9999, the second may be 60 (a leap second). A two-digit year is put in the
-// century that makes it at most 50 years later than referenceYear.
+// must lie in 100..9999, and the second may be 60 only at 23:59 (where UTC puts leap seconds). A
+// two-digit year is put in the century that makes it at most 50 years later than referenceYear.
 std::optional<HttpDate> ReadHttpDate(std::string_view text, int referenceYear);
 
-// Builds a date-time from six fields, each moved into its range: the year into 100..9999, the
-// month into 1..12, the day into 1..31 and then into its month, the hour into 0..23, the minute
-// and second into 0..59.
-DateTime CorrectedDateTime(int year, int month, int day, int hour, int minute, int second);
-
-// Adds hours across day, month and year ends; a result outside years 100..9999 is moved to the
-// nearest end of that range.
-DateTime AddHours(const DateTime& time, int hours);
+// Adds hours across day, month and year ends; nothing when the result leaves years 100..9999.
+// A leap second stays second 60 of its shifted minute.
+std::optional<DateTime> AddHours(const DateTime& time, int hours);
 
 // "%d年%d月%d日", then the shortest time part: "%d时%d分%d秒" when the second is not 0, else
 // "%d时%d分" when the minute is not 0, else "%d时" when the hour is not 0, else nothing.
 std::string ClockText(const DateTime& time);
 
-// The value of the header line named exactly "Date" (case-sensitive) in a response header block,
-// with its leading space, or the empty text.
+// The value of the first Date header line in a response header block (the name in any letter
+// case, without the spaces after the colon), or the empty text.
 std::string DateHeaderText(std::string_view responseHeaders);
 
 // What the clock asks with and how it reads the answer.
@@ -76,7 +77,8 @@ struct ClockSource {
 };
 
 // The network time (server time plus kClockOffsetHours) from a response header block, or nothing
-// when it has no Date header or its Date is not a valid HTTP date.
+// when it has no Date header, its Date is not a valid HTTP date, or the shifted time lies beyond
+// what the label shows (years 100..9999).
 std::optional<DateTime> TimeFromResponseHeaders(std::string_view responseHeaders,
                                                 const ClockSource& source);
 

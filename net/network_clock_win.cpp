@@ -132,11 +132,22 @@ LRESULT CALLBACK NetworkClockWin::WindowProc(HWND window, UINT message, WPARAM w
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
+std::string ClockUrlOfThisRun() {
+  const std::wstring name = WideFromGbk(kClockUrlVariable);
+  const DWORD size = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
+  if (size == 0) return ClockUrl(std::nullopt);
+  std::wstring value(size, L'\0');
+  const DWORD length = GetEnvironmentVariableW(name.c_str(), value.data(), size);
+  if (length == 0 || length >= size) return ClockUrl(std::nullopt);
+  value.resize(length);
+  return ClockUrl(GbkFromWide(value));
+}
+
 void TickSystemClock(LabelWriter writeLabel) {
   // Made on the first tick, on the user-interface thread, and never destroyed: a request may
-  // still be out when the program ends.
+  // still be out when the program ends. The address is read then, once for the run.
   static NetworkClockWin* clock =
-      new NetworkClockWin(std::string(DefaultClockUrl()), std::nullopt, NetworkClockWin::Writer());
+      new NetworkClockWin(ClockUrlOfThisRun(), std::nullopt, NetworkClockWin::Writer());
   clock->SetWriter(writeLabel);
   clock->Tick();
 }

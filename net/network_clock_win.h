@@ -22,6 +22,10 @@ std::optional<DateTime> PlatformHttpDate(std::string_view text);
 // The real request object, the platform parser and this year.
 ClockSource SystemClockSource();
 
+// The address the clock timer asks in this run: COMPOSER_CLOCK_URL from the process's
+// environment when it is set and not empty, else the built-in one.
+std::string ClockUrlOfThisRun();
+
 class NetworkClockWin {
  public:
   using Writer = std::function<void(std::string_view text)>;

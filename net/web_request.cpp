@@ -10,6 +10,7 @@
 namespace net {
 
 using base::Find;
+using base::Left;
 using base::Replace;
 using base::Right;
 using base::Split;
@@ -64,20 +65,26 @@ std::string_view VerbForMethod(int method) {
 
 void CompleteHeaders(std::string& headers, int method, std::string_view url) {
   struct StandardHeader {
-    std::string_view searchedFor;
+    std::string_view name;
     std::string line;
   };
   std::vector<StandardHeader> table = {
-      {"Accept:", "Accept: */*"},
-      {"Referer:", "Referer: " + std::string(url)},
-      {"Accept-Language:", "Accept-Language: zh-cn"},
-      {"User-Agent:", "User-Agent: Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)"},
+      {"Accept", "Accept: */*"},
+      {"Referer", "Referer: " + std::string(url)},
+      {"Accept-Language", "Accept-Language: zh-cn"},
+      {"User-Agent", "User-Agent: Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)"},
   };
   if (method == kPostMethod) {
-    table.push_back({"Content-Type:", "Content-Type: application/x-www-form-urlencoded"});
+    table.push_back({"Content-Type", "Content-Type: application/x-www-form-urlencoded"});
   }
+  const std::vector<std::string> lines = Split(headers, kLineBreak);
+  const auto present = [&lines](std::string_view name) {
+    return std::any_of(lines.begin(), lines.end(), [name](const std::string& line) {
+      return Find(line, ":") != -1 && SameHeaderName(HeaderName(line), name);
+    });
+  };
   for (const StandardHeader& header : table) {
-    if (Find(headers, header.searchedFor, 1, true) == -1) {
+    if (!present(header.name)) {
       headers += kLineBreak;
       headers += header.line;
     }
@@ -140,110 +147,148 @@ std::string Base64Encode(std::span<const std::uint8_t> bytes) {
 std::string CollectReturnedCookies(std::string_view responseHeaders) {
   std::string cookies;
   for (const std::string& line : Split(responseHeaders, kLineBreak)) {
-    if (TextBefore(line, ": ") != "Set-Cookie") continue;
-    std::string cookie;
-    if (Find(line, ";") != -1) {
-      cookie = TextBetween(line, "Set-Cookie:", ";");
-    } else {
-      cookie = Replace(line, "Set-Cookie:", "", 1, {}, false);
-    }
-    cookies += Trim(cookie);
+    const std::optional<std::string_view> value = FieldValue(line, "Set-Cookie");
+    if (!value) continue;
+    // The cookie's name=value; its attributes follow the first semicolon.
+    cookies += Trim(value->substr(0, value->find(';')));
     cookies += "; ";
   }
   if (Right(cookies, 2) == "; ") cookies.resize(cookies.size() - 2);
   return cookies;
 }
 
-Bytes WebRequest(RequestPlatform& platform, std::string_view url, const RequestOptions& options) {
-  platform.Initialize();
-  const bool mergeCookies = options.mergeCookies.value_or(true);
-  const bool completeHeaders = options.completeHeaders.value_or(true);
-  const bool normaliseHeaderNames = options.normaliseHeaderNames.value_or(true);
-  int method = options.method.value_or(0);
-  if (method < 0 || method > 7) method = 0;
+namespace {
 
-  std::shared_ptr<RequestObject> object;
-  if (options.requestObject) {
-    object = *options.requestObject;
-    if (object == nullptr) object = std::make_shared<MissingRequestObject>();
-  } else {
-    object = platform.Create();
-    if (object == nullptr) {
-      platform.Uninitialize();
-      return {};
-    }
-  }
+// The steps of one exchange, in the order WebRequest takes them.
 
+// The caller's object, a stand-in that fails every call for a caller's empty reference, or a
+// new one; null when none can be created.
+std::shared_ptr<RequestObject> ObtainObject(RequestPlatform& platform,
+                                            const RequestOptions& options) {
+  if (!options.requestObject) return platform.Create();
+  if (*options.requestObject == nullptr) return std::make_shared<MissingRequestObject>();
+  return *options.requestObject;
+}
+
+// Timeouts, proxy, the verb and address, and the request options.
+void OpenRequest(RequestObject& object, std::string_view verb, std::string_view url,
+                 const RequestOptions& options) {
   const int timeout = options.timeoutSeconds.value_or(0);
   if (timeout != -1) {
     // Seconds beyond what milliseconds can hold in an int saturate instead of wrapping.
     const int ms = timeout < 1 ? kDefaultTimeoutMs : std::min(timeout, 2147483) * 1000;
-    object->SetTimeouts(ms, ms, ms, ms);
+    object.SetTimeouts(ms, ms, ms, ms);
   }
   const std::string proxy = options.proxy.value_or("");
-  if (!proxy.empty()) object->SetProxy(kProxySettingNamed, proxy);
-  object->Open(VerbForMethod(method), url, false);
-  if (options.noRedirect.value_or(false)) object->SetOption(kOptionEnableRedirects, 0);
-  object->SetOption(kOptionSslErrorIgnoreFlags, kIgnoredCertificateErrors);
+  if (!proxy.empty()) object.SetProxy(kProxySettingNamed, proxy);
+  object.Open(verb, url, false);
+  if (options.noRedirect.value_or(false)) object.SetOption(kOptionEnableRedirects, 0);
+  if (options.ignoredCertificateErrors) {
+    object.SetOption(kOptionSslErrorIgnoreFlags, *options.ignoredCertificateErrors);
+  }
+}
 
-  std::string localHeaders;
-  std::string& headers = options.headers != nullptr ? *options.headers : localHeaders;
-  if (completeHeaders) CompleteHeaders(headers, method, url);
-  if (normaliseHeaderNames) headers = NormaliseHeaderNames(headers);
-
+// Credentials for a named proxy, and for the proxy itself also a Basic Proxy-Authorization.
+void SetProxyCredentials(RequestObject& object, const RequestOptions& options) {
   const std::string proxyUser = options.proxyUser.value_or("");
-  if (!proxy.empty() && !proxyUser.empty()) {
-    const std::string proxyPassword = options.proxyPassword.value_or("");
-    const int target = options.credentialTarget.value_or(1);
-    object->SetCredentials(proxyUser, proxyPassword, target);
-    if (target == 1) {
-      const Bytes credentials = TextToBytes(proxyUser + ":" + proxyPassword);
-      SetHeader(*object, "Proxy-Authorization", "Basic " + Base64Encode(credentials));
-    }
+  if (options.proxy.value_or("").empty() || proxyUser.empty()) return;
+  const std::string proxyPassword = options.proxyPassword.value_or("");
+  const int target = options.credentialTarget.value_or(1);
+  object.SetCredentials(proxyUser, proxyPassword, target);
+  if (target == 1) {
+    const Bytes credentials = TextToBytes(proxyUser + ":" + proxyPassword);
+    SetHeader(object, "Proxy-Authorization", "Basic " + Base64Encode(credentials));
   }
+}
 
-  if (options.cookies != nullptr) {
-    std::string& cookies = *options.cookies;
-    if (!cookies.empty() && Find(cookies, "Cookie:", 1, true) != -1) {
-      cookies = Replace(cookies, "Cookie:", "", 1, {}, false);
-    }
-    SetHeader(*object, "Cookie", cookies);
+// The caller's cookies, without a "Cookie:" the caller may have put in front, as the Cookie
+// header (also when empty).
+void SendCookies(RequestObject& object, std::string& cookies) {
+  constexpr std::string_view kPrefix = "Cookie:";
+  if (SameHeaderName(Left(cookies, static_cast<int>(kPrefix.size())), kPrefix)) {
+    cookies.erase(0, kPrefix.size());
   }
+  SetHeader(object, "Cookie", cookies);
+}
 
-  if (Find(headers, kLineBreak) != -1) {
-    for (const std::string& line : Split(headers, kLineBreak)) {
-      if (line.empty()) continue;
-      const std::string name = HeaderName(line);
-      const std::string value = HeaderValue(line);
-      if (name == "Connection" && value == "keep-alive") continue;
-      SetHeader(*object, name, value);
-    }
-  } else {
-    SetHeader(*object, HeaderName(headers), HeaderValue(headers));
+// Every header line, except a "Connection: keep-alive" among several; a text without a line
+// break is one header.
+void SendHeaderLines(RequestObject& object, std::string_view headers) {
+  if (Find(headers, kLineBreak) == -1) {
+    SetHeader(object, HeaderName(headers), HeaderValue(headers));
+    return;
   }
+  for (const std::string& line : Split(headers, kLineBreak)) {
+    if (line.empty()) continue;
+    const std::string name = HeaderName(line);
+    const std::string value = HeaderValue(line);
+    if (name == "Connection" && value == "keep-alive") continue;
+    SetHeader(object, name, value);
+  }
+}
 
+void SendBody(RequestObject& object, const RequestOptions& options) {
   if (options.bodyBytes && !options.bodyBytes->empty()) {
-    object->SendBytes(*options.bodyBytes);
+    object.SendBytes(*options.bodyBytes);
   } else {
-    object->Send(options.bodyText.value_or(""));
+    object.Send(options.bodyText.value_or(""));
   }
+}
 
-  Bytes body = object->ResponseBody();
-  const std::string responseHeaders = object->GetAllResponseHeaders();
-  const int status = TruncatedStatus(object->Status());
-  object->StatusText();
-  if (options.responseHeaders != nullptr) *options.responseHeaders = responseHeaders;
-  if (options.status != nullptr) *options.status = status;
+struct Response {
+  Bytes body;
+  std::string headers;
+  int status = 0;
+};
 
-  std::string returnedCookies = CollectReturnedCookies(responseHeaders);
-  if (mergeCookies && options.cookies != nullptr) {
+Response ReadResponse(RequestObject& object) {
+  Response response;
+  response.body = object.ResponseBody();
+  response.headers = object.GetAllResponseHeaders();
+  response.status = TruncatedStatus(object.Status());
+  object.StatusText();  // read as the object expects; nothing uses it
+  return response;
+}
+
+// The response headers, the status and the returned cookies (merged with the ones sent unless
+// the caller said not to) into the caller's variables.
+void HandBack(const Response& response, const RequestOptions& options) {
+  if (options.responseHeaders != nullptr) *options.responseHeaders = response.headers;
+  if (options.status != nullptr) *options.status = response.status;
+  std::string returnedCookies = CollectReturnedCookies(response.headers);
+  if (options.mergeCookies.value_or(true) && options.cookies != nullptr) {
     returnedCookies = MergeCookies(*options.cookies, returnedCookies);
   }
   if (options.returnedCookies != nullptr) *options.returnedCookies = returnedCookies;
+}
 
+}  // namespace
+
+Bytes WebRequest(RequestPlatform& platform, std::string_view url, const RequestOptions& options) {
+  platform.Initialize();
+  const int method = options.method.value_or(0);
+  std::shared_ptr<RequestObject> object = ObtainObject(platform, options);
+  if (object == nullptr) {
+    platform.Uninitialize();
+    return {};
+  }
+  OpenRequest(*object, VerbForMethod(method), url, options);
+
+  std::string localHeaders;
+  std::string& headers = options.headers != nullptr ? *options.headers : localHeaders;
+  if (options.completeHeaders.value_or(true)) CompleteHeaders(headers, method, url);
+  if (options.normaliseHeaderNames.value_or(true)) headers = NormaliseHeaderNames(headers);
+
+  SetProxyCredentials(*object, options);
+  if (options.cookies != nullptr) SendCookies(*object, *options.cookies);
+  SendHeaderLines(*object, headers);
+  SendBody(*object, options);
+
+  const Response response = ReadResponse(*object);
+  HandBack(response, options);
   object.reset();
   platform.Uninitialize();
-  return body;
+  return response.body;
 }
 
 }  // namespace net

@@ -73,6 +73,10 @@ struct RequestOptions {
   std::optional<bool> mergeCookies;          // default true
   std::optional<bool> completeHeaders;       // default true
   std::optional<bool> normaliseHeaderNames;  // default true
+  // Certificate faults to accept (the request object's flags, for example
+  // kIgnoredCertificateErrors). Absent: the object's own checks stay, and a faulty certificate
+  // fails the exchange.
+  std::optional<int> ignoredCertificateErrors;
 };
 
 // Performs the exchange and returns the response body (empty when there was none or the exchange
@@ -90,8 +94,9 @@ inline constexpr int kIgnoredCertificateErrors = 0x0100 | 0x0200 | 0x1000 | 0x20
 // The verb of a method index; an index outside 0..7 gives "GET".
 std::string_view VerbForMethod(int method);
 
-// Appends CR LF and each standard header line that headers lacks (searched case-insensitively):
-// Accept, Referer (the url), Accept-Language, User-Agent, and for POST Content-Type.
+// Appends CR LF and each standard header line that headers lacks: Accept, Referer (the url),
+// Accept-Language, User-Agent, and for POST Content-Type. A header is there when one of the lines
+// carries its name, in any letter case; "X-Accept" is not "Accept".
 void CompleteHeaders(std::string& headers, int method, std::string_view url);
 
 // Each header line's name with its first letter and every letter after a "-" upper-cased; lines
@@ -102,7 +107,8 @@ std::string CapitaliseFirst(std::string_view text);
 // Standard Base64 with padding and no line breaks.
 std::string Base64Encode(std::span<const std::uint8_t> bytes);
 
-// The first name=value of every "Set-Cookie: " line of a response header block, joined with "; ".
+// The first name=value of every Set-Cookie line of a response header block (the name in any
+// letter case, spaces or none after the colon), joined with "; ".
 std::string CollectReturnedCookies(std::string_view responseHeaders);
 
 }  // namespace net

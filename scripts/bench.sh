@@ -17,7 +17,8 @@ STARTUP_RUNS=${BENCH_STARTUP_RUNS:-15}
 RESPOND_SECONDS=${BENCH_RESPOND_SECONDS:-30}
 STABILITY_SECONDS=${BENCH_STABILITY_SECONDS:-600}
 ENGINE_RUNS=${BENCH_ENGINE_RUNS:-11}
-# The port of the clock address that the scripts build into the program.
+# The port of the loopback clock address the composer is pointed at (start_wine exports it; the
+# driver starts its clock server there and points the composer at it).
 CLOCK_PORT=$(sed -E 's#^[a-z]+://[^:/]+:([0-9]+).*#\1#' <<<"$LOCAL_CLOCK_URL")
 
 install_dependencies

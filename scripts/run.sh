@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the composer and starts it under Wine. With a display, the
-# composer opens on it and the script waits until it is closed. Without one, it runs on a
+# Installs what is missing, builds the composer and starts it under Wine, with its network clock
+# asking a small server on loopback that this script starts and stops (the real time, without
+# leaving the machine). With a display, the composer opens on it and the script waits until it
+# is closed. Without one, it runs on a
 # virtual display, writes a screenshot of the main window to build/screenshots/main.png and
 # closes it again.
 set -euo pipefail
@@ -16,6 +18,7 @@ else
 fi
 build_windows "$arch"
 ensure_display
+start_clock_server
 
 if [ "$VIRTUAL_DISPLAY" = 0 ]; then
   start_wine "$arch" off

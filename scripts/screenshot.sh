@@ -15,6 +15,7 @@ fi
 build_windows "$arch"
 unset DISPLAY  # always photograph on a virtual display of our own
 ensure_display
+start_clock_server
 start_wine "$arch" 1200x900
 
 run_wine "$EXE" >/dev/null 2>&1 &

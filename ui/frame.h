@@ -47,6 +47,12 @@ class FrameServices {
   virtual bool OpenWindow(WindowId window, bool modal) = 0;
   // Hands an address to the shell with the verb "open".
   virtual bool OpenWebAddress(std::string_view address) = 0;
+  // Writes the text, as UTF-8, to fileName in the user's temporary folder, replacing a file of
+  // that name whole. The file's path, or nothing when it could not be written.
+  virtual std::optional<std::string> WriteTemporaryTextFile(std::string_view /*fileName*/,
+                                                            std::string_view /*text*/) {
+    return std::nullopt;
+  }
   // Registers a tip (hypertext, GBK) with a balloon tip control for a target control; icon -1
   // means no icon. False when either control does not exist (frames without balloon tips
   // attach nothing). The region is the part of the target the tip answers for, in its client

@@ -21,6 +21,7 @@
 #include "ui/clipboard_win.h"
 #include "ui/description.h"
 #include "ui/prompt_dialog_win.h"
+#include "ui/temp_file_win.h"
 #include "ui/widgets_win.h"
 
 namespace ui::win {
@@ -378,6 +379,11 @@ class Win32Services final : public FrameServices {
       return false;
     }
     return widgets::AttachTip(tipWindow, targetWindow, text, icon, region);
+  }
+
+  std::optional<std::string> WriteTemporaryTextFile(std::string_view fileName,
+                                                    std::string_view text) override {
+    return win::WriteTemporaryTextFile(fileName, text);
   }
 
   bool OpenWebAddress(std::string_view address) override {

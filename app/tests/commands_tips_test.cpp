@@ -18,10 +18,12 @@
 #include "base/text_win.h"
 #include "compose/command_table.h"
 #include "compose/directive_tips.h"
+#include "compose/help_page.h"
 #include "ui/balloon_tip_win.h"
 #include "ui/frame_win.h"
 #include "ui/hypertext.h"
 #include "ui/prompt_dialog_win.h"
+#include "ui/temp_file_win.h"
 
 namespace {
 
@@ -152,45 +154,51 @@ TEST_F(CommandsTest, NothingChosenAsksNothingWhereNoQuestionBelongs) {
   EXPECT_EQ(TextOf(C(编辑框15)), L"kept ");
 }
 
-// The help page goes to the shell, which starts whatever the system opens web addresses with.
-// The test points the https handler of this Wine prefix (or Windows) at a recorder that writes
-// down its command line instead of opening a browser, and restores the handler afterwards.
+// The help page is written to the temporary folder and goes to the shell, which starts whatever
+// the system opens web pages with. The test points the open command of this Wine prefix's (or
+// Windows') .html files at a recorder that writes down its command line instead of opening a
+// browser, and restores it afterwards.
 class HelpPageTest : public CommandsTest {
  protected:
-  static constexpr wchar_t kKey[] = L"Software\\Classes\\https\\shell\\open\\command";
-
   void SetUp() override {
     CommandsTest::SetUp();
     record_ = testing_support::BesideThisProgram(L"help_address.txt");
     DeleteFileW(record_.c_str());
     SetEnvironmentVariableW(L"COMPOSER_ADDRESS_RECORD", record_.c_str());
+    wchar_t folder[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, folder);
+    page_ = folder + base::WideFromGbk(compose::kHelpFileName);
+    DeleteFileW(page_.c_str());
     const std::wstring command =
         L"\"" + testing_support::BesideThisProgram(L"address_recorder.exe") + L"\" \"%1\"";
     for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
-      HKEY key = nullptr;
-      if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr,
-                          &key, nullptr) != ERROR_SUCCESS) {
-        continue;
+      // The class of .html files (a prefix without a browser has none: the test gives it one),
+      // and its open command.
+      std::wstring htmlClass = L"htmlfile";
+      HKEY extension = nullptr;
+      wchar_t value[256] = {};
+      DWORD size = sizeof value - sizeof(wchar_t);
+      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.html", 0, KEY_READ | view,
+                        &extension) == ERROR_SUCCESS &&
+          RegQueryValueExW(extension, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value),
+                           &size) == ERROR_SUCCESS &&
+          value[0] != L'\0') {
+        htmlClass = value;
+      } else {
+        Replace(view, L"Software\\Classes\\.html", htmlClass);
       }
-      Saved saved{view};
-      DWORD size = sizeof saved.value;
-      DWORD type = 0;
-      saved.existed = RegQueryValueExW(key, nullptr, nullptr, &type,
-                                       reinterpret_cast<BYTE*>(saved.value), &size) == 0;
-      saved.type = type;
-      saved.size = size;
-      saved_.push_back(saved);
-      RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                     static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-      RegCloseKey(key);
+      if (extension != nullptr) RegCloseKey(extension);
+      Replace(view, L"Software\\Classes\\" + htmlClass + L"\\shell\\open\\command", command);
     }
-    ASSERT_FALSE(saved_.empty()) << "the https handler could not be replaced";
+    ASSERT_FALSE(saved_.empty()) << "the .html handler could not be replaced";
   }
 
   void TearDown() override {
-    for (const Saved& saved : saved_) {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+      const Saved& saved = *it;
       HKEY key = nullptr;
-      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_ALL_ACCESS | saved.view, &key) != 0) {
+      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, saved.key.c_str(), 0, KEY_ALL_ACCESS | saved.view,
+                        &key) != 0) {
         continue;
       }
       if (saved.existed) {
@@ -202,23 +210,51 @@ class HelpPageTest : public CommandsTest {
       RegCloseKey(key);
     }
     DeleteFileW(record_.c_str());
+    DeleteFileW(page_.c_str());
     CommandsTest::TearDown();
   }
 
-  std::wstring Recorded() const {
-    HANDLE file = CreateFileW(record_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  // Sets the default value of an HKLM key in one registry view, keeping the old one to restore.
+  void Replace(REGSAM view, const std::wstring& keyName, const std::wstring& value) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+      return;
+    }
+    Saved saved{view, keyName};
+    DWORD size = sizeof saved.value;
+    DWORD type = 0;
+    saved.existed = RegQueryValueExW(key, nullptr, nullptr, &type,
+                                     reinterpret_cast<BYTE*>(saved.value), &size) == 0;
+    saved.type = type;
+    saved.size = size;
+    saved_.push_back(saved);
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+  }
+
+  static std::string FileBytes(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
-    std::wstring text(4096, L'\0');
+    std::string bytes(1 << 20, '\0');
     DWORD read = 0;
-    ReadFile(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr);
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
     CloseHandle(file);
-    text.resize(read / sizeof(wchar_t));
-    return text;
+    bytes.resize(read);
+    return bytes;
+  }
+
+  std::wstring Recorded() const {
+    const std::string bytes = FileBytes(record_);
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
+                        bytes.size() / sizeof(wchar_t));
   }
 
   struct Saved {
     REGSAM view;
+    std::wstring key;
     bool existed = false;
     DWORD type = REG_SZ;
     DWORD size = 0;
@@ -226,9 +262,10 @@ class HelpPageTest : public CommandsTest {
   };
   std::vector<Saved> saved_;
   std::wstring record_;
+  std::wstring page_;
 };
 
-TEST_F(HelpPageTest, TheShellReceivesTheHelpAddress) {
+TEST_F(HelpPageTest, TheShellReceivesTheWrittenHelpPage) {
   SendMessageW(C(高级选择夹1), TCM_SETCURSEL, 3, 0);
   SendMessageW(C(按钮25), BM_CLICK, 0, 0);
   std::wstring recorded;
@@ -236,8 +273,36 @@ TEST_F(HelpPageTest, TheShellReceivesTheHelpAddress) {
     PumpFor(50);
     recorded = Recorded();
   }
-  const std::wstring address = base::WideFromGbk(compose::kHelpPageAddress);
-  EXPECT_NE(recorded.find(L"\"" + address + L"\""), std::wstring::npos) << recorded;
+  // Whatever form of the path the shell hands on (long or short), it is this file.
+  const size_t open = recorded.rfind(L" \"");
+  ASSERT_NE(open, std::wstring::npos) << recorded;
+  const std::wstring handed = recorded.substr(open + 2, recorded.size() - open - 3);
+  wchar_t longHanded[MAX_PATH] = {};
+  wchar_t longPage[MAX_PATH] = {};
+  GetLongPathNameW(handed.c_str(), longHanded, MAX_PATH);
+  GetLongPathNameW(page_.c_str(), longPage, MAX_PATH);
+  EXPECT_EQ(lstrcmpiW(longHanded, longPage), 0) << recorded;
+
+  // The whole page in UTF-8, with the command list and the tips.
+  const std::string page = FileBytes(page_);
+  EXPECT_EQ(page, ui::win::Utf8FromGbk(compose::HelpDocument(compose::ForumAddress())));
+  const std::wstring wide = [&page] {
+    std::wstring text(page.size(), L'\0');
+    text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, page.data(),
+                                                        static_cast<int>(page.size()), text.data(),
+                                                        static_cast<int>(text.size()))));
+    return text;
+  }();
+  EXPECT_NE(wide.find(L"<meta charset=\"utf-8\">"), std::wstring::npos);
+  EXPECT_NE(wide.find(L"/vrnl click 脚本名 个人冷却 全局冷却"), std::wstring::npos);
+  EXPECT_NE(wide.find(L"检测玩家等级是否符合要求"), std::wstring::npos);
+  EXPECT_NE(wide.find(L"<code>&amp;b</code>"), std::wstring::npos);
+
+  // Written whole under a name of its own first: nothing else is left in the folder.
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((page_ + L".*partial").c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "left behind: " << base::GbkFromWide(found.cFileName);
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
 }
 
 // ---- Balloon tips ---------------------------------------------------------------------------

@@ -1,6 +1,9 @@
 // The composer as a user's automation sees it: a separate process, found by window title and
 // control IDs, driven with real messages, read back through WM_GETTEXT and the real clipboard,
 // closed with its exit code checked. The frame probe shows the error box and exit routines.
+// Winsock before windows.h, which would otherwise pull in the old winsock.
+#include <winsock2.h>
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -12,6 +15,7 @@
 #include "app/tests/window_lookup_win.h"
 #include "base/runtime.h"
 #include "base/text_win.h"
+#include "net/tests/loopback_server_win.h"
 #include "ui/ids.h"
 
 namespace {
@@ -139,6 +143,51 @@ TEST(ComposerEndToEnd, BuildsCopiesOpensAWindowAndEndsWithExitCodeZero) {
 
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(composer.WaitForExit(), 0u);
+}
+
+// ---- The network clock of composer.exe --------------------------------------------------------
+
+// Starts composer.exe with COMPOSER_CLOCK_URL naming url (this process's own value is restored
+// at once) and gives the clock label's first text, or an empty text after 20 s.
+std::wstring FirstClockText(const std::string& url) {
+  wchar_t saved[512] = {};
+  const DWORD savedLength = GetEnvironmentVariableW(L"COMPOSER_CLOCK_URL", saved, 512);
+  SetEnvironmentVariableW(L"COMPOSER_CLOCK_URL", base::WideFromGbk(url).c_str());
+  ChildProcess composer(Quoted(BesideThisProgram(L"composer.exe")));
+  SetEnvironmentVariableW(L"COMPOSER_CLOCK_URL", savedLength > 0 ? saved : nullptr);
+  EXPECT_TRUE(composer.Started());
+  HWND main = WaitForComposerWindow(kMainWindow);
+  EXPECT_NE(main, nullptr);
+  if (main == nullptr) return {};
+  HWND label = FindControlById(main, 透明标签20);
+  std::wstring text;
+  for (int i = 0; i < 400 && text.empty(); ++i) {
+    Sleep(50);
+    text = TextOf(label);
+  }
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(composer.WaitForExit(), 0u);
+  return text;
+}
+
+TEST(ComposerClock, ShowsTheTimeOfTheServerItsEnvironmentNames) {
+  net_test::LoopbackServer server(
+      "HTTP/1.1 200 OK\r\nDate: Tue, 08 Dec 2026 04:31:36 GMT\r\nContent-Length: 0\r\n"
+      "Connection: close\r\n\r\n");
+  ASSERT_TRUE(server.Listening());
+  EXPECT_EQ(FirstClockText(server.Url()), L"2026年12月8日12时31分36秒");
+  EXPECT_GE(server.Connections(), 1);
+}
+
+TEST(ComposerClock, AClosedPortShowsTheFailureText) {
+  // A port that was free a moment ago: nothing listens there.
+  unsigned short port = 0;
+  {
+    net_test::LoopbackServer probe("");
+    ASSERT_TRUE(probe.Listening());
+    port = probe.Port();
+  }
+  EXPECT_EQ(FirstClockText("http://127.0.0.1:" + std::to_string(port) + "/"), L"网络时间获取失败");
 }
 
 // Runs the probe in a failing mode: the error box must show the text, OK must end the process

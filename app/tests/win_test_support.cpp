@@ -1,12 +1,30 @@
 #include "app/tests/win_test_support.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include "app/startup_win.h"
 #include "app/tests/window_lookup_win.h"
 #include "ui/frame_win.h"
 
 namespace testing_support {
+namespace {
+
+// The main windows these tests show, and every composer.exe they start, ask the clock address
+// that COMPOSER_CLOCK_URL names, so it must be a loopback one whatever started the tests (CTest
+// sets it; a test run by hand may not).
+struct ClockOnLoopback {
+  ClockOnLoopback() {
+    constexpr wchar_t kLoopback[] = L"http://127.0.0.1:";
+    wchar_t value[512] = {};
+    const DWORD length = GetEnvironmentVariableW(L"COMPOSER_CLOCK_URL", value, 512);
+    if (length == 0 || length >= 512 || wcsncmp(value, kLoopback, wcslen(kLoopback)) != 0) {
+      SetEnvironmentVariableW(L"COMPOSER_CLOCK_URL", L"http://127.0.0.1:18080/");
+    }
+  }
+} g_clockOnLoopback;
+
+}  // namespace
 
 void MainWindowFixture::SetUpTestSuite() {
   ASSERT_TRUE(app::InitializeProgram());

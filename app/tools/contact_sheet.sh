@@ -6,6 +6,8 @@
 # WINE runs a Windows program; BUILD_BIN holds skin_gallery.exe and composer_driver.exe.
 set -euo pipefail
 wine=$1 bin=$2 out=$3
+# The gallery shows the main window, whose clock asks this address instead of its public one.
+export COMPOSER_CLOCK_URL=http://127.0.0.1:18080/
 mkdir -p "$out/skins"
 for number in $(seq 1 34); do
   "$wine" "$bin/skin_gallery.exe" "$number" >/dev/null 2>&1 &

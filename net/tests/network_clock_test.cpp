@@ -1,5 +1,5 @@
-// The network clock's portable parts: strict HTTP dates, corrections, the hour shift, the label
-// text and the tick decisions.
+// The network clock's portable parts: strict HTTP dates, the hour shift, the label text, the
+// address and the tick decisions.
 #include "net/network_clock.h"
 
 #include <gtest/gtest.h>
@@ -27,6 +27,7 @@ TEST(ReadHttpDateTest, TheThreeForms) {
       {"Sun Nov  6 08:49:37 1994", {1994, 11, 6, 8, 49, 37}, HttpDateForm::kAsctime},
       {"Tue Dec 08 04:31:36 2026", {2026, 12, 8, 4, 31, 36}, HttpDateForm::kAsctime},
       {"Thu, 29 Feb 2024 23:59:60 GMT", {2024, 2, 29, 23, 59, 60}, HttpDateForm::kImfFixdate},
+      {"Fri, 31 Dec 9999 23:59:59 GMT", {9999, 12, 31, 23, 59, 59}, HttpDateForm::kImfFixdate},
   };
   for (const Case& c : cases) {
     const auto date = net::ReadHttpDate(c.text, kThisYear);
@@ -72,6 +73,8 @@ TEST(ReadHttpDateTest, RejectsAnythingElse) {
       "Tue, 08 Dec 2026 24:00:00 GMT",
       "Tue, 08 Dec 2026 04:60:00 GMT",
       "Tue, 08 Dec 2026 04:31:61 GMT",
+      "Tue, 08 Dec 2026 04:31:60 GMT",  // UTC has leap seconds only at 23:59:60
+      "Tue, 08 Dec 2026 23:58:60 GMT",
       "Tue, 08 Dec 0099 04:31:36 GMT",
       "Tue, 08 Dec 0000 04:31:36 GMT",
       "Tue, 08 Dec -026 04:31:36 GMT",
@@ -89,21 +92,22 @@ TEST(ReadHttpDateTest, RejectsAnythingElse) {
   }
 }
 
-TEST(CorrectedDateTimeTest, FieldsMovedIntoRange) {
-  EXPECT_EQ(net::CorrectedDateTime(0, 0, 0, 0, 0, 0), (DateTime{100, 1, 1, 0, 0, 0}));
-  EXPECT_EQ(net::CorrectedDateTime(12000, 13, 32, 24, 60, 60),
-            (DateTime{9999, 12, 31, 23, 59, 59}));
-  EXPECT_EQ(net::CorrectedDateTime(2026, 4, 31, -1, -1, -1), (DateTime{2026, 4, 30, 0, 0, 0}));
-  EXPECT_EQ(net::CorrectedDateTime(2100, 2, 29, 1, 2, 3), (DateTime{2100, 2, 28, 1, 2, 3}));
-  EXPECT_EQ(net::CorrectedDateTime(2000, 2, 30, 1, 2, 3), (DateTime{2000, 2, 29, 1, 2, 3}));
-}
-
-TEST(AddHoursTest, RollsOverAndStaysInRange) {
-  EXPECT_EQ(net::AddHours({2026, 12, 31, 20, 0, 0}, 8), (DateTime{2027, 1, 1, 4, 0, 0}));
-  EXPECT_EQ(net::AddHours({2028, 2, 28, 20, 0, 1}, 8), (DateTime{2028, 2, 29, 4, 0, 1}));
-  EXPECT_EQ(net::AddHours({2026, 2, 28, 20, 0, 1}, 8), (DateTime{2026, 3, 1, 4, 0, 1}));
-  EXPECT_EQ(net::AddHours({9999, 12, 31, 20, 0, 0}, 8), (DateTime{9999, 12, 31, 23, 59, 59}));
-  EXPECT_EQ(net::AddHours({100, 1, 1, 3, 0, 0}, -8), (DateTime{100, 1, 1, 0, 0, 0}));
+TEST(AddHoursTest, RollsOverAndNeverLeavesTheRange) {
+  const std::pair<DateTime, std::optional<DateTime>> cases[] = {
+      {{2026, 12, 31, 20, 0, 0}, DateTime{2027, 1, 1, 4, 0, 0}},
+      {{2028, 2, 28, 20, 0, 1}, DateTime{2028, 2, 29, 4, 0, 1}},
+      {{2026, 2, 28, 20, 0, 1}, DateTime{2026, 3, 1, 4, 0, 1}},
+      {{2025, 12, 31, 23, 59, 60}, DateTime{2026, 1, 1, 7, 59, 60}},  // a leap second stays 60
+      {{9999, 12, 31, 15, 59, 59}, DateTime{9999, 12, 31, 23, 59, 59}},
+      {{9999, 12, 31, 16, 0, 0}, std::nullopt},  // the year 10000 is not shown as 9999
+      {{9999, 12, 31, 23, 59, 59}, std::nullopt},
+      {{9999, 12, 31, 23, 59, 60}, std::nullopt},
+  };
+  for (const auto& [time, shifted] : cases) {
+    EXPECT_EQ(net::AddHours(time, 8), shifted) << time.year << "-" << time.hour;
+  }
+  EXPECT_EQ(net::AddHours({100, 1, 1, 8, 0, 0}, -8), (DateTime{100, 1, 1, 0, 0, 0}));
+  EXPECT_EQ(net::AddHours({100, 1, 1, 3, 0, 0}, -8), std::nullopt);
 }
 
 TEST(ClockTextTest, ShortestTimePart) {
@@ -131,7 +135,9 @@ TEST(TimeFromResponseHeadersTest, LabelTexts) {
       {"Date: Tue, 08 Dec 2026 16:00:00 GMT", "2026年12月9日"},
       {"Date:Tuesday, 08-Dec-26 04:05:00 GMT\r\n", "2026年12月8日12时5分"},
       {"Date: Tue Dec  8 04:31:36 2026\r\n", "2026年12月8日12时31分36秒"},
-      {"Date: Tue, 08 Dec 2026 04:31:60 GMT\r\n", "2026年12月8日12时31分59秒"},
+      {"Date: Wed, 31 Dec 2025 23:59:60 GMT\r\n", "2026年1月1日7时59分60秒"},
+      {"date: Tue, 08 Dec 2026 04:31:36 GMT\r\n", "2026年12月8日12时31分36秒"},
+      {"DATE:\t Tue, 08 Dec 2026 04:31:36 GMT\r\n", "2026年12月8日12时31分36秒"},
       {"X-Date: Mon, 07 Dec 2026 00:00:00 GMT\r\nDate: Tue, 08 Dec 2026 16:00:00 GMT\r\n",
        "2026年12月9日"},
   };
@@ -147,9 +153,11 @@ TEST(TimeFromResponseHeadersTest, NoTimeWithoutAValidDate) {
   const std::string cases[] = {
       "",
       "Server: x\r\n\r\n",
-      "date: Tue, 08 Dec 2026 04:31:36 GMT\r\n",
-      "DATE: Tue, 08 Dec 2026 04:31:36 GMT\r\n",
       "X-Date: Tue, 08 Dec 2026 04:31:36 GMT\r\n",
+      " Date: Tue, 08 Dec 2026 04:31:36 GMT\r\n",
+      "Date : Tue, 08 Dec 2026 04:31:36 GMT\r\n",
+      "Date: Tue, 08 Dec 2026 04:31:60 GMT\r\n",  // a leap second where none can be
+      "Date: Fri, 31 Dec 9999 23:59:59 GMT\r\n",  // UTC+8 is in the year 10000
       "Date: \r\n",
       "Date: garbage\r\n",
       "Date: Tue, 08 Dec 2026 04:31:36 CET\r\n",
@@ -189,6 +197,12 @@ TEST(ClockTickerTest, OneRequestInFlightAndOverdueFailure) {
   outcome = ticker.Tick(12002);
   EXPECT_FALSE(outcome.startRequest);
   EXPECT_TRUE(outcome.label);
+}
+
+TEST(ClockUrlTest, TheVariableReplacesTheBuiltInAddressUnlessEmpty) {
+  EXPECT_EQ(net::ClockUrl(std::nullopt), net::DefaultClockUrl());
+  EXPECT_EQ(net::ClockUrl(""), net::DefaultClockUrl());
+  EXPECT_EQ(net::ClockUrl("http://127.0.0.1:9/"), "http://127.0.0.1:9/");
 }
 
 TEST(RequestPatienceTest, FourPhases) {

@@ -137,7 +137,6 @@ TEST(WebRequestSequenceTest, DefaultsFromStartToEnd) {
       "Create",
       "SetTimeouts(15000,15000,15000,15000)",
       "Open(GET," + kUrl + ",false)",
-      "Option(4)=13056",
       "SetRequestHeader(Accept|*/*)",
       "SetRequestHeader(Referer|" + kUrl + ")",
       "SetRequestHeader(Accept-Language|zh-cn)",
@@ -191,20 +190,37 @@ TEST(WebRequestSequenceTest, StandardHeadersAreAddedToTheCallersVariable) {
   EXPECT_EQ(platform.Headers().size(), 4u);
 }
 
-TEST(WebRequestSequenceTest, ExistingHeaderIsFoundWhateverItsCase) {
-  RecordingPlatform platform;
-  std::string headers = "accept: text/html";
-  net::WebRequest(platform, kUrl, {.headers = &headers});
-  EXPECT_EQ(headers, "Accept: text/html\r\nReferer: " + kUrl + "\r\nAccept-Language: zh-cn\r\n" +
-                         kUserAgent);
-  EXPECT_EQ(platform.Headers().front(), "Accept|text/html)");
+TEST(WebRequestSequenceTest, ExistingHeaderIsFoundByItsWholeNameWhateverItsCase) {
+  const std::string rest = "Referer: " + kUrl + "\r\nAccept-Language: zh-cn\r\n" + kUserAgent;
+  const std::pair<std::string, std::string> cases[] = {
+      {"accept: text/html", "Accept: text/html\r\n" + rest},
+      {"ACCEPT:text/html", "ACCEPT:text/html\r\n" + rest},
+      // Another header whose name ends in the same word does not count.
+      {"X-Accept: 1", "X-Accept: 1\r\nAccept: */*\r\n" + rest},
+      {"X-Referer: 1\r\nuser-agent: me",
+       "X-Referer: 1\r\nUser-Agent: me\r\nAccept: */*\r\nReferer: " + kUrl +
+           "\r\nAccept-Language: zh-cn"},
+      // A value that mentions a name is no header of that name.
+      {"X-Note: Accept: none", "X-Note: Accept: none\r\nAccept: */*\r\n" + rest},
+  };
+  for (const auto& [given, sent] : cases) {
+    RecordingPlatform platform;
+    std::string headers = given;
+    net::WebRequest(platform, kUrl, {.headers = &headers});
+    EXPECT_EQ(headers, sent) << given;
+  }
 }
 
-TEST(WebRequestSequenceTest, PostAddsContentTypeAndNoRedirectComesFirst) {
+TEST(WebRequestSequenceTest, PostAddsContentTypeAndOptionsComeFirst) {
   RecordingPlatform platform;
-  net::WebRequest(platform, kUrl, {.method = 1, .bodyText = "a=1", .noRedirect = true});
+  net::WebRequest(platform, kUrl,
+                  {.method = 1,
+                   .bodyText = "a=1",
+                   .noRedirect = true,
+                   .ignoredCertificateErrors = net::kIgnoredCertificateErrors});
   const Calls setup = platform.Setup();
   EXPECT_EQ(setup[1], "Option(6)=0");
+  // Certificate faults are accepted only when the caller asks.
   EXPECT_EQ(setup[2], "Option(4)=13056");
   EXPECT_EQ(platform.Headers().back(), "Content-Type|application/x-www-form-urlencoded)");
   EXPECT_EQ(setup.back(), "Send(a=1)");
@@ -286,8 +302,8 @@ TEST(WebRequestSequenceTest, ProxyAndCredentials) {
     net::WebRequest(platform, kUrl,
                     {.proxy = "127.0.0.1:8", .proxyUser = "u", .completeHeaders = false});
     const Calls setup = platform.Setup();
-    EXPECT_EQ(setup[2], "SetCredentials(u,,1)");
-    EXPECT_EQ(setup[3], "SetRequestHeader(Proxy-Authorization|Basic dTo=)");
+    EXPECT_EQ(setup[1], "SetCredentials(u,,1)");
+    EXPECT_EQ(setup[2], "SetRequestHeader(Proxy-Authorization|Basic dTo=)");
   }
   {
     RecordingPlatform platform;
@@ -310,6 +326,23 @@ TEST(WebRequestSequenceTest, CookiesSent) {
                     {.cookies = &cookies, .mergeCookies = false, .completeHeaders = false});
     EXPECT_EQ(cookies, " a=1");
     EXPECT_EQ(platform.Headers().front(), "Cookie| a=1)");
+  }
+  {
+    // Only a leading "Cookie:" is the caller's header name; inside a value it is data.
+    const std::pair<std::string, std::string> cases[] = {
+        {"cookie:a=1", "a=1"},
+        {"COOKIE: a=1; note=mycookie:x", " a=1; note=mycookie:x"},
+        {"note=mycookie:x", "note=mycookie:x"},
+        {" Cookie: a=1", " Cookie: a=1"},
+    };
+    for (const auto& [given, sent] : cases) {
+      RecordingPlatform platform;
+      std::string cookies = given;
+      net::WebRequest(platform, kUrl,
+                      {.cookies = &cookies, .mergeCookies = false, .completeHeaders = false});
+      EXPECT_EQ(cookies, sent);
+      EXPECT_EQ(platform.Headers().front(), "Cookie|" + sent + ")");
+    }
   }
   {
     RecordingPlatform platform;
@@ -348,7 +381,7 @@ TEST(WebRequestSequenceTest, ResponseOutputsAndCookieMerge) {
                    .returnedCookies = &returned,
                    .responseHeaders = &responseHeaders,
                    .status = &status});
-  EXPECT_EQ(returned, "a=1; b=2; old=9");
+  EXPECT_EQ(returned, "a=1; b=2; c=3; old=9");
   EXPECT_EQ(cookies, returned);
   EXPECT_EQ(responseHeaders, platform.responseHeaders);
   EXPECT_EQ(status, 302);
@@ -415,7 +448,7 @@ TEST(WebRequestSequenceTest, RefusedCallsDoNotStopTheSequence) {
   platform.status = std::nan("");
   int status = 7;
   net::WebRequest(platform, kUrl, {.status = &status, .proxy = "p:1", .proxyUser = "u"});
-  EXPECT_EQ(platform.log->size(), 19u);
+  EXPECT_EQ(platform.log->size(), 18u);
   EXPECT_EQ(platform.log->back(), "CoUninitialize");
   EXPECT_EQ(status, 0);
 }
@@ -468,7 +501,9 @@ TEST(CollectReturnedCookiesTest, HeaderBlocks) {
       {"Set-Cookie: a=1; path=/\r\nSet-Cookie: b=2\r\n\r\n", "a=1; b=2"},
       {"Date: x\r\nServer: y\r\n", ""},
       {"Set-Cookie: sid=xyz", "sid=xyz"},
-      {"set-cookie: a=1\r\nSet-Cookie:b=2\r\nX-Set-Cookie: c=3", ""},
+      {"set-cookie: a=1\r\nSet-Cookie:b=2\r\nSET-COOKIE:\tc=3; Path=/", "a=1; b=2; c=3"},
+      {"X-Set-Cookie: c=3\r\n Set-Cookie: d=4\r\nSet-Cookie : e=5\r\nNote: Set-Cookie: f=6", ""},
+      {"Set-Cookie: v=Set-Cookie:x", "v=Set-Cookie:x"},
       {"Set-Cookie:  x=1 ; HttpOnly\r\n", "x=1"},
       {"Set-Cookie: \xA1\xA1y=2", "y=2"},
   };

@@ -9,9 +9,15 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD="${COMPOSER_BUILD:-$ROOT/build}"
 JOBS=$(nproc 2>/dev/null || echo 2)
 
-# The network clock asks a public server in the shipped program; every build these scripts make
-# asks this loopback address instead (the tests start their own servers).
-LOCAL_CLOCK_URL="${COMPOSER_CLOCK_URL:-http://127.0.0.1:18080/}"
+# Every build carries the clock's public address. Nothing these scripts start may talk to it:
+# start_wine exports COMPOSER_CLOCK_URL, which replaces the built-in address at run time, so every
+# Wine process of a run (the composer, the tests, the benchmarks) asks this loopback address
+# (where run.sh and the tests start servers of their own). A loopback address the caller set is
+# kept; any other is replaced.
+LOCAL_CLOCK_URL=http://127.0.0.1:18080/
+case "${COMPOSER_CLOCK_URL:-}" in
+  http://127.0.0.1:*/*) LOCAL_CLOCK_URL=$COMPOSER_CLOCK_URL ;;
+esac
 
 WINE64_LOADER=/usr/lib/wine/wine64
 WINE32_LOADER=/usr/lib/wine/wine
@@ -55,9 +61,9 @@ build_windows() {
   esac
   "$ROOT/scripts/fetch-libpng.sh"
   log "building the Windows program ($arch)"
+  # -U: a build tree from before keeps no loopback address in its cache; the public one applies.
   cmake -S "$ROOT" -B "$(windows_build_dir "$arch")" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$toolchain" -DCOMPOSER_CLOCK_URL="$LOCAL_CLOCK_URL" \
-    "${@:2}" >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$toolchain" -UCOMPOSER_CLOCK_URL "${@:2}" >/dev/null
   cmake --build "$(windows_build_dir "$arch")" -j "$JOBS"
 }
 
@@ -163,6 +169,7 @@ start_wine() {
       ;;
   esac
   export WINELOADER=$WINE_LOADER
+  export COMPOSER_CLOCK_URL=$LOCAL_CLOCK_URL
   export WINEDEBUG="${WINEDEBUG:--all}"
   # No Mono or Gecko installer dialogs: the program needs neither.
   export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -224,8 +231,33 @@ stop_wine() {
   fi
 }
 
+# A clock server on loopback (scripts/lib/clock_server.py) on a free port, answering HEAD with the
+# real time; the composer started after this (start_wine exports the address) shows it.
+start_clock_server() {
+  local port_file="$BUILD/clock_server.port.$$" i
+  mkdir -p "$BUILD"
+  rm -f "$port_file"
+  python3 "$ROOT/scripts/lib/clock_server.py" "$port_file" &
+  CLOCK_SERVER_PID=$!
+  for i in $(seq 50); do
+    [ -s "$port_file" ] && break
+    sleep 0.1
+  done
+  if [ ! -s "$port_file" ]; then
+    echo "the loopback clock server did not start" >&2
+    return 1
+  fi
+  LOCAL_CLOCK_URL="http://127.0.0.1:$(cat "$port_file")/"
+  rm -f "$port_file"
+  log "clock server on $LOCAL_CLOCK_URL"
+}
+
 stop_background() {
   stop_wine
+  if [ -n "${CLOCK_SERVER_PID:-}" ]; then
+    kill "$CLOCK_SERVER_PID" 2>/dev/null || true
+    wait "$CLOCK_SERVER_PID" 2>/dev/null || true
+  fi
   if [ -n "${XVFB_PID:-}" ]; then
     kill "$XVFB_PID" 2>/dev/null || true
   fi

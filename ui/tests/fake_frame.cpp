@@ -73,6 +73,14 @@ bool FakeFrame::OpenWindow(ui::WindowId window, bool modal) {
   return true;
 }
 
+std::optional<std::string> FakeFrame::WriteTemporaryTextFile(std::string_view fileName,
+                                                             std::string_view text) {
+  if (refuseFiles) return std::nullopt;
+  const std::string path = "TEMP\\" + std::string(fileName);
+  temporaryFiles[path] = std::string(text);
+  return path;
+}
+
 bool FakeFrame::OpenWebAddress(std::string_view address) {
   openedAddresses.emplace_back(address);
   return true;

@@ -45,6 +45,9 @@ class FakeFrame : public ui::FrameServices {
   std::optional<std::string> AskText(std::string_view title, std::string_view prompt) override;
   bool OpenWindow(ui::WindowId window, bool modal) override;
   bool OpenWebAddress(std::string_view address) override;
+  // Kept in temporaryFiles under "TEMP\\" and the name; refused when refuseFiles is set.
+  std::optional<std::string> WriteTemporaryTextFile(std::string_view fileName,
+                                                    std::string_view text) override;
   bool AttachBalloonTip(const ui::ControlRef& tip, const ui::ControlRef& target,
                         std::string_view text, int icon, const ui::Rect& region) override;
 
@@ -58,6 +61,8 @@ class FakeFrame : public ui::FrameServices {
   std::vector<std::string> clipboard;  // every text copied, oldest first
   std::vector<std::pair<ui::WindowId, bool>> openedWindows;
   std::vector<std::string> openedAddresses;
+  std::map<std::string, std::string> temporaryFiles;  // path -> text
+  bool refuseFiles = false;
   std::map<std::pair<ui::WindowId, ui::ControlId>, int> selections;
   // Replies to AskText, oldest first: a text is confirmed (possibly empty), nullopt is a cancel.
   // With none left the dialog counts as cancelled.

@@ -1,0 +1,27 @@
+// The composer's own help page, opened by 按钮25: one HTML document built from the reference
+// texts the program carries (the plugin's command list, what each chooser composes, the directive
+// tips, the example scripts) and the colour codes, written to the user's temporary folder and
+// handed to the shell, which shows it in the default browser.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace compose {
+
+// The plugin's forum thread, fixed at build time (COMPOSER_FORUM_URL); empty when the build names
+// none, and the page then has no forum link.
+std::string_view ForumAddress();
+
+// The whole document, GBK like every text of the program: HTML5 that declares UTF-8, because it
+// is converted whole before it is written. forumAddress, when not empty, is shown as a link.
+std::string HelpDocument(std::string_view forumAddress);
+
+// One file per version of the program, rewritten on every click.
+inline constexpr std::string_view kHelpFileName = "composer-help-v3.1.html";
+
+// Builds the document, writes it to the temporary folder and hands its path to the shell. When
+// the file cannot be written nothing else happens (the button does nothing visible).
+void ShowHelpPage();
+
+}  // namespace compose
