@@ -13,10 +13,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     base::RaiseRuntimeError(base::kNoErrorNumber, "载入启动窗口失败");
   }
   // The global loader, released by the exit routine; the skin engine is mapped into it from the
-  // program's own bytes. A refused image only means the windows keep the system's look.
+  // program's own bytes. A refused image only means the windows keep the system's look; the
+  // reason goes to the debug output, so that a broken build can be told from a broken system.
   skin::CreateGlobalLoader();
   base::RegisterExitRoutine(&skin::ReleaseGlobalLoader);
-  skin::LoadIntoGlobalLoader(skin::EngineImage());
+  if (!skin::LoadIntoGlobalLoader(skin::EngineImage())) {
+    skin::ReportRefusedImage("SkinEngine.dll", skin::GlobalLoader()->LastError());
+  }
   if (ui::win::ShowStartWindow(ui::ids::kMainWindow) == nullptr) {
     base::RaiseRuntimeError(base::kNoErrorNumber, "载入启动窗口失败");
   }

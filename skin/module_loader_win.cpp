@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
 
 #include "skin/module_loader.h"
 
@@ -14,7 +15,9 @@ class SystemPlatform final : public LoaderPlatform {
   std::uintptr_t Reserve(std::uint64_t preferred, std::size_t size) override {
     if (preferred > std::numeric_limits<std::uintptr_t>::max()) return 0;
     void* wanted = reinterpret_cast<void*>(static_cast<std::uintptr_t>(preferred));
-    void* block = VirtualAlloc(wanted, size, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
+    // Writable while the image is copied, relocated and bound; ProtectSections then gives every
+    // page its section's protection, so no page is ever writable and executable.
+    void* block = VirtualAlloc(wanted, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     // A preferred address off the allocation granularity is rounded down, which would leave the
     // block's first pages reserved but not committed: take anywhere instead.
     if (block != nullptr && wanted != nullptr && block != wanted) {
@@ -26,6 +29,32 @@ class SystemPlatform final : public LoaderPlatform {
 
   void Release(std::uintptr_t block) override {
     VirtualFree(reinterpret_cast<void*>(block), 0, MEM_RELEASE);
+  }
+
+  bool Protect(std::uintptr_t address, std::size_t size, PageProtection protection) override {
+    void* start = reinterpret_cast<void*>(address);
+    if (protection == PageProtection::kDecommitted) {
+      return VirtualFree(start, size, MEM_DECOMMIT) != 0;
+    }
+    DWORD flags = PAGE_NOACCESS;
+    switch (protection) {
+      case PageProtection::kReadOnly:
+        flags = PAGE_READONLY;
+        break;
+      case PageProtection::kReadWrite:
+        flags = PAGE_READWRITE;
+        break;
+      case PageProtection::kExecuteRead:
+        flags = PAGE_EXECUTE_READ;
+        break;
+      default:
+        break;
+    }
+    DWORD previous = 0;
+    if (VirtualProtect(start, size, flags, &previous) == 0) return false;
+    // Code written by the copy must not run from a stale instruction cache.
+    if (flags == PAGE_EXECUTE_READ) FlushInstructionCache(GetCurrentProcess(), start, size);
+    return true;
   }
 
   std::uintptr_t FindModule(const char* name) override {
@@ -94,6 +123,12 @@ void ReleaseGlobalLoader(int) {
 
 bool LoadIntoGlobalLoader(std::span<const std::uint8_t> image) {
   return g_loader != nullptr && g_loader->Load(image);
+}
+
+void ReportRefusedImage(const char* name, LoadError error) {
+  const std::string message = RefusedImageMessage(name, error);
+  const std::wstring wide(message.begin(), message.end());  // ASCII
+  OutputDebugStringW(wide.c_str());
 }
 
 }  // namespace skin

@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes through the loader's steps on a block of our own (header checks, size,
-// mapping, relocation, the import walk against a platform that binds anything, the export walk)
-// and then through a whole Load and Unload, for both image formats. AddressSanitizer reports any
+// mapping, relocation, the TLS directory, the import walk against a platform that binds
+// anything, the protection plan, the export walk) and then through a whole Load and Unload, for
+// both image formats. AddressSanitizer reports any
 // read or write outside the input or the block.
 #include <cstdint>
 #include <cstdlib>
@@ -22,6 +23,11 @@ class FuzzPlatform final : public skin::LoaderPlatform {
     return reinterpret_cast<std::uintptr_t>(std::calloc(size, 1));
   }
   void Release(std::uintptr_t block) override { std::free(reinterpret_cast<void*>(block)); }
+  // Heap blocks keep their access; a protection of three pages at once is refused, to reach the
+  // failure path too.
+  bool Protect(std::uintptr_t, std::size_t size, skin::PageProtection) override {
+    return size != 3 * skin::kPageSize;
+  }
   std::uintptr_t FindModule(const char* name) override { return name[0] == 'x' ? 0 : 0x1000; }
   std::uintptr_t LoadModule(const char* name) override { return std::strlen(name) + 0x2000; }
   std::uintptr_t FindSymbol(std::uintptr_t, const char* name) override {
@@ -48,8 +54,10 @@ void RunSteps(skin::ImageFormat format, std::span<const std::uint8_t> image) {
   std::vector<std::uint8_t> bytes(size);
   const skin::Block block{reinterpret_cast<std::uintptr_t>(bytes.data()), bytes.size()};
   if (!loader.MapImage(block, image)) return;
-  if (loader.Nt().directories[skin::kRelocationDirectory].size > 0) loader.ApplyRelocations(block);
+  // The block is not at ImageBase, so the relocation rules all apply.
+  if (loader.ApplyRelocations(block)) loader.ReadTls(block);
   loader.ResolveImports(block);
+  loader.ProtectSections(block);
   for (const char* name : {"a", "SkinEngine_AttachRes", "DllMain"}) loader.FindExport(block, name);
 
   skin::InMemoryModuleLoader whole(platform, format);

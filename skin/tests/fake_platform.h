@@ -22,6 +22,12 @@ class FakePlatform final : public LoaderPlatform {
     std::uintptr_t block;
     std::uint32_t reason;
   };
+  struct ProtectCall {
+    std::uintptr_t address;
+    std::size_t size;
+    PageProtection protection;
+    bool operator==(const ProtectCall&) const = default;
+  };
 
   ~FakePlatform() override {
     for (const auto& [address, size] : live) munmap(reinterpret_cast<void*>(address), size);
@@ -50,6 +56,27 @@ class FakePlatform final : public LoaderPlatform {
     if (found == live.end()) return;
     munmap(reinterpret_cast<void*>(block), found->second);
     live.erase(found);
+  }
+
+  // Real protections, so that a test touching a page the image may not touch faults.
+  bool Protect(std::uintptr_t address, std::size_t size, PageProtection protection) override {
+    protectCalls.push_back({address, size, protection});
+    if (!protectAccepted) return false;
+    void* start = reinterpret_cast<void*>(address);
+    switch (protection) {
+      case PageProtection::kDecommitted:
+        madvise(start, size, MADV_DONTNEED);
+        return mprotect(start, size, PROT_NONE) == 0;
+      case PageProtection::kNoAccess:
+        return mprotect(start, size, PROT_NONE) == 0;
+      case PageProtection::kReadOnly:
+        return mprotect(start, size, PROT_READ) == 0;
+      case PageProtection::kReadWrite:
+        return mprotect(start, size, PROT_READ | PROT_WRITE) == 0;
+      case PageProtection::kExecuteRead:
+        return mprotect(start, size, PROT_READ | PROT_EXEC) == 0;
+    }
+    return false;
   }
 
   std::uintptr_t FindModule(const char* name) override {
@@ -109,6 +136,8 @@ class FakePlatform final : public LoaderPlatform {
   std::vector<std::string> log;
   std::vector<EntryCall> entryCalls;
   bool tableAccepted = true;
+  bool protectAccepted = true;
+  std::vector<ProtectCall> protectCalls;
   std::map<std::uintptr_t, std::pair<std::uint32_t, std::uint32_t>> tables;  // RVA and count
   std::vector<std::uintptr_t> removedTables;
 };

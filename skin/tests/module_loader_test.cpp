@@ -16,8 +16,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr std::uint32_t kPointerRva = kCodeRva + 0x10;  // holds an absolute address
-constexpr std::uint32_t kSecondPageRva = kImportRva + 0x10;
+constexpr std::uint32_t kPointerRva = kCodeRva + 0x10;       // holds an absolute address
+constexpr std::uint32_t kSecondPageRva = kCodeRva + 0x1010;  // in the code's second page
 
 class LoaderTest : public ::testing::TestWithParam<ImageFormat> {
  protected:
@@ -52,10 +52,23 @@ class LoaderTest : public ::testing::TestWithParam<ImageFormat> {
     return Wide() ? value : static_cast<std::uint32_t>(value);
   }
 
+  // Relocatable, with a second pointer in a second page of code and a relocation block for each.
+  ImageLayout TwoPageLayout() const {
+    ImageLayout layout = RelocatableLayout();
+    layout.code.resize(0x1100);
+    const std::uint64_t pointer = layout.imageBase + kCodeRva;
+    std::memcpy(layout.code.data() + (kSecondPageRva - kCodeRva), &pointer, PointerSize());
+    layout.relocations.push_back({kSecondPageRva, AddressRelocation()});
+    return layout;
+  }
+
   // A failed Load must leave nothing reserved and call no entry point.
-  void ExpectRefused(const Bytes& image) {
+  void ExpectRefused(const Bytes& image, LoadError why = LoadError::kNone) {
     InMemoryModuleLoader loader(platform, Format());
     EXPECT_FALSE(loader.Load(image));
+    if (why != LoadError::kNone) {
+      EXPECT_EQ(loader.LastError(), why) << DescribeLoadError(loader.LastError());
+    }
     EXPECT_EQ(loader.GetModuleBase(), 0u);
     EXPECT_TRUE(platform.live.empty());
     EXPECT_TRUE(platform.entryCalls.empty());
@@ -165,7 +178,8 @@ TEST(AlignUpTest, RoundsUpToMultiples) {
 }
 
 TEST_P(LoaderTest, ComputeImageSizeRefusesInsaneBlocks) {
-  const std::size_t text = SectionHeaderOffset(Format(), 0);
+  const std::size_t last = SectionHeaderOffset(Format(), kSectionCount - 1);
+  const std::size_t sizeOfImage = OptionalHeaderOffset() + 56;
   const struct {
     const char* name;
     std::function<void(Bytes&)> change;
@@ -174,15 +188,32 @@ TEST_P(LoaderTest, ComputeImageSizeRefusesInsaneBlocks) {
       {"section alignment 0",
        [](Bytes& b) { Put<std::uint32_t>(b, OptionalHeaderOffset() + 32, 0); }, 0},
       {"virtual size reaching the cap exactly",
-       [&](Bytes& b) { Put<std::uint32_t>(b, text + 8, kMaxImageSize - kCodeRva); }, kMaxImageSize},
+       [&](Bytes& b) {
+         Put<std::uint32_t>(b, last + 8, kMaxImageSize - kRelocationRva);
+         Put<std::uint32_t>(b, sizeOfImage, kMaxImageSize);
+       },
+       kMaxImageSize},
       {"virtual size one byte above the cap",
-       [&](Bytes& b) { Put<std::uint32_t>(b, text + 8, kMaxImageSize - kCodeRva + 1); }, 0},
-      {"section end above 2 GiB", [&](Bytes& b) { Put<std::uint32_t>(b, text + 12, 0x80000000); },
+       [&](Bytes& b) {
+         Put<std::uint32_t>(b, last + 8, kMaxImageSize - kRelocationRva + 1);
+         Put<std::uint32_t>(b, sizeOfImage, kMaxImageSize + 1);
+       },
+       0},
+      {"SizeOfImage of 2 GiB", [&](Bytes& b) { Put<std::uint32_t>(b, sizeOfImage, 0x80000000); },
+       0},
+      {"SizeOfImage short of the last section",
+       [&](Bytes& b) { Put<std::uint32_t>(b, sizeOfImage, kImageSize - 0x1000); }, 0},
+      {"SizeOfImage not a multiple of the alignment",
+       [&](Bytes& b) { Put<std::uint32_t>(b, sizeOfImage, kImageSize - 0x7FF); }, kImageSize},
+      {"SizeOfImage larger than the sections",
+       [&](Bytes& b) { Put<std::uint32_t>(b, sizeOfImage, kImageSize + 0x2000); },
+       kImageSize + 0x2000},
+      {"section end above 2 GiB", [&](Bytes& b) { Put<std::uint32_t>(b, last + 12, 0x80000000); },
        0},
       {"section end that wraps 32 bits",
        [&](Bytes& b) {
-         Put<std::uint32_t>(b, text + 12, 0xFFFFF000);
-         Put<std::uint32_t>(b, text + 8, 0x2000);
+         Put<std::uint32_t>(b, last + 12, 0xFFFFF000);
+         Put<std::uint32_t>(b, last + 8, 0x2000);
        },
        0},
   };
@@ -194,7 +225,7 @@ TEST_P(LoaderTest, ComputeImageSizeRefusesInsaneBlocks) {
     ASSERT_TRUE(loader.CheckHeaders(image));
     EXPECT_EQ(loader.ComputeImageSize(), c.expected);
     if (c.expected == 0) {
-      ExpectRefused(image);
+      ExpectRefused(image, LoadError::kBadImageSize);
       EXPECT_TRUE(platform.reserveCalls.empty());
     }
   }
@@ -217,27 +248,57 @@ MappedSteps MapInto(InMemoryModuleLoader& loader, const Bytes& image) {
   return steps;
 }
 
-TEST_P(LoaderTest, SectionAtAddressZeroStopsTheCopy) {
+TEST_P(LoaderTest, SectionsOverlappingEachOtherOrTheHeadersAreRefused) {
   ImageLayout layout = RelocatableLayout();
   layout.code.assign(0x100, 0xC3);
   layout.exports = {{"Alpha", kCodeRva}};
-  const Bytes image = BuildImage(layout);
-  {
+  const std::size_t text = SectionHeaderOffset(Format(), 0);
+  const std::size_t edata = SectionHeaderOffset(Format(), 1);
+  const std::size_t reloc = SectionHeaderOffset(Format(), 3);
+  const struct {
+    const char* name;
+    std::function<void(Bytes&)> change;
+    LoadError expected;
+  } cases[] = {
+      {"section at address 0", [&](Bytes& b) { Put<std::uint32_t>(b, edata + 12, 0); },
+       LoadError::kBadSections},
+      {"section starting inside the headers",
+       [&](Bytes& b) { Put<std::uint32_t>(b, edata + 12, kSizeOfHeaders - 0x10); },
+       LoadError::kBadSections},
+      {"code running one byte into the next section",
+       [&](Bytes& b) { Put<std::uint32_t>(b, text + 8, kExportRva - kCodeRva + 1); },
+       LoadError::kBadSections},
+      {"two sections at one address",
+       [&](Bytes& b) { Put<std::uint32_t>(b, reloc + 12, kCodeRva); }, LoadError::kBadSections},
+      {"headers too short to hold the section table",
+       [&](Bytes& b) { Put<std::uint32_t>(b, OptionalHeaderOffset() + 60, 0x100); },
+       LoadError::kBadHeaders},
+      {"code ending exactly where the next section starts",
+       [&](Bytes& b) { Put<std::uint32_t>(b, text + 8, kExportRva - kCodeRva); }, LoadError::kNone},
+      {"empty section at address 0",
+       [&](Bytes& b) {
+         Put<std::uint32_t>(b, edata + 8, 0);
+         Put<std::uint32_t>(b, edata + 12, 0);
+         Put<std::uint32_t>(b, edata + 16, 0);
+       },
+       LoadError::kNone},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes image = BuildImage(layout);
+    c.change(image);
     InMemoryModuleLoader loader(platform, Format());
+    EXPECT_EQ(loader.CheckHeaders(image), c.expected == LoadError::kNone);
+    EXPECT_EQ(loader.LastError(), c.expected);
+    if (c.expected != LoadError::kNone) {
+      ExpectRefused(image, c.expected);
+      continue;
+    }
+    // Every section is copied whole, whatever lies before it in the table.
     MappedSteps steps = MapInto(loader, image);
     ASSERT_TRUE(steps.mapped);
     EXPECT_EQ(steps.block[kCodeRva], 0xC3);
-    EXPECT_NE(steps.block[kExportRva + 16], 0);                                   // export Base
     EXPECT_EQ(Get<std::uint32_t>(steps.block.data(), kRelocationRva), kCodeRva);  // page
-  }
-  Bytes stopped = image;
-  Put<std::uint32_t>(stopped, SectionHeaderOffset(Format(), 1) + 12, 0);
-  InMemoryModuleLoader loader(platform, Format());
-  MappedSteps steps = MapInto(loader, stopped);
-  ASSERT_TRUE(steps.mapped);
-  EXPECT_EQ(steps.block[kCodeRva], 0xC3);
-  for (std::uint32_t rva = kExportRva; rva < kImageSize; ++rva) {
-    ASSERT_EQ(steps.block[rva], 0) << std::hex << rva;
   }
 }
 
@@ -282,56 +343,105 @@ TEST_P(LoaderTest, RelocatesWhenImageBaseIsTaken) {
   EXPECT_EQ(PointerAt(base, kPointerRva), Truncate(base + kCodeRva));
 }
 
-TEST_P(LoaderTest, RelocationTypesThatDoNotMatchTheFormatChangeNothing) {
-  platform.preferredFree = false;
-  std::vector<std::uint16_t> types = {0, 1, 2, 4, 5, 9, 11, 15};
-  if (!Wide()) types.push_back(10);  // a 64-bit relocation means nothing in a PE32 image
-  for (std::uint16_t type : types) {
-    SCOPED_TRACE(type);
-    ImageLayout layout = RelocatableLayout();
-    layout.relocations = {{kPointerRva, type}};
-    InMemoryModuleLoader loader(platform, Format());
-    ASSERT_TRUE(loader.Load(BuildImage(layout)));
-    EXPECT_EQ(PointerAt(loader.GetModuleBase(), kPointerRva), layout.imageBase + kCodeRva);
-    loader.Unload();
-  }
-}
-
-TEST_P(LoaderTest, RelocationWalkStopsAtDirectoryEndShortBlockAndZeroPage) {
-  platform.preferredFree = false;
-  ImageLayout layout = RelocatableLayout();
-  layout.relocations.push_back({kSecondPageRva, AddressRelocation()});  // a second page
+TEST_P(LoaderTest, RelocationRulesAwayFromAndAtImageBase) {
+  const ImageLayout layout = TwoPageLayout();
   const Bytes image = BuildImage(layout);
   const std::uint32_t reloc = RawDataOffset(image, Format(), 3);
   const std::size_t sizeField = DirectoryOffset(Format(), kRelocationDirectory) + 4;
   ASSERT_EQ(Get<std::uint32_t>(image.data(), sizeField), 24u);  // two blocks of 12 bytes
+  const std::size_t secondBlock = reloc + 12;
+  const auto entry = [](std::uint16_t type, std::uint32_t rva) {
+    return static_cast<std::uint16_t>(type << 12 | (rva & 0xFFF));
+  };
+  const std::uint16_t otherFormat = Wide() ? 3 : 10;
+  enum Outcome { kBoth, kFirstOnly, kRefused };
   const struct {
     const char* name;
     std::function<void(Bytes&)> change;
-    bool secondApplied;
+    Outcome away;
   } cases[] = {
-      {"both blocks", [](Bytes&) {}, true},
+      {"two valid blocks", [](Bytes&) {}, kBoth},
       {"directory ends after the first block",
-       [&](Bytes& b) { Put<std::uint32_t>(b, sizeField, 12); }, false},
+       [&](Bytes& b) { Put<std::uint32_t>(b, sizeField, 12); }, kFirstOnly},
+      {"zero padding after the last block", [&](Bytes& b) { Put<std::uint32_t>(b, sizeField, 40); },
+       kBoth},
       {"directory ends inside the second head",
-       [&](Bytes& b) { Put<std::uint32_t>(b, sizeField, 18); }, false},
-      {"second block shorter than its head",
-       [&](Bytes& b) { Put<std::uint32_t>(b, reloc + 12 + 4, 4); }, false},
-      {"second block with page 0", [&](Bytes& b) { Put<std::uint32_t>(b, reloc + 12, 0); }, false},
+       [&](Bytes& b) { Put<std::uint32_t>(b, sizeField, 18); }, kRefused},
+      {"directory ends inside the second block",
+       [&](Bytes& b) { Put<std::uint32_t>(b, sizeField, 22); }, kRefused},
+      {"SizeOfBlock 0", [&](Bytes& b) { Put<std::uint32_t>(b, secondBlock + 4, 0); }, kRefused},
+      {"SizeOfBlock 4", [&](Bytes& b) { Put<std::uint32_t>(b, secondBlock + 4, 4); }, kRefused},
+      {"SizeOfBlock not a whole number of entries",
+       [&](Bytes& b) { Put<std::uint32_t>(b, secondBlock + 4, 11); }, kRefused},
+      {"type 15", [&](Bytes& b) { Put(b, secondBlock + 8, entry(15, kSecondPageRva)); }, kRefused},
+      {"type 5", [&](Bytes& b) { Put(b, secondBlock + 8, entry(5, kSecondPageRva)); }, kRefused},
+      {"type of the other format",
+       [&](Bytes& b) { Put(b, secondBlock + 8, entry(otherFormat, kSecondPageRva)); }, kRefused},
+      {"fixup past the end of the block",
+       [&](Bytes& b) {
+         Put<std::uint32_t>(b, secondBlock, kImageSize - 0x1000);
+         Put(b, secondBlock + 8, entry(AddressRelocation(), 0xFFE));
+       },
+       kRefused},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    Bytes changed = image;
-    c.change(changed);
-    InMemoryModuleLoader loader(platform, Format());
-    ASSERT_TRUE(loader.Load(changed));
-    const std::uintptr_t base = loader.GetModuleBase();
-    EXPECT_EQ(PointerAt(base, kPointerRva), Truncate(base + kCodeRva));
-    // The second target lies in zero-filled memory: relocating it leaves the distance there.
-    EXPECT_EQ(PointerAt(base, kSecondPageRva),
-              c.secondApplied ? Truncate(base - layout.imageBase) : 0u);
-    loader.Unload();
+    for (const bool atImageBase : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (atImageBase ? " at ImageBase" : " away from it"));
+      Bytes changed = image;
+      c.change(changed);
+      platform.preferredFree = atImageBase;
+      InMemoryModuleLoader loader(platform, Format());
+      if (!atImageBase && c.away == kRefused) {
+        ExpectRefused(changed, LoadError::kBadRelocation);
+        continue;
+      }
+      ASSERT_TRUE(loader.Load(changed)) << DescribeLoadError(loader.LastError());
+      const std::uintptr_t base = loader.GetModuleBase();
+      ASSERT_EQ(base == layout.imageBase, atImageBase);
+      const std::uint64_t relocated = Truncate(base + kCodeRva);
+      EXPECT_EQ(PointerAt(base, kPointerRva), relocated);
+      EXPECT_EQ(PointerAt(base, kSecondPageRva),
+                atImageBase || c.away == kBoth ? relocated : layout.imageBase + kCodeRva);
+      loader.Unload();
+    }
   }
+}
+
+TEST_P(LoaderTest, SixteenBitRelocationsOfPe32Images) {
+  if (Wide()) GTEST_SKIP() << "PE32+ images have only 64-bit relocations";
+  // HIGH and LOW add a half of the distance; HIGHADJ adds the distance to a 32-bit value whose
+  // low half is the next entry, rounding the low half's carry into the high half.
+  ImageLayout layout = RelocatableLayout();
+  const std::uint32_t value = 0x1234F000;
+  std::memcpy(layout.code.data() + 0x20, &value, 4);  // HIGH
+  std::memcpy(layout.code.data() + 0x24, &value, 4);  // LOW
+  // HIGHADJ: the high half is stored rounded, since the low half counts as signed.
+  const auto high = static_cast<std::uint16_t>((value + 0x8000) >> 16);
+  std::memcpy(layout.code.data() + 0x28, &high, 2);
+  // Three entries and the padding entry, which carries HIGHADJ's low half.
+  layout.relocations = {{kCodeRva + 0x22, 1}, {kCodeRva + 0x24, 2}, {kCodeRva + 0x28, 4}};
+  Bytes image = BuildImage(layout);
+  const std::uint32_t reloc = RawDataOffset(image, Format(), 3);
+  Put<std::uint16_t>(image, reloc + 8 + 6, static_cast<std::uint16_t>(value & 0xFFFF));
+  platform.preferredFree = false;
+  InMemoryModuleLoader loader(platform, Format());
+  ASSERT_TRUE(loader.Load(image)) << DescribeLoadError(loader.LastError());
+  const auto delta = static_cast<std::uint32_t>(loader.GetModuleBase() - layout.imageBase);
+  const auto at = [&](std::uint32_t rva) {
+    return Get<std::uint32_t>(reinterpret_cast<const std::uint8_t*>(loader.GetModuleBase()), rva);
+  };
+  EXPECT_EQ(at(kCodeRva + 0x20) >> 16, ((value >> 16) + (delta >> 16)) & 0xFFFF);
+  EXPECT_EQ(at(kCodeRva + 0x24) & 0xFFFF, (value + delta) & 0xFFFF);
+  EXPECT_EQ(at(kCodeRva + 0x28) & 0xFFFF, ((value + delta + 0x8000) >> 16) & 0xFFFF);
+  loader.Unload();
+
+  // HIGHADJ as the last entry of its block has no low half.
+  ImageLayout lone = RelocatableLayout();
+  lone.relocations = {{kCodeRva + 0x28, 4}};
+  Bytes loneImage = BuildImage(lone);
+  Put<std::uint32_t>(loneImage, DirectoryOffset(Format(), kRelocationDirectory) + 4, 10);
+  Put<std::uint32_t>(loneImage, RawDataOffset(loneImage, Format(), 3) + 4, 10);
+  ExpectRefused(loneImage, LoadError::kBadRelocation);
 }
 
 TEST_P(LoaderTest, RelocationOutsideTheBlockRefusesTheImage) {
@@ -357,7 +467,7 @@ TEST_P(LoaderTest, RelocationOutsideTheBlockRefusesTheImage) {
     c.change(layout, unused);
     Bytes image = BuildImage(layout);
     c.change(layout, image);
-    ExpectRefused(image);
+    ExpectRefused(image, LoadError::kBadRelocation);
     EXPECT_EQ(platform.reserveCalls.size(), 2u);
     platform.reserveCalls.clear();
   }
@@ -372,28 +482,36 @@ TEST_P(LoaderTest, ImageWithoutRelocationsLoadsOnlyAtImageBase) {
     loader.Unload();
   }
   platform.preferredFree = false;
-  ExpectRefused(BuildImage(layout));
+  ExpectRefused(BuildImage(layout), LoadError::kNotRelocatable);
   EXPECT_EQ(platform.released.size(), 2u);  // the unload, then the refused block
 }
 
 TEST_P(LoaderTest, ImportsByNameAndOrdinalAreBoundInTheThunks) {
-  ImageLayout layout = RelocatableLayout();
-  layout.imports = {{"kernel32.dll", {std::string("GetTickCount"), std::uint16_t{16}}},
-                    {"user32.dll", {std::string("CharUpperA")}}};
-  platform.present = {{"kernel32.dll", 0x7000}};
-  platform.loadable = {{"user32.dll", 0x8000}};
-  platform.symbols = {{"GetTickCount", 0x1111}, {"#16", 0x2222}, {"CharUpperA", 0x3333}};
-  InMemoryModuleLoader loader(platform, Format());
-  ASSERT_TRUE(loader.Load(BuildImage(layout)));
-  EXPECT_EQ(platform.log,
-            (std::vector<std::string>{"find kernel32.dll", "symbol GetTickCount", "symbol #16",
-                                      "find user32.dll", "load user32.dll", "symbol CharUpperA"}));
-  // Three descriptors (one ends the list), then kernel32's thunks.
-  const std::uint32_t thunks = kImportRva + 60;
-  const std::uintptr_t base = loader.GetModuleBase();
-  EXPECT_EQ(PointerAt(base, thunks), 0x1111u);
-  EXPECT_EQ(PointerAt(base, thunks + PointerSize()), 0x2222u);
-  EXPECT_EQ(PointerAt(base, thunks + 2 * PointerSize()), 0u);
+  // A bound table keeps stale addresses in FirstThunk (read as names or ordinals they would
+  // bind the wrong symbols) and the names in OriginalFirstThunk.
+  for (const bool bound : {false, true}) {
+    SCOPED_TRACE(bound ? "bound import table" : "FirstThunk only");
+    ImageLayout layout = RelocatableLayout();
+    layout.imports = {{"kernel32.dll", {std::string("GetTickCount"), std::uint16_t{16}}},
+                      {"user32.dll", {std::string("CharUpperA")}}};
+    layout.boundImports = bound;
+    platform.present = {{"kernel32.dll", 0x7000}};
+    platform.loadable = {{"user32.dll", 0x8000}};
+    platform.symbols = {{"GetTickCount", 0x1111}, {"#16", 0x2222}, {"CharUpperA", 0x3333}};
+    platform.log.clear();
+    InMemoryModuleLoader loader(platform, Format());
+    ASSERT_TRUE(loader.Load(BuildImage(layout))) << DescribeLoadError(loader.LastError());
+    EXPECT_EQ(platform.log, (std::vector<std::string>{"find kernel32.dll", "symbol GetTickCount",
+                                                      "symbol #16", "find user32.dll",
+                                                      "load user32.dll", "symbol CharUpperA"}));
+    // Three descriptors (one ends the list), then kernel32's thunks.
+    const std::uint32_t thunks = kImportRva + 60;
+    const std::uintptr_t base = loader.GetModuleBase();
+    EXPECT_EQ(PointerAt(base, thunks), 0x1111u);
+    EXPECT_EQ(PointerAt(base, thunks + PointerSize()), 0x2222u);
+    EXPECT_EQ(PointerAt(base, thunks + 2 * PointerSize()), 0u);
+    loader.Unload();
+  }
 }
 
 TEST_P(LoaderTest, NoImportDirectoryBindsNothing) {
@@ -405,11 +523,11 @@ TEST_P(LoaderTest, NoImportDirectoryBindsNothing) {
 TEST_P(LoaderTest, MissingModuleOrSymbolRefusesTheImage) {
   ImageLayout layout = RelocatableLayout();
   layout.imports = {{"kernel32.dll", {std::string("GetTickCount")}}};
-  ExpectRefused(BuildImage(layout));
+  ExpectRefused(BuildImage(layout), LoadError::kImportMissing);
   EXPECT_EQ(platform.log, (std::vector<std::string>{"find kernel32.dll", "load kernel32.dll"}));
   platform.log.clear();
   platform.present = {{"kernel32.dll", 0x7000}};
-  ExpectRefused(BuildImage(layout));
+  ExpectRefused(BuildImage(layout), LoadError::kImportMissing);
   EXPECT_EQ(platform.log, (std::vector<std::string>{"find kernel32.dll", "symbol GetTickCount"}));
 }
 
@@ -438,7 +556,7 @@ TEST_P(LoaderTest, ImportStructuresOutsideTheBlockAreRefusedBeforeUse) {
     Bytes image = BuildImage(layout);
     c.change(image, RawDataOffset(image, Format(), 2));
     platform.log.clear();
-    ExpectRefused(image);
+    ExpectRefused(image, LoadError::kBadImportTable);
     EXPECT_EQ(!platform.log.empty(), c.asksForModule);
     for (const std::string& call : platform.log)
       EXPECT_EQ(call.rfind("symbol", 0), std::string::npos);
@@ -520,6 +638,7 @@ TEST_P(LoaderTest, EntryPointRefusingAttachIsToldOfDetachThenReleased) {
   platform.attachResult = 0;
   InMemoryModuleLoader loader(platform, Format());
   EXPECT_FALSE(loader.Load(BuildImage(layout)));
+  EXPECT_EQ(loader.LastError(), LoadError::kEntryPointRefused);
   ASSERT_EQ(platform.entryCalls.size(), 2u);
   EXPECT_EQ(platform.entryCalls[0].reason, 1u);
   EXPECT_EQ(platform.entryCalls[1].reason, 0u);
@@ -551,12 +670,193 @@ TEST_P(LoaderTest, EntryPointCallsOnlyForDllsWithAnEntryPoint) {
   }
 }
 
+TEST_P(LoaderTest, TlsCallbacksHearOfAttachBeforeAndDetachAfterTheEntryPoint) {
+  ImageLayout layout = RelocatableLayout();
+  layout.entryPoint = kCodeRva;
+  layout.tls = true;
+  layout.tlsSpec.callbacks = {kCodeRva + 0x20, kCodeRva + 0x30};
+  for (const bool atImageBase : {true, false}) {
+    for (const std::uint32_t attachResult : {1u, 0u}) {
+      SCOPED_TRACE(std::string(atImageBase ? "at ImageBase" : "away from it") +
+                   (attachResult ? "" : ", entry point refusing"));
+      platform.preferredFree = atImageBase;
+      platform.attachResult = attachResult;
+      platform.entryCalls.clear();
+      InMemoryModuleLoader loader(platform, Format());
+      EXPECT_EQ(loader.Load(BuildImage(layout)), attachResult != 0);
+      ASSERT_FALSE(platform.entryCalls.empty());
+      const std::uintptr_t base = platform.entryCalls[0].block;
+      loader.Unload();
+      std::vector<std::pair<std::uintptr_t, std::uint32_t>> calls;
+      for (const FakePlatform::EntryCall& call : platform.entryCalls) {
+        EXPECT_EQ(call.block, base);
+        calls.emplace_back(call.entry - base, call.reason);
+      }
+      EXPECT_EQ(calls,
+                (std::vector<std::pair<std::uintptr_t, std::uint32_t>>{{kCodeRva + 0x20, 1},
+                                                                       {kCodeRva + 0x30, 1},
+                                                                       {kCodeRva, 1},
+                                                                       {kCodeRva, 0},
+                                                                       {kCodeRva + 0x20, 0},
+                                                                       {kCodeRva + 0x30, 0}}));
+      EXPECT_TRUE(platform.live.empty());
+    }
+  }
+}
+
+TEST_P(LoaderTest, TlsTheLoaderCannotServeIsRefused) {
+  const std::size_t pointer = PointerSize();
+  const struct {
+    const char* name;
+    std::function<void(ImageLayout&)> layout;
+    std::function<void(Bytes&, std::uint32_t text)> change;
+    LoadError expected;
+  } cases[] = {
+      {"thread-local data in a template", [](ImageLayout& l) { l.tlsSpec.templateSize = 8; },
+       nullptr, LoadError::kUnsupportedTls},
+      {"thread-local data zero-filled only", [](ImageLayout& l) { l.tlsSpec.zeroFill = 4; },
+       nullptr, LoadError::kUnsupportedTls},
+      {"template ending before it starts", nullptr,
+       [&](Bytes& b, std::uint32_t text) {
+         const std::size_t end = text + (kTlsDirectoryRva - kCodeRva) + pointer;
+         Put<std::uint32_t>(b, end, Get<std::uint32_t>(b.data(), end) - 4);
+       },
+       LoadError::kBadTls},
+      {"callback in data", [](ImageLayout& l) { l.tlsSpec.callbacks = {kExportRva}; }, nullptr,
+       LoadError::kBadTls},
+      {"callback past the image", [](ImageLayout& l) { l.tlsSpec.callbacks = {kImageSize + 0x10}; },
+       nullptr, LoadError::kBadTls},
+      {"callback array running off the block",
+       [](ImageLayout& l) { l.tlsSpec.callbacks = {kCodeRva + 0x20}; },
+       [&](Bytes& b, std::uint32_t text) {
+         // Point the array at the block's last bytes, which hold a callback and no 0 after it:
+         // the relocation section's raw data grows to the end of the block.
+         const std::size_t field = text + (kTlsDirectoryRva - kCodeRva) + 3 * pointer;
+         const std::uint64_t last = 0x10000000 + kImageSize - pointer;
+         std::memcpy(b.data() + field, &last, pointer);
+         Put<std::uint32_t>(b, SectionHeaderOffset(Format(), 3) + 16, 0x1000);
+         b.resize(RawDataOffset(b, Format(), 3) + 0x1000, 0xFF);
+         const std::uint64_t callback = 0x10000000 + kCodeRva + 0x20;
+         std::memcpy(b.data() + b.size() - pointer, &callback, pointer);
+       },
+       LoadError::kBadTls},
+      {"directory past the block", nullptr,
+       [&](Bytes& b, std::uint32_t) {
+         Put<std::uint32_t>(b, DirectoryOffset(Format(), kTlsDirectory), kImageSize - 8);
+       },
+       LoadError::kBadTls},
+  };
+  for (const auto& c : cases) {
+    for (const bool atImageBase : {true, false}) {
+      SCOPED_TRACE(std::string(c.name) + (atImageBase ? " at ImageBase" : " away from it"));
+      ImageLayout layout = RelocatableLayout();
+      layout.entryPoint = kCodeRva;
+      layout.tls = true;
+      layout.tlsSpec.callbacks = {kCodeRva + 0x20};
+      layout.imports = {{"kernel32.dll", {std::string("GetTickCount")}}};
+      if (c.layout) c.layout(layout);
+      Bytes image = BuildImage(layout);
+      if (c.change) c.change(image, RawDataOffset(image, Format(), 0));
+      platform.preferredFree = atImageBase;
+      platform.log.clear();
+      ExpectRefused(image, c.expected);
+      EXPECT_TRUE(platform.log.empty());  // refused before any module is loaded for it
+    }
+  }
+}
+
+TEST_P(LoaderTest, PagesGetTheProtectionsTheirSectionsAskFor) {
+  ImageLayout layout = RelocatableLayout();
+  layout.exports = {{"Alpha", kCodeRva}};
+  layout.imports = {{"kernel32.dll", {std::string("GetTickCount")}}};
+  platform.present = {{"kernel32.dll", 0x7000}};
+  platform.symbols = {{"GetTickCount", 0x1111}};
+  using P = PageProtection;
+  const struct {
+    const char* name;
+    std::function<void(ImageLayout&)> change;
+    std::vector<P> pages;  // headers, then one page per section
+  } cases[] = {
+      {"code, read-only data, data, discardable relocations",
+       nullptr,
+       {P::kReadOnly, P::kExecuteRead, P::kReadOnly, P::kReadWrite, P::kDecommitted}},
+      {"a section asking for no access",
+       [](ImageLayout& l) { l.sectionCharacteristics[3] = 0x00000040; },
+       {P::kReadOnly, P::kExecuteRead, P::kReadOnly, P::kReadWrite, P::kNoAccess}},
+      {"exports in a section asking for no access stay readable",
+       [](ImageLayout& l) { l.sectionCharacteristics[1] = 0x00000040; },
+       {P::kReadOnly, P::kExecuteRead, P::kReadOnly, P::kReadWrite, P::kDecommitted}},
+      {"code asking for execute only",
+       [](ImageLayout& l) { l.sectionCharacteristics[0] = 0x20000020; },
+       {P::kReadOnly, P::kExecuteRead, P::kReadOnly, P::kReadWrite, P::kDecommitted}},
+      {"exports in a discardable section stay",
+       [](ImageLayout& l) { l.sectionCharacteristics[1] = kDiscardableSection; },
+       {P::kReadOnly, P::kExecuteRead, P::kReadOnly, P::kReadWrite, P::kDecommitted}},
+  };
+  for (const auto& c : cases) {
+    for (const bool atImageBase : {true, false}) {
+      SCOPED_TRACE(std::string(c.name) + (atImageBase ? " at ImageBase" : " away from it"));
+      ImageLayout changed = layout;
+      if (c.change) c.change(changed);
+      platform.preferredFree = atImageBase;
+      platform.protectCalls.clear();
+      InMemoryModuleLoader loader(platform, Format());
+      ASSERT_TRUE(loader.Load(BuildImage(changed))) << DescribeLoadError(loader.LastError());
+      const std::uintptr_t base = loader.GetModuleBase();
+      std::vector<P> pages;
+      for (const FakePlatform::ProtectCall& call : platform.protectCalls) {
+        EXPECT_EQ((call.address - base) % kPageSize, 0u);
+        for (std::size_t i = 0; i < call.size / kPageSize; ++i) pages.push_back(call.protection);
+      }
+      EXPECT_EQ(pages, c.pages);
+      EXPECT_NE(loader.GetExport("Alpha"), 0u);  // the export directory is still readable
+      loader.Unload();
+    }
+  }
+}
+
+TEST_P(LoaderTest, PagesThatWouldBeWritableAndExecutableAreRefused) {
+  const struct {
+    const char* name;
+    std::function<void(ImageLayout&, Bytes&)> change;
+    LoadError expected;
+  } cases[] = {
+      {"writable code",
+       [](ImageLayout& l, Bytes&) { l.sectionCharacteristics[0] = kCodeSection | 0x80000000; },
+       LoadError::kWritableCode},
+      {"code and writable data sharing a page",
+       [&](ImageLayout&, Bytes& b) {
+         // Section alignment below the page size: the import data moves into the code's page.
+         Put<std::uint32_t>(b, OptionalHeaderOffset() + 32, 0x200);
+         Put<std::uint32_t>(b, SectionHeaderOffset(Format(), 2) + 12, kCodeRva + 0x200);
+       },
+       LoadError::kWritableCode},
+      {"the system refusing a protection",
+       [&](ImageLayout&, Bytes&) { platform.protectAccepted = false; },
+       LoadError::kProtectionFailed},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ImageLayout layout = RelocatableLayout();
+    layout.entryPoint = kCodeRva;
+    layout.imports = {{"kernel32.dll", {std::string("GetTickCount")}}};
+    platform.present = {{"kernel32.dll", 0x7000}};
+    platform.symbols = {{"GetTickCount", 0x1111}};
+    Bytes unused;
+    c.change(layout, unused);
+    Bytes image = BuildImage(layout);
+    c.change(layout, image);
+    ExpectRefused(image, c.expected);
+    platform.protectAccepted = true;
+  }
+}
+
 TEST_P(LoaderTest, EntryPointOutsideTheImageIsRefused) {
-  for (std::uint32_t entry : {kImageSize, 0xFFFFFFF0u}) {
+  for (std::uint32_t entry : {kImageSize, 0xFFFFFFF0u, kExportRva}) {  // the last: not code
     ImageLayout layout = RelocatableLayout();
     layout.entryPoint = entry;
     layout.imports = {{"kernel32.dll", {std::string("GetTickCount")}}};
-    ExpectRefused(BuildImage(layout));
+    ExpectRefused(BuildImage(layout), LoadError::kBadEntryPoint);
     EXPECT_TRUE(platform.log.empty());  // refused before any module is loaded for it
   }
 }
@@ -598,7 +898,7 @@ TEST_P(LoaderTest, FunctionTableOf64BitImagesIsKnownWhileLoaded) {
   }
   if (Wide()) {
     platform.tableAccepted = false;
-    ExpectRefused(image);
+    ExpectRefused(image, LoadError::kFunctionTableRefused);
   }
 }
 
@@ -614,6 +914,7 @@ TEST_P(LoaderTest, SecondLoadChangesNothing) {
   other.exports = {{"Beta", kCodeRva}};
   EXPECT_FALSE(loader.Load(BuildImage(other)));
   EXPECT_FALSE(loader.Load(image));
+  EXPECT_EQ(loader.LastError(), LoadError::kAlreadyLoaded);
   EXPECT_EQ(loader.GetModuleBase(), base);
   EXPECT_EQ(platform.reserveCalls.size(), 1u);
   EXPECT_EQ(platform.entryCalls.size(), 1u);

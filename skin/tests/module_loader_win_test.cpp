@@ -1,6 +1,7 @@
 // The loader against real DLLs under Windows (Wine): the fixture DLLs the project builds for these
 // tests and MinGW-w64's zlib, mapped at their ImageBase and away from it, called by name and by
-// ordinal, told of attach and detach; and CallAddress against callees of 0 to 10 arguments.
+// ordinal, told of attach and detach, their pages protected as their sections ask; TLS callbacks
+// and thread-local data; and CallAddress against callees of 0 to 10 arguments.
 #include <windows.h>
 #include <zlib.h>
 
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "skin/module_loader.h"
@@ -85,6 +87,40 @@ std::string TakeEntryCalls() {
   return ::testing::AssertionFailure() << Hex(address) << " is still committed";
 }
 
+// The protection each section's pages must carry in a loaded image, read back from the system;
+// and no page of the block writable and executable.
+void ExpectProtections(const InMemoryModuleLoader& loader, std::size_t blockSize) {
+  const std::uintptr_t base = loader.GetModuleBase();
+  const auto query = [](std::uintptr_t address) {
+    MEMORY_BASIC_INFORMATION info = {};
+    VirtualQuery(reinterpret_cast<void*>(address), &info, sizeof info);
+    return info;
+  };
+  EXPECT_EQ(query(base).Protect, static_cast<DWORD>(PAGE_READONLY)) << "headers";
+  for (const SectionHeader& section : loader.Sections()) {
+    if (section.Extent() == 0) continue;
+    SCOPED_TRACE("section at " + Hex(section.virtualAddress));
+    const MEMORY_BASIC_INFORMATION info = query(base + section.virtualAddress);
+    const std::uint32_t c = section.characteristics;
+    if (c & IMAGE_SCN_MEM_DISCARDABLE) {
+      EXPECT_EQ(info.State, static_cast<DWORD>(MEM_RESERVE));
+    } else if (c & IMAGE_SCN_MEM_EXECUTE) {
+      EXPECT_EQ(info.Protect, static_cast<DWORD>(PAGE_EXECUTE_READ));
+    } else if (c & IMAGE_SCN_MEM_WRITE) {
+      EXPECT_EQ(info.Protect, static_cast<DWORD>(PAGE_READWRITE));
+    } else {
+      EXPECT_EQ(info.Protect, static_cast<DWORD>(PAGE_READONLY));
+    }
+  }
+  for (std::uintptr_t at = base; at < base + blockSize;) {
+    const MEMORY_BASIC_INFORMATION info = query(at);
+    ASSERT_GT(info.RegionSize, 0u);
+    const DWORD writableCode = PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY | PAGE_WRITECOPY;
+    EXPECT_EQ(info.Protect & writableCode, 0u) << Hex(at);
+    at = reinterpret_cast<std::uintptr_t>(info.BaseAddress) + info.RegionSize;
+  }
+}
+
 std::uint64_t ImageBaseOf(const Bytes& image) {
   InMemoryModuleLoader probe(SystemLoaderPlatform());
   return probe.CheckHeaders(image) ? probe.Nt().imageBase : 0;
@@ -127,6 +163,7 @@ class FixtureDllTest : public ::testing::Test {
     EXPECT_EQ(loader.GetExport("FixtureForwarded"), 0u);  // a text naming kernel32's export
     EXPECT_EQ(loader.GetExport("fixtureself"), 0u);
     EXPECT_GT(self, base);
+    ExpectProtections(loader, loader.ComputeImageSize());
 #if defined(_WIN64)
     // The unwinder knows the mapped code, so exceptions and long jumps can pass through it.
     DWORD64 foundBase = 0;
@@ -189,6 +226,7 @@ TEST_F(FixtureDllTest, EntryPointRefusingAttachIsToldOfDetachAndReleased) {
   const Bytes refusing = ReadImage("loader_fixture_refuses.dll");
   ASSERT_FALSE(refusing.empty());
   EXPECT_FALSE(loader.Load(refusing));
+  EXPECT_EQ(loader.LastError(), LoadError::kEntryPointRefused);
   const std::string calls = TakeEntryCalls();
   ASSERT_EQ(calls.size() % 2, 0u);
   const std::string first = calls.substr(0, calls.size() / 2);  // "1@<block>;"
@@ -244,10 +282,25 @@ TEST(GlobalLoaderTest, LivesFromCreationToTheExitRoutine) {
 }
 
 TEST(ThirdPartyDllTest, MinGwZlibCompressesAndInflates) {
-  const Bytes image = ReadImage("zlib1.dll");
+  Bytes image = ReadImage("zlib1.dll");
   if (image.empty()) GTEST_SKIP() << "zlib1.dll (MinGW-w64's zlib) is not beside the tests";
+  // MinGW-w64's run-time gives every DLL it starts a TLS template, which needs a static TLS
+  // slot: such an image is refused, with nothing left behind.
   InMemoryModuleLoader loader(SystemLoaderPlatform());
-  ASSERT_TRUE(loader.Load(image));
+  const auto imageBase = static_cast<std::uintptr_t>(ImageBaseOf(image));
+  const bool baseWasFree = IsReleased(imageBase);
+  EXPECT_FALSE(loader.Load(image));
+  EXPECT_EQ(loader.LastError(), LoadError::kUnsupportedTls);
+  if (baseWasFree) {
+    EXPECT_TRUE(IsReleased(imageBase));
+  }
+  // GCC keeps thread_local variables out of that template (emulated TLS), so zlib's code never
+  // uses the slot: without the directory the same image loads and works.
+  const std::size_t tlsDirectory = static_cast<std::size_t>(loader.Dos().lfanew) + 24 +
+                                   (sizeof(void*) == 8 ? 112 : 96) + 8 * kTlsDirectory;
+  std::fill_n(image.begin() + static_cast<std::ptrdiff_t>(tlsDirectory), 8, 0);
+  ASSERT_TRUE(loader.Load(image)) << DescribeLoadError(loader.LastError());
+  ExpectProtections(loader, loader.ComputeImageSize());
   const auto export_ = [&](const char* name) {
     const std::uintptr_t address = loader.GetExport(name);
     EXPECT_NE(address, 0u) << name;
@@ -279,6 +332,92 @@ TEST(ThirdPartyDllTest, MinGwZlibCompressesAndInflates) {
             Z_OK);
   EXPECT_EQ(unpacked, text);
   loader.Unload();
+}
+
+// The calls the TLS fixtures recorded since the last look: a and b for the TLS callbacks, e for
+// the entry point, each followed by the reason.
+std::string TakeTlsCalls() {
+  char text[512] = "";
+  GetEnvironmentVariableA("LOADER_TLS_CALLS", text, sizeof text);
+  SetEnvironmentVariableA("LOADER_TLS_CALLS", nullptr);
+  return text;
+}
+
+TEST(TlsFixtureTest, CallbacksHearOfAttachBeforeAndDetachAfterTheEntryPoint) {
+  const Bytes image = ReadImage("loader_fixture_tls.dll");
+  ASSERT_FALSE(image.empty()) << "loader_fixture_tls.dll is missing beside the tests";
+  const std::uintptr_t imageBase = static_cast<std::uintptr_t>(ImageBaseOf(image));
+  for (const bool away : {false, true}) {
+    SCOPED_TRACE(away ? "away from ImageBase" : "at ImageBase");
+    void* taken =
+        away ? VirtualAlloc(reinterpret_cast<void*>(imageBase), 0x10000, MEM_RESERVE, PAGE_NOACCESS)
+             : nullptr;
+    TakeTlsCalls();
+    InMemoryModuleLoader loader(SystemLoaderPlatform());
+    ASSERT_TRUE(loader.Load(image)) << DescribeLoadError(loader.LastError());
+    EXPECT_EQ(loader.GetModuleBase() == imageBase, !away);
+    EXPECT_EQ(TakeTlsCalls(), "a1;b1;e1;");
+    const std::uintptr_t count = loader.GetExport("FixtureTlsCount");
+    ASSERT_NE(count, 0u);
+    EXPECT_EQ(static_cast<int>(CallAddress(count)), 0);
+    ExpectProtections(loader, loader.ComputeImageSize());
+    loader.Unload();
+    EXPECT_EQ(TakeTlsCalls(), "e0;a0;b0;");
+    if (taken != nullptr) VirtualFree(taken, 0, MEM_RELEASE);
+  }
+}
+
+TEST(TlsFixtureTest, ThreadLocalDataIsRefusedWithItsOwnReason) {
+  const Bytes image = ReadImage("loader_fixture_tls_data.dll");
+  ASSERT_FALSE(image.empty()) << "loader_fixture_tls_data.dll is missing beside the tests";
+  TakeTlsCalls();
+  InMemoryModuleLoader loader(SystemLoaderPlatform());
+  EXPECT_FALSE(loader.Load(image));
+  EXPECT_EQ(loader.LastError(), LoadError::kUnsupportedTls);
+  EXPECT_EQ(TakeTlsCalls(), "");  // neither a callback nor the entry point ran
+  EXPECT_EQ(loader.GetModuleBase(), 0u);
+  EXPECT_TRUE(IsReleased(static_cast<std::uintptr_t>(ImageBaseOf(image))));
+
+  // The same DLL is sound: the system loader gives it a slot, and each thread its own copy.
+  HMODULE module = LoadLibraryA(BesideTests("loader_fixture_tls_data.dll").c_str());
+  ASSERT_NE(module, nullptr);
+  const auto address = reinterpret_cast<std::uintptr_t>(GetProcAddress(module, "FixtureTlsCount"));
+  ASSERT_NE(address, 0u);
+  const auto count = [&] { return static_cast<int>(CallAddress(address)); };
+  EXPECT_EQ(count(), 8);
+  EXPECT_EQ(count(), 9);
+  int other = 0;
+  std::thread([&] { other = count(); }).join();
+  EXPECT_EQ(other, 8);
+  FreeLibrary(module);
+  TakeTlsCalls();
+}
+
+// Catches what OutputDebugString raises for a debugger, and lets the search go on.
+std::string g_debugOutput;
+LONG CALLBACK CatchDebugOutput(EXCEPTION_POINTERS* exception) {
+  const EXCEPTION_RECORD& record = *exception->ExceptionRecord;
+  if (record.ExceptionCode == DBG_PRINTEXCEPTION_C && record.NumberParameters >= 2) {
+    g_debugOutput += reinterpret_cast<const char*>(record.ExceptionInformation[1]);
+  } else if (record.ExceptionCode == DBG_PRINTEXCEPTION_WIDE_C && record.NumberParameters >= 2) {
+    const auto* text = reinterpret_cast<const wchar_t*>(record.ExceptionInformation[1]);
+    for (; *text != 0; ++text) g_debugOutput += static_cast<char>(*text);  // ASCII
+    return EXCEPTION_CONTINUE_EXECUTION;                                   // no second, narrow copy
+  }
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
+TEST(RefusedImageTest, ReasonGoesToTheDebugOutput) {
+  InMemoryModuleLoader loader(SystemLoaderPlatform());
+  EXPECT_FALSE(loader.Load(ReadImage("loader_fixture_tls_data.dll")));
+  void* handler = AddVectoredExceptionHandler(1, CatchDebugOutput);
+  ASSERT_NE(handler, nullptr);
+  g_debugOutput.clear();
+  ReportRefusedImage("SkinEngine.dll", loader.LastError());
+  RemoveVectoredExceptionHandler(handler);
+  EXPECT_EQ(g_debugOutput, RefusedImageMessage("SkinEngine.dll", LoadError::kUnsupportedTls));
+  EXPECT_NE(g_debugOutput.find("SkinEngine.dll"), std::string::npos);
+  EXPECT_NE(g_debugOutput.find("thread-local"), std::string::npos);
 }
 
 }  // namespace

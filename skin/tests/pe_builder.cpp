@@ -56,7 +56,18 @@ std::vector<std::uint8_t> ImportSection(const ImageLayout& layout) {
     out.push_back(0);
     Put<std::uint32_t>(out, 20 * m + 12, name);
     Put<std::uint32_t>(out, 20 * m + 16, thunks);
+    std::uint32_t lookup = thunks;
+    if (layout.boundImports) {
+      lookup = kImportRva + static_cast<std::uint32_t>(out.size());
+      out.resize(out.size() + thunk * (import.symbols.size() + 1));
+      Put<std::uint32_t>(out, 20 * m, lookup);
+    }
     for (std::size_t s = 0; s < import.symbols.size(); ++s) {
+      if (layout.boundImports) {
+        // Addresses bound at link time; bit 31 or 63 set, so they would read as ordinals.
+        const std::uint64_t stale = Wide(layout.format) ? 0x8000000012340000 + s : 0x87650000 + s;
+        std::memcpy(out.data() + (thunks - kImportRva) + thunk * s, &stale, thunk);
+      }
       std::uint64_t value;
       if (const auto* ordinal = std::get_if<std::uint16_t>(&import.symbols[s])) {
         value = (Wide(layout.format) ? std::uint64_t{1} << 63 : std::uint64_t{1} << 31) | *ordinal;
@@ -70,7 +81,7 @@ std::vector<std::uint8_t> ImportSection(const ImageLayout& layout) {
         }
         out.push_back(0);
       }
-      std::memcpy(out.data() + (thunks - kImportRva) + thunk * s, &value, thunk);
+      std::memcpy(out.data() + (lookup - kImportRva) + thunk * s, &value, thunk);
     }
   }
   return out;
@@ -78,9 +89,9 @@ std::vector<std::uint8_t> ImportSection(const ImageLayout& layout) {
 
 // The relocation section: one block per page, entries in the given order, padded with a type-0
 // entry to a multiple of four bytes.
-std::vector<std::uint8_t> RelocationSection(const ImageLayout& layout) {
+std::vector<std::uint8_t> RelocationSection(const std::vector<RelocationSpec>& relocations) {
   std::map<std::uint32_t, std::vector<std::uint16_t>> pages;
-  for (const RelocationSpec& r : layout.relocations) {
+  for (const RelocationSpec& r : relocations) {
     pages[r.rva & ~0xFFFu].push_back(static_cast<std::uint16_t>((r.type << 12) | (r.rva & 0xFFF)));
   }
   std::vector<std::uint8_t> out;
@@ -146,13 +157,37 @@ std::vector<std::uint8_t> BuildImage(const ImageLayout& layout) {
     std::uint32_t rva;
     std::vector<std::uint8_t> bytes;
   };
+  // The TLS directory and its callback array hold addresses: they get relocations.
+  std::vector<std::uint8_t> code = layout.code;
+  std::vector<RelocationSpec> relocations = layout.relocations;
+  if (layout.tls) {
+    const std::size_t pointer = wide ? 8 : 4;
+    const std::uint16_t type = wide ? 10 : 3;
+    if (code.size() < 0x200) code.resize(0x200);
+    const auto address = [&](std::uint32_t at, std::uint32_t rva) {
+      const std::uint64_t value = layout.imageBase + rva;
+      std::memcpy(code.data() + (at - kCodeRva), &value, pointer);
+      relocations.push_back({at, type});
+    };
+    const TlsSpec& tls = layout.tlsSpec;
+    address(kTlsDirectoryRva, kTlsTemplateRva);
+    address(kTlsDirectoryRva + pointer, kTlsTemplateRva + tls.templateSize);
+    address(kTlsDirectoryRva + 2 * pointer, kTlsIndexRva);
+    address(kTlsDirectoryRva + 3 * pointer, kTlsCallbacksRva);
+    std::memcpy(code.data() + (kTlsDirectoryRva - kCodeRva) + 4 * pointer, &tls.zeroFill, 4);
+    for (std::size_t i = 0; i < tls.callbacks.size(); ++i) {
+      address(kTlsCallbacksRva + static_cast<std::uint32_t>(pointer * i), tls.callbacks[i]);
+    }
+    Put<std::uint32_t>(image, DirectoryOffset(layout.format, kTlsDirectory), kTlsDirectoryRva);
+    Put<std::uint32_t>(image, DirectoryOffset(layout.format, kTlsDirectory) + 4, wide ? 40 : 24);
+  }
   const Part parts[kSectionCount] = {
-      {".text", kCodeRva, layout.code},
+      {".text", kCodeRva, code},
       {".edata", kExportRva,
        layout.exports.empty() ? std::vector<std::uint8_t>{} : ExportSection(layout)},
       {".idata", kImportRva,
        layout.imports.empty() ? std::vector<std::uint8_t>{} : ImportSection(layout)},
-      {".reloc", kRelocationRva, RelocationSection(layout)},
+      {".reloc", kRelocationRva, RelocationSection(relocations)},
   };
   const int directories[kSectionCount] = {-1, kExportDirectory, kImportDirectory,
                                           kRelocationDirectory};
@@ -167,6 +202,7 @@ std::vector<std::uint8_t> BuildImage(const ImageLayout& layout) {
     Put<std::uint32_t>(image, header + 12, part.rva);
     Put<std::uint32_t>(image, header + 16, raw);
     Put<std::uint32_t>(image, header + 20, raw == 0 ? 0 : pointer);
+    Put<std::uint32_t>(image, header + 36, layout.sectionCharacteristics[i]);
     image.insert(image.end(), part.bytes.begin(), part.bytes.end());
     image.resize(pointer + raw);
     if (directories[i] >= 0 && size > 0) {

@@ -39,6 +39,24 @@ struct RelocationSpec {
   std::uint16_t type;
 };
 
+// Where the builder puts a TLS directory, its callback array and its template, inside the code
+// section (which grows to hold them).
+inline constexpr std::uint32_t kTlsDirectoryRva = kCodeRva + 0x100;
+inline constexpr std::uint32_t kTlsCallbacksRva = kCodeRva + 0x140;
+inline constexpr std::uint32_t kTlsTemplateRva = kCodeRva + 0x180;
+inline constexpr std::uint32_t kTlsIndexRva = kCodeRva + 0x1F0;
+
+inline constexpr std::uint32_t kCodeSection = 0x60000020;      // code, execute, read
+inline constexpr std::uint32_t kReadOnlySection = 0x40000040;  // initialised data, read
+inline constexpr std::uint32_t kWritableSection = 0xC0000040;  // initialised data, read, write
+inline constexpr std::uint32_t kDiscardableSection = 0x42000040;
+
+struct TlsSpec {
+  std::vector<std::uint32_t> callbacks;  // RVAs
+  std::uint32_t templateSize = 0;
+  std::uint32_t zeroFill = 0;
+};
+
 struct ImageLayout {
   ImageFormat format = ImageFormat::kPe32;
   std::uint64_t imageBase = 0x10000000;
@@ -49,7 +67,14 @@ struct ImageLayout {
   std::vector<ExportSpec> exports;
   std::uint32_t exportBase = 1;
   std::vector<ImportSpec> imports;
+  // Bound imports: OriginalFirstThunk holds the names, FirstThunk stale addresses.
+  bool boundImports = false;
   std::vector<RelocationSpec> relocations;
+  bool tls = false;  // a TLS directory as described by tlsSpec, with relocations for its addresses
+  TlsSpec tlsSpec;
+  // .text, .edata, .idata, .reloc
+  std::uint32_t sectionCharacteristics[4] = {kCodeSection, kReadOnlySection, kWritableSection,
+                                             kDiscardableSection};
 };
 
 std::vector<std::uint8_t> BuildImage(const ImageLayout& layout);
