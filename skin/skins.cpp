@@ -1,12 +1,15 @@
 // The skin catalogue and the attach call.
 #include "skin/skins.h"
 
+#include "skin/engine/skin_format.h"
 #include "skin/skin_files.h"
 
 namespace skin {
 namespace {
 
 EngineHost* g_host = nullptr;
+int g_current = 0;
+int g_startup = kStartupSkin;
 
 EngineHost& Host() {
   return g_host != nullptr ? *g_host : DefaultEngineHost();
@@ -39,9 +42,31 @@ void ApplySkin(int number) {
   for (int entry = 1; entry <= kSkinCount; ++entry) {
     if (number == entry) {
       AttachSkinResource(kCatalogue[entry - 1]);
+      g_current = entry;
       return;
     }
   }
+}
+
+int CurrentSkin() {
+  return g_current;
+}
+
+int StartupSkin() {
+  return g_startup;
+}
+
+void SetStartupSkin(int number) {
+  g_startup = number >= 1 && number <= kSkinCount ? number : kStartupSkin;
+}
+
+std::string SkinName(int number) {
+  const std::span<const std::uint8_t> file = SkinFile(number);
+  engine::Look look;
+  if (file.empty() || engine::ReadSkin(file.data(), file.size(), look) != engine::ReadStatus::kOk) {
+    return {};
+  }
+  return look.name;
 }
 
 void AttachSkinResource(std::span<const std::uint8_t> skinFile) {
