@@ -62,6 +62,7 @@ const Element* ElementOf(const OpenWindowState& state, HWND control) {
 }
 
 EventObserver g_eventObserver = nullptr;
+WindowBuiltHook g_windowBuiltHook = nullptr;
 int g_handlersRunning = 0;
 // Timer ticks that came due while a handler was running (inside a dialog or modal window it
 // opened); each is raised once when the handler has returned.
@@ -224,6 +225,7 @@ HWND BuildWindow(const WindowDescription& description, bool modal) {
   }
   // Creation complete: raised once, now that every control exists.
   RaiseEvent(description.id, 0, FindHandler(description.events));
+  if (g_windowBuiltHook != nullptr && IsWindow(hwnd)) g_windowBuiltHook(description.id, hwnd);
   return hwnd;
 }
 
@@ -496,6 +498,10 @@ void ShowRuntimeErrorAndExit(int number, std::string_view message) {
 
 void SetEventObserver(EventObserver observer) {
   g_eventObserver = observer;
+}
+
+void SetWindowBuiltHook(WindowBuiltHook hook) {
+  g_windowBuiltHook = hook;
 }
 
 }  // namespace app::win
