@@ -9,7 +9,7 @@
 namespace ui {
 namespace {
 
-constexpr UINT kCommandStep = 16;
+constexpr UINT kCommandStep = SkinCommand(2) - SkinCommand(1);
 constexpr int kEntriesPerColumn = (skin::kSkinCount + 1) / 2;
 
 HMENU SkinSubmenu(HWND window) {
@@ -24,10 +24,6 @@ HMENU SkinSubmenu(HWND window) {
 }
 
 }  // namespace
-
-UINT SkinCommand(int number) {
-  return kFirstSkinCommand + kCommandStep * static_cast<UINT>(number - 1);
-}
 
 int SkinOfCommand(WPARAM command) {
   const WPARAM id = command & 0xFFF0;

@@ -9,7 +9,9 @@ namespace ui {
 // The system command of skin number (1 to 34). System commands keep their low four bits for the
 // system, so the skins are 16 apart, below the system's own commands (0xF000 and up).
 inline constexpr UINT kFirstSkinCommand = 0x1000;
-UINT SkinCommand(int number);
+inline constexpr UINT SkinCommand(int number) {
+  return kFirstSkinCommand + 16 * static_cast<UINT>(number - 1);
+}
 // The skin number of a WM_SYSCOMMAND's wParam, or 0 when it is no skin's.
 int SkinOfCommand(WPARAM command);
 

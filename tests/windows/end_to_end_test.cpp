@@ -25,6 +25,15 @@ using testing_support::WaitForComposerWindow;
 class ChildProcess {
  public:
   explicit ChildProcess(const std::wstring& commandLine) {
+    // The composer remembers its skin and place: each run of the tests starts without either,
+    // and the clock asks a loopback address that answers nothing.
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring appData =
+        std::wstring(temp) + L"composer-e2e-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(appData.c_str(), nullptr);
+    SetEnvironmentVariableW(L"APPDATA", appData.c_str());
+    SetEnvironmentVariableW(L"COMPOSER_CLOCK_URL", L"http://127.0.0.1:9/");
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring mutableLine = commandLine;
