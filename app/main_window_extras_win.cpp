@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <span>
 #include <vector>
 
 #include "app/frame_win.h"

@@ -35,6 +35,7 @@ constexpr int kLineHeight = 20;
 constexpr int kPadding = 5;
 constexpr int kGap = 3;  // between the previewed control and the popup
 constexpr int kMaxWidth = 560;
+constexpr int kMaxLines = 16;  // an output box may hold pages; the preview shows its start
 constexpr int kProblemLineHeight = 16;
 constexpr size_t kMaxProblemLines = 6;
 
@@ -64,7 +65,90 @@ struct Piece {
   compose::RunKind kind = compose::RunKind::kText;
 };
 
-class Backing;
+// The bitmap the popup is drawn into, kept while the popup's size stays, and what the system
+// was last given, so that an update hands over only the pixels that changed.
+class Backing {
+ public:
+  ~Backing() { Release(); }
+
+  // A bitmap of size selected into a memory DC; false when it could not be made.
+  bool Prepare(SIZE size) {
+    if (dc_ != nullptr && size.cx == size_.cx && size.cy == size_.cy) return true;
+    Release();
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = size.cx;
+    info.bmiHeader.biHeight = -size.cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    dc_ = CreateCompatibleDC(nullptr);
+    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (dc_ == nullptr || bitmap_ == nullptr) {
+      Release();
+      return false;
+    }
+    oldBitmap_ = SelectObject(dc_, bitmap_);
+    pixels_ = static_cast<std::uint32_t*>(bits);
+    size_ = size;
+    return true;
+  }
+
+  HDC Dc() const { return dc_; }
+  SIZE Size() const { return size_; }
+  std::uint32_t* Pixels() const { return pixels_; }
+  size_t Count() const { return static_cast<size_t>(size_.cx) * static_cast<size_t>(size_.cy); }
+
+  // The smallest rectangle holding every pixel that differs from what was shown at position;
+  // the whole bitmap when the size or the place changed. Empty when nothing changed.
+  RECT Changed(POINT position) const {
+    const RECT whole{0, 0, size_.cx, size_.cy};
+    if (shown_.size() != Count() || position.x != position_.x || position.y != position_.y) {
+      return whole;
+    }
+    RECT changed{size_.cx, size_.cy, 0, 0};
+    for (int y = 0; y < size_.cy; ++y) {
+      const size_t row = static_cast<size_t>(y) * static_cast<size_t>(size_.cx);
+      for (int x = 0; x < size_.cx; ++x) {
+        if (pixels_[row + static_cast<size_t>(x)] == shown_[row + static_cast<size_t>(x)]) continue;
+        changed.left = std::min<LONG>(changed.left, x);
+        changed.right = std::max<LONG>(changed.right, x + 1);
+        changed.top = std::min<LONG>(changed.top, y);
+        changed.bottom = std::max<LONG>(changed.bottom, y + 1);
+      }
+    }
+    return changed.left < changed.right ? changed : RECT{};
+  }
+
+  void Shown(POINT position) {
+    shown_.assign(pixels_, pixels_ + Count());
+    position_ = position;
+  }
+
+  void Forget() { shown_.clear(); }
+
+ private:
+  void Release() {
+    if (dc_ != nullptr && oldBitmap_ != nullptr) SelectObject(dc_, oldBitmap_);
+    if (bitmap_ != nullptr) DeleteObject(bitmap_);
+    if (dc_ != nullptr) DeleteDC(dc_);
+    dc_ = nullptr;
+    bitmap_ = nullptr;
+    oldBitmap_ = nullptr;
+    pixels_ = nullptr;
+    size_ = {};
+    shown_.clear();
+  }
+
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ oldBitmap_ = nullptr;
+  std::uint32_t* pixels_ = nullptr;
+  SIZE size_{};
+  std::vector<std::uint32_t> shown_;
+  POINT position_{};
+};
 
 struct PreviewState {
   HWND top = nullptr;
@@ -82,13 +166,11 @@ struct PreviewState {
   std::vector<std::wstring> problems;
   int chatHeight = 0;
   SIZE size{};
-  std::unique_ptr<Backing> backing;
+  Backing backing;
   bool obfuscated = false;
   unsigned random = 0x2545F491;
 
-  PreviewState();
-  ~PreviewState();
-  void DeleteFonts() {
+  ~PreviewState() {
     for (HFONT font : fonts) {
       if (font != nullptr) DeleteObject(font);
     }
@@ -123,10 +205,11 @@ void Layout(PreviewState& state, HDC dc, const compose::ChatLine& chat) {
   int widest = 0;
   std::vector<int> extents;
   for (const compose::ChatRun& run : chat.runs) {
+    if (line >= kMaxLines) break;
     SelectObject(dc, state.FontOf(run.style));
     const std::wstring wide = app::WideFromGbk(run.text);
     size_t at = 0;
-    while (at < wide.size()) {
+    while (at < wide.size() && line < kMaxLines) {
       if (wide[at] == L'\r') {
         ++at;
         continue;
@@ -172,6 +255,18 @@ void Layout(PreviewState& state, HDC dc, const compose::ChatLine& chat) {
         ++line;
       }
     }
+  }
+  if (line >= kMaxLines) {  // cut short: say so on a last line of its own
+    Piece more;
+    more.text = L"……";
+    more.line = kMaxLines;
+    more.style.colour = 7;
+    SelectObject(dc, state.FontOf(more.style));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, more.text.c_str(), static_cast<int>(more.text.size()), &size);
+    more.width = size.cx;
+    state.pieces.push_back(std::move(more));
+    line = kMaxLines;
   }
   state.problems.clear();
   for (const compose::CodeProblem& problem : chat.problems) {
@@ -280,102 +375,10 @@ void Render(PreviewState& state, HDC dc, COLORREF background) {
   }
 }
 
-// The bitmap the popup is drawn into, kept while the popup's size stays, and what the system
-// was last given, so that an update hands over only the pixels that changed.
-class Backing {
- public:
-  ~Backing() { Release(); }
-
-  // A bitmap of size selected into a memory DC; false when it could not be made.
-  bool Prepare(SIZE size) {
-    if (dc_ != nullptr && size.cx == size_.cx && size.cy == size_.cy) return true;
-    Release();
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = size.cx;
-    info.bmiHeader.biHeight = -size.cy;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (dc_ == nullptr || bitmap_ == nullptr) {
-      Release();
-      return false;
-    }
-    oldBitmap_ = SelectObject(dc_, bitmap_);
-    pixels_ = static_cast<std::uint32_t*>(bits);
-    size_ = size;
-    return true;
-  }
-
-  HDC Dc() const { return dc_; }
-  SIZE Size() const { return size_; }
-  std::uint32_t* Pixels() const { return pixels_; }
-  size_t Count() const { return static_cast<size_t>(size_.cx) * static_cast<size_t>(size_.cy); }
-
-  // The smallest rectangle holding every pixel that differs from what was shown at position;
-  // the whole bitmap when the size or the place changed. Empty when nothing changed.
-  RECT Changed(POINT position) const {
-    const RECT whole{0, 0, size_.cx, size_.cy};
-    if (shown_.size() != Count() || position.x != position_.x || position.y != position_.y) {
-      return whole;
-    }
-    RECT changed{size_.cx, size_.cy, 0, 0};
-    for (int y = 0; y < size_.cy; ++y) {
-      const size_t row = static_cast<size_t>(y) * static_cast<size_t>(size_.cx);
-      for (int x = 0; x < size_.cx; ++x) {
-        if (pixels_[row + static_cast<size_t>(x)] == shown_[row + static_cast<size_t>(x)]) continue;
-        changed.left = std::min<LONG>(changed.left, x);
-        changed.right = std::max<LONG>(changed.right, x + 1);
-        changed.top = std::min<LONG>(changed.top, y);
-        changed.bottom = std::max<LONG>(changed.bottom, y + 1);
-      }
-    }
-    return changed.left < changed.right ? changed : RECT{};
-  }
-
-  void Shown(POINT position) {
-    shown_.assign(pixels_, pixels_ + Count());
-    position_ = position;
-  }
-
-  void Forget() { shown_.clear(); }
-
- private:
-  void Release() {
-    if (dc_ != nullptr && oldBitmap_ != nullptr) SelectObject(dc_, oldBitmap_);
-    if (bitmap_ != nullptr) DeleteObject(bitmap_);
-    if (dc_ != nullptr) DeleteDC(dc_);
-    dc_ = nullptr;
-    bitmap_ = nullptr;
-    oldBitmap_ = nullptr;
-    pixels_ = nullptr;
-    size_ = {};
-    shown_.clear();
-  }
-
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ oldBitmap_ = nullptr;
-  std::uint32_t* pixels_ = nullptr;
-  SIZE size_{};
-  std::vector<std::uint32_t> shown_;
-  POINT position_{};
-};
-
-PreviewState::PreviewState() : backing(std::make_unique<Backing>()) {}
-
-PreviewState::~PreviewState() {
-  backing.reset();
-  DeleteFonts();
-}
-
 // Draws the popup and hands it to the system at position, the key colour turned into the
 // translucent background. False when the bitmap could not be made.
 bool Present(PreviewState& state, POINT position) {
-  Backing& backing = *state.backing;
+  Backing& backing = state.backing;
   if (!backing.Prepare(state.size)) return false;
   HGDIOBJ oldFont = SelectObject(backing.Dc(), state.fonts[0]);
   Render(state, backing.Dc(), kKey);
@@ -432,7 +435,7 @@ POINT PlaceBeside(const RECT& control, SIZE size) {
 
 void Hide(PreviewState& state) {
   KillTimer(state.popup, kShuffleTimer);
-  state.backing->Forget();
+  state.backing.Forget();
   if (IsWindowVisible(state.popup)) ShowWindow(state.popup, SW_HIDE);
 }
 

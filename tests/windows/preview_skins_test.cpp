@@ -127,7 +127,7 @@ TEST_F(ExtrasTest, APreviewFollowsTheFocusedMessageInputWithoutTakingFocus) {
   const HWND focus = GetFocus();
   const HWND active = GetActiveWindow();
   const HWND foreground = GetForegroundWindow();
-  ASSERT_GE(WaitForPreviewOf(input, 500), 0) << "no preview for the focused 编辑框5";
+  ASSERT_GE(WaitForPreviewOf(input, 2000), 0) << "no preview for the focused 编辑框5";
   EXPECT_TRUE(IsWindowVisible(popup_));
   EXPECT_EQ(GetFocus(), focus);
   EXPECT_EQ(GetActiveWindow(), active);
@@ -159,7 +159,7 @@ TEST_F(ExtrasTest, APreviewFollowsTheFocusedMessageInputWithoutTakingFocus) {
 
   // The focus moves to an input that is no message: the preview goes.
   SetFocus(C(编辑框1));
-  EXPECT_GE(WaitForPreviewOf(nullptr, 500), 0);
+  EXPECT_GE(WaitForPreviewOf(nullptr, 2000), 0);
   EXPECT_FALSE(IsWindowVisible(popup_));
 }
 
@@ -169,7 +169,7 @@ TEST_F(ExtrasTest, ProblemsAreListedAndTheTextStaysAsTyped) {
   const std::wstring typed = L"&l&c你必须达到30级才能使用它！&z %amount%&";
   SetWindowTextW(input, typed.c_str());
   SetFocus(input);
-  ASSERT_GE(WaitForPreviewOf(input, 500), 0);
+  ASSERT_GE(WaitForPreviewOf(input, 2000), 0);
   EXPECT_EQ(TextOf(input), typed);
   EXPECT_EQ(TextOf(popup_), L"你必须达到30级才能使用它！&z %amount%&");
   // Three problems: the lost bold, the unknown code and the lone "&", each a line of its own
@@ -196,7 +196,7 @@ TEST_F(ExtrasTest, OutputBoxesArePreviewedWhileThePointerRestsOnThem) {
     EXPECT_GT(SpreadOf(popup_, Colour(compose::ChatColour(14))).count, 20u);
     EXPECT_GT(SpreadOf(popup_, Colour(compose::ChatColour(6))).count, 20u);
     SetCursorPos(2, 2);
-    EXPECT_GE(WaitForPreviewOf(nullptr, 500), 0) << "the preview stayed after the pointer left";
+    EXPECT_GE(WaitForPreviewOf(nullptr, 2000), 0) << "the preview stayed after the pointer left";
   }
 }
 
@@ -209,7 +209,7 @@ TEST_F(ExtrasTest, AThousandByteMessageUpdatesInUnderFiveMilliseconds) {
   while (app::GbkFromWide(text).size() < 1000) text += L"&c你必须&l达到30级 &e%player% &9AbC&r ";
   SetWindowTextW(input, text.c_str());
   SetFocus(input);
-  ASSERT_GE(WaitForPreviewOf(input, 500), 0);
+  ASSERT_GE(WaitForPreviewOf(input, 2000), 0);
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
   // The machine may be busy with other work, which only ever adds time: of three rounds, the
@@ -318,7 +318,10 @@ TEST_F(ExtrasTest, SkinSwitchesAndPreviewUpdatesLeakNoGdiObject) {
   PumpFor(50);
   const DWORD afterOne = bench::CountGdiObjects(self);
   ASSERT_GT(afterOne, 0u) << "GDI objects cannot be counted here";
+  const DWORD start = GetTickCount();
   for (int number = 1; number <= skin::kSkinCount; ++number) app::win::ChooseSkin(number);
+  std::printf("34 skin switches of the shown main window: %.1f ms each\n",
+              static_cast<double>(GetTickCount() - start) / skin::kSkinCount);
   app::win::ChooseSkin(1);
   PumpFor(50);
   EXPECT_EQ(bench::CountGdiObjects(self), afterOne);
@@ -327,7 +330,7 @@ TEST_F(ExtrasTest, SkinSwitchesAndPreviewUpdatesLeakNoGdiObject) {
   HWND input = C(编辑框6);
   SetWindowTextW(input, L"&kmagic&r &lbold &n%player%");
   SetFocus(input);
-  ASSERT_GE(WaitForPreviewOf(input, 500), 0);
+  ASSERT_GE(WaitForPreviewOf(input, 2000), 0);
   PumpFor(200);  // the obfuscated text redraws on its own clock
   const DWORD showing = bench::CountGdiObjects(self);
   for (int i = 0; i < 50; ++i) SendMessageW(input, WM_CHAR, L'a' + i % 26, 1);
