@@ -12,7 +12,7 @@ namespace app {
 // Runs once, after every control of the main window exists.
 void OnMainWindowCreated() {
   // The skin is applied first, so the window shows it before any tip is attached.
-  skin::ApplySkin(skin::kStartupSkin);
+  skin::ApplySkin(skin::StartupSkin());
   compose::AttachDirectiveTips();
 }
 

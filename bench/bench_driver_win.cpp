@@ -26,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/gdi_objects_win.h"
 #include "ui/ids.h"
 
 namespace {
@@ -315,54 +316,10 @@ struct Sample {
   SIZE_T privateBytes;
 };
 
-using NtQueryInformationProcessFn = LONG(NTAPI*)(HANDLE, int, PVOID, ULONG, PULONG);
 using NtQuerySystemInformationFn = LONG(NTAPI*)(int, PVOID, ULONG, PULONG);
 
 FARPROC NtFunction(const char* name) {
   return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name);
-}
-
-// One entry of the GDI handle table that the process environment block points at.
-struct GdiTableEntry {
-  UINT64 object;
-  ULONG owner;
-  USHORT unique;
-  UCHAR type;
-  UCHAR flags;
-  UINT64 user;
-};
-static_assert(sizeof(GdiTableEntry) == 24);
-constexpr size_t kGdiTableEntries = 0x10000;
-#if defined(_WIN64)
-constexpr size_t kPebGdiTableOffset = 0xF8;
-#else
-constexpr size_t kPebGdiTableOffset = 0x94;
-#endif
-
-DWORD CountGdiObjects(HANDLE process) {
-  struct {
-    PVOID reserved1;
-    PVOID pebBaseAddress;
-    PVOID reserved2[2];
-    ULONG_PTR uniqueProcessId;
-    PVOID reserved3;
-  } basic{};
-  auto query = reinterpret_cast<NtQueryInformationProcessFn>(
-      reinterpret_cast<void*>(NtFunction("NtQueryInformationProcess")));
-  if (query == nullptr || query(process, 0, &basic, sizeof basic, nullptr) != 0) return 0;
-  PVOID table = nullptr;
-  if (!ReadProcessMemory(process, static_cast<char*>(basic.pebBaseAddress) + kPebGdiTableOffset,
-                         &table, sizeof table, nullptr) ||
-      table == nullptr) {
-    return 0;
-  }
-  std::vector<GdiTableEntry> entries(kGdiTableEntries);
-  if (!ReadProcessMemory(process, table, entries.data(), entries.size() * sizeof(GdiTableEntry),
-                         nullptr)) {
-    return 0;
-  }
-  return static_cast<DWORD>(
-      std::count_if(entries.begin(), entries.end(), [](const GdiTableEntry& e) { return e.type; }));
 }
 
 DWORD CountHandles(DWORD processId) {
@@ -412,8 +369,7 @@ DWORD CountWindows(DWORD processId) {
 
 Sample Measure(HANDLE process, DWORD processId) {
   Sample sample{};
-  sample.gdi = GetGuiResources(process, GR_GDIOBJECTS);
-  if (sample.gdi == 0) sample.gdi = CountGdiObjects(process);
+  sample.gdi = base::CountGdiObjects(process);
   sample.user = GetGuiResources(process, GR_USEROBJECTS);
   if (sample.user == 0) sample.user = CountWindows(processId);
   GetProcessHandleCount(process, &sample.handles);

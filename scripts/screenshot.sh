@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the composer and photographs it under a Wine virtual desktop: the main window on each of
-# its four pages and each secondary window, as PNGs in build/screenshots/.
+# its four pages, each secondary window, the colour-code preview over three messages and the main
+# window in a dark and a light skin, as PNGs in build/screenshots/.
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 trap stop_background EXIT
@@ -18,6 +19,8 @@ ensure_display
 start_clock_server
 start_wine "$arch" 1200x900
 
+# Photographs show the program as it first starts: skin 7, centred.
+rm -f "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/CommandComposer/settings.ini
 run_wine "$EXE" >/dev/null 2>&1 &
 composer=$!
 run_wine "$DRIVER" wait-main sleep 1500
@@ -40,5 +43,21 @@ done <<'LIST'
 3 16010078 52012D30 delay-illustration.png
 4 16012D10 52012D18 examples.png
 LIST
+# The preview over three messages as admins write them: an action bar, an item shortage message
+# and a level condition with two mistakes in it.
+run_wine "$DRIVER" page 2 text 16012CA8 '&a[公告] &e服务器将于&c&l22:00&e重启，请 %player% 提前下线！' \
+  focus 16012CA8 sleep 500
+shoot_preview preview-action-bar.png
+run_wine "$DRIVER" text 16012CBA '&c你必须拥有3个名为&b&l点券&c的钻石块才能使用它！你当前有%amount%个！' \
+  focus 16012CBA sleep 500
+shoot_preview preview-item-message.png
+run_wine "$DRIVER" page 3 text 16010071 '>=30 &l&c你必须达到30级才能使用它！&z' focus 16010071 sleep 500
+shoot_preview preview-level-message.png
+# A dark and a light skin, chosen from the window menu; then back to skin 7, which is remembered.
+for skin in 2:skin-dark.png 5:skin-light.png; do
+  run_wine "$DRIVER" page 1 skin "${skin%%:*}" sleep 300
+  shoot $main "${skin#*:}"
+done
+run_wine "$DRIVER" skin 7
 run_wine "$DRIVER" page 1 close $main
 wait "$composer"

@@ -1,12 +1,15 @@
 // The skin catalogue and the attach call.
 #include "skin/skins.h"
 
+#include "skin/engine/skin_format.h"
 #include "skin/skin_files.h"
 
 namespace skin {
 namespace {
 
 EngineHost* g_host = nullptr;
+int g_current = 0;
+int g_startup = kStartupSkin;
 
 #define SKIN_ENTRY(n) std::span<const std::uint8_t>(files::kSkin##n)
 // The 34 files, in catalogue order.
@@ -33,7 +36,30 @@ std::span<const std::uint8_t> SkinFile(int number) {
 
 void ApplySkin(int number) {
   const std::span<const std::uint8_t> file = SkinFile(number);
-  if (!file.empty()) AttachSkinResource(file);
+  if (file.empty()) return;
+  AttachSkinResource(file);
+  g_current = number;
+}
+
+int CurrentSkin() {
+  return g_current;
+}
+
+int StartupSkin() {
+  return g_startup;
+}
+
+void SetStartupSkin(int number) {
+  g_startup = number >= 1 && number <= kSkinCount ? number : kStartupSkin;
+}
+
+std::string SkinName(int number) {
+  const std::span<const std::uint8_t> file = SkinFile(number);
+  engine::Look look;
+  if (file.empty() || engine::ReadSkin(file.data(), file.size(), look) != engine::ReadStatus::kOk) {
+    return {};
+  }
+  return look.name;
 }
 
 void AttachSkinResource(std::span<const std::uint8_t> skinFile) {

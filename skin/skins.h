@@ -6,13 +6,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "skin/engine/looks.h"
 
 namespace skin {
 
 inline constexpr int kSkinCount = engine::kCatalogueSize;
-// The number the program applies when the main window has been created.
+// The number the program applies when the main window has been created, unless the user has
+// chosen another one (SetStartupSkin).
 inline constexpr int kStartupSkin = 7;
 inline constexpr char kAttachExport[] = "SkinEngine_AttachRes";
 
@@ -36,9 +38,19 @@ void SetEngineHost(EngineHost* host);
 // Catalogue entry number (1 to 34) as stored in the program; empty for any other number.
 std::span<const std::uint8_t> SkinFile(int number);
 
+// The skin's name as its file gives it (ASCII), or empty for a number outside 1 to 34.
+std::string SkinName(int number);
+
 // Applies catalogue entry number: 1 to 34 are compared in turn and the matching entry is
 // attached; any other number does nothing.
 void ApplySkin(int number);
+// The number last applied, or 0 before any.
+int CurrentSkin();
+
+// The number the main window's creation applies: kStartupSkin until the program has read the
+// user's choice. A number outside 1 to 34 brings back kStartupSkin.
+int StartupSkin();
+void SetStartupSkin(int number);
 // Hands one skin file to the engine's SkinEngine_AttachRes with its address, its size and
 // eight zeros. Nothing is called when the engine or its export is missing; the engine's answer
 // is not examined (a skin it refuses leaves the windows as they were).

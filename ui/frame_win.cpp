@@ -71,6 +71,7 @@ const Element* ElementOf(const OpenWindowState& state, HWND control) {
 }
 
 EventObserver g_eventObserver = nullptr;
+WindowBuiltHook g_windowBuiltHook = nullptr;
 int g_handlersRunning = 0;
 // Timer ticks that came due while a handler was running (inside a dialog or modal window it
 // opened); each is raised once when the handler has returned.
@@ -233,6 +234,7 @@ HWND BuildWindow(const WindowDescription& description, bool modal) {
   }
   // Creation complete: raised once, now that every control exists.
   RaiseEvent(description.id, 0, FindHandler(description.events));
+  if (g_windowBuiltHook != nullptr && IsWindow(hwnd)) g_windowBuiltHook(description.id, hwnd);
   return hwnd;
 }
 
@@ -493,6 +495,10 @@ void TerminateNormally() {
 
 void SetEventObserver(EventObserver observer) {
   g_eventObserver = observer;
+}
+
+void SetWindowBuiltHook(WindowBuiltHook hook) {
+  g_windowBuiltHook = hook;
 }
 
 }  // namespace ui::win

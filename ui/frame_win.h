@@ -37,4 +37,9 @@ int RunMessageLoop();
 using EventObserver = void (*)(WindowId window, ControlId control);
 void SetEventObserver(EventObserver observer);
 
+// Called for each window the frame builds, after its creation-complete event and before it is
+// shown: the program adds there what the description does not hold. nullptr removes it.
+using WindowBuiltHook = void (*)(WindowId window, HWND hwnd);
+void SetWindowBuiltHook(WindowBuiltHook hook);
+
 }  // namespace ui::win

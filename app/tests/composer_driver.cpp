@@ -1,7 +1,10 @@
 // Drives a running composer from outside, for screenshots: selects tab pages, opens and closes
-// windows, prints window rectangles. Each argument group is one step:
+// windows, types into controls, chooses skins, prints window rectangles. Each argument group is
+// one step:
 //   wait-main | page N | open BUTTON_ID WINDOW_ID | close WINDOW_ID | rect WINDOW_ID | sleep MS
-// Identifiers are hexadecimal.
+//   text CONTROL_ID TEXT | focus CONTROL_ID | point CONTROL_ID | skin N | preview-rect
+// Identifiers are hexadecimal. preview-rect prints the rectangle of the colour-code preview
+// together with the main window.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -10,7 +13,13 @@
 #include <cstdlib>
 #include <string>
 
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "app/skin_menu_win.h"
 #include "app/tests/window_lookup_win.h"
+#include "ui/colour_preview_win.h"
 #include "ui/ids.h"
 
 using namespace testing_support;
@@ -26,9 +35,17 @@ int Fail(const char* what) {
   return 1;
 }
 
+HWND MainControl(const char* id) {
+  HWND main = FindComposerWindow(ui::ids::kMainWindow);
+  return main ? FindControlById(main, Hex(id)) : nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Texts as the command line gives them, whatever the code page.
+  int wideCount = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &wideCount);
   for (int i = 1; i < argc; ++i) {
     const std::string step = argv[i];
     if (step == "wait-main") {
@@ -59,6 +76,41 @@ int main(int argc, char** argv) {
       Sleep(200);
       RECT rect;
       GetWindowRect(window, &rect);
+      std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
+                  rect.bottom - rect.top);
+      std::fflush(stdout);
+    } else if (step == "text" && i + 2 < argc && wideCount == argc) {
+      HWND control = MainControl(argv[++i]);
+      if (!control) return Fail("control not found");
+      SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide[++i]));
+    } else if (step == "focus" && i + 1 < argc) {
+      HWND control = MainControl(argv[++i]);
+      if (!control) return Fail("control not found");
+      // Focus belongs to the composer's thread: join its input state for the call.
+      const DWORD thread = GetWindowThreadProcessId(control, nullptr);
+      AttachThreadInput(GetCurrentThreadId(), thread, TRUE);
+      SetForegroundWindow(GetAncestor(control, GA_ROOT));
+      SetFocus(control);
+      SendMessageW(control, EM_SETSEL, -1, -1);
+      AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
+    } else if (step == "point" && i + 1 < argc) {
+      HWND control = MainControl(argv[++i]);
+      if (!control) return Fail("control not found");
+      RECT rect;
+      GetWindowRect(control, &rect);
+      SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    } else if (step == "skin" && i + 1 < argc) {
+      HWND main = FindComposerWindow(ui::ids::kMainWindow);
+      if (!main) return Fail("main window not found");
+      SendMessageW(main, WM_SYSCOMMAND, app::SkinCommand(std::atoi(argv[++i])), 0);
+    } else if (step == "preview-rect") {
+      HWND main = FindComposerWindow(ui::ids::kMainWindow);
+      HWND preview = FindWindowW(ui::kColourPreviewClass, nullptr);
+      if (!main || !preview || !IsWindowVisible(preview)) return Fail("no preview shown");
+      RECT rect, popup;
+      GetWindowRect(main, &rect);
+      GetWindowRect(preview, &popup);
+      UnionRect(&rect, &rect, &popup);
       std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
                   rect.bottom - rect.top);
       std::fflush(stdout);

@@ -29,6 +29,14 @@ using testing_support::WaitForComposerWindow;
 class ChildProcess {
  public:
   explicit ChildProcess(const std::wstring& commandLine) {
+    // The composer remembers its skin and place: each run of the tests starts without either.
+    // The clock's address comes from the environment the test set (loopback).
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring appData =
+        std::wstring(temp) + L"composer-e2e-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(appData.c_str(), nullptr);
+    SetEnvironmentVariableW(L"APPDATA", appData.c_str());
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring mutableLine = commandLine;

@@ -10,6 +10,7 @@
 
 #include "assets/illustrations.h"
 #include "compose/directive_tips.h"
+#include "compose/message_inputs.h"
 #include "ui/png_picture.h"
 #include "ui/tests/fake_frame.h"
 
@@ -217,6 +218,20 @@ TEST(Illustrations, EmbeddedPicturesDecodeToTheirSizes) {
     EXPECT_EQ(picture->stride % 4, 0);
     EXPECT_GE(picture->stride, c.width * 3);
     EXPECT_EQ(picture->pixels.size(), static_cast<size_t>(picture->stride) * c.height);
+  }
+}
+
+// The preview's targets are edit boxes of the main window.
+TEST(WindowDescription, PreviewedControlsAreEditBoxesOfTheMainWindow) {
+  const WindowDescription& main =
+      *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
+  for (const auto& list : {std::span<const ui::ControlId>(compose::kMessageInputs),
+                           std::span<const ui::ControlId>(compose::kPreviewedOutputs)}) {
+    for (ui::ControlId id : list) {
+      const Element* element = ui::FindElement(main, id);
+      ASSERT_NE(element, nullptr) << id;
+      EXPECT_EQ(element->kind, Kind::kEditBox) << id;
+    }
   }
 }
 

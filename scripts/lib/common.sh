@@ -223,6 +223,16 @@ shoot() {
   log "wrote $dir/$file"
 }
 
+# Photographs the main window together with the colour-code preview that shows beside it.
+shoot_preview() {
+  local file=$1 rect x y w h dir="${SCREENSHOTS:-$BUILD/screenshots}"
+  mkdir -p "$dir"
+  rect=$(run_wine "$DRIVER" sleep 400 preview-rect | tr -d '\r')
+  read -r x y w h <<<"$rect"
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$dir/$file"
+  log "wrote $dir/$file"
+}
+
 stop_wine() {
   if [ "${WINE_STARTED:-0}" = 1 ]; then
     wineserver -k 2>/dev/null || true

@@ -1,6 +1,7 @@
 // The skin catalogue's numbering and the one call it makes into the engine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <string>
 #include <vector>
@@ -82,6 +83,27 @@ TEST_F(CatalogueTest, MissingEngineOrExportMeansNoCall) {
   AttachSkinResource(SkinFile(1));
   EXPECT_EQ(host_.lookups.size(), 2u);
   EXPECT_TRUE(host_.calls.empty());
+}
+
+TEST_F(CatalogueTest, NamesAreDistinctAndTheChoiceIsRemembered) {
+  std::vector<std::string> names;
+  for (int number = 1; number <= kSkinCount; ++number) {
+    const std::string name = SkinName(number);
+    EXPECT_FALSE(name.empty()) << number;
+    EXPECT_EQ(std::count(names.begin(), names.end(), name), 0) << name;
+    names.push_back(name);
+  }
+  EXPECT_EQ(SkinName(0), "");
+  EXPECT_EQ(SkinName(35), "");
+
+  ApplySkin(12);
+  ApplySkin(35);  // refused: the current skin stays
+  EXPECT_EQ(CurrentSkin(), 12);
+  for (const auto& [chosen, startup] : {std::pair{20, 20}, {0, 7}, {35, 7}, {-3, 7}, {1, 1}}) {
+    SetStartupSkin(chosen);
+    EXPECT_EQ(StartupSkin(), startup) << chosen;
+  }
+  SetStartupSkin(kStartupSkin);
 }
 
 TEST(CatalogueWithoutHostTest, WithoutAnEngineNothingHappens) {

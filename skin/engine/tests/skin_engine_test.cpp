@@ -180,52 +180,160 @@ TEST(EngineImageTest, LoadsAtItsBaseAndRelocatedAndTheExportIsFound) {
 // ---- The program itself
 // --------------------------------------------------------------------------
 
-// composer.exe beside this test starts in skin 7: its main window's background, read from the
-// screen, is the skin's window colour; closing it still ends the program normally.
-TEST(ProgramTest, StartsInSkinSeven) {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring program(path);
-  program = program.substr(0, program.find_last_of(L"\\/") + 1) + L"composer.exe";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &process));
-  HWND main = nullptr;
-  for (int waited = 0; waited < 15000 && main == nullptr; waited += 100) {
-    Sleep(100);
-    main = FindWindowW(L"ComposerWindow", nullptr);
-    if (main != nullptr && !IsWindowVisible(main)) main = nullptr;
+// composer.exe beside this test, started as a user would with its settings in a folder of the
+// test's own and the network clock on a loopback address that answers nothing.
+class Composer {
+ public:
+  static std::wstring AppData() {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + L"composer-skin-" + std::to_wstring(GetCurrentProcessId());
   }
-  ASSERT_NE(main, nullptr);
-  SetForegroundWindow(main);
-  RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+  static std::wstring SettingsFile() { return AppData() + L"\\CommandComposer\\settings.ini"; }
+
+  Composer() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring program(path);
+    program = program.substr(0, program.find_last_of(L"\\/") + 1) + L"composer.exe";
+    CreateDirectoryW(AppData().c_str(), nullptr);
+    SetEnvironmentVariableW(L"APPDATA", AppData().c_str());
+    SetEnvironmentVariableW(L"COMPOSER_CLOCK_URL", L"http://127.0.0.1:9/");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process_)) {
+      ADD_FAILURE() << "composer.exe did not start";
+      return;
+    }
+    for (int waited = 0; waited < 15000 && main_ == nullptr; waited += 100) {
+      Sleep(100);
+      main_ = FindWindowW(L"ComposerWindow", nullptr);
+      if (main_ != nullptr && !IsWindowVisible(main_)) main_ = nullptr;
+    }
+  }
+  ~Composer() {
+    if (process_.hProcess == nullptr) return;
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(process_.hProcess, 99);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+  }
+
+  HWND Main() const { return main_; }
+
+  // The colour of the main window's own surface, read from the screen beside the tab control.
+  // The other process paints when it gets to it: read until the expected colour arrives or time
+  // runs out, and give what was there last.
+  std::uint32_t SurfaceColour(std::uint32_t expected) const {
+    SetForegroundWindow(main_);
+    RedrawWindow(main_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    std::uint32_t colour = 0;
+    for (int waited = 0; waited < 10000; waited += 50) {
+      POINT at{1, 1};  // off every texture's marks
+      ClientToScreen(main_, &at);
+      HDC screen = GetDC(nullptr);
+      const COLORREF pixel = GetPixel(screen, at.x, at.y);
+      ReleaseDC(nullptr, screen);
+      colour = static_cast<std::uint32_t>(GetRValue(pixel)) << 16 | GetGValue(pixel) << 8 |
+               GetBValue(pixel);
+      if (colour == expected) break;
+      Sleep(50);
+    }
+    return colour;
+  }
+
+  // Closes the main window; the exit code.
+  DWORD Close() const {
+    PostMessageW(main_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(process_.hProcess, 15000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process_.hProcess, &exitCode);
+    return exitCode;
+  }
+
+ private:
+  PROCESS_INFORMATION process_{};
+  HWND main_ = nullptr;
+};
+
+std::uint32_t WindowColourOf(int number) {
   engine::Look look;
-  const auto seven = SkinFile(7);
-  ASSERT_EQ(engine::ReadSkin(seven.data(), seven.size(), look), engine::ReadStatus::kOk);
-  // (2, 2) of the client area lies beside the tab control, on the window's own surface. The
-  // other process paints when it gets to it: read until the colour arrives or time runs out.
-  std::uint32_t color = 0;
-  for (int waited = 0; waited < 10000; waited += 50) {
-    POINT at{2, 2};
-    ClientToScreen(main, &at);
-    HDC screen = GetDC(nullptr);
-    const COLORREF pixel = GetPixel(screen, at.x, at.y);
-    ReleaseDC(nullptr, screen);
-    color = static_cast<std::uint32_t>(GetRValue(pixel)) << 16 | GetGValue(pixel) << 8 |
-            GetBValue(pixel);
-    if (color == look.windowColor) break;
-    Sleep(50);
+  const auto file = SkinFile(number);
+  EXPECT_EQ(engine::ReadSkin(file.data(), file.size(), look), engine::ReadStatus::kOk);
+  return look.windowColor;
+}
+
+void WriteSettings(const std::string& text) {
+  CreateDirectoryW((Composer::AppData() + L"\\CommandComposer").c_str(), nullptr);
+  HANDLE file = CreateFileW(Composer::SettingsFile().c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+std::string ReadSettings() {
+  HANDLE file = CreateFileW(Composer::SettingsFile().c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  char buffer[256] = {};
+  DWORD read = 0;
+  ReadFile(file, buffer, sizeof buffer - 1, &read, nullptr);
+  CloseHandle(file);
+  return std::string(buffer, read);
+}
+
+// Without settings the program starts in skin 7; closing it still ends the program normally.
+TEST(ProgramTest, StartsInSkinSeven) {
+  DeleteFileW(Composer::SettingsFile().c_str());
+  Composer composer;
+  ASSERT_NE(composer.Main(), nullptr);
+  EXPECT_EQ(composer.SurfaceColour(WindowColourOf(7)), WindowColourOf(7));
+  EXPECT_EQ(composer.Close(), 0u);
+}
+
+// A skin chosen from the system menu and the window's place come back after a restart; a place
+// on no screen is not restored, and a damaged file means skin 7.
+TEST(ProgramTest, TheChosenSkinAndPlaceSurviveARestart) {
+  DeleteFileW(Composer::SettingsFile().c_str());
+  {
+    Composer composer;
+    ASSERT_NE(composer.Main(), nullptr);
+    constexpr UINT kSkinTwoCommand = 0x1000 + 16;  // the 皮肤 submenu's command of skin 2
+    SendMessageW(composer.Main(), WM_SYSCOMMAND, kSkinTwoCommand, 0);
+    EXPECT_EQ(composer.SurfaceColour(WindowColourOf(2)), WindowColourOf(2));
+    SetWindowPos(composer.Main(), nullptr, 40, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    EXPECT_EQ(composer.Close(), 0u);
   }
-  EXPECT_EQ(color, look.windowColor);
-  PostMessageW(main, WM_CLOSE, 0, 0);
-  EXPECT_EQ(WaitForSingleObject(process.hProcess, 15000), WAIT_OBJECT_0);
-  DWORD exitCode = 1;
-  GetExitCodeProcess(process.hProcess, &exitCode);
-  EXPECT_EQ(exitCode, 0u);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  EXPECT_EQ(ReadSettings(), "[composer]\r\nskin=2\r\nmain_window=40,50\r\n");
+  {
+    Composer composer;
+    ASSERT_NE(composer.Main(), nullptr);
+    EXPECT_EQ(composer.SurfaceColour(WindowColourOf(2)), WindowColourOf(2));
+    RECT rect{};
+    GetWindowRect(composer.Main(), &rect);
+    EXPECT_EQ(rect.left, 40);
+    EXPECT_EQ(rect.top, 50);
+    EXPECT_EQ(composer.Close(), 0u);
+  }
+  WriteSettings("skin=2\r\nmain_window=-30000,-30000\r\n");
+  {
+    Composer composer;
+    ASSERT_NE(composer.Main(), nullptr);
+    RECT rect{};
+    GetWindowRect(composer.Main(), &rect);
+    EXPECT_NE(MonitorFromRect(&rect, MONITOR_DEFAULTTONULL), nullptr) << rect.left;
+    EXPECT_EQ(composer.Close(), 0u);
+  }
+  WriteSettings(std::string("\xFF\xFE\0skin=abc\nmain_window=\x01\n", 26));
+  {
+    Composer composer;
+    ASSERT_NE(composer.Main(), nullptr);
+    EXPECT_EQ(composer.SurfaceColour(WindowColourOf(7)), WindowColourOf(7));
+    EXPECT_EQ(composer.Close(), 0u);
+  }
 }
 
 // ---- The engine in the program's situation -----------------------------------------------------

@@ -1,0 +1,115 @@
+// The main window's extras. The settings are read once at start-up and written whole whenever
+// the skin changes and when the main window closes (its place).
+#include "app/main_window_extras_win.h"
+
+#include <commctrl.h>
+
+#include <span>
+#include <vector>
+
+#include "app/settings_win.h"
+#include "app/skin_menu_win.h"
+#include "compose/message_inputs.h"
+#include "skin/skins.h"
+#include "ui/colour_preview_win.h"
+#include "ui/frame_win.h"
+#include "ui/ids.h"
+
+namespace app::win {
+namespace {
+
+namespace ids = ui::ids;
+using ui::ControlId;
+using ui::WindowId;
+using ui::win::FindControl;
+using ui::win::SetWindowBuiltHook;
+
+constexpr UINT_PTR kSubclassId = 0x4D41494E;
+
+Settings g_settings;
+HWND g_main = nullptr;
+
+std::vector<HWND> Controls(std::span<const ControlId> ids) {
+  std::vector<HWND> controls;
+  for (ControlId id : ids) {
+    if (HWND control = FindControl(ids::kMainWindow, id)) controls.push_back(control);
+  }
+  return controls;
+}
+
+// The remembered place, when the window's title bar would still lie on a connected screen
+// there: a screen unplugged since, or a resolution turned down, must not leave it unreachable.
+void RestorePosition(HWND window) {
+  if (!g_settings.mainWindow) return;
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  const int left = g_settings.mainWindow->left;
+  const int top = g_settings.mainWindow->top;
+  const RECT titleBar{left, top, left + (rect.right - rect.left),
+                      top + GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFIXEDFRAME)};
+  if (MonitorFromRect(&titleBar, MONITOR_DEFAULTTONULL) == nullptr) return;
+  SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void RememberPosition(HWND window) {
+  if (IsIconic(window)) return;  // a minimized window keeps the place it had before
+  RECT rect{};
+  if (!GetWindowRect(window, &rect)) return;
+  g_settings.mainWindow = WindowPosition{rect.left, rect.top};
+}
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR) {
+  switch (message) {
+    case WM_SYSCOMMAND:
+      if (const int number = app::SkinOfCommand(wParam)) {
+        ChooseSkin(number);
+        return 0;
+      }
+      break;
+    case WM_EXITSIZEMOVE:
+      RememberPosition(hwnd);
+      break;
+    case WM_DESTROY:
+      RememberPosition(hwnd);
+      SaveSettings(g_settings);
+      if (g_main == hwnd) g_main = nullptr;
+      break;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, MainWindowProc, kSubclassId);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+void OnWindowBuilt(WindowId window, HWND hwnd) {
+  if (window != ids::kMainWindow) return;
+  g_main = hwnd;
+  RestorePosition(hwnd);
+  app::AddSkinMenu(hwnd, skin::CurrentSkin());
+  const std::vector<HWND> inputs = Controls(compose::kMessageInputs);
+  const std::vector<HWND> outputs = Controls(compose::kPreviewedOutputs);
+  ui::AttachColourPreview(hwnd, inputs, outputs);
+  SetWindowSubclass(hwnd, MainWindowProc, kSubclassId, 0);
+}
+
+}  // namespace
+
+bool EnableMainWindowExtras(HINSTANCE instance) {
+  g_settings = LoadSettings();
+  skin::SetStartupSkin(g_settings.skin);
+  SetWindowBuiltHook(&OnWindowBuilt);
+  return ui::RegisterColourPreviewClass(instance);
+}
+
+void ChooseSkin(int number) {
+  if (number < 1 || number > skin::kSkinCount) return;
+  skin::ApplySkin(number);
+  if (g_main != nullptr) app::CheckSkinInMenu(g_main, number);
+  g_settings.skin = number;
+  SaveSettings(g_settings);
+}
+
+}  // namespace app::win

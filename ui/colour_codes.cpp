@@ -1,0 +1,194 @@
+// Reading chat codes the way the game does: it replaces "&" and a code character by the style
+// and leaves every other "&" as written; a colour code starts a fresh style, so formats written
+// before it are lost.
+#include "ui/colour_codes.h"
+
+namespace ui {
+namespace {
+
+constexpr std::uint32_t kColours[kChatColourCount] = {
+    0x000000, 0x0000AA, 0x00AA00, 0x00AAAA, 0xAA0000, 0xAA00AA, 0xFFAA00, 0xAAAAAA,
+    0x555555, 0x5555FF, 0x55FF55, 0x55FFFF, 0xFF5555, 0xFF55FF, 0xFFFF55, 0xFFFFFF,
+};
+
+bool IsLeadByte(unsigned char byte) {
+  return byte >= 0x81 && byte <= 0xFE;
+}
+
+// Bytes of the character starting at offset (a lead byte at the very end stands alone).
+std::size_t CharLength(std::string_view text, std::size_t offset) {
+  return IsLeadByte(static_cast<unsigned char>(text[offset])) && offset + 1 < text.size() ? 2 : 1;
+}
+
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+int ColourIndex(char code) {
+  if (code >= '0' && code <= '9') return code - '0';
+  if (code >= 'a' && code <= 'f') return code - 'a' + 10;
+  return -1;
+}
+
+bool IsPlaceholderChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// Length of a placeholder "%name%" at offset, or 0. A name starts with a letter and holds
+// letters, digits and underscores, as PlaceholderAPI's identifiers do.
+std::size_t PlaceholderLength(std::string_view text, std::size_t offset) {
+  std::size_t end = offset + 1;
+  if (end >= text.size() || Lower(text[end]) < 'a' || Lower(text[end]) > 'z') return 0;
+  while (end < text.size() && IsPlaceholderChar(text[end])) ++end;
+  return end < text.size() && text[end] == '%' ? end + 1 - offset : 0;
+}
+
+class Reader {
+ public:
+  explicit Reader(std::string_view text) : text_(text) {}
+
+  ChatLine Read() {
+    while (at_ < text_.size()) {
+      const char c = text_[at_];
+      if (c == '&') {
+        ReadAmpersand();
+      } else if (const std::size_t length = c == '%' ? PlaceholderLength(text_, at_) : 0) {
+        Emit(text_.substr(at_, length), RunKind::kPlaceholder);
+        Advance(length);
+      } else {
+        Emit(text_.substr(at_, CharLength(text_, at_)), RunKind::kText);
+        Advance(CharLength(text_, at_));
+      }
+    }
+    return std::move(line_);
+  }
+
+ private:
+  struct PendingFormat {
+    std::size_t offset;
+    std::size_t column;
+    std::string code;
+  };
+
+  void ReadAmpersand() {
+    if (at_ + 1 >= text_.size() || text_[at_ + 1] == '&') {
+      Flag(CodeProblemKind::kLoneAmpersand, 1);
+      return;
+    }
+    const char next = text_[at_ + 1];
+    if (next == ' ' || next == '\t') {  // "A & B": plainly meant as written
+      Emit(text_.substr(at_, 1), RunKind::kText);
+      Advance(1);
+      return;
+    }
+    const char code = Lower(next);
+    const std::string written(text_.substr(at_, 2));
+    if (const int colour = ColourIndex(code); colour >= 0 || code == 'r') {
+      for (const PendingFormat& format : pending_) {
+        line_.problems.push_back({CodeProblemKind::kFormatBeforeColour, format.offset,
+                                  format.column, format.code, written});
+      }
+      pending_.clear();
+      style_ = ChatStyle{};
+      if (colour >= 0) style_.colour = colour;
+      Advance(2);
+      return;
+    }
+    bool* format = nullptr;
+    switch (code) {
+      case 'k':
+        format = &style_.obfuscated;
+        break;
+      case 'l':
+        format = &style_.bold;
+        break;
+      case 'm':
+        format = &style_.strikethrough;
+        break;
+      case 'n':
+        format = &style_.underline;
+        break;
+      case 'o':
+        format = &style_.italic;
+        break;
+      default:
+        break;
+    }
+    if (format != nullptr) {
+      *format = true;
+      pending_.push_back({at_, column_, written});
+      Advance(2);
+      return;
+    }
+    // Not a code: the game shows "&" and the character after it, whole.
+    Flag(CodeProblemKind::kUnknownCode, 1 + CharLength(text_, at_ + 1));
+  }
+
+  void Flag(CodeProblemKind kind, std::size_t length) {
+    const std::string_view written = text_.substr(at_, length);
+    line_.problems.push_back({kind, at_, column_, std::string(written), {}});
+    Emit(written, RunKind::kFlagged);
+    Advance(length);
+  }
+
+  // Visible text: formats before it have had their effect.
+  void Emit(std::string_view text, RunKind kind) {
+    pending_.clear();
+    if (kind == RunKind::kText && !line_.runs.empty() && line_.runs.back().kind == RunKind::kText &&
+        line_.runs.back().style == style_) {
+      line_.runs.back().text += text;
+      return;
+    }
+    line_.runs.push_back({std::string(text), style_, kind});
+  }
+
+  // Moves past bytes that the caller has read, counting characters.
+  void Advance(std::size_t bytes) {
+    const std::size_t end = at_ + bytes;
+    while (at_ < end) {
+      at_ += CharLength(text_, at_);
+      ++column_;
+    }
+  }
+
+  std::string_view text_;
+  std::size_t at_ = 0;
+  std::size_t column_ = 1;
+  ChatStyle style_;
+  std::vector<PendingFormat> pending_;
+  ChatLine line_;
+};
+
+}  // namespace
+
+ChatLine ReadChatCodes(std::string_view text) {
+  return Reader(text).Read();
+}
+
+std::uint32_t ChatColour(int index) {
+  return index >= 0 && index < kChatColourCount ? kColours[index] : kColours[kDefaultChatColour];
+}
+
+// The game draws each glyph's shadow one pixel down and right in a quarter of its colour.
+std::uint32_t ChatShadowColour(int index) {
+  return (ChatColour(index) >> 2) & 0x3F3F3F;
+}
+
+std::string DescribeCodeProblem(const CodeProblem& problem) {
+  const std::string where = "第" + std::to_string(problem.column) + "字处";
+  switch (problem.kind) {
+    case CodeProblemKind::kUnknownCode:
+      return where + "的 " + problem.code + " 不是颜色或格式代码，游戏会原样显示";
+    case CodeProblemKind::kLoneAmpersand:
+      return where + "的 & 后面没有代码，游戏会原样显示";
+    case CodeProblemKind::kFormatBeforeColour:
+      return where + "的 " + problem.code + " 写在 " + problem.clearedBy + " 之前，" +
+             (problem.clearedBy.size() == 2 && Lower(problem.clearedBy[1]) == 'r'
+                  ? "重置代码清除所有格式"
+                  : "游戏遇到颜色代码会清除格式") +
+             "，" + problem.code + " 不起作用（应写成 " + problem.clearedBy + problem.code + "）";
+  }
+  return {};
+}
+
+}  // namespace ui

@@ -1,0 +1,74 @@
+// The game's chat colour and format codes, read the way the game reads them, so that a message
+// can be previewed before it is pasted. A code is "&" and one letter or digit, in either case:
+// &0-&9 and &a-&f the sixteen chat colours, &k obfuscated, &l bold, &m strikethrough, &n
+// underline, &o italic, &r reset. A colour code also clears every format, as in the game.
+// Anything else after "&" is shown by the game as written; the reader keeps it in the text and
+// reports it. Texts are GBK: a byte 0x81-0xFE starts a two-byte character, which is never split.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ui {
+
+inline constexpr int kChatColourCount = 16;
+inline constexpr int kDefaultChatColour = 15;  // white, the colour of text before any code
+
+struct ChatStyle {
+  int colour = kDefaultChatColour;  // 0 to 15, the code's digit
+  bool bold = false;
+  bool italic = false;
+  bool underline = false;
+  bool strikethrough = false;
+  bool obfuscated = false;
+  bool operator==(const ChatStyle&) const = default;
+};
+
+enum class RunKind : std::uint8_t {
+  kText,
+  kPlaceholder,  // a PlaceholderAPI placeholder such as %player%, kept as written
+  kFlagged,      // characters the game shows as written although they look like a code
+};
+
+struct ChatRun {
+  std::string text;  // GBK, without the codes that styled it
+  ChatStyle style;
+  RunKind kind = RunKind::kText;
+  bool operator==(const ChatRun&) const = default;
+};
+
+enum class CodeProblemKind : std::uint8_t {
+  kUnknownCode,         // "&" followed by something that is no code, e.g. "&z"
+  kLoneAmpersand,       // "&" at the end of the text, or right before another "&"
+  kFormatBeforeColour,  // a format code whose format a following colour or reset code clears
+};
+
+struct CodeProblem {
+  CodeProblemKind kind;
+  std::size_t offset;     // byte offset of the "&" in the text
+  std::size_t column;     // 1-based character position of the "&" (a two-byte character is one)
+  std::string code;       // the code as written, e.g. "&z", "&l"
+  std::string clearedBy;  // kFormatBeforeColour: the colour or reset code, e.g. "&c"
+  bool operator==(const CodeProblem&) const = default;
+};
+
+struct ChatLine {
+  std::vector<ChatRun> runs;          // neighbouring text of one style is one run
+  std::vector<CodeProblem> problems;  // in text order
+};
+
+// Reads a message's codes. Never fails; every byte of the text that is not a valid code ends up
+// in exactly one run, in order.
+ChatLine ReadChatCodes(std::string_view text);
+
+// The chat colour of code digit index (0 to 15) as 0xRRGGBB, and the colour of its shadow.
+std::uint32_t ChatColour(int index);
+std::uint32_t ChatShadowColour(int index);
+
+// One line telling the admin what the problem is and what the game will do, in GBK.
+std::string DescribeCodeProblem(const CodeProblem& problem);
+
+}  // namespace ui

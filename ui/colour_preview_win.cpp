@@ -1,0 +1,610 @@
+// The colour-code preview popup. Like the balloon tips it polls focus and pointer on a short
+// clock (a resting pointer sends no messages); text changes of the previewed control come at
+// once through EN_CHANGE, which the top-level window receives.
+//
+// The popup is a layered window drawn in one piece per update into a bitmap (so it never
+// flickers): the chat line is drawn over a key colour, which then becomes the chat's
+// translucent black while everything drawn stays opaque. Glyphs are drawn without
+// anti-aliasing, as the game's pixel font is, so every glyph pixel has exactly its code's colour.
+#include "ui/colour_preview_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/text_win.h"
+#include "ui/colour_codes.h"
+#include "ui/widgets_win.h"
+
+namespace ui {
+namespace {
+
+constexpr UINT_PTR kPollTimer = 1;
+constexpr UINT kPollMs = 30;
+constexpr UINT_PTR kShuffleTimer = 2;  // redraws obfuscated text with fresh glyphs
+constexpr UINT kShuffleMs = 80;
+constexpr UINT_PTR kTopSubclassId = 0x50524556;
+
+constexpr int kFontHeight = 16;
+constexpr int kLineHeight = 20;
+constexpr int kPadding = 5;
+constexpr int kGap = 3;  // between the previewed control and the popup
+constexpr int kMaxWidth = 560;
+constexpr int kMaxLines = 16;  // an output box may hold pages; the preview shows its start
+constexpr int kProblemLineHeight = 16;
+constexpr size_t kMaxProblemLines = 6;
+
+// The background before it turns translucent: no chat colour or shadow is this colour.
+constexpr COLORREF kKey = RGB(0x01, 0x02, 0x03);
+constexpr BYTE kBackgroundAlpha = 0x90;  // the chat's black at a little over half strength
+constexpr COLORREF kPrintBackground = RGB(0, 0, 0);
+constexpr COLORREF kPlaceholderFill = RGB(0x22, 0x34, 0x5A);
+constexpr COLORREF kPlaceholderFrame = RGB(0x6E, 0x9A, 0xE6);
+constexpr COLORREF kFlagColour = RGB(0xFF, 0x40, 0x40);
+constexpr COLORREF kProblemBackground = RGB(0x2E, 0x24, 0x12);
+constexpr COLORREF kProblemText = RGB(0xFF, 0xD2, 0x64);
+
+HINSTANCE g_instance = nullptr;
+
+COLORREF FromRgb(std::uint32_t rgb) {
+  return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+struct Piece {
+  std::wstring text;
+  std::vector<int> starts;  // each character's x within the piece (obfuscated pieces only)
+  int x = 0;
+  int line = 0;
+  int width = 0;
+  ChatStyle style;
+  RunKind kind = RunKind::kText;
+};
+
+// The bitmap the popup is drawn into, kept while the popup's size stays, and what the system
+// was last given, so that an update hands over only the pixels that changed.
+class Backing {
+ public:
+  ~Backing() { Release(); }
+
+  // A bitmap of size selected into a memory DC; false when it could not be made.
+  bool Prepare(SIZE size) {
+    if (dc_ != nullptr && size.cx == size_.cx && size.cy == size_.cy) return true;
+    Release();
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = size.cx;
+    info.bmiHeader.biHeight = -size.cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    dc_ = CreateCompatibleDC(nullptr);
+    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (dc_ == nullptr || bitmap_ == nullptr) {
+      Release();
+      return false;
+    }
+    oldBitmap_ = SelectObject(dc_, bitmap_);
+    pixels_ = static_cast<std::uint32_t*>(bits);
+    size_ = size;
+    return true;
+  }
+
+  HDC Dc() const { return dc_; }
+  SIZE Size() const { return size_; }
+  std::uint32_t* Pixels() const { return pixels_; }
+  size_t Count() const { return static_cast<size_t>(size_.cx) * static_cast<size_t>(size_.cy); }
+
+  // The smallest rectangle holding every pixel that differs from what was shown at position;
+  // the whole bitmap when the size or the place changed. Empty when nothing changed.
+  RECT Changed(POINT position) const {
+    const RECT whole{0, 0, size_.cx, size_.cy};
+    if (shown_.size() != Count() || position.x != position_.x || position.y != position_.y) {
+      return whole;
+    }
+    RECT changed{size_.cx, size_.cy, 0, 0};
+    for (int y = 0; y < size_.cy; ++y) {
+      const size_t row = static_cast<size_t>(y) * static_cast<size_t>(size_.cx);
+      for (int x = 0; x < size_.cx; ++x) {
+        if (pixels_[row + static_cast<size_t>(x)] == shown_[row + static_cast<size_t>(x)]) continue;
+        changed.left = std::min<LONG>(changed.left, x);
+        changed.right = std::max<LONG>(changed.right, x + 1);
+        changed.top = std::min<LONG>(changed.top, y);
+        changed.bottom = std::max<LONG>(changed.bottom, y + 1);
+      }
+    }
+    return changed.left < changed.right ? changed : RECT{};
+  }
+
+  void Shown(POINT position) {
+    shown_.assign(pixels_, pixels_ + Count());
+    position_ = position;
+  }
+
+  void Forget() { shown_.clear(); }
+
+ private:
+  void Release() {
+    if (dc_ != nullptr && oldBitmap_ != nullptr) SelectObject(dc_, oldBitmap_);
+    if (bitmap_ != nullptr) DeleteObject(bitmap_);
+    if (dc_ != nullptr) DeleteDC(dc_);
+    dc_ = nullptr;
+    bitmap_ = nullptr;
+    oldBitmap_ = nullptr;
+    pixels_ = nullptr;
+    size_ = {};
+    shown_.clear();
+  }
+
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ oldBitmap_ = nullptr;
+  std::uint32_t* pixels_ = nullptr;
+  SIZE size_{};
+  std::vector<std::uint32_t> shown_;
+  POINT position_{};
+};
+
+struct PreviewState {
+  HWND top = nullptr;
+  HWND popup = nullptr;
+  std::vector<HWND> inputs;
+  std::vector<HWND> outputs;
+  HFONT fonts[4] = {};  // regular, bold, italic, bold italic
+  HWND target = nullptr;
+  std::wstring text;
+  RECT targetRect{};
+  HWND under = nullptr;  // watched control under the pointer
+  DWORD underSince = 0;
+  // Layout of the shown text.
+  std::vector<Piece> pieces;
+  std::vector<std::wstring> problems;
+  int chatHeight = 0;
+  SIZE size{};
+  Backing backing;
+  bool obfuscated = false;
+  unsigned random = 0x2545F491;
+
+  ~PreviewState() {
+    for (HFONT font : fonts) {
+      if (font != nullptr) DeleteObject(font);
+    }
+  }
+  HFONT FontOf(const ChatStyle& style) const {
+    return fonts[(style.bold ? 1 : 0) + (style.italic ? 2 : 0)];
+  }
+  unsigned Next() {
+    random = random * 1664525u + 1013904223u;
+    return random >> 8;
+  }
+};
+
+PreviewState* StateOf(HWND popup) {
+  return reinterpret_cast<PreviewState*>(GetWindowLongPtrW(popup, GWLP_USERDATA));
+}
+
+bool Contains(const std::vector<HWND>& list, HWND hwnd) {
+  return hwnd != nullptr && std::find(list.begin(), list.end(), hwnd) != list.end();
+}
+
+// ---- Layout ------------------------------------------------------------------------------------
+
+// Breaks the runs into pieces that fit kMaxWidth, line by line; a line break in the text starts
+// a new line too.
+void Layout(PreviewState& state, HDC dc, const ChatLine& chat) {
+  state.pieces.clear();
+  state.obfuscated = false;
+  const int available = kMaxWidth - 2 * kPadding;
+  int x = 0;
+  int line = 0;
+  int widest = 0;
+  std::vector<int> extents;
+  for (const ChatRun& run : chat.runs) {
+    if (line >= kMaxLines) break;
+    SelectObject(dc, state.FontOf(run.style));
+    const std::wstring wide = base::WideFromGbk(run.text);
+    size_t at = 0;
+    while (at < wide.size() && line < kMaxLines) {
+      if (wide[at] == L'\r') {
+        ++at;
+        continue;
+      }
+      if (wide[at] == L'\n') {
+        ++at;
+        x = 0;
+        ++line;
+        continue;
+      }
+      size_t end = wide.find_first_of(L"\r\n", at);
+      if (end == std::wstring::npos) end = wide.size();
+      const int count = static_cast<int>(end - at);
+      extents.assign(static_cast<size_t>(count), 0);
+      SIZE size{};
+      GetTextExtentExPointW(dc, wide.c_str() + at, count, 0, nullptr, extents.data(), &size);
+      int fit = 0;
+      while (fit < count && x + extents[static_cast<size_t>(fit)] <= available) ++fit;
+      if (fit == 0 && x > 0) {  // nothing more fits on this line
+        x = 0;
+        ++line;
+        continue;
+      }
+      fit = std::max(fit, 1);
+      Piece piece;
+      piece.text = wide.substr(at, static_cast<size_t>(fit));
+      piece.x = x;
+      piece.line = line;
+      piece.width = extents[static_cast<size_t>(fit) - 1];
+      piece.style = run.style;
+      piece.kind = run.kind;
+      if (run.style.obfuscated) {
+        state.obfuscated = true;
+        piece.starts.push_back(0);
+        for (int i = 0; i + 1 < fit; ++i) piece.starts.push_back(extents[static_cast<size_t>(i)]);
+      }
+      x += piece.width;
+      widest = std::max(widest, x);
+      state.pieces.push_back(std::move(piece));
+      at += static_cast<size_t>(fit);
+      if (at < end) {
+        x = 0;
+        ++line;
+      }
+    }
+  }
+  if (line >= kMaxLines) {  // cut short: say so on a last line of its own
+    Piece more;
+    more.text = L"……";
+    more.line = kMaxLines;
+    more.style.colour = 7;
+    SelectObject(dc, state.FontOf(more.style));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, more.text.c_str(), static_cast<int>(more.text.size()), &size);
+    more.width = size.cx;
+    state.pieces.push_back(std::move(more));
+    line = kMaxLines;
+  }
+  state.problems.clear();
+  for (const CodeProblem& problem : chat.problems) {
+    if (state.problems.size() == kMaxProblemLines - 1 && chat.problems.size() > kMaxProblemLines) {
+      state.problems.push_back(
+          L"！ 还有 " + std::to_wstring(chat.problems.size() - state.problems.size()) + L" 处问题");
+      break;
+    }
+    state.problems.push_back(L"！ " + base::WideFromGbk(DescribeCodeProblem(problem)));
+  }
+  SelectObject(dc, widgets::DefaultFont());
+  for (const std::wstring& problem : state.problems) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, problem.c_str(), static_cast<int>(problem.size()), &size);
+    widest = std::max<int>(widest, size.cx);
+  }
+  state.chatHeight = (line + 1) * kLineHeight + 2 * kPadding;
+  const int problemHeight =
+      state.problems.empty()
+          ? 0
+          : static_cast<int>(state.problems.size()) * kProblemLineHeight + 2 * kPadding;
+  state.size = {std::min(widest, available) + 2 * kPadding, state.chatHeight + problemHeight};
+}
+
+// ---- Drawing -----------------------------------------------------------------------------------
+
+void FillBox(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
+  SetBkColor(dc, colour);
+  const RECT box{left, top, right, bottom};
+  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &box, nullptr, 0, nullptr);
+}
+
+// The piece's text, or for obfuscated text a fresh glyph of the same kind per character.
+std::wstring ShownText(PreviewState& state, const Piece& piece) {
+  if (!piece.style.obfuscated) return piece.text;
+  static constexpr wchar_t kLatin[] =
+      L"ABCDEFGHJKLMNOPQRSTUVWXYZabcdefghijkmnopqrstuvwxyz0123456789";
+  std::wstring shown = piece.text;
+  for (wchar_t& c : shown) {
+    if (c == L' ') continue;
+    c = c >= 0x2E80 ? static_cast<wchar_t>(0x4E00 + state.Next() % 0x51A0)
+                    : kLatin[state.Next() % (std::size(kLatin) - 1)];
+  }
+  return shown;
+}
+
+void DrawGlyphs(HDC dc, const Piece& piece, const std::wstring& text, int x, int y) {
+  if (piece.starts.empty()) {
+    ExtTextOutW(dc, x, y, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+    return;
+  }
+  for (size_t i = 0; i < text.size(); ++i) {
+    ExtTextOutW(dc, x + piece.starts[i], y, 0, nullptr, &text[i], 1, nullptr);
+  }
+}
+
+void DrawPiece(PreviewState& state, HDC dc, const Piece& piece) {
+  const int x = kPadding + piece.x;
+  const int y = kPadding + piece.line * kLineHeight + (kLineHeight - kFontHeight) / 2;
+  const COLORREF colour = FromRgb(ChatColour(piece.style.colour));
+  const COLORREF shadow = FromRgb(ChatShadowColour(piece.style.colour));
+  if (piece.kind == RunKind::kPlaceholder) {
+    FillBox(dc, x - 1, y - 2, x + piece.width + 2, y + kFontHeight + 2, kPlaceholderFrame);
+    FillBox(dc, x, y - 1, x + piece.width + 1, y + kFontHeight + 1, kPlaceholderFill);
+  }
+  SelectObject(dc, state.FontOf(piece.style));
+  const std::wstring text = ShownText(state, piece);
+  // The game's shadow: the same glyphs one pixel down and right, in a quarter of the colour.
+  for (const auto& [offset, ink] : {std::pair{1, shadow}, std::pair{0, colour}}) {
+    SetTextColor(dc, ink);
+    DrawGlyphs(dc, piece, text, x + offset, y + offset);
+    if (piece.style.underline) {
+      FillBox(dc, x + offset, y + kFontHeight + offset, x + piece.width + offset,
+              y + kFontHeight + 1 + offset, ink);
+    }
+    if (piece.style.strikethrough) {
+      FillBox(dc, x + offset, y + kFontHeight / 2 + offset, x + piece.width + offset,
+              y + kFontHeight / 2 + 1 + offset, ink);
+    }
+  }
+  if (piece.kind == RunKind::kFlagged) {
+    // A red zigzag under what the game will show as written.
+    for (int i = 0; i < piece.width; ++i) {
+      const int wave = (i / 2) % 2;
+      FillBox(dc, x + i, y + kFontHeight + 1 + wave, x + i + 1, y + kFontHeight + 2 + wave,
+              kFlagColour);
+    }
+  }
+}
+
+void Render(PreviewState& state, HDC dc, COLORREF background) {
+  FillBox(dc, 0, 0, state.size.cx, state.chatHeight, background);
+  SetBkMode(dc, TRANSPARENT);
+  for (const Piece& piece : state.pieces) DrawPiece(state, dc, piece);
+  if (state.problems.empty()) return;
+  FillBox(dc, 0, state.chatHeight, state.size.cx, state.size.cy, kProblemBackground);
+  SetBkMode(dc, TRANSPARENT);
+  SelectObject(dc, widgets::DefaultFont());
+  SetTextColor(dc, kProblemText);
+  int y = state.chatHeight + kPadding;
+  for (const std::wstring& problem : state.problems) {
+    RECT line{kPadding, y, state.size.cx - kPadding, y + kProblemLineHeight};
+    DrawTextW(dc, problem.c_str(), static_cast<int>(problem.size()), &line,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    y += kProblemLineHeight;
+  }
+}
+
+// Draws the popup and hands it to the system at position, the key colour turned into the
+// translucent background. False when the bitmap could not be made.
+bool Present(PreviewState& state, POINT position) {
+  Backing& backing = state.backing;
+  if (!backing.Prepare(state.size)) return false;
+  HGDIOBJ oldFont = SelectObject(backing.Dc(), state.fonts[0]);
+  Render(state, backing.Dc(), kKey);
+  SelectObject(backing.Dc(), oldFont);
+  GdiFlush();
+  const std::uint32_t key = GetRValue(kKey) << 16 | GetGValue(kKey) << 8 | GetBValue(kKey);
+  std::uint32_t* pixels = backing.Pixels();
+  for (size_t i = 0, count = backing.Count(); i < count; ++i) {
+    // Premultiplied: the translucent black is all zeros but its alpha.
+    pixels[i] = (pixels[i] & 0xFFFFFF) == key ? std::uint32_t{kBackgroundAlpha} << 24
+                                              : pixels[i] | 0xFF000000u;
+  }
+  RECT changed = backing.Changed(position);
+  if (IsRectEmpty(&changed)) return true;
+  POINT source{0, 0};
+  SIZE size = backing.Size();
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  UPDATELAYEREDWINDOWINFO update{};
+  update.cbSize = sizeof update;
+  update.pptDst = &position;
+  update.psize = &size;
+  update.hdcSrc = backing.Dc();
+  update.pptSrc = &source;
+  update.pblend = &blend;
+  update.dwFlags = ULW_ALPHA;
+  update.prcDirty = &changed;
+  if (!UpdateLayeredWindowIndirect(state.popup, &update)) {
+    backing.Forget();
+    return false;
+  }
+  backing.Shown(position);
+  return true;
+}
+
+// ---- Placement and following -------------------------------------------------------------------
+
+// Above the control where there is room on its screen, else below it; never over it.
+POINT PlaceBeside(const RECT& control, SIZE size) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (GetMonitorInfoW(MonitorFromRect(&control, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    work = monitor.rcWork;
+  }
+  const int left =
+      std::clamp<int>(control.left, work.left, std::max<int>(work.left, work.right - size.cx));
+  const int above = control.top - kGap - size.cy;
+  const int below = control.bottom + kGap;
+  if (above >= work.top) return {left, above};
+  if (below + size.cy <= work.bottom) return {left, below};
+  // Room on neither side: the roomier one, partly off the screen rather than over the control.
+  return {left, control.top - work.top > work.bottom - control.bottom ? above : below};
+}
+
+void Hide(PreviewState& state) {
+  KillTimer(state.popup, kShuffleTimer);
+  state.backing.Forget();
+  if (IsWindowVisible(state.popup)) ShowWindow(state.popup, SW_HIDE);
+}
+
+// Shows the target's text; with force false only when the text or the control's place changed.
+void Refresh(PreviewState& state, bool force) {
+  if (state.target == nullptr) {
+    Hide(state);
+    return;
+  }
+  std::wstring text = base::WindowText(state.target);
+  RECT rect{};
+  GetWindowRect(state.target, &rect);
+  if (!force && text == state.text && EqualRect(&rect, &state.targetRect)) return;
+  state.text = std::move(text);
+  state.targetRect = rect;
+  if (state.text.empty()) {
+    Hide(state);
+    return;
+  }
+  const ChatLine chat = ReadChatCodes(base::GbkFromWide(state.text));
+  HDC dc = GetDC(state.popup);
+  HGDIOBJ oldFont = SelectObject(dc, state.fonts[0]);
+  Layout(state, dc, chat);
+  SelectObject(dc, oldFont);
+  ReleaseDC(state.popup, dc);
+  // Automation reads what the players will read, without the codes.
+  std::string plain;
+  for (const ChatRun& run : chat.runs) plain += run.text;
+  SetWindowTextW(state.popup, base::WideFromGbk(plain).c_str());
+  if (!Present(state, PlaceBeside(rect, state.size))) return;
+  if (!IsWindowVisible(state.popup)) ShowWindow(state.popup, SW_SHOWNOACTIVATE);
+  if (state.obfuscated) {
+    SetTimer(state.popup, kShuffleTimer, kShuffleMs, nullptr);
+  } else {
+    KillTimer(state.popup, kShuffleTimer);
+  }
+}
+
+// The watched control under the pointer, or nullptr.
+HWND WatchedAt(const PreviewState& state, POINT pointer) {
+  HWND window = WindowFromPoint(pointer);
+  if (Contains(state.inputs, window) || Contains(state.outputs, window)) return window;
+  return nullptr;
+}
+
+void Poll(PreviewState& state) {
+  HWND wanted = nullptr;
+  POINT pointer{};
+  // Nothing shows over a minimized, hidden or disabled (modal window open) top-level window.
+  if (IsWindowVisible(state.top) && IsWindowEnabled(state.top) && !IsIconic(state.top) &&
+      GetCursorPos(&pointer)) {
+    const DWORD now = GetTickCount();
+    HWND under = WatchedAt(state, pointer);
+    if (under != state.under) {
+      state.under = under;
+      state.underSince = now;
+    }
+    HWND focus = GetFocus();
+    if (GetActiveWindow() == state.top && Contains(state.inputs, focus) && IsWindowVisible(focus)) {
+      wanted = focus;  // what is being typed wins over what the pointer rests on
+    } else if (under != nullptr && IsWindowVisible(under) &&
+               now - state.underSince >= kPreviewRestMs) {
+      wanted = under;
+    }
+  }
+  if (wanted != state.target) {
+    state.target = wanted;
+    Refresh(state, true);
+  } else {
+    Refresh(state, false);
+  }
+}
+
+LRESULT CALLBACK TopSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR data) {
+  auto* state = reinterpret_cast<PreviewState*>(data);
+  if (message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE &&
+      reinterpret_cast<HWND>(lParam) == state->target && state->target != nullptr) {
+    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+    Refresh(*state, false);
+    return result;
+  }
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  PreviewState* state = StateOf(hwnd);
+  switch (message) {
+    case WM_NCHITTEST:
+      return HTTRANSPARENT;  // the control under the popup keeps the pointer
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_TIMER:
+      if (state == nullptr) return 0;
+      if (wParam == kPollTimer) Poll(*state);
+      if (wParam == kShuffleTimer && IsWindowVisible(hwnd)) {
+        RECT window{};
+        GetWindowRect(hwnd, &window);
+        Present(*state, POINT{window.left, window.top});
+      }
+      return 0;
+    case WM_PRINTCLIENT:
+      if (state != nullptr) Render(*state, reinterpret_cast<HDC>(wParam), kPrintBackground);
+      return 0;
+    case WM_NCDESTROY:
+      KillTimer(hwnd, kPollTimer);
+      KillTimer(hwnd, kShuffleTimer);
+      if (state != nullptr) {
+        RemoveWindowSubclass(state->top, TopSubclassProc, kTopSubclassId);
+        delete state;
+      }
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+HFONT ChatFont(bool bold, bool italic) {
+  LOGFONTW font{};
+  font.lfHeight = -kFontHeight;
+  font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  font.lfItalic = italic ? TRUE : FALSE;
+  font.lfCharSet = GB2312_CHARSET;
+  font.lfQuality = NONANTIALIASED_QUALITY;
+  const std::wstring face = widgets::ResolveFace(L"宋体");
+  lstrcpynW(font.lfFaceName, face.c_str(), LF_FACESIZE);
+  return CreateFontIndirectW(&font);
+}
+
+}  // namespace
+
+bool RegisterColourPreviewClass(HINSTANCE instance) {
+  g_instance = instance;
+  WNDCLASSEXW popupClass{};
+  popupClass.cbSize = sizeof popupClass;
+  popupClass.lpfnWndProc = PopupProc;
+  popupClass.hInstance = instance;
+  popupClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  popupClass.lpszClassName = kColourPreviewClass;
+  return RegisterClassExW(&popupClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+HWND AttachColourPreview(HWND top, std::span<const HWND> messageInputs,
+                         std::span<const HWND> outputs) {
+  auto state = std::make_unique<PreviewState>();
+  state->top = top;
+  state->inputs.assign(messageInputs.begin(), messageInputs.end());
+  state->outputs.assign(outputs.begin(), outputs.end());
+  for (int i = 0; i < 4; ++i) {
+    state->fonts[i] = ChatFont((i & 1) != 0, (i & 2) != 0);
+    if (state->fonts[i] == nullptr) return nullptr;
+  }
+  HWND popup =
+      CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kColourPreviewClass, L"",
+                      WS_POPUP, 0, 0, 0, 0, top, nullptr, g_instance, nullptr);
+  if (popup == nullptr) return nullptr;
+  PreviewState* raw = state.release();  // the popup owns it now
+  raw->popup = popup;
+  SetWindowLongPtrW(popup, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(raw));
+  SetWindowSubclass(top, TopSubclassProc, kTopSubclassId, reinterpret_cast<DWORD_PTR>(raw));
+  SetTimer(popup, kPollTimer, kPollMs, nullptr);
+  return popup;
+}
+
+HWND PreviewedControl(HWND popup) {
+  PreviewState* state = StateOf(popup);
+  return state != nullptr && IsWindowVisible(popup) ? state->target : nullptr;
+}
+
+}  // namespace ui

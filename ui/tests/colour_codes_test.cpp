@@ -1,0 +1,132 @@
+// The chat code reader against what the game shows: every code in either case, text the game
+// shows as written (unknown codes, a lone "&"), formats lost to a following colour code, and
+// GBK characters that must stay whole.
+#include "ui/colour_codes.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+
+namespace {
+
+using ui::ChatLine;
+using ui::CodeProblemKind;
+using ui::RunKind;
+
+// One run as "<colour digit><formats>[P|!]:text", formats in the order l o n m k; runs joined by
+// " | ". Problems as "<kind>@<column>:<code>[><cleared by>]".
+std::string Runs(const ChatLine& line) {
+  std::string out;
+  for (const ui::ChatRun& run : line.runs) {
+    if (!out.empty()) out += " | ";
+    out += "0123456789abcdef"[run.style.colour];
+    if (run.style.bold) out += 'l';
+    if (run.style.italic) out += 'o';
+    if (run.style.underline) out += 'n';
+    if (run.style.strikethrough) out += 'm';
+    if (run.style.obfuscated) out += 'k';
+    if (run.kind == RunKind::kPlaceholder) out += 'P';
+    if (run.kind == RunKind::kFlagged) out += '!';
+    out += ":" + run.text;
+  }
+  return out;
+}
+
+std::string Problems(const ChatLine& line) {
+  std::string out;
+  for (const ui::CodeProblem& problem : line.problems) {
+    if (!out.empty()) out += " ";
+    switch (problem.kind) {
+      case CodeProblemKind::kUnknownCode:
+        out += "unknown";
+        break;
+      case CodeProblemKind::kLoneAmpersand:
+        out += "lone";
+        break;
+      case CodeProblemKind::kFormatBeforeColour:
+        out += "lost";
+        break;
+    }
+    out += "@" + std::to_string(problem.column) + ":" + problem.code;
+    if (!problem.clearedBy.empty()) out += ">" + problem.clearedBy;
+  }
+  return out;
+}
+
+struct Row {
+  std::string text;
+  std::string runs;
+  std::string problems;
+};
+
+TEST(ReadChatCodes, TableOfMessages) {
+  const Row rows[] = {
+      {"", "", ""},
+      {"plain", "f:plain", ""},
+      // Every colour, lower and upper case.
+      {"&00&11&22&33&44&55&66&77&88&99",
+       "0:0 | 1:1 | 2:2 | 3:3 | 4:4 | 5:5 | 6:6 | 7:7 | 8:8 | 9:9", ""},
+      {"&aa&bb&cc&dd&ee&ff", "a:a | b:b | c:c | d:d | e:e | f:f", ""},
+      {"&AA&BB&CC&DD&EE&FF", "a:A | b:B | c:C | d:D | e:E | f:F", ""},
+      // Formats add up until a colour or reset; either case.
+      {"&lB&oI&nU&mS&kK&rR", "fl:B | flo:I | flon:U | flonm:S | flonmk:K | f:R", ""},
+      {"&c&LB&Oi&R.", "cl:B | clo:i | f:.", ""},
+      {"&c&lA&eB", "cl:A | e:B", ""},
+      // A colour code clears the formats written before it: each lost one is reported.
+      {"&l&cX", "c:X", "lost@1:&l>&c"},
+      {"&l&n&6X", "6:X", "lost@1:&l>&6 lost@3:&n>&6"},
+      {"&o&rX", "f:X", "lost@1:&o>&r"},
+      {"&lA&cB", "fl:A | c:B", ""},
+      {"&c&l", "", ""},
+      // Unknown codes and lone ampersands stay in the text, flagged, in the style around them.
+      {"&zA", "f!:&z | f:A", "unknown@1:&z"},
+      {"&c&Z&g&x", "c!:&Z | c!:&g | c!:&x", "unknown@3:&Z unknown@5:&g unknown@7:&x"},
+      {"end&", "f:end | f!:&", "lone@4:&"},
+      {"&&c!", "f!:& | c:!", "lone@1:&"},
+      {"Tom & Jerry", "f:Tom & Jerry", ""},
+      // Placeholders keep their text and the style around them.
+      {"&a%player% has %amount%", "aP:%player% | a: has  | aP:%amount%", ""},
+      {"100% and 50%", "f:100% and 50%", ""},
+      {"%player_level%%", "fP:%player_level% | f:%", ""},
+      {"%1x%", "f:%1x%", ""},
+      // GBK: "你" and "级" count as one character each.
+      {"&c你必须达到30级才能使用它！", "c:你必须达到30级才能使用它！", ""},
+      {"你&z好", "f:你 | f!:&z | f:好", "unknown@2:&z"},
+      // "&" before a two-byte character is no code; the character stays whole.
+      {"&你好", "f!:&你 | f:好", "unknown@1:&你"},
+      // ... even when its trail byte is a code letter: 0x81 0x6C ends in "l".
+      {"&\x81\x6C"
+       "A",
+       "f!:&\x81\x6C | f:A", "unknown@1:&\x81\x6C"},
+      {"&c\x81\x6C", "c:\x81\x6C", ""},
+      // A lead byte cut off at the very end stands alone.
+      {"&\x81", "f!:&\x81", "unknown@1:&\x81"},
+      {"a\x81", "f:a\x81", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    const ChatLine line = ui::ReadChatCodes(row.text);
+    EXPECT_EQ(Runs(line), row.runs);
+    EXPECT_EQ(Problems(line), row.problems);
+  }
+}
+
+TEST(ReadChatCodes, ColoursAndShadowsAreTheGames) {
+  EXPECT_EQ(ui::ChatColour(0), 0x000000u);
+  EXPECT_EQ(ui::ChatColour(6), 0xFFAA00u);
+  EXPECT_EQ(ui::ChatColour(12), 0xFF5555u);
+  EXPECT_EQ(ui::ChatShadowColour(15), 0x3F3F3Fu);
+  EXPECT_EQ(ui::ChatShadowColour(6), 0x3F2A00u);
+  EXPECT_EQ(ui::ChatColour(99), 0xFFFFFFu);
+}
+
+TEST(ReadChatCodes, ProblemsAreDescribedWithTheirCodes) {
+  const ChatLine line = ui::ReadChatCodes("&l&cA&z&");
+  ASSERT_EQ(line.problems.size(), 3u);
+  EXPECT_NE(ui::DescribeCodeProblem(line.problems[0]).find("&c&l"), std::string::npos);
+  EXPECT_NE(ui::DescribeCodeProblem(line.problems[1]).find("&z"), std::string::npos);
+  EXPECT_NE(ui::DescribeCodeProblem(line.problems[2]).find("第8字"), std::string::npos);
+}
+
+}  // namespace
