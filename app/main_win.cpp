@@ -4,7 +4,6 @@
 #include "app/main_window_extras_win.h"
 #include "app/startup_win.h"
 #include "base/runtime.h"
-#include "base/win32_win.h"
 #include "skin/module_loader.h"
 #include "skin/skins_win.h"
 #include "ui/frame_win.h"
@@ -15,7 +14,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     base::RaiseRuntimeError(base::kNoErrorNumber, "载入启动窗口失败");
   }
   // Without the preview's class the program still works; it only shows no preview.
-  app::win::EnableMainWindowExtras(base::ProgramInstance());
+  app::win::EnableMainWindowExtras();
   // The global loader, released by the exit routine; the skin engine is mapped into it from the
   // program's own bytes. A refused image only means the windows keep the system's look; the
   // reason goes to the debug output, so that a broken build can be told from a broken system.

@@ -97,11 +97,11 @@ void OnWindowBuilt(WindowId window, HWND hwnd) {
 
 }  // namespace
 
-bool EnableMainWindowExtras(HINSTANCE instance) {
+bool EnableMainWindowExtras() {
   g_settings = LoadSettings();
   skin::SetStartupSkin(g_settings.skin);
   SetWindowBuiltHook(&OnWindowBuilt);
-  return ui::RegisterColourPreviewClass(instance);
+  return ui::RegisterColourPreviewClass();
 }
 
 void ChooseSkin(int number) {

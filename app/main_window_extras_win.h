@@ -10,7 +10,7 @@ namespace app::win {
 // Reads the settings, so that the main window's creation applies the remembered skin, and has
 // every main window the frame builds set up. Call after InitializeFrame, before the main window
 // is built. False when the preview's window class could not be registered.
-bool EnableMainWindowExtras(HINSTANCE instance);
+bool EnableMainWindowExtras();
 
 // Applies skin number (1 to 34) to every window of the program, checks it in the main window's
 // skin submenu and remembers it. Other numbers do nothing.

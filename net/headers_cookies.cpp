@@ -110,14 +110,12 @@ std::string MergeCookies(std::string& oldCookies, std::string& newCookies) {
     oldCookies += kCookieSeparator;
   }
   oldCookies = Left(oldCookies, static_cast<int>(oldCookies.size()) - 2);
-  oldCookies = RemoveDuplicates(oldCookies, kCookieSeparator, true);
+  oldCookies = RemoveDuplicates(oldCookies, kCookieSeparator);
   return oldCookies;
 }
 
-std::string RemoveDuplicates(std::string_view text, std::string_view separator,
-                             bool splitBySeparator) {
-  const std::vector<std::string> items =
-      splitBySeparator ? Split(text, separator) : SplitCharacters(text);
+std::string RemoveDuplicates(std::string_view text, std::string_view separator) {
+  const std::vector<std::string> items = Split(text, separator);
   std::vector<std::string> seen;
   std::string result;
   for (const std::string& item : items) {
@@ -127,21 +125,6 @@ std::string RemoveDuplicates(std::string_view text, std::string_view separator,
     result += separator;
   }
   return Left(result, static_cast<int>(result.size()) - static_cast<int>(separator.size()));
-}
-
-std::vector<std::string> SplitCharacters(std::string_view text) {
-  std::vector<std::string> pieces;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    std::size_t length = 1;
-    if (i + 1 < text.size()) {
-      const auto byte = static_cast<unsigned char>(text[i]);
-      if (byte >= 0x81 || (byte == '\r' && text[i + 1] == '\n')) length = 2;
-    }
-    pieces.emplace_back(text.substr(i, length));
-    i += length;
-  }
-  return pieces;
 }
 
 int IndexOfItem(const std::vector<std::string>& entries, std::string_view item) {

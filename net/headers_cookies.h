@@ -45,14 +45,9 @@ bool HasCookieNamed(const std::vector<std::string>& entries, std::string_view na
 // returned.
 std::string MergeCookies(std::string& oldCookies, std::string& newCookies);
 
-// The items of text (split at separator, or its characters) without repeats, in first-seen order,
-// joined with separator.
-std::string RemoveDuplicates(std::string_view text, std::string_view separator,
-                             bool splitBySeparator);
-
-// The characters of text: a byte of 0x81 or above with the byte after it, CR LF as one piece,
-// any other byte alone; the last byte is always a piece of its own.
-std::vector<std::string> SplitCharacters(std::string_view text);
+// The items of text split at separator, without repeats, in first-seen order, joined with
+// separator.
+std::string RemoveDuplicates(std::string_view text, std::string_view separator);
 
 // The 1-based position of the first entry equal to item, or -1.
 int IndexOfItem(const std::vector<std::string>& entries, std::string_view item);

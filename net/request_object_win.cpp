@@ -163,7 +163,6 @@ class DispatchRequestObject final : public RequestObject {
     if (FAILED(Oleaut().variantChangeType(&result.value, &result.value, 0, VT_R8))) return 0;
     return result.value.dblVal;
   }
-  std::string StatusText() override { return TextResult(L"StatusText", DISPATCH_PROPERTYGET); }
 
  private:
   // Arguments in call order.

@@ -37,7 +37,6 @@ class MissingRequestObject final : public RequestObject {
   Bytes ResponseBody() override { return {}; }
   std::string GetAllResponseHeaders() override { return {}; }
   double Status() override { return 0; }
-  std::string StatusText() override { return {}; }
 };
 
 bool HasLineBreak(std::string_view text) {
@@ -246,7 +245,6 @@ Response ReadResponse(RequestObject& object) {
   response.body = object.ResponseBody();
   response.headers = object.GetAllResponseHeaders();
   response.status = TruncatedStatus(object.Status());
-  object.StatusText();  // read as the object expects; nothing uses it
   return response;
 }
 

@@ -37,7 +37,6 @@ class RequestObject {
   virtual Bytes ResponseBody() = 0;
   virtual std::string GetAllResponseHeaders() = 0;
   virtual double Status() = 0;
-  virtual std::string StatusText() = 0;
 };
 
 // Where request objects come from, and the per-thread set-up around them (COM on Windows).

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/text_win.h"
+#include "base/win32_win.h"
 #include "ui/colour_codes.h"
 #include "ui/widgets_win.h"
 
@@ -48,8 +49,6 @@ constexpr COLORREF kPlaceholderFrame = RGB(0x6E, 0x9A, 0xE6);
 constexpr COLORREF kFlagColour = RGB(0xFF, 0x40, 0x40);
 constexpr COLORREF kProblemBackground = RGB(0x2E, 0x24, 0x12);
 constexpr COLORREF kProblemText = RGB(0xFF, 0xD2, 0x64);
-
-HINSTANCE g_instance = nullptr;
 
 COLORREF FromRgb(std::uint32_t rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -569,15 +568,8 @@ HFONT ChatFont(bool bold, bool italic) {
 
 }  // namespace
 
-bool RegisterColourPreviewClass(HINSTANCE instance) {
-  g_instance = instance;
-  WNDCLASSEXW popupClass{};
-  popupClass.cbSize = sizeof popupClass;
-  popupClass.lpfnWndProc = PopupProc;
-  popupClass.hInstance = instance;
-  popupClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  popupClass.lpszClassName = kColourPreviewClass;
-  return RegisterClassExW(&popupClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+bool RegisterColourPreviewClass() {
+  return base::RegisterWindowClass({.name = kColourPreviewClass, .procedure = PopupProc});
 }
 
 HWND AttachColourPreview(HWND top, std::span<const HWND> messageInputs,
@@ -592,7 +584,7 @@ HWND AttachColourPreview(HWND top, std::span<const HWND> messageInputs,
   }
   HWND popup =
       CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kColourPreviewClass, L"",
-                      WS_POPUP, 0, 0, 0, 0, top, nullptr, g_instance, nullptr);
+                      WS_POPUP, 0, 0, 0, 0, top, nullptr, base::ProgramInstance(), nullptr);
   if (popup == nullptr) return nullptr;
   PreviewState* raw = state.release();  // the popup owns it now
   raw->popup = popup;

@@ -18,7 +18,7 @@ inline constexpr wchar_t kColourPreviewClass[] = L"ChatPreview";
 // How long the pointer rests on a control before its preview shows.
 inline constexpr UINT kPreviewRestMs = 300;
 
-bool RegisterColourPreviewClass(HINSTANCE instance);
+bool RegisterColourPreviewClass();
 
 // Creates the (hidden) popup of top, which watches messageInputs (focus or pointer) and outputs
 // (pointer only), all descendants of top. The popup belongs to top and goes with it. nullptr

@@ -57,7 +57,7 @@ class ExtrasTest : public testing_support::MainWindowFixture {
     CreateDirectoryW(folder.c_str(), nullptr);
     SetEnvironmentVariableW(L"APPDATA", folder.c_str());
     MainWindowFixture::SetUpTestSuite();
-    ASSERT_TRUE(app::win::EnableMainWindowExtras(GetModuleHandleW(nullptr)));
+    ASSERT_TRUE(app::win::EnableMainWindowExtras());
     skin::CreateGlobalLoader();
     ASSERT_TRUE(skin::LoadIntoGlobalLoader(skin::EngineImage()));
   }

@@ -99,21 +99,9 @@ TEST(MergeCookiesTest, TrimsNewInPlace) {
   EXPECT_EQ(newCookies, "b=2; ");
 }
 
-TEST(RemoveDuplicatesTest, BySeparatorAndByCharacter) {
-  EXPECT_EQ(net::RemoveDuplicates("x; y; x", "; ", true), "x; y");
-  EXPECT_EQ(net::RemoveDuplicates("", "; ", true), "");
-  EXPECT_EQ(net::RemoveDuplicates("abca", ",", false), "a,b,c");
-  EXPECT_EQ(net::RemoveDuplicates("\xB0\xA1x\xB0\xA1", "", false), "\xB0\xA1x");
-}
-
-TEST(SplitCharactersTest, Pieces) {
-  using Pieces = std::vector<std::string>;
-  EXPECT_EQ(net::SplitCharacters("a\r\nb\rc"), (Pieces{"a", "\r\n", "b", "\r", "c"}));
-  EXPECT_EQ(net::SplitCharacters("\x81\x5Cz"), (Pieces{"\x81\x5C", "z"}));
-  // 0x80 is a byte of its own here; a lead byte at the end stays alone.
-  EXPECT_EQ(net::SplitCharacters("\x80z\xB0"), (Pieces{"\x80", "z", "\xB0"}));
-  EXPECT_EQ(net::SplitCharacters("\r"), (Pieces{"\r"}));
-  EXPECT_EQ(net::SplitCharacters(""), Pieces{});
+TEST(RemoveDuplicatesTest, BySeparator) {
+  EXPECT_EQ(net::RemoveDuplicates("x; y; x", "; "), "x; y");
+  EXPECT_EQ(net::RemoveDuplicates("", "; "), "");
 }
 
 TEST(IndexOfItemTest, Positions) {
