@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/text_win.h"
+#include "base/gbk.h"
 
 namespace app {
 namespace {
@@ -35,11 +36,13 @@ bool Place(UINT format, HGLOBAL block) {
 }  // namespace
 
 bool CopyTextToClipboard(HWND owner, std::string_view gbk) {
+  // Both forms are made before the clipboard is opened, so it is held only while copying.
+  const std::string plain = base::PlainGbk(gbk);
+  const std::wstring wide = WideFromGbk(gbk);
   if (!OpenClipboard(owner)) return false;
   EmptyClipboard();
-  bool placed = Place(CF_TEXT, AllocateClipboardBlock(gbk.data(), gbk.size(), 1));
+  bool placed = Place(CF_TEXT, AllocateClipboardBlock(plain.data(), plain.size(), 1));
   if (placed) {
-    const std::wstring wide = WideFromGbk(gbk);
     Place(CF_UNICODETEXT,
           AllocateClipboardBlock(wide.data(), wide.size() * sizeof(wchar_t), sizeof(wchar_t)));
     const LCID chinese =

@@ -1,21 +1,13 @@
-// Conversions between the program's GBK texts and the UTF-16 of the W APIs. Code page 936 is
-// named explicitly, so the conversions do not depend on the system locale.
+// The frame's code names the conversions as its own; they live in base/text_win.h.
 #pragma once
 
-#include <windows.h>
-
-#include <string>
-#include <string_view>
+#include "base/text_win.h"
 
 namespace app {
 
-inline constexpr unsigned kGbkCodePage = 936;
-
-std::wstring WideFromGbk(std::string_view gbk);
-// Characters GBK cannot hold become '?'; the rest of the text is kept.
-std::string GbkFromWide(std::wstring_view wide);
-
-// The whole text of a window of this process.
-std::wstring WindowText(HWND hwnd);
+using base::GbkFromWide;
+using base::kGbkCodePage;
+using base::WideFromGbk;
+using base::WindowText;
 
 }  // namespace app
