@@ -1,6 +1,7 @@
 // Header lines and cookie lists over the shared GBK text operations.
 #include "net/headers_cookies.h"
 
+#include "base/gbk.h"
 #include "net/text_ops.h"
 
 namespace net {
@@ -111,11 +112,8 @@ std::vector<std::string> SplitCharacters(std::string_view text) {
   std::vector<std::string> pieces;
   std::size_t i = 0;
   while (i < text.size()) {
-    std::size_t length = 1;
-    if (i + 1 < text.size()) {
-      const auto byte = static_cast<unsigned char>(text[i]);
-      if (byte >= 0x81 || (byte == '\r' && text[i + 1] == '\n')) length = 2;
-    }
+    std::size_t length = base::CharLength(text, i);
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') length = 2;
     pieces.emplace_back(text.substr(i, length));
     i += length;
   }

@@ -41,8 +41,9 @@ std::string MergeCookies(std::string& oldCookies, std::string& newCookies);
 std::string RemoveDuplicates(std::string_view text, std::string_view separator,
                              bool splitBySeparator);
 
-// The characters of text: a byte of 0x81 or above with the byte after it, CR LF as one piece,
-// any other byte alone; the last byte is always a piece of its own.
+// The characters of text as base/gbk.h walks them (a lead byte from 0x81 to 0xFE with the byte
+// after it, an escape), CR LF as one piece, any other byte alone; a lead byte at the end is a
+// piece of its own.
 std::vector<std::string> SplitCharacters(std::string_view text);
 
 // The 1-based position of the first entry equal to item, or -1.

@@ -112,6 +112,13 @@ TEST(SplitCharactersTest, Pieces) {
   EXPECT_EQ(net::SplitCharacters("\x81\x5Cz"), (Pieces{"\x81\x5C", "z"}));
   // 0x80 is a byte of its own here; a lead byte at the end stays alone.
   EXPECT_EQ(net::SplitCharacters("\x80z\xB0"), (Pieces{"\x80", "z", "\xB0"}));
+  // A unit GBK cannot hold is one piece; 0xFF never becomes a lead byte's trail.
+  EXPECT_EQ(net::SplitCharacters("\xFF"
+                                 "2603\xB0\xFF"
+                                 "26"),
+            (Pieces{"\xFF"
+                    "2603",
+                    "\xB0", "\xFF", "2", "6"}));
   EXPECT_EQ(net::SplitCharacters("\r"), (Pieces{"\r"}));
   EXPECT_EQ(net::SplitCharacters(""), Pieces{});
 }
