@@ -42,16 +42,19 @@ std::span<const ScriptLineRow> ScriptLineRows() {
 
 void AppendScriptLine(const ScriptLineRow& row) {
   if (row.gate != 0 && !app::ReadChecked(kMainWindow, row.gate)) return;
-  // The box's own text stays in front, unchanged: no separator before the new line.
-  std::string text = app::ReadText(kMainWindow, 编辑框16);
+  std::string line;
   for (const LinePart& part : row.parts) {
     if (part.input != 0) {
-      text += app::ReadText(kMainWindow, part.input);
+      line += app::ReadText(kMainWindow, part.input);
     } else {
-      text += part.literal;
+      line += part.literal;
     }
   }
-  app::WriteText(kMainWindow, 编辑框16, text);
+  // Only the new line goes into the box, straight after what the box holds, with no separator:
+  // the box's own text is never read back and rewritten, so what the user typed there stays
+  // exactly as it was. Caret and view end at the start, as after writing the whole text.
+  app::Frame().AppendToEditBox({kMainWindow, 编辑框16, app::Kind::kEditBox}, line,
+                               app::AppendedView::kAtStart);
 }
 
 void BuildBypassLine() {

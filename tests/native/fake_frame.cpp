@@ -44,7 +44,9 @@ void FakeFrame::WriteProperty(app::WindowId window, app::ControlId control, app:
   if (property == app::Property::kText) texts[{window, control}] = std::get<std::string>(value);
 }
 
-void FakeFrame::AppendToEditBox(const app::ControlRef& editBox, std::string_view text) {
+void FakeFrame::AppendToEditBox(const app::ControlRef& editBox, std::string_view text,
+                                app::AppendedView view) {
+  appends.emplace_back(editBox.control, view);
   texts[{editBox.window, editBox.control}] += text;
 }
 

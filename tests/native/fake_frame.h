@@ -34,7 +34,8 @@ class FakeFrame : public app::FrameServices {
                                   app::Property property) override;
   void WriteProperty(app::WindowId window, app::ControlId control, app::Property property,
                      const app::PropertyValue& value) override;
-  void AppendToEditBox(const app::ControlRef& editBox, std::string_view text) override;
+  void AppendToEditBox(const app::ControlRef& editBox, std::string_view text,
+                       app::AppendedView view) override;
   std::string ComboItemText(const app::ControlRef& comboBox, int index) override;
   bool CopyToClipboard(std::string_view text) override;
   std::optional<std::string> AskText(std::string_view title, std::string_view prompt) override;
@@ -50,6 +51,7 @@ class FakeFrame : public app::FrameServices {
   std::map<std::pair<app::WindowId, app::ControlId>, bool> checks;
   std::vector<std::pair<app::WindowId, app::ControlId>> reads;  // in the order they happened
   std::vector<std::pair<app::WindowId, app::ControlId>> writes;
+  std::vector<std::pair<app::ControlId, app::AppendedView>> appends;
   std::vector<std::string> clipboard;  // every text copied, oldest first
   std::vector<std::pair<app::WindowId, bool>> openedWindows;
   std::vector<std::string> openedAddresses;

@@ -212,7 +212,8 @@ TEST_F(FrameServicesTest, AppendPutsTextAtTheEndWithTheCaretAfterIt) {
   HWND box = Control(编辑框15);
   SetWindowTextW(box, L"/vrnl info ");
   SendMessageW(box, EM_SETSEL, 0, 0);  // caret at the start: append still goes to the end
-  app::Frame().AppendToEditBox({kMainWindow, 编辑框15, app::Kind::kEditBox}, "heal");
+  app::Frame().AppendToEditBox({kMainWindow, 编辑框15, app::Kind::kEditBox}, "heal",
+                               app::AppendedView::kAtNewText);
   EXPECT_EQ(TextOf(box), L"/vrnl info heal");
   DWORD start = 0, end = 0;
   SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
