@@ -30,6 +30,28 @@ using testing_support::WhenLoopRuns;
 
 using FrameServicesTest = testing_support::MainWindowFixture;
 
+// The one conversion: every UTF-16 unit comes back unchanged, lone surrogates and units of the
+// private use area included; text GBK can hold gives exactly the system's code page 936 bytes.
+TEST(TextConversion, EveryUnitComesBackAndGbkStaysByteExact) {
+  std::wstring all;
+  for (unsigned unit = 1; unit < 0x10000; ++unit) all += static_cast<wchar_t>(unit);
+  all += all.substr(0xD800 - 1, 0x800);  // surrogates again, now after other surrogates
+  EXPECT_EQ(app::WideFromGbk(app::GbkFromWide(all)), all);
+
+  const std::wstring gbk = L"点券 &b&l\u20AC\u00B7「」ａ";
+  char system[64] = {};
+  const int length = WideCharToMultiByte(936, 0, gbk.c_str(), static_cast<int>(gbk.size()), system,
+                                         sizeof system, nullptr, nullptr);
+  EXPECT_EQ(app::GbkFromWide(gbk), std::string(system, static_cast<size_t>(length)));
+  EXPECT_EQ(app::GbkFromWide(L"a\u2603"),
+            "a\xFF"
+            "2603");
+  EXPECT_EQ(app::WideFromGbk("\xB5\xE3\xFF"
+                             "D83D\xFF"
+                             "DE00"),
+            L"点\U0001F600");
+}
+
 struct SecondaryWindowSeen {
   bool found = false;
   std::wstring title;
