@@ -4,39 +4,30 @@
 
 #include <algorithm>
 
+#include "base/gbk.h"
+
 namespace base {
 namespace {
-
-bool IsLead(unsigned char byte) {
-  return byte >= 0x80;
-}
-
-// Bytes of the character starting at i: two for a lead byte with a byte after it, else one.
-std::size_t CharLength(std::string_view text, std::size_t i) {
-  return IsLead(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
-}
 
 unsigned char FoldAscii(unsigned char byte) {
   return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - 'a' + 'A') : byte;
 }
 
-// Whether search lies at i, where i starts a character. Only bytes that are single-byte
-// characters of the text are folded: a trail byte that happens to be a letter is compared as is.
+// Whether search lies at i, where i starts a character. Only single-byte characters of the text
+// are folded: a trail byte that happens to be a letter, or an escape's hex digits, compare as is.
 bool MatchAt(std::string_view text, std::size_t i, std::string_view search, bool ignoreCase) {
   if (i + search.size() > text.size()) return false;
-  bool trail = false;
-  for (std::size_t k = 0; k < search.size(); ++k) {
-    const auto a = static_cast<unsigned char>(text[i + k]);
-    const auto b = static_cast<unsigned char>(search[k]);
-    if (trail) {
-      trail = false;
-      if (a != b) return false;
-    } else if (IsLead(a)) {
-      trail = true;
-      if (a != b) return false;
-    } else if (ignoreCase ? FoldAscii(a) != FoldAscii(b) : a != b) {
-      return false;
+  for (std::size_t k = 0; k < search.size();) {
+    const std::size_t length = CharLength(text, i + k);
+    if (length == 1) {
+      const auto a = static_cast<unsigned char>(text[i + k]);
+      const auto b = static_cast<unsigned char>(search[k]);
+      if (ignoreCase ? FoldAscii(a) != FoldAscii(b) : a != b) return false;
+    } else {
+      const std::size_t compared = std::min(length, search.size() - k);
+      if (text.compare(i + k, compared, search.substr(k, compared)) != 0) return false;
     }
+    k += length;
   }
   return true;
 }

@@ -1,7 +1,8 @@
-// The text operations every part of the program shares. Texts are GBK bytes: a byte of 0x80 or
-// above is the lead byte of a double-byte character together with the byte after it, so searches
-// never start a match on a trail byte and case folding never touches one. Positions are 1-based
-// byte positions; a double-byte character counts two.
+// The text operations every part of the program shares. Texts are GBK bytes walked as
+// base/gbk.h says (a byte from 0x81 to 0xFE with the byte after it is one character, and so is an
+// escape of a unit GBK cannot hold), so searches never start a match inside a character and case
+// folding never touches a trail byte. Positions are 1-based byte positions; a double-byte
+// character counts two.
 #pragma once
 
 #include <cstdint>

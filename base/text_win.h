@@ -1,5 +1,7 @@
-// Conversions between the program's GBK texts and the UTF-16 of the W APIs. Code page 936 is
-// named explicitly, so the conversions do not depend on the system locale.
+// The one conversion between the program's GBK texts and the UTF-16 of the W APIs. Code page 936
+// is named explicitly, so nothing depends on the system locale. A UTF-16 unit that code page 936
+// cannot carry both ways becomes the escape described in base/gbk.h and comes back as the same
+// unit, so WideFromGbk(GbkFromWide(w)) == w for every UTF-16 text, lone surrogates included.
 #pragma once
 
 #include <windows.h>
@@ -12,7 +14,6 @@ namespace base {
 inline constexpr unsigned kGbkCodePage = 936;
 
 std::wstring WideFromGbk(std::string_view gbk);
-// Characters GBK cannot hold become '?'; the rest of the text is kept.
 std::string GbkFromWide(std::wstring_view wide);
 
 // The whole text of a window of this process.

@@ -8,6 +8,8 @@
 //   bench_driver stability SECONDS PERIOD PORT EXE
 //                                                GDI, USER, handles and private bytes every PERIOD
 //                                                seconds while tips and windows come and go
+//   bench_driver large UNITS... EXE              a builder click and a copy with an input of
+//                                                UNITS UTF-16 units each, timed from outside
 //
 // Results go to standard output as "key value" lines, one figure per line, for bench.sh.
 // winsock2.h goes before windows.h.
@@ -491,10 +493,119 @@ int Stability(double seconds, double period, unsigned short port, const std::str
   return 0;
 }
 
+// ---- Large texts -------------------------------------------------------------------------------
+
+// A text of about the given number of UTF-16 units as a user might paste it: Chinese, ASCII, and
+// now and then characters GBK cannot hold (an emoji, the snowman), which take the slow path of
+// the program's conversion.
+std::wstring LargeText(size_t units) {
+  static const std::wstring kPiece =
+      L"点券 /give %player% 264 1 你必须拥有3个名为&b&l点券&c的钻石块";
+  std::wstring text;
+  text.reserve(units + kPiece.size());
+  size_t pieces = 0;
+  while (text.size() < units) {
+    text += kPiece;
+    if (++pieces % 64 == 0) text += L"\U0001F600\u2603";
+  }
+  text.resize(units);
+  return text;
+}
+
+// Sends a message and gives the time until it was answered.
+double TimedSend(HWND hwnd, UINT message) {
+  const double start = NowMs();
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(hwnd, message, 0, 0, SMTO_NORMAL, 120000, &ignored);
+  return NowMs() - start;
+}
+
+// The worst round trip of WM_NULL over the next period: what the window leaves undone after a
+// handler returned (painting a long line, for one) shows here.
+double WorstRoundTrip(HWND main, double periodMs) {
+  double worst = 0;
+  const double end = NowMs() + periodMs;
+  while (NowMs() < end) {
+    worst = std::max(worst, TimedSend(main, WM_NULL));
+    Sleep(2);
+  }
+  return worst;
+}
+
+SIZE_T PrivateKib(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS_EX memory{};
+  memory.cb = sizeof memory;
+  GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
+  return (memory.PrivateUsage != 0 ? memory.PrivateUsage : memory.PagefileUsage) / 1024;
+}
+
+// A builder click (按钮7, "@command " + 编辑框2) and a copy of the script-line box (按钮21) with an
+// input of each size: how long each click leaves the window unanswering, the worst round trip in
+// the second after it, and the private bytes before the click, after it, after the copy, after
+// the box is cleared, and after a second round of all three.
+int LargeTexts(const std::vector<size_t>& sizes, const std::string& exe) {
+  Program program(exe);
+  HWND main = program.started ? WaitForMainWindow(program, 30000) : nullptr;
+  if (main == nullptr) {
+    std::fprintf(stderr, "bench_driver: %s showed no window\n", exe.c_str());
+    return 1;
+  }
+  while (!FullyPainted(main)) Sleep(1);
+  HWND tab = ChildById(main, 高级选择夹1);
+  HWND input = ChildById(main, 编辑框2);
+  HWND build = ChildById(main, 按钮7);
+  HWND copy = ChildById(main, 按钮21);
+  HWND clear = ChildById(main, 按钮22);
+  SendMessageW(tab, kSelectTab, 1, 0);
+  SendMessageW(ChildById(main, 单选框2), BM_CLICK, 0, 0);
+  for (const size_t units : sizes) {
+    const std::wstring text = LargeText(units);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL,
+                        120000, &ignored);
+    WorstRoundTrip(main, 500);
+    const SIZE_T before = PrivateKib(program.info.hProcess);
+    const double click = TimedSend(build, BM_CLICK);
+    const double clickAfter = WorstRoundTrip(main, 1000);
+    const SIZE_T afterClick = PrivateKib(program.info.hProcess);
+    const double copied = TimedSend(copy, BM_CLICK);
+    const double copyAfter = WorstRoundTrip(main, 1000);
+    const SIZE_T afterCopy = PrivateKib(program.info.hProcess);
+    TimedSend(clear, BM_CLICK);
+    WorstRoundTrip(main, 500);
+    const SIZE_T after = PrivateKib(program.info.hProcess);
+    // The same again: what a click or a copy keeps beyond the box's and the clipboard's own
+    // content shows as growth from one round to the next.
+    TimedSend(build, BM_CLICK);
+    TimedSend(copy, BM_CLICK);
+    TimedSend(clear, BM_CLICK);
+    WorstRoundTrip(main, 500);
+    const SIZE_T afterSecond = PrivateKib(program.info.hProcess);
+    const LRESULT held = SendMessageW(input, WM_GETTEXTLENGTH, 0, 0);
+    std::printf("units[%zu] %ld\n", units, static_cast<long>(held));
+    std::printf("click_ms[%zu] %.1f\n", units, click);
+    std::printf("click_after_worst_ms[%zu] %.1f\n", units, clickAfter);
+    std::printf("copy_ms[%zu] %.1f\n", units, copied);
+    std::printf("copy_after_worst_ms[%zu] %.1f\n", units, copyAfter);
+    std::printf("private_kib_before[%zu] %llu\n", units, static_cast<unsigned long long>(before));
+    std::printf("private_kib_after_click[%zu] %llu\n", units,
+                static_cast<unsigned long long>(afterClick));
+    std::printf("private_kib_after_copy[%zu] %llu\n", units,
+                static_cast<unsigned long long>(afterCopy));
+    std::printf("private_kib_after_clear[%zu] %llu\n", units,
+                static_cast<unsigned long long>(after));
+    std::printf("private_kib_after_second_round[%zu] %llu\n", units,
+                static_cast<unsigned long long>(afterSecond));
+    std::fflush(stdout);
+  }
+  program.Close(main);
+  return 0;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: bench_driver startup RUNS EXE... | respond MODE SECONDS PORT EXE |"
-               " stability SECONDS PERIOD PORT EXE\n");
+               " stability SECONDS PERIOD PORT EXE | large UNITS... EXE\n");
   return 2;
 }
 
@@ -516,6 +627,12 @@ int main(int argc, char** argv) {
   if (args.size() == 5 && args[0] == "stability") {
     return Stability(std::atof(args[1].c_str()), std::atof(args[2].c_str()),
                      static_cast<unsigned short>(std::atoi(args[3].c_str())), args[4]);
+  }
+  if (args.size() >= 3 && args[0] == "large") {
+    std::vector<size_t> sizes;
+    for (size_t i = 1; i + 1 < args.size(); ++i)
+      sizes.push_back(std::strtoull(args[i].c_str(), nullptr, 10));
+    return LargeTexts(sizes, args.back());
   }
   return Usage();
 }

@@ -50,16 +50,19 @@ std::span<const ScriptLineRow> ScriptLineRows() {
 
 void AppendScriptLine(const ScriptLineRow& row) {
   if (row.gate != 0 && !ui::ReadChecked(kMainWindow, row.gate)) return;
-  // The box's own text stays in front, unchanged: no separator before the new line.
-  std::string text = ui::ReadText(kMainWindow, 编辑框16);
+  std::string line;
   for (const LinePart& part : row.parts) {
     if (part.input != 0) {
-      text += ui::ReadText(kMainWindow, part.input);
+      line += ui::ReadText(kMainWindow, part.input);
     } else {
-      text += part.literal;
+      line += part.literal;
     }
   }
-  ui::WriteText(kMainWindow, 编辑框16, text);
+  // Only the new line goes into the box, straight after what the box holds, with no separator:
+  // the box's own text is never read back and rewritten, so what the user typed there stays
+  // exactly as it was. Caret and view end at the start, as after writing the whole text.
+  ui::Frame().AppendToEditBox({kMainWindow, 编辑框16, ui::Kind::kEditBox}, line,
+                              ui::AppendedView::kAtStart);
 }
 
 void BuildBypassLine() {

@@ -1,6 +1,6 @@
 // Script-line builders and the copy and clear actions of the script-line output box. Every builder
-// reads its input boxes verbatim, joins them with fixed literals and writes the longer text back
-// into the script-line output box; nothing is trimmed, checked or separated. GBK texts.
+// reads its input boxes verbatim, joins them with fixed literals and adds the line at the end of
+// the script-line output box; nothing is trimmed, checked or separated. GBK texts.
 #pragma once
 
 #include <span>

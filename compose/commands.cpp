@@ -143,7 +143,8 @@ void ComposeCommand(const Chooser& chooser) {
             frame.AskText(step.question->title, step.question->prompt).value_or(std::string()));
         break;
       case StepKind::kAppendAnswers:
-        frame.AppendToEditBox(kCommandBox, JoinAnswers(answers, step.answerCount));
+        frame.AppendToEditBox(kCommandBox, JoinAnswers(answers, step.answerCount),
+                              ui::AppendedView::kAtNewText);
         break;
       case StepKind::kSetWithAnswers:
         ui::WriteText(kMainWindow, 编辑框15,

@@ -96,7 +96,11 @@ void NetworkClockWin::StartRequest() {
   const std::uint64_t id = nextId_++;
   if (window_ != nullptr) {
     auto job = std::make_unique<Job>(Job{mailbox_, url_, timeoutSeconds_, id});
-    HANDLE thread = CreateThread(nullptr, 0, &RunRequest, job.get(), 0, nullptr);
+    // A request needs little stack; the program's own reserve is sized for its main thread, and
+    // a request that never returns keeps its thread, so each asks for a small reserve of its own.
+    constexpr SIZE_T kRequestStack = 1024 * 1024;
+    HANDLE thread = CreateThread(nullptr, kRequestStack, &RunRequest, job.get(),
+                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (thread != nullptr) {
       job.release();        // the thread owns it now
       CloseHandle(thread);  // nobody waits for it

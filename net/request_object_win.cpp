@@ -13,8 +13,6 @@ namespace net {
 
 namespace {
 
-constexpr unsigned kGbkCodePage = 936;
-
 // The automation functions, from oleaut32 as the first request is made.
 struct Automation {
   template <typename Function>
@@ -248,30 +246,6 @@ RequestPlatform& ComRequests() {
 std::shared_ptr<RequestObject> WrapRequestObject(IDispatch* object) {
   if (object == nullptr) return nullptr;
   return std::make_shared<DispatchRequestObject>(object);
-}
-
-std::wstring WideFromGbk(std::string_view gbk) {
-  if (gbk.empty()) return {};
-  const int length =
-      MultiByteToWideChar(kGbkCodePage, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
-  if (length > 0) {
-    MultiByteToWideChar(kGbkCodePage, 0, gbk.data(), static_cast<int>(gbk.size()), wide.data(),
-                        length);
-  }
-  return wide;
-}
-
-std::string GbkFromWide(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int length = WideCharToMultiByte(
-      kGbkCodePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string gbk(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-  if (length > 0) {
-    WideCharToMultiByte(kGbkCodePage, 0, wide.data(), static_cast<int>(wide.size()), gbk.data(),
-                        length, nullptr, nullptr);
-  }
-  return gbk;
 }
 
 }  // namespace net

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/text_win.h"
 #include "net/web_request.h"
 
 namespace net {
@@ -21,7 +22,7 @@ RequestPlatform& ComRequests();
 // and releases it when the wrapper goes.
 std::shared_ptr<RequestObject> WrapRequestObject(IDispatch* object);
 
-std::wstring WideFromGbk(std::string_view gbk);
-std::string GbkFromWide(std::wstring_view wide);
+using base::GbkFromWide;
+using base::WideFromGbk;
 
 }  // namespace net

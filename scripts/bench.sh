@@ -8,6 +8,7 @@
 #   BENCH_RESPOND_SECONDS   seconds per clock-server behaviour (default 30)
 #   BENCH_STABILITY_SECONDS length of the stability run (default 600), sampled every 10 s
 #   BENCH_ENGINE_RUNS       processes per placement of the skin engine (default 11)
+#   (a builder click and a copy with 1 Mi and 16 Mi characters are measured once per build)
 #   COMPOSER_ARCHES         which builds to measure (default: every one the machine runs)
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
@@ -66,6 +67,16 @@ for arch in $arches; do
   # themselves.
   respond=$(cd "$bin" && run_wine bench_driver.exe respond refuse "$RESPOND_SECONDS" "$CLOCK_PORT" baseline_window.exe)
   echo "| round trip, baseline window (no clock) | worst $(value worst_ms "$respond") ms, p99 $(value p99_ms "$respond") ms over $(value round_trips "$respond") messages | reference |" >>"$report"
+
+  # A builder click (按钮7) and a copy (按钮21) with 1 Mi and 16 Mi characters in the input, timed
+  # from outside: how long each click leaves the window unanswering, then the worst round trip in
+  # the second after it (painting the long line), and the private bytes along the way.
+  log "$arch: a builder click and a copy with large texts"
+  large=$(cd "$bin" && COMPOSER_CLOCK_URL="$LOCAL_CLOCK_URL" run_wine bench_driver.exe large 1048576 16777216 composer.exe)
+  for units in 1048576 16777216; do
+    v() { value "$1\\[$units\\]" "$large"; }
+    echo "| builder click and copy, $((units / 1048576)) Mi characters | click $(v click_ms) ms then worst $(v click_after_worst_ms) ms; copy $(v copy_ms) ms then worst $(v copy_after_worst_ms) ms; private $(v private_kib_before) KiB before, $(v private_kib_after_click) after the click, $(v private_kib_after_copy) after the copy, $(v private_kib_after_clear) after clearing, $(v private_kib_after_second_round) after a second round | 1 Mi: < 100 ms, 16 Mi: < 1 s |" >>"$report"
+  done
 
   log "$arch: stability, ${STABILITY_SECONDS}s"
   stability=$(cd "$bin" && run_wine bench_driver.exe stability "$STABILITY_SECONDS" 10 "$CLOCK_PORT" composer.exe)

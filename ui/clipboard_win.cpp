@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/gbk.h"
 #include "base/text_win.h"
 
 namespace ui {
@@ -37,11 +38,13 @@ bool Place(UINT format, HGLOBAL block) {
 }  // namespace
 
 bool CopyTextToClipboard(HWND owner, std::string_view gbk) {
+  // Both forms are made before the clipboard is opened, so it is held only while copying.
+  const std::string plain = base::PlainGbk(gbk);
+  const std::wstring wide = WideFromGbk(gbk);
   if (!OpenClipboard(owner)) return false;
   EmptyClipboard();
-  bool placed = Place(CF_TEXT, AllocateClipboardBlock(gbk.data(), gbk.size(), 1));
+  bool placed = Place(CF_TEXT, AllocateClipboardBlock(plain.data(), plain.size(), 1));
   if (placed) {
-    const std::wstring wide = WideFromGbk(gbk);
     Place(CF_UNICODETEXT,
           AllocateClipboardBlock(wide.data(), wide.size() * sizeof(wchar_t), sizeof(wchar_t)));
     const LCID chinese =

@@ -7,10 +7,11 @@
 
 namespace ui {
 
-// Places the GBK text on the clipboard as CF_TEXT, byte for byte, and the same text as
-// CF_UNICODETEXT (converted from code page 936) so that a paste is right whatever the reader's
-// locale. False when the clipboard could not be opened or the text not stored; the clipboard is
-// then left empty or as it was.
+// Places the GBK text on the clipboard as CF_UNICODETEXT, with every character the user typed
+// (escaped units included), and as CF_TEXT, byte for byte where the text is plain GBK and with
+// '?' for each character GBK cannot hold. A paste is then right whatever the reader's locale.
+// False when the clipboard could not be opened or the text not stored; the clipboard is then
+// left empty or as it was.
 bool CopyTextToClipboard(HWND owner, std::string_view gbk);
 
 }  // namespace ui

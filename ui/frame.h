@@ -25,6 +25,12 @@ using PropertyValue = std::variant<int, bool, std::string>;
 
 using base::Rect;
 
+// Where an append leaves the caret and the view.
+enum class AppendedView {
+  kAtNewText,  // the caret after the new text, scrolled into view
+  kAtStart,    // the caret and the view at the start, as after writing the whole text
+};
+
 class FrameServices {
  public:
   virtual ~FrameServices() = default;
@@ -35,8 +41,10 @@ class FrameServices {
   virtual void WriteProperty(WindowId window, ControlId control, Property property,
                              const PropertyValue& value) = 0;
 
-  // Puts the caret at the end of the edit box's text, scrolls it into view and inserts text.
-  virtual void AppendToEditBox(const ControlRef& editBox, std::string_view text) = 0;
+  // Inserts text after the edit box's text; what the box holds already is not touched. The
+  // view says where the caret and the scrolling end up.
+  virtual void AppendToEditBox(const ControlRef& editBox, std::string_view text,
+                               AppendedView view) = 0;
   // The text of a combo box item; the empty text for an index outside 0..count-1.
   virtual std::string ComboItemText(const ControlRef& comboBox, int index) = 0;
   // Places the text on the clipboard; false when the clipboard could not be opened or filled.

@@ -335,15 +335,23 @@ class Win32Services final : public FrameServices {
     }
   }
 
-  void AppendToEditBox(const ControlRef& editBox, std::string_view text) override {
+  void AppendToEditBox(const ControlRef& editBox, std::string_view text,
+                       AppendedView view) override {
     Kind kind{};
     HWND hwnd = Lookup(editBox.window, editBox.control, kind);
     if (hwnd == nullptr) return;
+    const std::wstring wide = WideFromGbk(text);
     const int end = GetWindowTextLengthW(hwnd);
     SendMessageW(hwnd, EM_SETSEL, end, end);
-    SendMessageW(hwnd, EM_SCROLLCARET, 0, 0);
-    const std::wstring wide = WideFromGbk(text);
+    if (view == AppendedView::kAtNewText) SendMessageW(hwnd, EM_SCROLLCARET, 0, 0);
     SendMessageW(hwnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
+    if (view == AppendedView::kAtStart) {
+      // What writing the whole text leaves: caret and view at the start, nothing to undo, not
+      // marked as modified by the user.
+      SendMessageW(hwnd, EM_SETSEL, 0, 0);
+      SendMessageW(hwnd, EM_SCROLLCARET, 0, 0);
+      SendMessageW(hwnd, EM_SETMODIFY, FALSE, 0);
+    }
   }
 
   std::string ComboItemText(const ControlRef& comboBox, int index) override {

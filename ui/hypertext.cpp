@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/gbk.h"
+
 namespace ui {
 
 namespace {
@@ -106,9 +108,9 @@ std::vector<HypertextLine> ParseHypertext(std::string_view text, Rgb defaultColo
   };
   for (size_t i = 0; i < text.size();) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c >= 0x81 && i + 1 < text.size()) {  // a double-byte character, kept whole
-      pending.append(text.substr(i, 2));
-      i += 2;
+    if (const size_t length = base::CharLength(text, i); length > 1) {  // kept whole
+      pending.append(text.substr(i, length));
+      i += length;
     } else if (c == '<') {
       // A tag starts with a letter or '/': "<10" in "%player_health%<10" is text.
       const char next = i + 1 < text.size() ? text[i + 1] : '\0';
@@ -178,13 +180,9 @@ std::vector<PlacedLine> LayoutHypertext(const std::vector<HypertextLine>& lines,
       size_t start = 0;
       while (start < text.size()) {
         // One token: a double-byte character, a space, or a stretch of other single bytes.
-        size_t end = start + 1;
-        const auto lead = static_cast<unsigned char>(text[start]);
-        if (lead >= 0x81) {
-          end = std::min(text.size(), start + 2);
-        } else if (text[start] != ' ') {
-          while (end < text.size() && text[end] != ' ' &&
-                 static_cast<unsigned char>(text[end]) < 0x81) {
+        size_t end = start + base::CharLength(text, start);
+        if (end == start + 1 && text[start] != ' ') {
+          while (end < text.size() && text[end] != ' ' && base::CharLength(text, end) == 1) {
             ++end;
           }
         }

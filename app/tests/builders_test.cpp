@@ -88,7 +88,9 @@ TEST(ScriptLineBuilders, EveryRowJoinsItsInputsInOrder) {
   }
 }
 
-TEST(ScriptLineBuilders, OutputBoxIsReadFirstThenInputsInTableOrder) {
+// The output box is only added to: never read back and written whole, so nothing the user typed
+// there can change. The caret and view end at the start, as a whole write leaves them.
+TEST(ScriptLineBuilders, InputsAreReadInTableOrderAndTheBoxIsOnlyAppendedTo) {
   FakeFrame frame(app::WindowDescriptions());
   frame.SetChecked(单选框7, true);
   frame.Click(按钮13);
@@ -96,7 +98,10 @@ TEST(ScriptLineBuilders, OutputBoxIsReadFirstThenInputsInTableOrder) {
   for (const auto& [window, control] : frame.reads) {
     if (control != 单选框7) texts.push_back(control);
   }
-  EXPECT_EQ(texts, (std::vector<ui::ControlId>{编辑框16, 编辑框8, 编辑框9, 编辑框10, 编辑框11}));
+  EXPECT_EQ(texts, (std::vector<ui::ControlId>{编辑框8, 编辑框9, 编辑框10, 编辑框11}));
+  EXPECT_TRUE(frame.writes.empty());
+  using Append = std::pair<ui::ControlId, ui::AppendedView>;
+  EXPECT_EQ(frame.appends, (std::vector<Append>{{编辑框16, ui::AppendedView::kAtStart}}));
 }
 
 TEST(ScriptLineBuilders, TitleAndItemRowsKeepTheirFixedSeparatorsWhenEmpty) {

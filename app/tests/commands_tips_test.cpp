@@ -145,6 +145,21 @@ TEST_F(CommandsTest, ScriptLineAndInfoThroughRealDialogs) {
   EXPECT_EQ(TextOf(C(编辑框15)), L"/vrnl info ");
 }
 
+// Answers typed into the prompt dialog keep characters GBK cannot hold, on the way to the
+// command output box and to the clipboard.
+TEST_F(CommandsTest, AnswersOutsideGbkReachTheBoxAndTheClipboardUnchanged) {
+  const std::wstring name = L"回城\U0001F600";
+  const std::wstring line = L"@msg:\u2603\uFFFD\xD800";
+  Choose(组合框3, 0);  // 向指定脚本增加脚本行
+  ClickAndAnswer(按钮3, {{L"请输入脚本名", name}, {L"请输入脚本行", line}});
+  const std::wstring expected = L"/vrnl add " + name + L" " + line;
+  EXPECT_EQ(TextOf(C(编辑框15)), expected);
+  SendMessageW(C(按钮19), BM_CLICK, 0, 0);
+  EXPECT_EQ(testing_support::ClipboardWideText(), expected);
+  EXPECT_EQ(testing_support::ClipboardBytes(CF_TEXT),
+            "/vrnl add " + base::GbkFromWide(L"回城") + "?? @msg:???");
+}
+
 TEST_F(CommandsTest, NothingChosenAsksNothingWhereNoQuestionBelongs) {
   SetWindowTextW(C(编辑框15), L"kept");
   ClickAndAnswer(按钮1, {});

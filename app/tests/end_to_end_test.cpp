@@ -198,6 +198,37 @@ TEST(ComposerClock, AClosedPortShowsTheFailureText) {
   EXPECT_EQ(FirstClockText("http://127.0.0.1:" + std::to_string(port) + "/"), L"网络时间获取失败");
 }
 
+// Far more text than an input is meant for, sent from another process as automation would: the
+// whole text arrives on the program's main-thread stack, so with too small a stack the program
+// died at about 2 MB. It must stay alive, hold the text and build with it.
+TEST(ComposerEndToEnd, OversizedTextFromAnotherProcessLeavesTheProgramAlive) {
+  SetEnvironmentVariableW(L"COMPOSER_CLOCK_URL", L"http://127.0.0.1:9/");
+  ChildProcess composer(Quoted(BesideThisProgram(L"composer.exe")));
+  ASSERT_TRUE(composer.Started());
+  HWND main = WaitForComposerWindow(kMainWindow);
+  ASSERT_NE(main, nullptr);
+  HWND tabs = FindControlById(main, 高级选择夹1);
+  HWND input = FindControlById(main, 编辑框2);
+  HWND output = FindControlById(main, 编辑框16);
+  ASSERT_TRUE(tabs && input && output);
+  SendMessageW(tabs, TCM_SETCURSEL, 1, 0);
+  SendMessageW(FindControlById(main, 单选框2), BM_CLICK, 0, 0);
+  for (const size_t length : {size_t{2'100'000}, size_t{16} << 20}) {
+    const std::wstring text(length, L'x');
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL,
+                        60000, &ignored);
+    ASSERT_EQ(composer.WaitForExit(0), static_cast<DWORD>(STILL_ACTIVE)) << length;
+    EXPECT_EQ(static_cast<size_t>(SendMessageW(input, WM_GETTEXTLENGTH, 0, 0)), length);
+    SendMessageW(FindControlById(main, 按钮22), BM_CLICK, 0, 0);
+    SendMessageW(FindControlById(main, 按钮7), BM_CLICK, 0, 0);
+    EXPECT_EQ(static_cast<size_t>(SendMessageW(output, WM_GETTEXTLENGTH, 0, 0)), length + 9)
+        << "@command + text";
+  }
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(composer.WaitForExit(), 0u);
+}
+
 // Runs the probe in a failing mode: the error box must show the text, OK must end the process
 // with exit code -1, and no exit routine may have run.
 void ExpectErrorBox(const std::wstring& mode, const std::wstring& expectedText) {

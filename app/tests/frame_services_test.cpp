@@ -29,6 +29,28 @@ using testing_support::WhenLoopRuns;
 
 using FrameServicesTest = testing_support::MainWindowFixture;
 
+// The one conversion: every UTF-16 unit comes back unchanged, lone surrogates and units of the
+// private use area included; text GBK can hold gives exactly the system's code page 936 bytes.
+TEST(TextConversion, EveryUnitComesBackAndGbkStaysByteExact) {
+  std::wstring all;
+  for (unsigned unit = 1; unit < 0x10000; ++unit) all += static_cast<wchar_t>(unit);
+  all += all.substr(0xD800 - 1, 0x800);  // surrogates again, now after other surrogates
+  EXPECT_EQ(base::WideFromGbk(base::GbkFromWide(all)), all);
+
+  const std::wstring gbk = L"点券 &b&l\u20AC\u00B7「」ａ";
+  char system[64] = {};
+  const int length = WideCharToMultiByte(936, 0, gbk.c_str(), static_cast<int>(gbk.size()), system,
+                                         sizeof system, nullptr, nullptr);
+  EXPECT_EQ(base::GbkFromWide(gbk), std::string(system, static_cast<size_t>(length)));
+  EXPECT_EQ(base::GbkFromWide(L"a\u2603"),
+            "a\xFF"
+            "2603");
+  EXPECT_EQ(base::WideFromGbk("\xB5\xE3\xFF"
+                              "D83D\xFF"
+                              "DE00"),
+            L"点\U0001F600");
+}
+
 struct SecondaryWindowSeen {
   bool found = false;
   std::wstring title;
@@ -211,7 +233,8 @@ TEST_F(FrameServicesTest, AppendPutsTextAtTheEndWithTheCaretAfterIt) {
   HWND box = Control(编辑框15);
   SetWindowTextW(box, L"/vrnl info ");
   SendMessageW(box, EM_SETSEL, 0, 0);  // caret at the start: append still goes to the end
-  ui::Frame().AppendToEditBox({kMainWindow, 编辑框15, ui::Kind::kEditBox}, "heal");
+  ui::Frame().AppendToEditBox({kMainWindow, 编辑框15, ui::Kind::kEditBox}, "heal",
+                              ui::AppendedView::kAtNewText);
   EXPECT_EQ(TextOf(box), L"/vrnl info heal");
   DWORD start = 0, end = 0;
   SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));

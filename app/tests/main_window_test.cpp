@@ -260,10 +260,36 @@ TEST_F(MainWindowTest, CharactersOutsideGbkDoNotDisturbTheRestOfTheLine) {
   // A character outside the basic plane and one GBK lacks, between ordinary text.
   SetText(编辑框5, L"前\U0001F600中\u0E01后");
   Click(按钮10);
-  const std::wstring line = Text(编辑框16);
-  EXPECT_EQ(line.substr(0, 6), L"@msg:前");
-  EXPECT_EQ(line.back(), L'后');
-  EXPECT_NE(line.find(L'中'), std::wstring::npos);
+  EXPECT_EQ(Text(编辑框16), L"@msg:前\U0001F600中\u0E01后");
+}
+
+// What the user typed, in the output box and in an input, survives builder clicks and copying
+// character for character: an emoji (a surrogate pair), lone surrogates, the snowman U+2603 and
+// U+FFFD, none of which GBK can hold. CF_TEXT shows each UTF-16 unit GBK lacks as '?'.
+TEST_F(MainWindowTest, CharactersOutsideGbkSurviveBuildersAndCopying) {
+  const std::wstring typed = L"我的脚本\U0001F600\u2603:\xD800";
+  const std::wstring input = L"/spawn \xDC00\uFFFD\U0001F600\u2603";
+  SetText(编辑框16, typed);
+  SendMessageW(Control(编辑框16), EM_SETSEL, 3, 5);  // a selection inside the emoji's halves
+  SelectPage(2);
+  Click(单选框2);
+  SetText(编辑框2, input);
+  Click(按钮7);
+  Click(按钮7);
+  const std::wstring expected = typed + L"@command " + input + L"@command " + input;
+  EXPECT_EQ(Text(编辑框16), expected);
+  // As after writing the whole text: caret and view at the start.
+  DWORD start = 1, end = 1;
+  SendMessageW(Control(编辑框16), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+               reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(end, 0u);
+
+  Click(按钮21);
+  EXPECT_EQ(testing_support::ClipboardWideText(), expected);
+  const std::string line = "@command /spawn ?????";
+  EXPECT_EQ(testing_support::ClipboardBytes(CF_TEXT),
+            base::GbkFromWide(L"我的脚本") + "???:?" + line + line);
 }
 
 TEST_F(MainWindowTest, TensOfKilobytesAreJoinedWithoutLoss) {

@@ -35,6 +35,22 @@ TEST(FindTest, NeverMatchesOnATrailByte) {
   EXPECT_EQ(Find(kTrailLetter, "A", 1, true), -1);
   // "\xA1\xA1" occurs at byte 2 across two characters, but only as a character at byte 3.
   EXPECT_EQ(Find(kAh + kFullWidthSpace, kFullWidthSpace), 3);
+  // 0x80 is a character of its own (the euro sign), not a lead byte.
+  EXPECT_EQ(Find("\x80\\", "\\"), 2);
+}
+
+// The escape of a unit GBK cannot hold (here U+2603, the snowman) is one character: its hex
+// digits are never matched, folded or cut apart, and no lead byte takes its 0xFF as a trail.
+TEST(FindTest, EscapedUnitIsOneCharacter) {
+  const std::string snowman =
+      "\xFF"
+      "2603";
+  EXPECT_EQ(Find(snowman + "03", "03"), 6);
+  EXPECT_EQ(Find(snowman, "03"), -1);
+  EXPECT_EQ(Find("x\xB0" + snowman, snowman), 3);
+  EXPECT_EQ(base::Replace(snowman + "3", "3"), snowman);
+  EXPECT_EQ(base::Split(snowman + "6" + snowman, "6"),
+            (std::vector<std::string>{snowman, snowman}));
 }
 
 TEST(FindTest, LeadByteAtTheEndIsACharacterOfItsOwn) {

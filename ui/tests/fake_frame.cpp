@@ -42,7 +42,9 @@ void FakeFrame::WriteProperty(ui::WindowId window, ui::ControlId control, ui::Pr
   if (property == ui::Property::kText) texts[{window, control}] = std::get<std::string>(value);
 }
 
-void FakeFrame::AppendToEditBox(const ui::ControlRef& editBox, std::string_view text) {
+void FakeFrame::AppendToEditBox(const ui::ControlRef& editBox, std::string_view text,
+                                ui::AppendedView view) {
+  appends.emplace_back(editBox.control, view);
   texts[{editBox.window, editBox.control}] += text;
 }
 

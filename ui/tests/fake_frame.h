@@ -39,7 +39,8 @@ class FakeFrame : public ui::FrameServices {
                                  ui::Property property) override;
   void WriteProperty(ui::WindowId window, ui::ControlId control, ui::Property property,
                      const ui::PropertyValue& value) override;
-  void AppendToEditBox(const ui::ControlRef& editBox, std::string_view text) override;
+  void AppendToEditBox(const ui::ControlRef& editBox, std::string_view text,
+                       ui::AppendedView view) override;
   std::string ComboItemText(const ui::ControlRef& comboBox, int index) override;
   bool CopyToClipboard(std::string_view text) override;
   std::optional<std::string> AskText(std::string_view title, std::string_view prompt) override;
@@ -58,6 +59,7 @@ class FakeFrame : public ui::FrameServices {
   std::map<std::pair<ui::WindowId, ui::ControlId>, bool> checks;
   std::vector<std::pair<ui::WindowId, ui::ControlId>> reads;  // in the order they happened
   std::vector<std::pair<ui::WindowId, ui::ControlId>> writes;
+  std::vector<std::pair<ui::ControlId, ui::AppendedView>> appends;
   std::vector<std::string> clipboard;  // every text copied, oldest first
   std::vector<std::pair<ui::WindowId, bool>> openedWindows;
   std::vector<std::string> openedAddresses;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/gbk.h"
 #include "ui/hypertext.h"
 
 namespace {
@@ -13,13 +14,8 @@ class FixedMeasure : public ui::HypertextMeasure {
  public:
   int Width(std::string_view text, bool) override {
     int width = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-      if (static_cast<unsigned char>(text[i]) >= 0x81) {
-        width += 12;
-        ++i;
-      } else {
-        width += 6;
-      }
+    for (size_t i = 0; i < text.size(); i += base::CharLength(text, i)) {
+      width += base::CharLength(text, i) == 1 ? 6 : 12;
     }
     return width;
   }
