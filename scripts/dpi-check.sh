@@ -6,7 +6,17 @@
 # (scripts/install-deps.sh).
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
-trap stop_background EXIT
+# The prefix is shared with the other Windows tests, which expect 96 DPI: set it back at the end.
+set_dpi() {
+  run_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+  run_wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+    /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+}
+finish() {
+  if [ "${WINE_STARTED:-0}" = 1 ]; then set_dpi 96 || true; fi
+  stop_background
+}
+trap finish EXIT
 
 arch=${COMPOSER_DPI_ARCH:-x64}
 build_windows "$arch"
@@ -27,9 +37,7 @@ done
 wine_at() {
   local dpi=$1 desktop=$2
   start_wine "$arch" "$desktop"
-  run_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
-  run_wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
-    /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+  set_dpi "$dpi"
   start_wine "$arch" "$desktop"  # the DPI is read when Wine starts
 }
 
@@ -66,7 +74,9 @@ LIST
   wait "$composer" || true
 }
 
-for dpi in "${@:-96 144 192}"; do
+dpis=("$@")
+[ ${#dpis[@]} -gt 0 ] || dpis=(96 144 192)
+for dpi in "${dpis[@]}"; do
   log "at $dpi DPI"
   wine_at "$dpi" 2300x1400
   if ! COMPOSER_TEST_LAYOUT_DPI=$dpi run_wine "$tests" \

@@ -113,6 +113,65 @@ TEST_F(MainWindowTest, WindowMatchesItsDescription) {
   EXPECT_EQ(Text(按钮14), L"详细\r\n图解");
 }
 
+// Where each control of the window lies in its client area.
+std::vector<RECT> ControlRects(HWND main, HWND (*find)(HWND, ui::ControlId)) {
+  std::vector<RECT> rects;
+  for (const ui::Element& element :
+       ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow)->elements) {
+    if (element.kind == ui::Kind::kTimer || element.kind == ui::Kind::kBalloonTip) continue;
+    RECT rect{};
+    GetWindowRect(find(main, element.id), &rect);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&rect), 2);
+    rects.push_back(rect);
+  }
+  return rects;
+}
+
+// Moving to a monitor of another DPI lays the window out again at that DPI; moving back puts
+// every control exactly where it was.
+TEST_F(MainWindowTest, DpiChangeScalesEveryControlAndBackAgain) {
+  const ui::WindowDescription& description =
+      *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
+  const int before = LayoutDpi(main_);
+  const std::vector<RECT> original = ControlRects(main_, &FindControlById);
+  RECT suggested{};
+  GetWindowRect(main_, &suggested);
+  const int target = before == 96 ? 120 : 96;
+  SendMessageW(main_, WM_DPICHANGED, MAKEWPARAM(target, target),
+               reinterpret_cast<LPARAM>(&suggested));
+  ASSERT_EQ(LayoutDpi(main_), target);
+  const std::vector<RECT> moved = ControlRects(main_, &FindControlById);
+  size_t index = 0;
+  for (const ui::Element& element : description.elements) {
+    if (element.kind == ui::Kind::kTimer || element.kind == ui::Kind::kBalloonTip) continue;
+    SCOPED_TRACE(base::GbkFromWide(base::WideFromGbk(element.name)));
+    const RECT& got = moved[index++];
+    if (!IsWindowVisible(Control(element.id))) continue;
+    // Rounded once per level of nesting: within two pixels of the whole rectangle scaled.
+    const base::Rect want = ui::ScaleRectForDpi(ui::PlacedRect(description, element), target);
+    EXPECT_NEAR(got.left, want.left, 2);
+    EXPECT_NEAR(got.top, want.top, 2);
+    EXPECT_NEAR(got.right - got.left, want.width, 2);
+    if (element.kind != ui::Kind::kComboBox) {
+      EXPECT_NEAR(got.bottom - got.top, want.height, 2);
+    }
+  }
+  GetWindowRect(main_, &suggested);
+  SendMessageW(main_, WM_DPICHANGED, MAKEWPARAM(before, before),
+               reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(LayoutDpi(main_), before);
+  const std::vector<RECT> back = ControlRects(main_, &FindControlById);
+  for (size_t i = 0; i < back.size(); ++i) {
+    EXPECT_TRUE(EqualRect(&back[i], &original[i])) << i;
+  }
+  RECT outer{};
+  GetWindowRect(main_, &outer);
+  if (before == 96) {
+    EXPECT_EQ(outer.right - outer.left, 880);
+    EXPECT_EQ(outer.bottom - outer.top, 528);
+  }
+}
+
 TEST_F(MainWindowTest, OnlyTheCurrentPagesControlsAreVisible) {
   EXPECT_TRUE(IsWindowVisible(Control(按钮1)));
   EXPECT_FALSE(IsWindowVisible(Control(按钮6)));
