@@ -216,17 +216,15 @@ int ScreenDpi() {
   return dpi > 0 ? dpi : 96;
 }
 
-int MonitorDpi(HMONITOR monitor) {
-  using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-  static const auto forMonitor =
-      LateBound<GetDpiForMonitorFunction>(L"shcore.dll", "GetDpiForMonitor");
-  UINT x = 0;
-  UINT y = 0;
-  if (forMonitor != nullptr && monitor != nullptr && SUCCEEDED(forMonitor(monitor, 0, &x, &y)) &&
-      x >= 48) {
-    return static_cast<int>(x);
-  }
-  return ScreenDpi();
+// The DPI a new window is first laid out for: the system's (on Windows 10 the primary monitor's
+// when the user signed in). A window that opens on a monitor of another DPI is laid out again
+// at once; the monitor's own DPI is not asked, which would load shcore before the window shows.
+int SystemDpi() {
+  using GetDpiForSystemFunction = UINT(WINAPI*)();
+  static const auto forSystem =
+      LateBound<GetDpiForSystemFunction>(L"user32.dll", "GetDpiForSystem");
+  const UINT dpi = forSystem != nullptr ? forSystem() : 0;
+  return dpi >= 48 ? static_cast<int>(dpi) : ScreenDpi();
 }
 
 int WindowDpi(HWND hwnd) {
@@ -363,7 +361,7 @@ HWND BuildWindow(const WindowDescription& description, bool modal) {
   // Windows open centred on the primary monitor, at its DPI.
   const HMONITOR monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
   const RECT work = WorkAreaOf(monitor);
-  int dpi = MonitorDpi(monitor);
+  int dpi = SystemDpi();
   int layout = LayoutDpi(description, dpi, work);
   const RECT placement = CentredRect(OuterSizeAt(description, layout), work);
   const std::wstring title = WideFromGbk(description.title);
@@ -378,10 +376,11 @@ HWND BuildWindow(const WindowDescription& description, bool modal) {
   if (const int actual = WindowDpi(hwnd); actual != dpi) {
     // The system put the window somewhere else than asked: it follows that monitor.
     dpi = actual;
-    layout = LayoutDpi(description, dpi, work);
-    const SIZE outer = OuterSizeAt(description, layout);
-    SetWindowPos(hwnd, nullptr, 0, 0, outer.cx, outer.cy,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT there = WorkAreaOf(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST));
+    layout = LayoutDpi(description, dpi, there);
+    const RECT centred = CentredRect(OuterSizeAt(description, layout), there);
+    SetWindowPos(hwnd, nullptr, centred.left, centred.top, centred.right - centred.left,
+                 centred.bottom - centred.top, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   SetLayoutDpi(*raw, layout);
   if (description.programIcon) SetProgramIcons(hwnd, dpi);
