@@ -19,6 +19,10 @@ enum class Part : int {
                // text in the font WM_GETFONT gives
 };
 
+// Window property (SetPropW) of a top-level window holding the DPI its layout is made for, cast
+// to a handle. Without it the engine draws at the DPI the system gives the window.
+inline constexpr wchar_t kDpiProperty[] = L"SkinEngine.Dpi";
+
 // Registered window message (RegisterWindowMessageW). Sent to the window a control draws on:
 // wParam is the text colour the control would use (a COLORREF; black means the default ink),
 // lParam the asking control. The answer is 0 when no skin is attached, otherwise kInkAnswered

@@ -7,13 +7,16 @@
 #include <climits>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/text_win.h"
 #include "base/win32_win.h"
 #include "ui/hypertext.h"
 #include "ui/hypertext_win.h"
+#include "ui/navigation.h"
 #include "ui/style_sheet.h"
+#include "ui/widgets_win.h"
 
 namespace ui::widgets {
 
@@ -50,11 +53,19 @@ struct TipState {
   int under = -1;  // registration under the pointer
   int shown = -1;  // registration whose tip is showing
   DWORD shownAt = 0;
-  bool spent = false;  // the tip under the pointer timed out: it waits until the pointer leaves
+  bool spent = false;
+  int dpi = 96;  // the layout DPI of the tip's window when the popup was last shown  // the tip
+                 // under the pointer timed out: it waits until the pointer leaves
   // Layout of the shown popup, in its client coordinates.
   RECT body{};
   POINT stem[3]{};
 };
+
+// Tip texts by target, for the targets' accessible descriptions.
+std::unordered_map<HWND, std::wstring>& TipTexts() {
+  static std::unordered_map<HWND, std::wstring> texts;
+  return texts;
+}
 
 TipState* TipStateOf(HWND hwnd) {
   return reinterpret_cast<TipState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -113,8 +124,15 @@ void Show(TipState& state, int index, POINT pointer) {
   // Automation and screen readers read the tip as the popup's text.
   SetWindowTextW(state.popup, WideFromGbk(PlainText(registration.lines)).c_str());
 
+  // Every length of the balloon is given at 96 DPI.
+  state.dpi = LayoutDpiOf(state.control);
+  auto px = [&state](int length) { return ScaleForDpi(length, state.dpi); };
+  const int kPadding = px(widgets::kPadding), kCorner = px(widgets::kCorner);
+  const int kStemHeight = px(widgets::kStemHeight), kStemWidth = px(widgets::kStemWidth);
+  const int kBelowPointer = px(widgets::kBelowPointer), kAbovePointer = px(widgets::kAbovePointer);
   HDC dc = GetDC(state.popup);
-  const SIZE text = MeasureHypertext(dc, registration.lines, kMaxTextWidth, *state.sheet);
+  const SIZE text =
+      MeasureHypertext(dc, registration.lines, px(kMaxTextWidth), *state.sheet, state.dpi);
   ReleaseDC(state.popup, dc);
   const int bodyWidth = text.cx + 2 * kPadding;
   const int bodyHeight = text.cy + 2 * kPadding;
@@ -193,8 +211,9 @@ void PaintPopup(HWND popup, HDC dc) {
   DeleteObject(background);
   DeleteObject(shape);
   RECT text = state->body;
-  InflateRect(&text, -kPadding, -kPadding);
-  DrawHypertext(dc, text, registration.lines, *state->sheet);
+  const int padding = ScaleForDpi(kPadding, state->dpi);
+  InflateRect(&text, -padding, -padding);
+  DrawHypertext(dc, text, registration.lines, *state->sheet, state->dpi);
 }
 
 LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -250,6 +269,9 @@ LRESULT CALLBACK TipProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_NCDESTROY:
       KillTimer(hwnd, kPollTimer);
       if (state != nullptr) {
+        for (const Registration& registration : state->registrations) {
+          TipTexts().erase(registration.target);
+        }
         if (state->popup != nullptr) {
           SetWindowLongPtrW(state->popup, GWLP_USERDATA, 0);
           DestroyWindow(state->popup);
@@ -293,7 +315,13 @@ bool AttachTip(HWND tip, HWND target, std::string_view text, int icon, const Rec
   if (state == nullptr) return false;
   state->registrations.push_back(
       {target, ParseHypertext(text, state->sheet->Body().color), icon, region});
+  TipTexts()[target] = WideFromGbk(PlainText(state->registrations.back().lines));
   return true;
+}
+
+std::wstring TipTextFor(HWND target) {
+  auto it = TipTexts().find(target);
+  return it != TipTexts().end() ? it->second : std::wstring();
 }
 
 HWND BalloonPopupOf(HWND tip) {

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <string_view>
 
 #include "ui/description.h"
@@ -29,6 +30,10 @@ HWND CreateBalloonTip(HWND parent, const Element& element, POINT offset);
 // Adds a registration. A region of all zeros is the whole target. False when tip is not a
 // balloon tip control or target is not a window.
 bool AttachTip(HWND tip, HWND target, std::string_view text, int icon, const Rect& region);
+
+// The plain text of the tip registered for target (the last one, when several are), or empty.
+// Screen readers hear it as the target's description.
+std::wstring TipTextFor(HWND target);
 
 // The popup of a tip control (nullptr until it has first shown).
 HWND BalloonPopupOf(HWND tip);

@@ -4,6 +4,7 @@
 // handler that opens one returns when it is closed.
 #include "ui/frame_win.h"
 
+#include <commctrl.h>
 #include <ole2.h>
 #include <shellapi.h>
 
@@ -15,6 +16,7 @@
 #include "base/error_box_win.h"
 #include "base/late_bound_win.h"
 #include "base/runtime.h"
+#include "base/skin_parts.h"
 #include "base/text_win.h"
 #include "base/win32_win.h"
 #include "ui/balloon_tip_win.h"
@@ -46,9 +48,11 @@ struct OpenWindowState {
   bool modal = false;
   std::vector<HWND> disabledWindows;  // what a modal window disabled, to enable again
   HWND previouslyActive = nullptr;
+  int layoutDpi = 96;  // what the description's positions, sizes and fonts are scaled to
 };
 
 std::span<const WindowDescription> g_windows;
+std::unordered_map<WindowId, std::vector<EnterKey>> g_enterKeys;
 HWND g_ownerWindow = nullptr;
 bool g_initialized = false;
 std::vector<OpenWindowState*> g_openWindows;  // in opening order
@@ -78,6 +82,7 @@ int g_handlersRunning = 0;
 std::vector<std::pair<WindowId, ControlId>> g_dueTicks;
 
 void RaiseDueTicks();
+void OnDpiChanged(OpenWindowState& state, int dpi, const RECT& suggested);
 
 // Runs the handler bound to an event of a window (control 0) or of one of its controls.
 void RaiseEvent(WindowId window, ControlId control, Handler handler) {
@@ -168,6 +173,12 @@ LRESULT CALLBACK TopLevelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case WM_PRINTCLIENT:
       widgets::FillWindowBackground(hwnd, reinterpret_cast<HDC>(wParam));
       return 0;
+    case WM_DPICHANGED:
+      if (state != nullptr) {
+        OnDpiChanged(*state, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+      }
+      break;
     case WM_CLOSE:
       if (state != nullptr && state->modal) ReleaseModality(*state);
       DestroyWindow(hwnd);
@@ -181,6 +192,7 @@ LRESULT CALLBACK TopLevelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       }
       break;
     case WM_NCDESTROY:
+      RemovePropW(hwnd, base::skin_parts::kDpiProperty);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       delete state;
       break;
@@ -190,14 +202,157 @@ LRESULT CALLBACK TopLevelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-// Outer size as described, centred on the primary monitor's work area.
-RECT CentredRect(int width, int height) {
+// ---- DPI -------------------------------------------------------------------------------------
+// Windows 7 has one DPI for the whole system; Windows 10 gives each window its monitor's. The
+// per-window functions are looked up where they exist.
+
+// Fixed frame with title bar, system menu and a minimize button only.
+constexpr DWORD kTopLevelStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kTopLevelExStyle = WS_EX_CONTROLPARENT;
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+// The DPI a new window is first laid out for: the system's (on Windows 10 the primary monitor's
+// when the user signed in). A window that opens on a monitor of another DPI is laid out again
+// at once; the monitor's own DPI is not asked, which would load shcore before the window shows.
+int SystemDpi() {
+  using GetDpiForSystemFunction = UINT(WINAPI*)();
+  static const auto forSystem =
+      LateBound<GetDpiForSystemFunction>(L"user32.dll", "GetDpiForSystem");
+  const UINT dpi = forSystem != nullptr ? forSystem() : 0;
+  return dpi >= 48 ? static_cast<int>(dpi) : ScreenDpi();
+}
+
+int WindowDpi(HWND hwnd) {
+  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+  static const auto forWindow =
+      LateBound<GetDpiForWindowFunction>(L"user32.dll", "GetDpiForWindow");
+  const UINT dpi = forWindow != nullptr ? forWindow(hwnd) : 0;
+  return dpi >= 48 ? static_cast<int>(dpi) : ScreenDpi();
+}
+
+// The frame around a client area at dpi.
+RECT FrameAt(int dpi) {
+  using AdjustForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  static const auto adjustForDpi =
+      LateBound<AdjustForDpiFunction>(L"user32.dll", "AdjustWindowRectExForDpi");
+  RECT rect{0, 0, 0, 0};
+  if (adjustForDpi != nullptr &&
+      adjustForDpi(&rect, kTopLevelStyle, FALSE, kTopLevelExStyle, static_cast<UINT>(dpi))) {
+    return rect;
+  }
+  // One DPI for the whole system: its frame scaled from the screen's DPI.
+  AdjustWindowRectEx(&rect, kTopLevelStyle, FALSE, kTopLevelExStyle);
+  const int screen = ScreenDpi();
+  return {MulDiv(rect.left, dpi, screen), MulDiv(rect.top, dpi, screen),
+          MulDiv(rect.right, dpi, screen), MulDiv(rect.bottom, dpi, screen)};
+}
+
+// The outer size of a described window at dpi: its client area (the described outer size less
+// the frame at 96 DPI) scaled, with the frame at dpi around it. At 96 DPI the described size.
+SIZE OuterSizeAt(const WindowDescription& description, int dpi) {
+  const RECT frame96 = FrameAt(96);
+  const int clientWidth = description.width - (frame96.right - frame96.left);
+  const int clientHeight = description.height - (frame96.bottom - frame96.top);
+  if (dpi == 96) return {description.width, description.height};
+  const RECT frame = FrameAt(dpi);
+  return {ScaleForDpi(clientWidth, dpi) + frame.right - frame.left,
+          ScaleForDpi(clientHeight, dpi) + frame.bottom - frame.top};
+}
+
+RECT WorkAreaOf(HMONITOR monitor) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (monitor != nullptr && GetMonitorInfoW(monitor, &info)) return info.rcWork;
   RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int left = work.left + (work.right - work.left - width) / 2;
-  const int top = work.top + (work.bottom - work.top - height) / 2;
-  return {left, std::max<LONG>(top, work.top), left + width,
-          std::max<LONG>(top, work.top) + height};
+  return work;
+}
+
+// The DPI a window's layout is made for: its monitor's, lowered as far as needed (but not below
+// 96) for the whole window to fit the monitor's work area. A window too large for a small screen
+// at its DPI is drawn a little smaller, but sharp, rather than cut off.
+int LayoutDpi(const WindowDescription& description, int dpi, const RECT& work) {
+  const int workWidth = work.right - work.left;
+  const int workHeight = work.bottom - work.top;
+  int layout = dpi;
+  while (layout > 96) {
+    const SIZE outer = OuterSizeAt(description, layout);
+    if (outer.cx <= workWidth && outer.cy <= workHeight) break;
+    --layout;
+  }
+  return layout;
+}
+
+// The program's icon at a size: the largest image of the icon resource, scaled down well.
+HICON ProgramIcon(int size) {
+  static std::unordered_map<int, HICON> icons;  // kept for the life of the process
+  if (auto it = icons.find(size); it != icons.end()) return it->second;
+  using LoadScaledFunction = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+  static const auto loadScaled =
+      LateBound<LoadScaledFunction>(L"comctl32.dll", "LoadIconWithScaleDown");
+  HICON icon = nullptr;
+  if (loadScaled == nullptr ||
+      FAILED(loadScaled(base::ProgramInstance(), MAKEINTRESOURCEW(kProgramIconId), size, size,
+                        &icon))) {
+    icon = static_cast<HICON>(LoadImageW(base::ProgramInstance(), MAKEINTRESOURCEW(kProgramIconId),
+                                         IMAGE_ICON, size, size, 0));
+  }
+  icons[size] = icon;
+  return icon;
+}
+
+int SystemMetricAt(int metric, int dpi) {
+  using MetricsForDpiFunction = int(WINAPI*)(int, UINT);
+  static const auto forDpi =
+      LateBound<MetricsForDpiFunction>(L"user32.dll", "GetSystemMetricsForDpi");
+  if (forDpi != nullptr) return forDpi(metric, static_cast<UINT>(dpi));
+  return MulDiv(GetSystemMetrics(metric), dpi, ScreenDpi());
+}
+
+void SetProgramIcons(HWND hwnd, int dpi) {
+  if (HICON big = ProgramIcon(SystemMetricAt(SM_CXICON, dpi))) {
+    SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  }
+  if (HICON small = ProgramIcon(SystemMetricAt(SM_CXSMICON, dpi))) {
+    SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  }
+}
+
+void SetLayoutDpi(OpenWindowState& state, int dpi) {
+  state.layoutDpi = dpi;
+  SetPropW(state.hwnd, base::skin_parts::kDpiProperty,
+           reinterpret_cast<HANDLE>(static_cast<INT_PTR>(dpi)));
+}
+
+// The window moved to a monitor of another DPI (or that monitor's DPI changed): the system
+// suggests where it goes; its size and everything in it follow the new DPI.
+void OnDpiChanged(OpenWindowState& state, int dpi, const RECT& suggested) {
+  const RECT work = WorkAreaOf(MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST));
+  const int layout = LayoutDpi(*state.description, dpi, work);
+  const SIZE outer = OuterSizeAt(*state.description, layout);
+  SetLayoutDpi(state, layout);
+  const int left =
+      std::clamp<int>(suggested.left, work.left, std::max<int>(work.left, work.right - outer.cx));
+  const int top =
+      std::clamp<int>(suggested.top, work.top, std::max<int>(work.top, work.bottom - outer.cy));
+  SetWindowPos(state.hwnd, nullptr, left, top, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (state.description->programIcon) SetProgramIcons(state.hwnd, dpi);
+  widgets::LayoutControls(state.hwnd, *state.description, state.controls, layout);
+}
+
+// Outer size as described at the layout's DPI, centred on the primary monitor's work area.
+RECT CentredRect(SIZE size, const RECT& work) {
+  const int left = work.left + (work.right - work.left - size.cx) / 2;
+  const int top = work.top + (work.bottom - work.top - size.cy) / 2;
+  return {std::max<LONG>(left, work.left), std::max<LONG>(top, work.top),
+          std::max<LONG>(left, work.left) + size.cx, std::max<LONG>(top, work.top) + size.cy};
 }
 
 // Creates the window and its controls and raises creation complete; the window is not shown.
@@ -205,30 +360,33 @@ HWND BuildWindow(const WindowDescription& description, bool modal) {
   auto state = std::make_unique<OpenWindowState>();
   state->description = &description;
   state->modal = modal;
-  const RECT placement = CentredRect(description.width, description.height);
+  // Windows open centred on the primary monitor, at its DPI.
+  const HMONITOR monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  const RECT work = WorkAreaOf(monitor);
+  int dpi = SystemDpi();
+  int layout = LayoutDpi(description, dpi, work);
+  const RECT placement = CentredRect(OuterSizeAt(description, layout), work);
   const std::wstring title = WideFromGbk(description.title);
-  // Fixed frame with title bar, system menu and a minimize button only.
-  constexpr DWORD kStyle =
-      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   OpenWindowState* raw = state.get();
-  HWND hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kTopLevelClass, title.c_str(), kStyle,
-                              placement.left, placement.top, description.width, description.height,
-                              nullptr, nullptr, base::ProgramInstance(), raw);
+  HWND hwnd = CreateWindowExW(kTopLevelExStyle, kTopLevelClass, title.c_str(), kTopLevelStyle,
+                              placement.left, placement.top, placement.right - placement.left,
+                              placement.bottom - placement.top, nullptr, nullptr,
+                              base::ProgramInstance(), raw);
   if (hwnd == nullptr) return nullptr;
   state.release();  // the window owns it now
   g_openWindows.push_back(raw);
-  if (description.programIcon) {
-    // Shared icons: the system keeps one copy, so windows opened again and again add none.
-    HICON big = static_cast<HICON>(
-        LoadImageW(base::ProgramInstance(), MAKEINTRESOURCEW(kProgramIconId), IMAGE_ICON,
-                   GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
-    HICON small = static_cast<HICON>(
-        LoadImageW(base::ProgramInstance(), MAKEINTRESOURCEW(kProgramIconId), IMAGE_ICON,
-                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    if (big) SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    if (small) SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  if (const int actual = WindowDpi(hwnd); actual != dpi) {
+    // The system put the window somewhere else than asked: it follows that monitor.
+    dpi = actual;
+    const RECT there = WorkAreaOf(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST));
+    layout = LayoutDpi(description, dpi, there);
+    const RECT centred = CentredRect(OuterSizeAt(description, layout), there);
+    SetWindowPos(hwnd, nullptr, centred.left, centred.top, centred.right - centred.left,
+                 centred.bottom - centred.top, SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  if (!widgets::CreateControls(hwnd, description, raw->controls)) {
+  SetLayoutDpi(*raw, layout);
+  if (description.programIcon) SetProgramIcons(hwnd, dpi);
+  if (!widgets::CreateControls(hwnd, description, raw->controls, layout)) {
     DestroyWindow(hwnd);
     return nullptr;
   }
@@ -238,22 +396,147 @@ HWND BuildWindow(const WindowDescription& description, bool modal) {
   return hwnd;
 }
 
-// Shows a new window with the keyboard focus on its first control, as a dialog does.
-void ShowAndFocus(HWND hwnd) {
-  ShowWindow(hwnd, SW_SHOWNORMAL);
-  UpdateWindow(hwnd);
-  if (HWND first = GetNextDlgTabItem(hwnd, nullptr, FALSE)) SetFocus(first);
-}
-
 bool IsOurTopLevel(HWND hwnd) {
   return std::any_of(g_openWindows.begin(), g_openWindows.end(),
                      [hwnd](const OpenWindowState* state) { return state->hwnd == hwnd; });
 }
 
-// Keyboard navigation (Tab, arrow keys in the radio group, Space on buttons) as in dialogs.
+// ---- Keyboard --------------------------------------------------------------------------------
+
+HWND ControlOf(const OpenWindowState& state, ControlId id) {
+  auto it = state.controls.find(id);
+  return it == state.controls.end() ? nullptr : it->second;
+}
+
+// The window's tab control, or nullptr.
+HWND PageControlOf(const OpenWindowState& state) {
+  for (const Element& element : state.description->elements) {
+    if (element.kind == Kind::kPageControl) return ControlOf(state, element.id);
+  }
+  return nullptr;
+}
+
+int CurrentPage(const OpenWindowState& state) {
+  HWND tab = PageControlOf(state);
+  return tab != nullptr ? static_cast<int>(SendMessageW(tab, TCM_GETCURSEL, 0, 0)) + 1 : 0;
+}
+
+// The controls Tab visits now, in order: shown and enabled ones only.
+std::vector<HWND> TabStops(const OpenWindowState& state) {
+  std::vector<HWND> stops;
+  for (ControlId id : TabOrder(*state.description, CurrentPage(state))) {
+    HWND hwnd = ControlOf(state, id);
+    if (hwnd != nullptr && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) stops.push_back(hwnd);
+  }
+  return stops;
+}
+
+// Focus arriving by keyboard leaves an edit box's text as it is, with the caret at its end.
+void FocusByKeyboard(HWND control) {
+  SetFocus(control);
+  wchar_t className[16] = {};
+  GetClassNameW(control, className, 16);
+  if (lstrcmpiW(className, L"Edit") == 0) {
+    const int end = GetWindowTextLengthW(control);
+    SendMessageW(control, EM_SETSEL, end, end);
+  }
+}
+
+void FocusFirst(const OpenWindowState& state) {
+  const std::vector<HWND> stops = TabStops(state);
+  if (!stops.empty()) FocusByKeyboard(stops.front());
+}
+
+bool WantsKey(HWND focus, MSG& msg, LRESULT want) {
+  const LRESULT code =
+      SendMessageW(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
+  return (code & (want | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) != 0;
+}
+
+bool OnTabKey(const OpenWindowState& state, HWND focus, bool backwards) {
+  const std::vector<HWND> stops = TabStops(state);
+  if (stops.empty()) return false;
+  // The focus may be inside a stop (the edit box of a combo box); the tab control holds the
+  // whole page, so the stop itself is looked for first.
+  auto at = std::find(stops.begin(), stops.end(), focus);
+  if (at == stops.end()) {
+    at = std::find_if(stops.begin(), stops.end(),
+                      [focus](HWND stop) { return GetParent(focus) == stop; });
+  }
+  size_t next = 0;
+  if (at == stops.end()) {
+    next = backwards ? stops.size() - 1 : 0;
+  } else {
+    const size_t index = static_cast<size_t>(at - stops.begin());
+    next = backwards ? (index + stops.size() - 1) % stops.size() : (index + 1) % stops.size();
+  }
+  FocusByKeyboard(stops[next]);
+  return true;
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab: the next or previous page, round the end. Focus on the page that
+// goes moves to the tab control; focus elsewhere stays where it is.
+bool OnPageKey(const OpenWindowState& state, bool backwards) {
+  HWND tab = PageControlOf(state);
+  if (tab == nullptr) return false;
+  const int count = static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
+  if (count <= 0) return true;
+  const int current = static_cast<int>(SendMessageW(tab, TCM_GETCURSEL, 0, 0));
+  SendMessageW(tab, TCM_SETCURSEL, (current + (backwards ? count - 1 : 1)) % count, 0);
+  if (GetFocus() == nullptr || !IsWindowVisible(GetFocus())) FocusByKeyboard(tab);
+  return true;
+}
+
+// Enter in an input with a bound button: the button's click, the focus staying in the input.
+bool OnEnterKey(OpenWindowState& state, HWND focus) {
+  auto keys = g_enterKeys.find(state.description->id);
+  if (keys == g_enterKeys.end()) return false;
+  for (const EnterKey& key : keys->second) {
+    HWND input = ControlOf(state, key.input);
+    if (input == nullptr || (input != focus && !IsChild(input, focus))) continue;
+    const Element* element = FindElement(*state.description, key.input);
+    // An open drop-down list takes Enter itself, to choose the item under its highlight.
+    if (element != nullptr && element->kind == Kind::kComboBox &&
+        SendMessageW(input, CB_GETDROPPEDSTATE, 0, 0)) {
+      return false;
+    }
+    HWND button = ControlOf(state, key.button);
+    if (button == nullptr || !IsWindowVisible(button) || !IsWindowEnabled(button)) return true;
+    SendMessageW(state.hwnd, WM_COMMAND, MAKEWPARAM(LOWORD(GetDlgCtrlID(button)), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+    return true;
+  }
+  return false;
+}
+
+bool TranslateNavigationKeys(OpenWindowState& state, MSG& msg) {
+  if (msg.message != WM_KEYDOWN) return false;
+  const bool control = GetKeyState(VK_CONTROL) < 0;
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  const bool alt = GetKeyState(VK_MENU) < 0;
+  HWND focus = GetFocus();
+  if (alt) return false;
+  if (msg.wParam == VK_TAB && control) return OnPageKey(state, shift);
+  if (msg.wParam == VK_TAB) {
+    if (focus != nullptr && WantsKey(focus, msg, DLGC_WANTTAB)) return false;
+    return OnTabKey(state, focus, shift);
+  }
+  if (msg.wParam == VK_RETURN && !control && !shift && focus != nullptr) {
+    return OnEnterKey(state, focus);
+  }
+  return false;
+}
+
+// Keyboard navigation: Tab in reading order, Ctrl+Tab through pages and Enter in inputs here;
+// arrow keys in the radio group, Space on buttons, Esc and mnemonics as in dialogs.
 bool TranslateDialogKeys(MSG& msg) {
   HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-  return root != nullptr && IsOurTopLevel(root) && IsDialogMessageW(root, &msg);
+  if (root == nullptr || !IsOurTopLevel(root)) return false;
+  if (OpenWindowState* state = StateOf(root);
+      state != nullptr && TranslateNavigationKeys(*state, msg)) {
+    return true;
+  }
+  return IsDialogMessageW(root, &msg);
 }
 
 // The nested loop of a modal window; it ends when the window is destroyed. A quit request that
@@ -272,6 +555,13 @@ void RunModalLoop(HWND window) {
       DispatchMessageW(&msg);
     }
   }
+}
+
+// Shows a new window with the keyboard focus on its first control, as a dialog does.
+void ShowAndFocus(HWND hwnd) {
+  ShowWindow(hwnd, SW_SHOWNORMAL);
+  UpdateWindow(hwnd);
+  if (const OpenWindowState* state = StateOf(hwnd)) FocusFirst(*state);
 }
 
 bool OpenWindowOf(WindowId window, bool modal) {
@@ -499,6 +789,14 @@ void TerminateNormally() {
   RunExitRoutines();
   OleUninitialize();
   ExitProcess(0);
+}
+
+bool TranslateProgramKeys(MSG& msg) {
+  return TranslateDialogKeys(msg);
+}
+
+void SetEnterKeys(WindowId window, std::vector<EnterKey> keys) {
+  g_enterKeys[window] = std::move(keys);
 }
 
 void SetEventObserver(EventObserver observer) {

@@ -7,9 +7,11 @@
 
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "ui/description.h"
 #include "ui/frame.h"
+#include "ui/navigation.h"
 
 namespace ui::win {
 
@@ -29,8 +31,17 @@ HWND FindControl(WindowId window, ControlId control);
 // code.
 int RunMessageLoop();
 
+// What the frame's message loop does with a key message before dispatching it: the program's
+// navigation keys, then the dialog keys. True when the message was handled and must not be
+// dispatched. For loops of other programs built on the frame (tests).
+bool TranslateProgramKeys(MSG& msg);
+
 // Normal termination: runs the exit routines and ends the process with exit code 0.
 [[noreturn]] void TerminateNormally();
+
+// The Enter keys of a window: Enter in one of the inputs runs its button's click handler without
+// moving the focus. Replaces what was set before.
+void SetEnterKeys(WindowId window, std::vector<EnterKey> keys);
 
 // Called just before the frame runs a bound handler: window creation complete (control 0), a
 // click, a timer tick. For tests and diagnostics; nullptr removes it.

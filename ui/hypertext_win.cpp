@@ -16,10 +16,10 @@ namespace {
 
 class GdiMeasure final : public HypertextMeasure {
  public:
-  GdiMeasure(HDC dc, const StyleSheet& sheet)
+  GdiMeasure(HDC dc, const StyleSheet& sheet, int dpi)
       : dc_(dc),
-        regular_(FontFor(HypertextBodyFont(sheet, dc, false))),
-        bold_(FontFor(HypertextBodyFont(sheet, dc, true))) {}
+        regular_(FontFor(HypertextBodyFont(sheet, dc, false, dpi))),
+        bold_(FontFor(HypertextBodyFont(sheet, dc, true, dpi))) {}
 
   HFONT Font(bool bold) const { return bold ? bold_ : regular_; }
 
@@ -46,9 +46,9 @@ class GdiMeasure final : public HypertextMeasure {
 
 }  // namespace
 
-FontSpec HypertextBodyFont(const StyleSheet& sheet, HDC dc, bool bold) {
+FontSpec HypertextBodyFont(const StyleSheet& sheet, HDC dc, bool bold, int dpi) {
   const TextStyle style = sheet.Body();
-  const int dpi = dc != nullptr ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+  if (dpi <= 0) dpi = dc != nullptr ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
   FontSpec font;
   if (!style.families.empty()) font.face = style.families.front();
   font.height = PointsToPixels(style.points, dpi > 0 ? dpi : 96);
@@ -57,9 +57,9 @@ FontSpec HypertextBodyFont(const StyleSheet& sheet, HDC dc, bool bold) {
 }
 
 void DrawHypertext(HDC dc, const RECT& box, const std::vector<HypertextLine>& lines,
-                   const StyleSheet& sheet) {
+                   const StyleSheet& sheet, int dpi) {
   const int saved = SaveDC(dc);
-  GdiMeasure measure(dc, sheet);
+  GdiMeasure measure(dc, sheet, dpi);
   const std::vector<PlacedLine> placed =
       LayoutHypertext(lines, measure, box.right - box.left, box.bottom - box.top);
   SetBkMode(dc, TRANSPARENT);
@@ -78,9 +78,9 @@ void DrawHypertext(HDC dc, const RECT& box, const std::vector<HypertextLine>& li
 }
 
 SIZE MeasureHypertext(HDC dc, const std::vector<HypertextLine>& lines, int maxWidth,
-                      const StyleSheet& sheet) {
+                      const StyleSheet& sheet, int dpi) {
   const int saved = SaveDC(dc);
-  GdiMeasure measure(dc, sheet);
+  GdiMeasure measure(dc, sheet, dpi);
   SIZE size{0, 0};
   for (const PlacedLine& line : LayoutHypertext(lines, measure, maxWidth)) {
     for (const PlacedRun& run : line.runs) size.cx = std::max<LONG>(size.cx, run.x + run.width);

@@ -21,9 +21,12 @@
 #include "base/skin_parts.h"
 #include "base/text_win.h"
 #include "base/win32_win.h"
+#include "ui/accessible_win.h"
 #include "ui/balloon_tip_win.h"
 #include "ui/hypertext.h"
 #include "ui/hypertext_win.h"
+#include "ui/navigation.h"
+#include "ui/picture_scale.h"
 #include "ui/png_picture.h"
 
 namespace ui::widgets {
@@ -120,10 +123,10 @@ std::wstring ResolveFace(std::wstring_view face) {
   return std::wstring(face);  // let GDI pick by character set
 }
 
-HFONT FontFor(const FontSpec& wanted) {
+HFONT FontFor(const FontSpec& wanted, int dpi) {
   // Keyed on a copy of the face name: callers may pass names that do not outlive the call.
   static std::map<std::tuple<std::string, int, bool>, HFONT> cache;
-  const int height = wanted.height != 0 ? wanted.height : 12;
+  const int height = ScaleForDpi(wanted.height != 0 ? wanted.height : 12, dpi);
   auto key = std::make_tuple(std::string(wanted.face), height, wanted.bold);
   if (auto it = cache.find(key); it != cache.end()) return it->second;
 
@@ -144,8 +147,15 @@ HFONT FontFor(const FontSpec& wanted) {
   return handle;
 }
 
-HFONT DefaultFont() {
-  return FontFor({});
+HFONT DefaultFont(int dpi) {
+  return FontFor({}, dpi);
+}
+
+int LayoutDpiOf(HWND hwnd) {
+  HWND root = hwnd != nullptr ? GetAncestor(hwnd, GA_ROOT) : nullptr;
+  const auto dpi = static_cast<int>(reinterpret_cast<INT_PTR>(
+      root != nullptr ? GetPropW(root, base::skin_parts::kDpiProperty) : nullptr));
+  return dpi >= 48 ? dpi : 96;
 }
 
 void FillWindowBackground(HWND hwnd, HDC dc) {
@@ -176,6 +186,7 @@ struct Appearance {
   bool fitted = false;
   // A picture box's image, decoded once when the box is created.
   std::optional<Picture> picture;
+  std::optional<Picture> scaled;  // the picture at the layout's DPI, made on first paint
 
   void ForgetFit() {
     if (fittedFont != nullptr) DeleteObject(fittedFont);
@@ -399,17 +410,25 @@ void PaintSimpleHtml(HWND hwnd, HDC target) {
         run.color = static_cast<Rgb>(GetRValue(ink)) << 16 | GetGValue(ink) << 8 | GetBValue(ink);
       }
     }
-    DrawHypertext(dc, client, lines, sheet);
+    DrawHypertext(dc, client, lines, sheet, LayoutDpiOf(hwnd));
   });
 }
 
-// A picture box shows its image unscaled at its top left, on the window's background.
+// A picture box shows its image at its top left, on the window's background, at its natural
+// size at 96 DPI and resampled to the layout's DPI above it.
 void PaintPicBox(HWND hwnd, HDC target) {
   PaintBuffered(hwnd, target, [&](HDC dc, RECT) {
     FillWindowBackground(hwnd, dc);
     Appearance* appearance = AppearanceOf(hwnd);
     if (appearance == nullptr || !appearance->picture) return;
-    const Picture& picture = *appearance->picture;
+    const int dpi = LayoutDpiOf(hwnd);
+    const int width = ScaleForDpi(appearance->picture->width, dpi);
+    const int height = ScaleForDpi(appearance->picture->height, dpi);
+    if (dpi != 96 && (!appearance->scaled || appearance->scaled->width != width ||
+                      appearance->scaled->height != height)) {
+      appearance->scaled = ScalePicture(*appearance->picture, width, height);
+    }
+    const Picture& picture = dpi != 96 ? *appearance->scaled : *appearance->picture;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = picture.width;
@@ -426,6 +445,7 @@ void PaintPicBox(HWND hwnd, HDC target) {
 
 struct TabState {
   std::vector<HWND> pages;
+  HWND tooltip = nullptr;  // the page hints
   POINT pageOrigin{0, 0};  // where the pages sit inside the tab control
 };
 
@@ -468,12 +488,13 @@ LRESULT CALLBACK TabSubclassProc(HWND tab, UINT message, WPARAM wParam, LPARAM l
 }
 
 // Resting the pointer on a tab shows its page's hint text in a tooltip.
-void AddPageHints(HWND tab, const Element& element) {
+void AddPageHints(HWND tab, const Element& element, TabState& state) {
   HWND tooltip =
       CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, L"", WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetAncestor(tab, GA_ROOT),
                       nullptr, base::ProgramInstance(), nullptr);
   if (tooltip == nullptr) return;
+  state.tooltip = tooltip;
   SendMessageW(tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
   SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, 400);
   for (size_t i = 0; i < element.pages.size(); ++i) {
@@ -531,7 +552,7 @@ HWND CreateTabControl(HWND parent, const Element& element, DWORD style, TabState
     state->pages.push_back(page);
   }
   SendMessageW(tab, TCM_SETCURSEL, current - 1, 0);
-  AddPageHints(tab, element);
+  AddPageHints(tab, element, *state);
   stateOut = state.get();
   SetPropW(tab, kTabStateProperty, state.get());
   SetWindowSubclass(tab, TabSubclassProc, kTabSubclassId,
@@ -726,7 +747,71 @@ bool TakesDescribedFont(Kind kind) {
   return kind != Kind::kPageControl && kind != Kind::kRichEdit && kind != Kind::kBalloonTip;
 }
 
+// The tab control's page area for its current font and size; the pages fill it.
+void PlacePages(HWND tab, TabState& state) {
+  RECT client{};
+  GetClientRect(tab, &client);
+  SendMessageW(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&client));
+  state.pageOrigin = {client.left, client.top};
+  for (HWND page : state.pages) {
+    SetWindowPos(page, nullptr, client.left, client.top, client.right - client.left,
+                 client.bottom - client.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (state.tooltip == nullptr) return;
+  const int count = static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = tab;
+    tool.uId = static_cast<UINT_PTR>(i);
+    SendMessageW(tab, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&tool.rect));
+    SendMessageW(state.tooltip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
 }  // namespace
+
+void LayoutControls(HWND top, const WindowDescription& window,
+                    const std::unordered_map<ControlId, HWND>& controls, int dpi) {
+  for (const Element& element : window.elements) {
+    if (element.kind == Kind::kTimer || element.kind == Kind::kBalloonTip) continue;
+    auto it = controls.find(element.id);
+    if (it == controls.end()) continue;
+    HWND hwnd = it->second;
+    const Rect rect = ScaleRectForDpi(element.rect, dpi);
+    POINT offset{0, 0};
+    if (const Element* parent = element.parent ? FindElement(window, element.parent) : nullptr;
+        parent != nullptr && parent->kind == Kind::kPageControl) {
+      if (auto tab = controls.find(parent->id); tab != controls.end()) {
+        if (TabState* state = TabStateOf(tab->second)) {
+          offset = {-state->pageOrigin.x, -state->pageOrigin.y};
+        }
+      }
+    }
+    int height = rect.height;
+    if (element.kind == Kind::kComboBox) {
+      // The window of a drop-down list includes its list.
+      const int listRows = std::clamp(static_cast<int>(element.items.size()), 1, 12);
+      height += ScaleForDpi(listRows * 18 + 4, dpi);
+    }
+    HFONT font = nullptr;
+    if (element.kind == Kind::kPageControl) {
+      font = FontFor(element.font, dpi);
+    } else if (element.kind == Kind::kRichEdit) {
+      font = DefaultFont(dpi);
+    } else {
+      font = element.font.IsDefault() ? DefaultFont(dpi) : FontFor(element.font, dpi);
+    }
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SetWindowPos(hwnd, nullptr, rect.left + offset.x, rect.top + offset.y, rect.width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (element.kind == Kind::kComboBox) FitComboHeight(hwnd, rect.height);
+    if (element.kind == Kind::kPageControl) {
+      if (TabState* state = TabStateOf(hwnd)) PlacePages(hwnd, *state);
+    }
+  }
+  RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
 
 bool RegisterControlClasses() {
   INITCOMMONCONTROLSEX common{
@@ -756,7 +841,7 @@ bool RegisterControlClasses() {
 }
 
 bool CreateControls(HWND top, const WindowDescription& window,
-                    std::unordered_map<ControlId, HWND>& controls) {
+                    std::unordered_map<ControlId, HWND>& controls, int dpi) {
   CreationState state{.top = top, .controls = controls};
   for (const Element& element : window.elements) {
     switch (element.kind) {
@@ -777,6 +862,9 @@ bool CreateControls(HWND top, const WindowDescription& window,
       SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     if (element.kind == Kind::kComboBox) FitComboHeight(hwnd, element.rect.height);
+    if (const std::string_view name = AccessibleName(window, element); !name.empty()) {
+      SetAccessibleName(hwnd, WideFromGbk(name), &TipTextFor);
+    }
     controls[element.id] = hwnd;
   }
 
@@ -787,6 +875,8 @@ bool CreateControls(HWND top, const WindowDescription& window,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
   }
+  // Built as described at 96 DPI, then brought to the window's DPI in one pass.
+  if (dpi != 96) LayoutControls(top, window, controls, dpi);
   return true;
 }
 

@@ -21,7 +21,15 @@ bool RegisterControlClasses();
 // Win32 ID is its identifier; timers are started on top with their identifier. Fills controls
 // with the handle of each created element. False when a control could not be created.
 bool CreateControls(HWND top, const WindowDescription& window,
-                    std::unordered_map<ControlId, HWND>& controls);
+                    std::unordered_map<ControlId, HWND>& controls, int dpi = 96);
+
+// Moves, sizes and re-fonts the controls of an open window for dpi: every position, size and
+// font of the description (given at 96 DPI) scaled by dpi / 96.
+void LayoutControls(HWND top, const WindowDescription& window,
+                    const std::unordered_map<ControlId, HWND>& controls, int dpi);
+
+// The DPI the layout of hwnd's top-level window is made for (96 when it says nothing).
+int LayoutDpiOf(HWND hwnd);
 
 // Answers what the widgets handle themselves among the notifications that reach the top-level
 // window (tab switching). True when handled.
@@ -33,11 +41,11 @@ void OnRadioClicked(HWND radio);
 // Rewrites a control's text; a transparent label is erased and redrawn in full.
 void SetControlText(HWND control, std::wstring_view text);
 
-// The font described, created once and kept for the life of the process. A face that is not
-// installed is replaced by one that can show Chinese text.
-HFONT FontFor(const FontSpec& wanted);
-// The windows' default GUI font: the default face at 12 pixels.
-HFONT DefaultFont();
+// The font described at dpi, created once and kept for the life of the process. A face that is
+// not installed is replaced by one that can show Chinese text.
+HFONT FontFor(const FontSpec& wanted, int dpi = 96);
+// The windows' default GUI font: the default face at 12 pixels (at 96 DPI).
+HFONT DefaultFont(int dpi = 96);
 // The face actually used for a requested face name.
 std::wstring ResolveFace(std::wstring_view face);
 

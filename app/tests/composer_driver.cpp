@@ -3,8 +3,9 @@
 // one step:
 //   wait-main | page N | open BUTTON_ID WINDOW_ID | close WINDOW_ID | rect WINDOW_ID | sleep MS
 //   text CONTROL_ID TEXT | focus CONTROL_ID | point CONTROL_ID | skin N | preview-rect
+//   select COMBO_ID N | prompt BUTTON_ID | prompt-rect | prompt-close
 // Identifiers are hexadecimal. preview-rect prints the rectangle of the colour-code preview
-// together with the main window.
+// together with the main window; "prompt" clicks a button that asks with the text prompt dialog.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -28,6 +29,33 @@ namespace {
 
 unsigned long Hex(const char* text) {
   return std::strtoul(text, nullptr, 16);
+}
+
+// The text prompt dialog of the composer (a system dialog window), or nullptr.
+HWND FindPrompt() {
+  HWND main = FindComposerWindow(ui::ids::kMainWindow);
+  DWORD process = 0;
+  if (main == nullptr) return nullptr;
+  GetWindowThreadProcessId(main, &process);
+  for (HWND dialog = FindWindowW(L"#32770", nullptr); dialog != nullptr;
+       dialog = FindWindowExW(nullptr, dialog, L"#32770", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(dialog, &owner);
+    if (owner == process && IsWindowVisible(dialog)) return dialog;
+  }
+  return nullptr;
+}
+
+void PrintRect(HWND window) {
+  SetForegroundWindow(window);
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Sleep(200);
+  RECT rect;
+  GetWindowRect(window, &rect);
+  std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
+              rect.bottom - rect.top);
+  std::fflush(stdout);
 }
 
 int Fail(const char* what) {
@@ -70,15 +98,7 @@ int main(int argc, char** argv) {
     } else if (step == "rect" && i + 1 < argc) {
       HWND window = FindComposerWindow(Hex(argv[++i]));
       if (!window) return Fail("window not found");
-      SetForegroundWindow(window);
-      RedrawWindow(window, nullptr, nullptr,
-                   RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-      Sleep(200);
-      RECT rect;
-      GetWindowRect(window, &rect);
-      std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
-                  rect.bottom - rect.top);
-      std::fflush(stdout);
+      PrintRect(window);
     } else if (step == "text" && i + 2 < argc && wideCount == argc) {
       HWND control = MainControl(argv[++i]);
       if (!control) return Fail("control not found");
@@ -114,6 +134,30 @@ int main(int argc, char** argv) {
       std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
                   rect.bottom - rect.top);
       std::fflush(stdout);
+    } else if (step == "select" && i + 2 < argc) {
+      HWND main = FindComposerWindow(ui::ids::kMainWindow);
+      HWND combo = main ? FindControlById(main, Hex(argv[++i])) : nullptr;
+      if (!combo) return Fail("combo box not found");
+      SendMessageW(combo, CB_SETCURSEL, std::atoi(argv[++i]), 0);
+    } else if (step == "prompt" && i + 1 < argc) {
+      HWND main = FindComposerWindow(ui::ids::kMainWindow);
+      HWND button = main ? FindControlById(main, Hex(argv[++i])) : nullptr;
+      if (!button) return Fail("button not found");
+      PostMessageW(button, BM_CLICK, 0, 0);
+      HWND prompt = nullptr;
+      for (int wait = 0; wait < 200 && prompt == nullptr; ++wait) {
+        Sleep(50);
+        prompt = FindPrompt();
+      }
+      if (!prompt) return Fail("prompt dialog did not open");
+    } else if (step == "prompt-rect") {
+      HWND prompt = FindPrompt();
+      if (!prompt) return Fail("no prompt dialog");
+      PrintRect(prompt);
+    } else if (step == "prompt-close") {
+      HWND prompt = FindPrompt();
+      if (!prompt) return Fail("no prompt dialog");
+      PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
     } else if (step == "sleep" && i + 1 < argc) {
       Sleep(static_cast<DWORD>(std::atoi(argv[++i])));
     } else {

@@ -5,20 +5,31 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/tests/win_test_support.h"
 #include "app/tests/window_lookup_win.h"
 #include "app/window_description.h"
+#include "base/skin_parts.h"
 #include "base/text_win.h"
 #include "ui/frame_win.h"
+#include "ui/navigation.h"
 
 namespace {
 
 using namespace ui::ids;
 using testing_support::FindControlById;
 using testing_support::TextOf;
+
+// The DPI the window's layout is scaled to.
+int LayoutDpi(HWND window) {
+  const auto dpi =
+      static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(window, base::skin_parts::kDpiProperty)));
+  return dpi != 0 ? dpi : 96;
+}
 
 class MainWindowTest : public testing_support::MainWindowFixture {
  protected:
@@ -36,15 +47,20 @@ class MainWindowTest : public testing_support::MainWindowFixture {
 };
 
 // Every control can be found by its identifier, sits where the description puts it and shows
-// its caption; the window has its exact title, size and frame.
+// its caption; the window has its exact title, size and frame. Above 96 DPI every rectangle is
+// the described one scaled to the window's layout DPI, within a pixel.
 TEST_F(MainWindowTest, WindowMatchesItsDescription) {
   const ui::WindowDescription& description =
       *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
+  const int dpi = LayoutDpi(main_);
+  const int slack = dpi == 96 ? 0 : 1;
   EXPECT_EQ(TextOf(main_), L"岚式脚本方块编辑器v3.1（Varnel）");
   RECT outer;
   GetWindowRect(main_, &outer);
-  EXPECT_EQ(outer.right - outer.left, 880);
-  EXPECT_EQ(outer.bottom - outer.top, 528);
+  if (dpi == 96) {
+    EXPECT_EQ(outer.right - outer.left, 880);
+    EXPECT_EQ(outer.bottom - outer.top, 528);
+  }
   const LONG style = GetWindowLongW(main_, GWL_STYLE);
   EXPECT_TRUE(style & WS_MINIMIZEBOX);
   EXPECT_FALSE(style & WS_MAXIMIZEBOX);
@@ -61,10 +77,11 @@ TEST_F(MainWindowTest, WindowMatchesItsDescription) {
     EXPECT_EQ(static_cast<ui::ControlId>(GetDlgCtrlID(hwnd)), element.id);
     RECT rect;
     GetWindowRect(hwnd, &rect);
+    const base::Rect want = ui::ScaleRectForDpi(element.rect, dpi);
     if (element.kind != ui::Kind::kComboBox) {  // a combo box's window includes its list
-      EXPECT_EQ(rect.bottom - rect.top, element.rect.height);
+      EXPECT_NEAR(rect.bottom - rect.top, want.height, slack);
     }
-    EXPECT_EQ(rect.right - rect.left, element.rect.width);
+    EXPECT_NEAR(rect.right - rect.left, want.width, slack);
     // Position relative to the parent named by the description; children of the tab control
     // are relative to the whole tab control.
     POINT origin{0, 0};
@@ -75,8 +92,8 @@ TEST_F(MainWindowTest, WindowMatchesItsDescription) {
     } else {
       ClientToScreen(Control(element.parent), &origin);
     }
-    EXPECT_EQ(rect.left - origin.x, element.rect.left);
-    EXPECT_EQ(rect.top - origin.y, element.rect.top);
+    EXPECT_NEAR(rect.left - origin.x, want.left, slack);
+    EXPECT_NEAR(rect.top - origin.y, want.top, slack);
     if (element.kind == ui::Kind::kButton || element.kind == ui::Kind::kRadioBox ||
         element.kind == ui::Kind::kTransLabel || element.kind == ui::Kind::kGroupBox) {
       EXPECT_EQ(TextOf(hwnd), base::WideFromGbk(element.caption));
@@ -94,6 +111,65 @@ TEST_F(MainWindowTest, WindowMatchesItsDescription) {
   }
   EXPECT_EQ(Text(按钮13), L"生成脚\r\n本行");
   EXPECT_EQ(Text(按钮14), L"详细\r\n图解");
+}
+
+// Where each control of the window lies in its client area.
+std::vector<RECT> ControlRects(HWND main, HWND (*find)(HWND, ui::ControlId)) {
+  std::vector<RECT> rects;
+  for (const ui::Element& element :
+       ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow)->elements) {
+    if (element.kind == ui::Kind::kTimer || element.kind == ui::Kind::kBalloonTip) continue;
+    RECT rect{};
+    GetWindowRect(find(main, element.id), &rect);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&rect), 2);
+    rects.push_back(rect);
+  }
+  return rects;
+}
+
+// Moving to a monitor of another DPI lays the window out again at that DPI; moving back puts
+// every control exactly where it was.
+TEST_F(MainWindowTest, DpiChangeScalesEveryControlAndBackAgain) {
+  const ui::WindowDescription& description =
+      *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
+  const int before = LayoutDpi(main_);
+  const std::vector<RECT> original = ControlRects(main_, &FindControlById);
+  RECT suggested{};
+  GetWindowRect(main_, &suggested);
+  const int target = before == 96 ? 120 : 96;
+  SendMessageW(main_, WM_DPICHANGED, MAKEWPARAM(target, target),
+               reinterpret_cast<LPARAM>(&suggested));
+  ASSERT_EQ(LayoutDpi(main_), target);
+  const std::vector<RECT> moved = ControlRects(main_, &FindControlById);
+  size_t index = 0;
+  for (const ui::Element& element : description.elements) {
+    if (element.kind == ui::Kind::kTimer || element.kind == ui::Kind::kBalloonTip) continue;
+    SCOPED_TRACE(base::GbkFromWide(base::WideFromGbk(element.name)));
+    const RECT& got = moved[index++];
+    if (!IsWindowVisible(Control(element.id))) continue;
+    // Rounded once per level of nesting: within two pixels of the whole rectangle scaled.
+    const base::Rect want = ui::ScaleRectForDpi(ui::PlacedRect(description, element), target);
+    EXPECT_NEAR(got.left, want.left, 2);
+    EXPECT_NEAR(got.top, want.top, 2);
+    EXPECT_NEAR(got.right - got.left, want.width, 2);
+    if (element.kind != ui::Kind::kComboBox) {
+      EXPECT_NEAR(got.bottom - got.top, want.height, 2);
+    }
+  }
+  GetWindowRect(main_, &suggested);
+  SendMessageW(main_, WM_DPICHANGED, MAKEWPARAM(before, before),
+               reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(LayoutDpi(main_), before);
+  const std::vector<RECT> back = ControlRects(main_, &FindControlById);
+  for (size_t i = 0; i < back.size(); ++i) {
+    EXPECT_TRUE(EqualRect(&back[i], &original[i])) << i;
+  }
+  RECT outer{};
+  GetWindowRect(main_, &outer);
+  if (before == 96) {
+    EXPECT_EQ(outer.right - outer.left, 880);
+    EXPECT_EQ(outer.bottom - outer.top, 528);
+  }
 }
 
 TEST_F(MainWindowTest, OnlyTheCurrentPagesControlsAreVisible) {
@@ -319,6 +395,89 @@ TEST_F(MainWindowTest, EventsWithoutHandlersChangeNothingElse) {
   EXPECT_EQ(Text(编辑框15), L"/vrnl reload");
   EXPECT_EQ(Text(编辑框16), L"@delay:20");
   EXPECT_EQ(Text(编辑框1), L"x");
+}
+
+// The widest line of a control's caption in the control's font.
+int CaptionWidth(HWND control) {
+  const std::wstring text = TextOf(control);
+  HDC dc = GetDC(control);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  int widest = 0;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find(L'\n', start);
+    if (end == std::wstring::npos) end = text.size();
+    std::wstring line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &extent);
+    widest = std::max<int>(widest, extent.cx);
+    start = end + 1;
+  }
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return widest;
+}
+
+// At every DPI the captions of buttons, radio boxes and framed groups fit inside their controls
+// (labels shrink their own font to fit), and the window fits the screen's work area.
+TEST_F(MainWindowTest, CaptionsFitTheirControlsAndTheWindowFitsTheScreen) {
+  const ui::WindowDescription& description =
+      *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
+  const int dpi = LayoutDpi(main_);
+  if (const char* expected = std::getenv("COMPOSER_TEST_LAYOUT_DPI")) {
+    EXPECT_EQ(dpi, std::atoi(expected));
+  }
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  RECT outer{};
+  GetWindowRect(main_, &outer);
+  if (dpi > 96) {
+    EXPECT_GE(outer.left, work.left);
+    EXPECT_GE(outer.top, work.top);
+    EXPECT_LE(outer.right, work.right);
+    EXPECT_LE(outer.bottom, work.bottom);
+  }
+  for (int page = 1; page <= 4; ++page) {
+    SelectPage(page);
+    for (const ui::Element& element : description.elements) {
+      HWND hwnd = Control(element.id);
+      if (hwnd == nullptr || !IsWindowVisible(hwnd) || element.caption.empty()) continue;
+      SCOPED_TRACE(base::GbkFromWide(base::WideFromGbk(element.name)));
+      RECT rect{};
+      GetClientRect(hwnd, &rect);
+      const int room = rect.right;
+      const int mark = ui::ScaleForDpi(19, dpi);  // a radio box's mark and the gap after it
+      switch (element.kind) {
+        case ui::Kind::kButton: {
+          // Buttons break a caption too wide for one line between characters: the lines it
+          // takes must fit the button's height.
+          TEXTMETRICW metrics{};
+          HDC dc = GetDC(hwnd);
+          HGDIOBJ old =
+              SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+          GetTextMetricsW(dc, &metrics);
+          SelectObject(dc, old);
+          ReleaseDC(hwnd, dc);
+          const int pad = ui::ScaleForDpi(4, dpi);
+          const std::wstring caption = TextOf(hwnd);
+          const int breaks = static_cast<int>(std::count(caption.begin(), caption.end(), L'\n'));
+          const int lines =
+              std::max(breaks + 1, (CaptionWidth(hwnd) + room - 2 * pad - 1) / (room - 2 * pad));
+          EXPECT_LE(lines * metrics.tmHeight, rect.bottom);
+          break;
+        }
+        case ui::Kind::kRadioBox:
+          EXPECT_LE(CaptionWidth(hwnd) + mark, room);
+          break;
+        case ui::Kind::kGroupBox:
+          EXPECT_LE(CaptionWidth(hwnd) + ui::ScaleForDpi(20, dpi), room);
+          break;
+        default:
+          break;
+      }
+    }
+  }
 }
 
 TEST_F(MainWindowTest, TwoLineButtonCaptionsAreMultiline) {

@@ -7,10 +7,13 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 
+#include "app/enter_keys.h"
 #include "assets/illustrations.h"
 #include "compose/directive_tips.h"
 #include "compose/message_inputs.h"
+#include "ui/navigation.h"
 #include "ui/png_picture.h"
 #include "ui/tests/fake_frame.h"
 
@@ -199,6 +202,97 @@ TEST(WindowDescription, CreationAttachesEveryDirectiveTipWithItsDescribedKind) {
     const Element* target = ui::FindElement(main, tip.target.control);
     ASSERT_NE(target, nullptr) << tip.target.control;
     EXPECT_EQ(tip.target.kind, target->kind) << target->name;
+  }
+}
+
+// Tab visits the tab control, the shown page in reading order, then the right-hand side.
+TEST(Navigation, TabOrderFollowsReadingOrderOnEveryPage) {
+  const WindowDescription& main =
+      *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
+  const std::vector<ui::ControlId> right = {编辑框15, 按钮19, 按钮20, 编辑框16, 按钮21, 按钮22};
+  const std::vector<std::vector<ui::ControlId>> pages = {
+      {组合框1, 按钮1, 组合框2, 按钮2, 组合框3, 按钮3, 组合框4, 按钮4, 按钮5},
+      {单选框1, 编辑框1, 按钮6,   单选框2, 编辑框2, 按钮7,    单选框3, 编辑框3, 按钮8,
+       单选框4, 编辑框4, 按钮9,   单选框5, 编辑框5, 按钮10,   单选框6, 编辑框6, 编辑框7,
+       按钮11,  单选框7, 编辑框8, 按钮13,  编辑框9, 编辑框10, 按钮14,  编辑框11},
+      {编辑框12, 按钮15, 编辑框13, 按钮16, 编辑框14, 按钮17, 编辑框17, 按钮23, 按钮18, 按钮24},
+      {按钮12, 按钮25},
+  };
+  for (int page = 1; page <= 4; ++page) {
+    std::vector<ui::ControlId> expected = {高级选择夹1};
+    expected.insert(expected.end(), pages[page - 1].begin(), pages[page - 1].end());
+    expected.insert(expected.end(), right.begin(), right.end());
+    EXPECT_EQ(ui::TabOrder(main, page), expected) << "page " << page;
+  }
+}
+
+// Every input reads out its row's label or gate, or the frame it sits in.
+TEST(Navigation, EveryInputIsNamedByItsRow) {
+  const WindowDescription& main =
+      *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
+  const std::map<ui::ControlId, std::string_view> names = {
+      {编辑框1, "OP权限执行"},
+      {编辑框2, "普通玩家执行"},
+      {编辑框3, "后台执行指令"},
+      {编辑框4, "消耗金钱执行"},
+      {编辑框5, "发送ActionBar信息 (仅支持1.8+服务器)"},
+      {编辑框6, "主标题："},
+      {编辑框7, "副标题："},
+      {编辑框8, "物品ID："},
+      {编辑框9, "物品名字："},
+      {编辑框10, "物品数量："},
+      {编辑框11, "物品数量不足提示："},
+      {编辑框12, "指定权限执行脚本："},
+      {编辑框13, "指定等级执行脚本："},
+      {编辑框14, "指定血量执行脚本："},
+      {编辑框17, "增加脚本运行延迟："},
+      {编辑框15, "指令生成窗口"},
+      {编辑框16, "脚本行生成窗口"},
+      {组合框1, "创建/删除脚本："},
+      {组合框2, "脚本触发类型："},
+      {组合框3, "脚本行增加/删除："},
+      {组合框4, "其他特殊命令："},
+  };
+  for (const Element& element : main.elements) {
+    if (element.kind != Kind::kEditBox && element.kind != Kind::kComboBox) continue;
+    ASSERT_TRUE(names.count(element.id)) << element.name;
+    EXPECT_EQ(ui::AccessibleName(main, element), names.at(element.id)) << element.name;
+  }
+  EXPECT_EQ(ui::AccessibleName(main, *ui::FindElement(main, 按钮6)), "");
+}
+
+// Enter runs the button of the row the input is part of, whichever page the row is on.
+TEST(Navigation, EnterKeysComeFromTheRows) {
+  const std::vector<ui::EnterKey> keys = app::MainWindowEnterKeys();
+  auto buttonFor = [&](ui::ControlId input) -> ui::ControlId {
+    for (const ui::EnterKey& key : keys) {
+      if (key.input == input) return key.button;
+    }
+    return 0;
+  };
+  const std::pair<ui::ControlId, ui::ControlId> rows[] = {
+      {编辑框1, 按钮6},   {编辑框7, 按钮11},  {编辑框8, 按钮13},
+      {编辑框11, 按钮13}, {编辑框17, 按钮23}, {组合框1, 按钮1},
+      {组合框4, 按钮4},   {编辑框15, 0},      {编辑框16, 0}};
+  for (const auto& [input, button] : rows) EXPECT_EQ(buttonFor(input), button) << input;
+}
+
+TEST(Navigation, ScalingKeepsNeighboursTouching) {
+  struct Case {
+    base::Rect rect;
+    int dpi;
+    base::Rect scaled;
+  };
+  const Case cases[] = {
+      {{8, 8, 400, 486}, 96, {8, 8, 400, 486}},       {{8, 8, 400, 486}, 144, {12, 12, 600, 729}},
+      {{8, 8, 400, 486}, 192, {16, 16, 800, 972}},    {{7, 12, 112, 20}, 120, {9, 15, 140, 25}},
+      {{73, 278, 232, 20}, 144, {110, 417, 348, 30}}, {{-3, 0, 5, 5}, 144, {-5, 0, 8, 8}},
+  };
+  for (const Case& c : cases) {
+    const base::Rect got = ui::ScaleRectForDpi(c.rect, c.dpi);
+    EXPECT_EQ(std::tie(got.left, got.top, got.width, got.height),
+              std::tie(c.scaled.left, c.scaled.top, c.scaled.width, c.scaled.height))
+        << c.rect.left << "," << c.rect.top << " at " << c.dpi;
   }
 }
 

@@ -37,6 +37,8 @@ HICON IconOf(HWND hwnd) {
   if (icon == nullptr) icon = reinterpret_cast<HICON>(GetClassLongPtrW(hwnd, GCLP_HICONSM));
   if (icon == nullptr) icon = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0));
   if (icon == nullptr) icon = reinterpret_cast<HICON>(GetClassLongPtrW(hwnd, GCLP_HICON));
+  // A window without an icon of its own shows the system's default one, as Windows does.
+  if (icon == nullptr) icon = LoadIconW(nullptr, IDI_APPLICATION);
   return icon;
 }
 
@@ -53,22 +55,27 @@ CaptionButtons CaptionButtonsOf(HWND hwnd) {
   const int bandTop = geometry.border;
   const int band = static_cast<int>(geometry.client.top) - bandTop;
   if (band < 8) return buttons;
-  int height = band - 6;
+  const float scale = ScaleOf(hwnd);
+  int height = band - static_cast<int>(6 * scale + 0.5f);
   if (height < 8) height = 8;
-  const int width = height + 10;
+  const int width = height + static_cast<int>(10 * scale + 0.5f);
+  const int gap = static_cast<int>(2 * scale + 0.5f);
   const int top = bandTop + (band - height) / 2;
-  int right = geometry.width - geometry.border - 3;
+  int right = geometry.width - geometry.border - static_cast<int>(3 * scale + 0.5f);
   if (style & WS_SYSMENU) {
     buttons.close = {right - width, top, right, top + height};
-    right -= width + 2;
+    right -= width + gap;
     if (style & WS_MAXIMIZEBOX) {
       buttons.maximize = {right - width, top, right, top + height};
-      right -= width + 2;
+      right -= width + gap;
     }
     if (style & WS_MINIMIZEBOX) buttons.minimize = {right - width, top, right, top + height};
     if (IconOf(hwnd) != nullptr) {
-      const int iconTop = bandTop + (band - 16) / 2;
-      buttons.icon = {geometry.border + 5, iconTop, geometry.border + 21, iconTop + 16};
+      const float scale = ScaleOf(hwnd);
+      const int size = static_cast<int>(16 * scale + 0.5f);
+      const int iconTop = bandTop + (band - size) / 2;
+      const int iconLeft = geometry.border + static_cast<int>(5 * scale + 0.5f);
+      buttons.icon = {iconLeft, iconTop, iconLeft + size, iconTop + size};
     }
   }
   return buttons;
@@ -86,6 +93,8 @@ void PaintFrameBorder(HWND hwnd, const WindowState& state) {
                   geometry.client.bottom);
   {
     Canvas canvas(dc, geometry.width, geometry.height);
+    const float scale = ScaleOf(hwnd);
+    const float line = scale < 1.5f ? 1 : static_cast<float>(static_cast<int>(scale + 0.25f));
     if (canvas.Ok()) {
       const bool active = !state.inactive;
       std::uint32_t from = look.captionFrom;
@@ -102,24 +111,28 @@ void PaintFrameBorder(HWND hwnd, const WindowState& state) {
       canvas.Fill(RECT{client.right, client.top, geometry.width, geometry.height}, side);
       canvas.Fill(RECT{client.left, client.bottom, client.right, geometry.height}, side);
       // A highlight under the top edge, the outer edge, and a fine line around the client area.
-      canvas.Fill(RECT{1, 1, geometry.width - 1, 2}, Mix(from, 0xFFFFFF, 0.3f));
+      const LONG edge = static_cast<LONG>(line);
+      canvas.Fill(RECT{edge, edge, geometry.width - edge, 2 * edge}, Mix(from, 0xFFFFFF, 0.3f));
       const Box whole{0, 0, static_cast<float>(geometry.width),
                       static_cast<float>(geometry.height)};
-      canvas.StrokeRounded(whole, 0, 1, look.frameColor);
-      const Box around{static_cast<float>(client.left - 1), static_cast<float>(client.top - 1),
-                       static_cast<float>(client.right + 1), static_cast<float>(client.bottom + 1)};
-      canvas.StrokeRounded(around, 0, 1, Mix(side, look.frameColor, 0.5f));
+      canvas.StrokeRounded(whole, 0, line, look.frameColor);
+      const Box around{
+          static_cast<float>(client.left) - line, static_cast<float>(client.top) - line,
+          static_cast<float>(client.right) + line, static_cast<float>(client.bottom) + line};
+      canvas.StrokeRounded(around, 0, line, Mix(side, look.frameColor, 0.5f));
 
       const CaptionButtons buttons = CaptionButtonsOf(hwnd);
-      int textLeft = geometry.border + 8;
+      const int pad = static_cast<int>(4 * scale + 0.5f);
+      int textLeft = geometry.border + 2 * pad;
       if (!Empty(buttons.icon)) {
-        DrawIconEx(canvas.Dc(), buttons.icon.left, buttons.icon.top, IconOf(hwnd), 16, 16, 0,
-                   nullptr, DI_NORMAL);
-        textLeft = static_cast<int>(buttons.icon.right) + 6;
+        DrawIconEx(canvas.Dc(), buttons.icon.left, buttons.icon.top, IconOf(hwnd),
+                   buttons.icon.right - buttons.icon.left, buttons.icon.bottom - buttons.icon.top,
+                   0, nullptr, DI_NORMAL);
+        textLeft = static_cast<int>(buttons.icon.right) + pad + pad / 2;
       }
-      int textRight = geometry.width - geometry.border - 4;
+      int textRight = geometry.width - geometry.border - pad;
       for (const RECT* button : {&buttons.minimize, &buttons.maximize, &buttons.close}) {
-        if (!Empty(*button) && button->left - 4 < textRight) textRight = button->left - 4;
+        if (!Empty(*button) && button->left - pad < textRight) textRight = button->left - pad;
       }
       const int length = GetWindowTextLengthW(hwnd);
       if (length > 0) {
@@ -127,9 +140,7 @@ void PaintFrameBorder(HWND hwnd, const WindowState& state) {
             HeapAlloc(GetProcessHeap(), 0, (static_cast<SIZE_T>(length) + 1) * sizeof(wchar_t)));
         if (title != nullptr) {
           const int got = GetWindowTextW(hwnd, title, length + 1);
-          HGDIOBJ oldFont = SelectObject(canvas.Dc(), g_engine.captionFont != nullptr
-                                                          ? g_engine.captionFont
-                                                          : GetStockObject(DEFAULT_GUI_FONT));
+          HGDIOBJ oldFont = SelectObject(canvas.Dc(), CaptionFontFor(DpiOf(hwnd)));
           SetBkMode(canvas.Dc(), TRANSPARENT);
           const std::uint32_t ink =
               active ? look.captionTextColor : Mix(look.captionTextColor, from, 0.45f);
@@ -139,7 +150,7 @@ void PaintFrameBorder(HWND hwnd, const WindowState& state) {
           if (Luminance(look.captionTextColor) > 0.5f && active) {
             // A soft shadow under light title text.
             RECT shadow = textRect;
-            OffsetRect(&shadow, 1, 1);
+            OffsetRect(&shadow, edge, edge);
             DrawTextW(canvas.Dc(), title, got, &shadow,
                       DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
           }
@@ -172,21 +183,22 @@ void PaintFrameBorder(HWND hwnd, const WindowState& state) {
         if (hot) {
           std::uint32_t fill = isClose ? (pressed ? 0xB3261E : 0xE0453A)
                                        : Mix(middle, look.captionTextColor, pressed ? 0.35f : 0.2f);
-          canvas.FillRounded(box, 4, Mix(fill, 0xFFFFFF, 0.08f), fill);
+          canvas.FillRounded(box, 4 * scale, Mix(fill, 0xFFFFFF, 0.08f), fill);
           if (isClose) glyph = 0xFFFFFF;
         } else {
-          canvas.StrokeRounded(box, 4, 1, glyph, 0.18f);
+          canvas.StrokeRounded(box, 4 * scale, line, glyph, 0.18f);
         }
         const float cx = (box.left + box.right) / 2;
         const float cy = (box.top + box.bottom) / 2;
         const float s = (box.bottom - box.top) * 0.2f;
         if (entry.code == HTCLOSE) {
-          canvas.Line(cx - s, cy - s, cx + s, cy + s, 1.6f, glyph);
-          canvas.Line(cx - s, cy + s, cx + s, cy - s, 1.6f, glyph);
+          canvas.Line(cx - s, cy - s, cx + s, cy + s, 1.6f * scale, glyph);
+          canvas.Line(cx - s, cy + s, cx + s, cy - s, 1.6f * scale, glyph);
         } else if (entry.code == HTMINBUTTON) {
-          canvas.Line(cx - s, cy + s * 0.8f, cx + s, cy + s * 0.8f, 1.6f, glyph);
+          canvas.Line(cx - s, cy + s * 0.8f, cx + s, cy + s * 0.8f, 1.6f * scale, glyph);
         } else {
-          canvas.StrokeRounded(Box{cx - s, cy - s, cx + s + 1, cy + s + 1}, 1, 1.4f, glyph);
+          canvas.StrokeRounded(Box{cx - s, cy - s, cx + s + scale, cy + s + scale}, scale,
+                               1.4f * scale, glyph);
         }
       }
       canvas.CopyTo(dc, 0, 0);

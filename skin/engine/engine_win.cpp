@@ -95,15 +95,62 @@ void TrackLeave(HWND hwnd, DWORD flags) {
   TrackMouseEvent(&track);
 }
 
-void SetHot(HWND hwnd, WindowState& state, bool hot) {
-  if (state.hot == hot) return;
-  state.hot = hot;
-  if (hot) TrackLeave(hwnd, 0);
+void RepaintHot(HWND hwnd, WindowState& state) {
   if (state.kind == Kind::kEdit || state.kind == Kind::kRichEdit) {
     PaintFieldBorder(hwnd, state);
   } else {
     InvalidateRect(hwnd, nullptr, FALSE);
   }
+}
+
+void StopHotWatch() {
+  if (g_engine.hotTimer != 0) KillTimer(nullptr, g_engine.hotTimer);
+  g_engine.hotTimer = 0;
+}
+
+// Clears the hot look of the control that has it.
+void ClearHot() {
+  HWND hwnd = g_engine.hotWindow;
+  g_engine.hotWindow = nullptr;
+  StopHotWatch();
+  if (hwnd == nullptr || !IsWindow(hwnd)) return;
+  if (WindowState* state = StateOf(hwnd)) {
+    state->hot = false;
+    if (state->kind == Kind::kTab) state->hotTab = -1;
+    RepaintHot(hwnd, *state);
+  }
+}
+
+bool PointerIsOver(HWND hwnd) {
+  POINT pointer{};
+  if (!GetCursorPos(&pointer)) return true;
+  RECT rect{};
+  GetWindowRect(hwnd, &rect);
+  if (!PtInRect(&rect, pointer)) return false;
+  HWND under = WindowFromPoint(pointer);
+  return under == hwnd || IsChild(hwnd, under);
+}
+
+// WM_MOUSELEAVE does not always come (a fast move out of a window, a window that opens under the
+// pointer), so while a control is hot the pointer is also looked at a few times a second.
+void CALLBACK WatchHot(HWND, UINT, UINT_PTR, DWORD) {
+  HWND hwnd = g_engine.hotWindow;
+  if (hwnd == nullptr || !IsWindow(hwnd) || !PointerIsOver(hwnd)) ClearHot();
+}
+
+void SetHot(HWND hwnd, WindowState& state, bool hot) {
+  if (hot && g_engine.hotWindow != nullptr && g_engine.hotWindow != hwnd) ClearHot();
+  if (state.hot == hot) return;
+  state.hot = hot;
+  if (hot) {
+    TrackLeave(hwnd, 0);
+    g_engine.hotWindow = hwnd;
+    if (g_engine.hotTimer == 0) g_engine.hotTimer = SetTimer(nullptr, 0, 100, &WatchHot);
+  } else if (g_engine.hotWindow == hwnd) {
+    g_engine.hotWindow = nullptr;
+    StopHotWatch();
+  }
+  RepaintHot(hwnd, state);
 }
 
 bool HasFieldBorder(HWND hwnd) {
@@ -407,18 +454,13 @@ bool HandleTab(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARA
         state.hotTab = hot;
         InvalidateRect(hwnd, nullptr, FALSE);
       }
-      if (!state.hot) {
-        state.hot = true;
-        TrackLeave(hwnd, 0);
-      }
+      SetHot(hwnd, state, true);
       return false;
     }
     case WM_MOUSELEAVE:
-      state.hot = false;
-      if (state.hotTab != -1) {
-        state.hotTab = -1;
-        InvalidateRect(hwnd, nullptr, FALSE);
-      }
+      state.hotTab = -1;
+      SetHot(hwnd, state, false);
+      InvalidateRect(hwnd, nullptr, FALSE);
       return false;
     default:
       return HandlePaint<PaintTab>(hwnd, state, message, wParam, result);
@@ -511,6 +553,10 @@ LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   WindowState* state = StateOf(hwnd);
   if (state == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
+    if (g_engine.hotWindow == hwnd) {
+      g_engine.hotWindow = nullptr;
+      StopHotWatch();
+    }
     const WNDPROC original = state->original;
     RemovePropW(hwnd, kStateProperty);
     HeapFree(GetProcessHeap(), 0, state);
@@ -646,14 +692,6 @@ std::uint32_t Attach(const std::uint8_t* file, std::size_t size) {
   ReplaceBrush(g_engine.panelBrush, TextureBrush(look.panelColor, look.textureColor, textured));
   ReplaceBrush(g_engine.cardBrush, CreateSolidBrush(ToColorRef(look.groupFillColor)));
   ReplaceBrush(g_engine.fieldBrush, CreateSolidBrush(ToColorRef(look.fieldColor)));
-  if (g_engine.captionFont == nullptr) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-      metrics.lfCaptionFont.lfQuality = CLEARTYPE_QUALITY;
-      g_engine.captionFont = CreateFontIndirectW(&metrics.lfCaptionFont);
-    }
-  }
   if (g_engine.inkMessage == 0)
     g_engine.inkMessage = RegisterWindowMessageW(base::skin_parts::kInkMessage);
   g_engine.attached = true;

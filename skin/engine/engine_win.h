@@ -56,13 +56,26 @@ struct EngineState {
   HBRUSH panelBrush = nullptr;
   HBRUSH cardBrush = nullptr;
   HBRUSH fieldBrush = nullptr;
-  HFONT captionFont = nullptr;
+  // Title-bar fonts, one per DPI met so far.
+  struct CaptionFont {
+    int dpi;
+    HFONT font;
+  };
+  CaptionFont captionFonts[8];
+  int captionFontCount = 0;
+  HWND hotWindow = nullptr;  // the control drawn hot, whose pointer watch is running
+  UINT_PTR hotTimer = 0;
   HMODULE dwm = nullptr;  // the desktop composition library, where there is one
 };
 
 extern EngineState g_engine;
 
 WindowState* StateOf(HWND hwnd);
+// The DPI the window is drawn at, and lengths given at 96 DPI in that DPI's pixels.
+int DpiOf(HWND hwnd);
+float ScaleOf(HWND hwnd);
+// The title-bar font at a DPI, in a face that has the Chinese glyphs the titles need.
+HFONT CaptionFontFor(int dpi);
 int PartOf(HWND hwnd);
 
 // The surface a window's client area shows, and its origin in the top-level client area (where

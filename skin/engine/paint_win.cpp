@@ -134,6 +134,23 @@ bool HasCard(HWND frame) {
   return L().groupFilled && GetWindow(frame, GW_CHILD) != nullptr;
 }
 
+// Line widths of the skin at a window's scale: whole pixels, so lines stay crisp.
+float LineWidth(float scale) {
+  return scale < 1.5f ? 1 : static_cast<float>(static_cast<int>(scale + 0.25f));
+}
+
+// ink, moved toward black or white until it reads on background with at least the contrast
+// asked for.
+std::uint32_t ReadableOn(std::uint32_t ink, std::uint32_t background, float enough) {
+  if (Contrast(ink, background) >= enough) return ink;
+  const std::uint32_t toward = Luminance(background) > 0.25f ? kBlack : kWhite;
+  for (int step = 1; step <= 10; ++step) {
+    const std::uint32_t candidate = Mix(ink, toward, static_cast<float>(step) / 10);
+    if (Contrast(candidate, background) >= enough) return candidate;
+  }
+  return toward;
+}
+
 // The texture's marks are a faint tint of the skin's texture colour over the surface.
 std::uint32_t TextureOn(std::uint32_t base) {
   return Mix(base, L().textureColor, L().dark ? 0.06f : 0.1f);
@@ -225,27 +242,47 @@ void PaintGroup(HWND hwnd, HDC dc) {
   SIZE extent{};
   if (length > 0) GetTextExtentPoint32W(canvas.Dc(), text, length, &extent);
 
-  const float radius = look.groupRadius;
+  const float scale = ScaleOf(hwnd);
+  const float line = LineWidth(scale);
+  const float radius = look.groupRadius * scale;
+  // The caption's badge is a little taller than its text, so the text clears the outline, as far
+  // as the first row inside leaves room above it.
+  const int inset = static_cast<int>(2 * scale + 0.5f);
+  int badgeHeight = metrics.tmHeight + 2 * inset;
+  for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&rect), 2);
+    if (rect.top > metrics.tmHeight / 2 && rect.top < badgeHeight) badgeHeight = rect.top;
+  }
+  if (badgeHeight < metrics.tmHeight) badgeHeight = metrics.tmHeight;
   Box frame = ToBox(client);
-  frame.top = length > 0 ? static_cast<float>(metrics.tmHeight / 2) : 0;
+  frame.top = length > 0 ? static_cast<float>(badgeHeight / 2) : 0;
   if (HasCard(hwnd)) {
     canvas.FillRounded(frame, radius, look.groupFillColor, look.groupFillColor);
   }
-  canvas.StrokeRounded(frame, radius, 1, look.groupBorderColor);
+  canvas.StrokeRounded(frame, radius, line, look.groupBorderColor);
   if (length > 0) {
     // The caption sits on the frame's top edge in a small badge of its own.
     const Surface behind = SurfaceBehind(hwnd);
     const std::uint32_t badge = Mix(HasCard(hwnd) ? look.groupFillColor : behind.base,
                                     look.accentColor, look.dark ? 0.22f : 0.12f);
-    const Box badgeBox{6, 0, static_cast<float>(6 + extent.cx + 14),
-                       static_cast<float>(metrics.tmHeight)};
-    canvas.FillRounded(badgeBox, static_cast<float>(metrics.tmHeight) / 2, badge, badge);
-    canvas.StrokeRounded(badgeBox, static_cast<float>(metrics.tmHeight) / 2, 1,
-                         look.groupBorderColor);
+    const float padding = 7 * scale;
+    const Box badgeBox{6 * scale, 0, 6 * scale + static_cast<float>(extent.cx) + 2 * padding,
+                       static_cast<float>(badgeHeight)};
+    canvas.FillRounded(badgeBox, static_cast<float>(badgeHeight) / 2, badge, badge);
+    // Where the first row inside leaves no room above and below the text, the badge goes without
+    // its outline rather than have the outline run through the characters.
+    if (badgeHeight >= metrics.tmHeight + 2 * inset) {
+      canvas.StrokeRounded(badgeBox, static_cast<float>(badgeHeight) / 2, line,
+                           look.groupBorderColor);
+    }
     SetBkMode(canvas.Dc(), TRANSPARENT);
     SetTextColor(canvas.Dc(), ToColorRef(look.groupCaptionColor));
     GdiFlush();
-    TextOutW(canvas.Dc(), 13, 0, text, length);
+    TextOutW(canvas.Dc(), static_cast<int>(badgeBox.left + padding),
+             (badgeHeight - metrics.tmHeight + 1) / 2, text, length);
   }
   SelectObject(canvas.Dc(), oldFont);
   FreeText(text);
@@ -284,28 +321,36 @@ void PaintPushButton(HWND hwnd, const WindowState& state, HDC dc) {
   } else if (focused || isDefault) {
     border = Mix(look.buttonBorderColor, look.accentColor, 0.7f);
   }
-  const float radius = look.buttonRadius;
+  const float scale = ScaleOf(hwnd);
+  const float line = LineWidth(scale);
+  const float radius = look.buttonRadius * scale;
   const Box face{0, 0, static_cast<float>(client.right), static_cast<float>(client.bottom)};
   canvas.FillRounded(face, radius, from, to);
   if (!pressed && !disabled) {
     // A soft highlight along the top edge.
-    const Box shine{1, 1, face.right - 1, face.bottom / 2};
-    canvas.FillRounded(shine, radius > 1 ? radius - 1 : 0, kWhite, from, look.dark ? 0.08f : 0.3f);
+    const Box shine{line, line, face.right - line, face.bottom / 2};
+    canvas.FillRounded(shine, radius > line ? radius - line : 0, kWhite, from,
+                       look.dark ? 0.08f : 0.3f);
   }
-  canvas.StrokeRounded(face, radius, 1, border);
+  canvas.StrokeRounded(face, radius, line, border);
   if (focused && !disabled) {
-    const Box ring{1, 1, face.right - 1, face.bottom - 1};
-    canvas.StrokeRounded(ring, radius > 1 ? radius - 1 : 0, 1, look.accentColor, 0.55f);
+    // The focus mark: a ring inside the border, strong enough to see at a glance.
+    const Box ring{line, line, face.right - line, face.bottom - line};
+    canvas.StrokeRounded(ring, radius > line ? radius - line : 0, line, look.accentColor, 0.85f);
   }
 
   int length = 0;
   wchar_t* text = TextOf(hwnd, &length);
   HGDIOBJ oldFont = SelectObject(canvas.Dc(), FontOf(hwnd));
   SetBkMode(canvas.Dc(), TRANSPARENT);
+  // Disabled text is dimmed, but never below a contrast that can still be read.
   SetTextColor(canvas.Dc(),
-               ToColorRef(disabled ? Mix(look.disabledTextColor, to, 0.2f) : look.buttonTextColor));
-  RECT textRect{4, 2, client.right - 4, client.bottom - 2};
-  if (pressed) OffsetRect(&textRect, 0, 1);
+               ToColorRef(disabled ? ReadableOn(look.disabledTextColor, Mix(from, to, 0.5f), 3.0f)
+                                   : look.buttonTextColor));
+  const int padX = static_cast<int>(4 * scale + 0.5f);
+  const int padY = static_cast<int>(2 * scale + 0.5f);
+  RECT textRect{padX, padY, client.right - padX, client.bottom - padY};
+  if (pressed) OffsetRect(&textRect, 0, static_cast<int>(line));
   GdiFlush();
   DrawCentred(canvas.Dc(), text, length, textRect,
               (GetWindowLongW(hwnd, GWL_STYLE) & BS_MULTILINE) != 0);
@@ -334,12 +379,15 @@ void PaintCheck(HWND hwnd, const WindowState& state, HDC dc) {
   HGDIOBJ oldFont = SelectObject(canvas.Dc(), FontOf(hwnd));
   TEXTMETRICW metrics{};
   GetTextMetricsW(canvas.Dc(), &metrics);
+  const float scale = ScaleOf(hwnd);
+  const float line = LineWidth(scale);
   int size = metrics.tmHeight * 3 / 4;
-  if (size < 13) size = 13;
+  const int smallest = static_cast<int>(13 * scale + 0.5f);
+  if (size < smallest) size = smallest;
   if (size > client.bottom) size = client.bottom;
   const float top = static_cast<float>((client.bottom - size) / 2);
-  const Box mark{1, top, static_cast<float>(1 + size), top + static_cast<float>(size)};
-  const float radius = radio ? static_cast<float>(size) / 2 : 3;
+  const Box mark{line, top, line + static_cast<float>(size), top + static_cast<float>(size)};
+  const float radius = radio ? static_cast<float>(size) / 2 : 3 * scale;
 
   std::uint32_t border = state.hot ? look.accentColor : Mix(look.fieldBorderColor, kBlack, 0.1f);
   std::uint32_t fill = look.fieldColor;
@@ -350,15 +398,15 @@ void PaintCheck(HWND hwnd, const WindowState& state, HDC dc) {
   }
   if (checked && !radio && !disabled) {
     canvas.FillRounded(mark, radius, look.accentColor, Mix(look.accentColor, kBlack, 0.15f));
-    canvas.StrokeRounded(mark, radius, 1, Mix(look.accentColor, kBlack, 0.2f));
+    canvas.StrokeRounded(mark, radius, line, Mix(look.accentColor, kBlack, 0.2f));
     const float s = static_cast<float>(size);
-    canvas.Line(mark.left + s * 0.25f, top + s * 0.52f, mark.left + s * 0.43f, top + s * 0.7f, 1.8f,
-                kWhite);
-    canvas.Line(mark.left + s * 0.43f, top + s * 0.7f, mark.left + s * 0.76f, top + s * 0.3f, 1.8f,
-                kWhite);
+    canvas.Line(mark.left + s * 0.25f, top + s * 0.52f, mark.left + s * 0.43f, top + s * 0.7f,
+                1.8f * scale, kWhite);
+    canvas.Line(mark.left + s * 0.43f, top + s * 0.7f, mark.left + s * 0.76f, top + s * 0.3f,
+                1.8f * scale, kWhite);
   } else {
     canvas.FillRounded(mark, radius, fill, Mix(fill, look.accentColor, 0.08f));
-    canvas.StrokeRounded(mark, radius, state.hot || checked ? 1.5f : 1,
+    canvas.StrokeRounded(mark, radius, (state.hot || checked ? 1.5f : 1) * line,
                          checked ? look.accentColor : border);
     if (checked) {
       const float inset = static_cast<float>(size) * 0.27f;
@@ -367,7 +415,7 @@ void PaintCheck(HWND hwnd, const WindowState& state, HDC dc) {
       if (radio) {
         canvas.FillRounded(dot, (dot.right - dot.left) / 2, Mix(ink, kWhite, 0.2f), ink);
       } else {
-        canvas.FillRounded(dot, 1, ink, ink);
+        canvas.FillRounded(dot, scale, ink, ink);
       }
     }
   }
@@ -377,7 +425,7 @@ void PaintCheck(HWND hwnd, const WindowState& state, HDC dc) {
   SetBkMode(canvas.Dc(), TRANSPARENT);
   const std::uint32_t ink = disabled ? look.disabledTextColor : LegibleInk(kBlack, behind);
   SetTextColor(canvas.Dc(), ToColorRef(ink));
-  RECT textRect{size + 6, 0, client.right, client.bottom};
+  RECT textRect{size + static_cast<int>(6 * scale + 0.5f), 0, client.right, client.bottom};
   GdiFlush();
   if (text != nullptr) {
     DrawTextW(canvas.Dc(), text, length, &textRect,
@@ -385,9 +433,9 @@ void PaintCheck(HWND hwnd, const WindowState& state, HDC dc) {
     if (focused) {
       RECT measure = textRect;
       DrawTextW(canvas.Dc(), text, length, &measure, DT_LEFT | DT_CALCRECT | DT_SINGLELINE);
-      const float y = static_cast<float>(client.bottom + measure.bottom - measure.top) / 2 + 1;
+      const float y = static_cast<float>(client.bottom + measure.bottom - measure.top) / 2 + line;
       canvas.Line(static_cast<float>(textRect.left), y,
-                  static_cast<float>(textRect.left + measure.right - measure.left), y, 1,
+                  static_cast<float>(textRect.left + measure.right - measure.left), y, line,
                   look.accentColor);
     }
   }
@@ -407,13 +455,16 @@ void PaintCombo(HWND hwnd, const WindowState& state, HDC dc) {
   const bool focused = GetFocus() == hwnd;
   const bool dropped = SendMessageW(hwnd, CB_GETDROPPEDSTATE, 0, 0) != 0;
   const Surface behind = SurfaceBehind(hwnd);
-  const float radius = look.buttonRadius > 4 ? 4 : look.buttonRadius;
+  const float scale = ScaleOf(hwnd);
+  const float line = LineWidth(scale);
+  const float radius = (look.buttonRadius > 4 ? 4 : look.buttonRadius) * scale;
   const Box box{0, 0, static_cast<float>(client.right), static_cast<float>(client.bottom)};
   const std::uint32_t field = disabled ? Mix(look.fieldColor, behind.base, 0.5f) : look.fieldColor;
   canvas.FillRounded(box, radius, field, field);
 
   // The arrow button.
-  const int arrowWidth = client.bottom < 16 ? 16 : client.bottom;
+  const int narrowest = static_cast<int>(16 * scale + 0.5f);
+  const int arrowWidth = client.bottom < narrowest ? narrowest : client.bottom;
   const Box arrow{box.right - static_cast<float>(arrowWidth), 0, box.right, box.bottom};
   std::uint32_t from =
       dropped ? look.buttonPressedFrom : (state.hot ? look.buttonHotFrom : look.buttonFrom);
@@ -426,13 +477,13 @@ void PaintCombo(HWND hwnd, const WindowState& state, HDC dc) {
   canvas.SetClip(RECT{client.right - arrowWidth, 0, client.right, client.bottom});
   canvas.FillRounded(box, radius, from, to);
   canvas.ResetClip();
-  canvas.Line(arrow.left, 1, arrow.left, box.bottom - 1, 1,
+  canvas.Line(arrow.left, line, arrow.left, box.bottom - line, line,
               Mix(look.buttonBorderColor, field, 0.3f));
   const float cx = (arrow.left + arrow.right) / 2;
   const float cy = box.bottom / 2;
   const std::uint32_t chevron = disabled ? look.disabledTextColor : look.buttonTextColor;
-  canvas.Line(cx - 3.5f, cy - 1.5f, cx, cy + 2, 1.6f, chevron);
-  canvas.Line(cx, cy + 2, cx + 3.5f, cy - 1.5f, 1.6f, chevron);
+  canvas.Line(cx - 3.5f * scale, cy - 1.5f * scale, cx, cy + 2 * scale, 1.6f * scale, chevron);
+  canvas.Line(cx, cy + 2 * scale, cx + 3.5f * scale, cy - 1.5f * scale, 1.6f * scale, chevron);
 
   std::uint32_t border = look.fieldBorderColor;
   if (focused || dropped) {
@@ -440,7 +491,7 @@ void PaintCombo(HWND hwnd, const WindowState& state, HDC dc) {
   } else if (state.hot) {
     border = Mix(look.fieldBorderColor, look.accentColor, 0.5f);
   }
-  canvas.StrokeRounded(box, radius, 1, border);
+  canvas.StrokeRounded(box, radius, focused ? 2 * line : line, border);
 
   const LRESULT selection = SendMessageW(hwnd, CB_GETCURSEL, 0, 0);
   if (selection >= 0) {
@@ -455,7 +506,9 @@ void PaintCombo(HWND hwnd, const WindowState& state, HDC dc) {
         SetBkMode(canvas.Dc(), TRANSPARENT);
         SetTextColor(canvas.Dc(),
                      ToColorRef(disabled ? look.disabledTextColor : look.fieldTextColor));
-        RECT textRect{5, 0, client.right - arrowWidth - 2, client.bottom};
+        RECT textRect{static_cast<int>(5 * scale + 0.5f), 0,
+                      client.right - arrowWidth - static_cast<int>(2 * scale + 0.5f),
+                      client.bottom};
         GdiFlush();
         if (got > 0) {
           DrawTextW(canvas.Dc(), text, static_cast<int>(got), &textRect,
@@ -476,13 +529,16 @@ void PaintTab(HWND hwnd, const WindowState& state, HDC dc) {
   if (!canvas.Ok()) return;
   PaintBehind(hwnd, canvas);
 
+  const float scale = ScaleOf(hwnd);
+  const float line = LineWidth(scale);
+  const bool focused = GetFocus() == hwnd;
   RECT display = client;
   SendMessageW(hwnd, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
   // The page area, framed; the pages themselves cover its inside.
   const Box pageBox{static_cast<float>(display.left - 2), static_cast<float>(display.top - 2),
                     static_cast<float>(display.right + 2), static_cast<float>(display.bottom + 2)};
-  canvas.FillRounded(pageBox, 2, look.panelColor, look.panelColor);
-  canvas.StrokeRounded(pageBox, 2, 1, look.tabBorderColor);
+  canvas.FillRounded(pageBox, 2 * scale, look.panelColor, look.panelColor);
+  canvas.StrokeRounded(pageBox, 2 * scale, line, look.tabBorderColor);
 
   const int count = static_cast<int>(SendMessageW(hwnd, TCM_GETITEMCOUNT, 0, 0));
   const int selected = static_cast<int>(SendMessageW(hwnd, TCM_GETCURSEL, 0, 0));
@@ -512,12 +568,12 @@ void PaintTab(HWND hwnd, const WindowState& state, HDC dc) {
         from = Mix(look.tabFrom, look.accentColor, 0.18f);
         to = Mix(look.tabTo, look.accentColor, 0.12f);
       }
-      canvas.FillRounded(tab, 4, from, to);
-      canvas.StrokeRounded(tab, 4, 1, look.tabBorderColor);
+      canvas.FillRounded(tab, 4 * scale, from, to);
+      canvas.StrokeRounded(tab, 4 * scale, line, look.tabBorderColor);
       if (isSelected) {
-        canvas.SetClip(
-            RECT{item.left, static_cast<LONG>(top), item.right, static_cast<LONG>(top) + 3});
-        canvas.FillRounded(tab, 4, look.accentColor, look.accentColor);
+        canvas.SetClip(RECT{item.left, static_cast<LONG>(top), item.right,
+                            static_cast<LONG>(top) + static_cast<LONG>(3 * scale + 0.5f)});
+        canvas.FillRounded(tab, 4 * scale, look.accentColor, look.accentColor);
       }
       canvas.ResetClip();
 
@@ -533,6 +589,15 @@ void PaintTab(HWND hwnd, const WindowState& state, HDC dc) {
                     static_cast<LONG>(bottom) + 1};
       GdiFlush();
       DrawTextW(canvas.Dc(), info.pszText, -1, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+      if (isSelected && focused) {
+        // The focus mark: the selected caption underlined in the accent colour.
+        RECT measure = textRect;
+        DrawTextW(canvas.Dc(), info.pszText, -1, &measure, DT_CALCRECT | DT_SINGLELINE);
+        const float width = static_cast<float>(measure.right - measure.left);
+        const float centre = static_cast<float>(textRect.left + textRect.right) / 2;
+        const float y = static_cast<float>(textRect.bottom) - 2 * line;
+        canvas.Line(centre - width / 2, y, centre + width / 2, y, line, look.accentColor);
+      }
     }
   }
   SelectObject(canvas.Dc(), oldFont);
@@ -571,11 +636,15 @@ void PaintFieldBorder(HWND hwnd, const WindowState& state) {
     textureOrigin.x -= inset;
     textureOrigin.y -= inset;
     const Box box{0, 0, static_cast<float>(width), static_cast<float>(height)};
+    const float scale = ScaleOf(hwnd);
+    const float line = LineWidth(scale);
+    // A focused field's border is twice as wide: the focus mark.
+    const float borderWidth = GetFocus() == hwnd && !disabled && inset > line ? 2 * line : line;
     for (const RECT& strip : strips) {
       canvas.SetClip(strip);
       PaintSurface(canvas, strip, behind, textureOrigin);
-      canvas.FillRounded(box, 2, field, field);
-      canvas.StrokeRounded(box, 2, 1, border);
+      canvas.FillRounded(box, 2 * scale, field, field);
+      canvas.StrokeRounded(box, 2 * scale, borderWidth, border);
     }
     canvas.ResetClip();
     for (const RECT& strip : strips) {

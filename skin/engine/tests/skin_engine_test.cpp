@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -669,8 +670,37 @@ TEST_F(SkinnedProgramTest, TheSkinnedCloseButtonClosesTheWindow) {
   EXPECT_FALSE(IsWindow(window.frame));
 }
 
+// The strongest contrast between a pixel of pixels and the colour at the button's left edge
+// halfway down (its face, where no text is).
+double TextContrast(HWND button) {
+  RECT client;
+  GetClientRect(button, &client);
+  const std::vector<COLORREF> pixels = AllPixels(button);
+  auto luminance = [](COLORREF c) {
+    auto linear = [](int v) {
+      const double x = v / 255.0;
+      return x * x;
+    };
+    return 0.2126 * linear(GetRValue(c)) + 0.7152 * linear(GetGValue(c)) +
+           0.0722 * linear(GetBValue(c)) + 0.05;
+  };
+  double best = 1;
+  for (int y = client.bottom / 3; y < client.bottom * 2 / 3; ++y) {
+    const double face = luminance(pixels[static_cast<size_t>(y * client.right + 4)]);
+    for (int x = 8; x < client.right - 8; ++x) {
+      const double l = luminance(pixels[static_cast<size_t>(y * client.right + x)]);
+      best = std::max(best, l > face ? l / face : face / l);
+    }
+  }
+  return best;
+}
+
+// In every skin the frame and group colours are the skin's, and a disabled button's caption is
+// dimmed but still readable.
 TEST_F(SkinnedProgramTest, EverySkinAppliesCleanly) {
   TestWindow window;
+  SetWindowTextW(window.button, L"\u786e\u8ba4\u8f93\u5165");  // 确认输入
+  EnableWindow(window.button, FALSE);
   for (int number = 1; number <= kSkinCount; ++number) {
     SCOPED_TRACE(number);
     EXPECT_EQ(Attach(SkinFile(number)), 1u);
@@ -678,8 +708,29 @@ TEST_F(SkinnedProgramTest, EverySkinAppliesCleanly) {
     // (1, 1) is off every texture's marks.
     EXPECT_TRUE(Near(PixelOf(window.frame, 1, 1), look.windowColor, 0));
     EXPECT_TRUE(Near(PixelOf(window.group, 0, 50), look.groupBorderColor, 0));
+    EXPECT_GE(TextContrast(window.button), 2.8);
   }
+  EnableWindow(window.button, TRUE);
   EXPECT_EQ(Attach(SkinFile(7)), 1u);
+}
+
+// The hot look goes when the pointer is found elsewhere, even when WM_MOUSELEAVE never comes.
+TEST_F(SkinnedProgramTest, HotLookGoesWithoutMouseLeave) {
+  TestWindow window;
+  SetWindowTextW(window.button, L"OK");
+  SetCursorPos(0, 0);  // away from the window, which sits at 40, 40
+  const auto normal = AllPixels(window.button);
+  SendMessageW(window.button, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  ASSERT_NE(AllPixels(window.button), normal);
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 400) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message != WM_MOUSELEAVE) DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  }
+  EXPECT_EQ(AllPixels(window.button), normal);
 }
 
 }  // namespace

@@ -1,0 +1,143 @@
+// The DPI each window is drawn at and the title-bar font for it. Systems without per-window DPI
+// (before Windows 10) give every window the screen's DPI. The title font is the system's caption
+// font, in another face when that one lacks the Chinese glyphs the program's titles use.
+#include "base/skin_parts.h"
+#include "skin/engine/engine_win.h"
+
+namespace skin::engine {
+namespace {
+
+using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+using SystemParametersForDpiFunction = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+
+void* User32Export(const char* name) {
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  return user32 != nullptr ? reinterpret_cast<void*>(GetProcAddress(user32, name)) : nullptr;
+}
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+// "岚式脚本方块编辑器": characters of the main window's title.
+constexpr wchar_t kSampleTitle[] = L"\u5c9a\u5f0f\u811a\u672c\u65b9\u5757\u7f16\u8f91\u5668";
+
+bool ShowsChinese(const LOGFONTW& font) {
+  HFONT handle = CreateFontIndirectW(&font);
+  if (handle == nullptr) return false;
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(screen, handle);
+  WORD glyphs[9] = {};
+  const DWORD got = GetGlyphIndicesW(screen, kSampleTitle, 9, glyphs, GGI_MARK_NONEXISTING_GLYPHS);
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(handle);
+  if (got != 9) return false;
+  for (WORD glyph : glyphs) {
+    if (glyph == 0xFFFF) return false;
+  }
+  return true;
+}
+
+// Faces that show Chinese well, best first; any other face with the GB2312 set comes after them.
+constexpr const wchar_t* kChineseFaces[] = {L"Microsoft YaHei",
+                                            L"\u5fae\u8f6f\u96c5\u9ed1",
+                                            L"SimSun",
+                                            L"\u5b8b\u4f53",
+                                            L"NSimSun",
+                                            L"SimHei",
+                                            L"WenQuanYi Micro Hei",
+                                            L"WenQuanYi Zen Hei",
+                                            L"Noto Sans CJK SC",
+                                            L"Source Han Sans SC",
+                                            L"Droid Sans Fallback"};
+constexpr int kFaceCount = sizeof kChineseFaces / sizeof kChineseFaces[0];
+
+struct FaceSearch {
+  int best = kFaceCount;  // index into kChineseFaces of the best face found
+  wchar_t any[LF_FACESIZE] = {};
+};
+
+int CALLBACK NoteFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM param) {
+  auto* search = reinterpret_cast<FaceSearch*>(param);
+  if (font->lfFaceName[0] == L'@') return 1;  // vertical variants
+  for (int i = 0; i < search->best; ++i) {
+    if (lstrcmpiW(font->lfFaceName, kChineseFaces[i]) == 0) search->best = i;
+  }
+  if (search->any[0] == 0) lstrcpynW(search->any, font->lfFaceName, LF_FACESIZE);
+  return 1;
+}
+
+// Puts a face with Chinese glyphs into font; false when the system has none.
+bool UseChineseFace(LOGFONTW& font) {
+  FaceSearch search;
+  LOGFONTW query{};
+  query.lfCharSet = GB2312_CHARSET;
+  HDC screen = GetDC(nullptr);
+  EnumFontFamiliesExW(screen, &query, &NoteFace, reinterpret_cast<LPARAM>(&search), 0);
+  ReleaseDC(nullptr, screen);
+  const wchar_t* face = search.best < kFaceCount ? kChineseFaces[search.best] : search.any;
+  if (face[0] == 0) return false;
+  lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
+  font.lfCharSet = GB2312_CHARSET;
+  return true;
+}
+
+}  // namespace
+
+int DpiOf(HWND hwnd) {
+  HWND root = hwnd != nullptr ? GetAncestor(hwnd, GA_ROOT) : nullptr;
+  if (root == nullptr) root = hwnd;
+  if (root != nullptr) {
+    const auto told =
+        static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(root, base::skin_parts::kDpiProperty)));
+    if (told >= 48 && told <= 960) return told;
+    const auto forWindow =
+        reinterpret_cast<GetDpiForWindowFunction>(User32Export("GetDpiForWindow"));
+    if (forWindow != nullptr) {
+      const UINT dpi = forWindow(root);
+      if (dpi >= 48 && dpi <= 960) return static_cast<int>(dpi);
+    }
+  }
+  return ScreenDpi();
+}
+
+float ScaleOf(HWND hwnd) {
+  return static_cast<float>(DpiOf(hwnd)) / 96;
+}
+
+HFONT CaptionFontFor(int dpi) {
+  for (int i = 0; i < g_engine.captionFontCount; ++i) {
+    if (g_engine.captionFonts[i].dpi == dpi) return g_engine.captionFonts[i].font;
+  }
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  const auto forDpi =
+      reinterpret_cast<SystemParametersForDpiFunction>(User32Export("SystemParametersInfoForDpi"));
+  if (forDpi == nullptr ||
+      !forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi))) {
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+      return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    }
+    // The system's metrics are at the screen's DPI.
+    metrics.lfCaptionFont.lfHeight = MulDiv(metrics.lfCaptionFont.lfHeight, dpi, ScreenDpi());
+  }
+  LOGFONTW font = metrics.lfCaptionFont;
+  font.lfQuality = CLEARTYPE_QUALITY;
+  if (!ShowsChinese(font)) UseChineseFace(font);
+  HFONT handle = CreateFontIndirectW(&font);
+  if (handle == nullptr) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  constexpr int kSlots = sizeof g_engine.captionFonts / sizeof g_engine.captionFonts[0];
+  if (g_engine.captionFontCount < kSlots) {
+    g_engine.captionFonts[g_engine.captionFontCount++] = {dpi, handle};
+  } else {
+    DeleteObject(g_engine.captionFonts[kSlots - 1].font);
+    g_engine.captionFonts[kSlots - 1] = {dpi, handle};
+  }
+  return handle;
+}
+
+}  // namespace skin::engine
