@@ -81,8 +81,138 @@ CaptionButtons CaptionButtonsOf(HWND hwnd) {
   return buttons;
 }
 
-void PaintFrameBorder(HWND hwnd, const WindowState& state) {
+namespace {
+
+// The colours of a title bar: its gradient, dimmed for an inactive window.
+struct CaptionColours {
+  std::uint32_t from;
+  std::uint32_t to;
+  std::uint32_t side;
+  std::uint32_t ink;
+};
+
+CaptionColours CaptionColoursOf(const Look& look, bool active) {
+  CaptionColours colours{look.captionFrom, look.captionTo, 0, look.captionTextColor};
+  if (!active) {
+    colours.from = Mix(colours.from, look.windowColor, 0.55f);
+    colours.to = Mix(colours.to, look.windowColor, 0.55f);
+    colours.ink = Mix(look.captionTextColor, colours.from, 0.45f);
+  }
+  colours.side = look.captionHorizontal ? Mix(colours.from, colours.to, 0.5f) : colours.to;
+  return colours;
+}
+
+// The title bar's gradient, the three other borders, a highlight under the top edge, the outer
+// edge, and a fine line around the client area.
+void PaintBorders(Canvas& canvas, const FrameGeometry& geometry, const CaptionColours& colours,
+                  float line) {
   const Look& look = g_engine.look;
+  const RECT& client = geometry.client;
+  canvas.Gradient(RECT{0, 0, geometry.width, client.top}, colours.from, colours.to,
+                  look.captionHorizontal != 0);
+  canvas.Fill(RECT{0, client.top, client.left, geometry.height}, colours.side);
+  canvas.Fill(RECT{client.right, client.top, geometry.width, geometry.height}, colours.side);
+  canvas.Fill(RECT{client.left, client.bottom, client.right, geometry.height}, colours.side);
+  const LONG edge = static_cast<LONG>(line);
+  canvas.Fill(RECT{edge, edge, geometry.width - edge, 2 * edge}, Mix(colours.from, 0xFFFFFF, 0.3f));
+  const Box whole{0, 0, static_cast<float>(geometry.width), static_cast<float>(geometry.height)};
+  canvas.StrokeRounded(whole, 0, line, look.frameColor);
+  const Box around{static_cast<float>(client.left) - line, static_cast<float>(client.top) - line,
+                   static_cast<float>(client.right) + line,
+                   static_cast<float>(client.bottom) + line};
+  canvas.StrokeRounded(around, 0, line, Mix(colours.side, look.frameColor, 0.5f));
+}
+
+// The window's icon and title between the left border and the caption buttons.
+void PaintTitle(Canvas& canvas, HWND hwnd, const FrameGeometry& geometry,
+                const CaptionButtons& buttons, const CaptionColours& colours, bool active,
+                float scale, float line) {
+  const Look& look = g_engine.look;
+  const int pad = static_cast<int>(4 * scale + 0.5f);
+  int textLeft = geometry.border + 2 * pad;
+  if (!Empty(buttons.icon)) {
+    DrawIconEx(canvas.Dc(), buttons.icon.left, buttons.icon.top, IconOf(hwnd),
+               buttons.icon.right - buttons.icon.left, buttons.icon.bottom - buttons.icon.top, 0,
+               nullptr, DI_NORMAL);
+    textLeft = static_cast<int>(buttons.icon.right) + pad + pad / 2;
+  }
+  int textRight = geometry.width - geometry.border - pad;
+  for (const RECT* button : {&buttons.minimize, &buttons.maximize, &buttons.close}) {
+    if (!Empty(*button) && button->left - pad < textRight) textRight = button->left - pad;
+  }
+  const int length = GetWindowTextLengthW(hwnd);
+  if (length <= 0) return;
+  auto* title = static_cast<wchar_t*>(
+      HeapAlloc(GetProcessHeap(), 0, (static_cast<SIZE_T>(length) + 1) * sizeof(wchar_t)));
+  if (title == nullptr) return;
+  const int got = GetWindowTextW(hwnd, title, length + 1);
+  HGDIOBJ oldFont = SelectObject(canvas.Dc(), CaptionFontFor(DpiOf(hwnd)));
+  SetBkMode(canvas.Dc(), TRANSPARENT);
+  RECT textRect{textLeft, geometry.border, textRight, geometry.client.top};
+  constexpr UINT kTitleFormat =
+      DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
+  GdiFlush();
+  SetTextColor(canvas.Dc(), ToColorRef(Mix(colours.from, 0x000000, 0.35f)));
+  if (Luminance(look.captionTextColor) > 0.5f && active) {
+    // A soft shadow under light title text.
+    RECT shadow = textRect;
+    const LONG edge = static_cast<LONG>(line);
+    OffsetRect(&shadow, edge, edge);
+    DrawTextW(canvas.Dc(), title, got, &shadow, kTitleFormat);
+  }
+  SetTextColor(canvas.Dc(), ToColorRef(colours.ink));
+  DrawTextW(canvas.Dc(), title, got, &textRect, kTitleFormat);
+  SelectObject(canvas.Dc(), oldFont);
+  HeapFree(GetProcessHeap(), 0, title);
+}
+
+// Minimize, maximize and close: an outline at rest, filled when hot or pressed (close in red).
+void PaintCaptionButtons(Canvas& canvas, const WindowState& state, const CaptionButtons& buttons,
+                         const CaptionColours& colours, float scale, float line) {
+  const Look& look = g_engine.look;
+  const std::uint32_t middle = Mix(colours.from, colours.to, 0.5f);
+  struct Entry {
+    const RECT* rect;
+    int code;
+  };
+  const Entry entries[] = {{&buttons.minimize, HTMINBUTTON},
+                           {&buttons.maximize, HTMAXBUTTON},
+                           {&buttons.close, HTCLOSE}};
+  for (const Entry& entry : entries) {
+    const RECT& r = *entry.rect;
+    if (Empty(r)) continue;
+    const bool pressed = state.pressedCaptionButton == entry.code && state.pressedInside;
+    const bool hot = state.hotCaptionButton == entry.code || pressed;
+    const bool isClose = entry.code == HTCLOSE;
+    std::uint32_t glyph = colours.ink;
+    const Box box{static_cast<float>(r.left), static_cast<float>(r.top),
+                  static_cast<float>(r.right), static_cast<float>(r.bottom)};
+    if (hot) {
+      std::uint32_t fill = isClose ? (pressed ? 0xB3261E : 0xE0453A)
+                                   : Mix(middle, look.captionTextColor, pressed ? 0.35f : 0.2f);
+      canvas.FillRounded(box, 4 * scale, Mix(fill, 0xFFFFFF, 0.08f), fill);
+      if (isClose) glyph = 0xFFFFFF;
+    } else {
+      canvas.StrokeRounded(box, 4 * scale, line, glyph, 0.18f);
+    }
+    const float cx = (box.left + box.right) / 2;
+    const float cy = (box.top + box.bottom) / 2;
+    const float s = (box.bottom - box.top) * 0.2f;
+    if (entry.code == HTCLOSE) {
+      canvas.Line(cx - s, cy - s, cx + s, cy + s, 1.6f * scale, glyph);
+      canvas.Line(cx - s, cy + s, cx + s, cy - s, 1.6f * scale, glyph);
+    } else if (entry.code == HTMINBUTTON) {
+      canvas.Line(cx - s, cy + s * 0.8f, cx + s, cy + s * 0.8f, 1.6f * scale, glyph);
+    } else {
+      canvas.StrokeRounded(Box{cx - s, cy - s, cx + s + scale, cy + s + scale}, scale, 1.4f * scale,
+                           glyph);
+    }
+  }
+}
+
+}  // namespace
+
+void PaintFrameBorder(HWND hwnd, const WindowState& state) {
   const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
   if ((style & WS_CAPTION) != WS_CAPTION || (style & WS_MINIMIZE)) return;
   const FrameGeometry geometry = GeometryOf(hwnd);
@@ -93,114 +223,15 @@ void PaintFrameBorder(HWND hwnd, const WindowState& state) {
                   geometry.client.bottom);
   {
     Canvas canvas(dc, geometry.width, geometry.height);
-    const float scale = ScaleOf(hwnd);
-    const float line = scale < 1.5f ? 1 : static_cast<float>(static_cast<int>(scale + 0.25f));
     if (canvas.Ok()) {
+      const float scale = ScaleOf(hwnd);
+      const float line = scale < 1.5f ? 1 : static_cast<float>(static_cast<int>(scale + 0.25f));
       const bool active = !state.inactive;
-      std::uint32_t from = look.captionFrom;
-      std::uint32_t to = look.captionTo;
-      if (!active) {
-        from = Mix(from, look.windowColor, 0.55f);
-        to = Mix(to, look.windowColor, 0.55f);
-      }
-      const std::uint32_t side = look.captionHorizontal ? Mix(from, to, 0.5f) : to;
-      const RECT& client = geometry.client;
-      canvas.Gradient(RECT{0, 0, geometry.width, client.top}, from, to,
-                      look.captionHorizontal != 0);
-      canvas.Fill(RECT{0, client.top, client.left, geometry.height}, side);
-      canvas.Fill(RECT{client.right, client.top, geometry.width, geometry.height}, side);
-      canvas.Fill(RECT{client.left, client.bottom, client.right, geometry.height}, side);
-      // A highlight under the top edge, the outer edge, and a fine line around the client area.
-      const LONG edge = static_cast<LONG>(line);
-      canvas.Fill(RECT{edge, edge, geometry.width - edge, 2 * edge}, Mix(from, 0xFFFFFF, 0.3f));
-      const Box whole{0, 0, static_cast<float>(geometry.width),
-                      static_cast<float>(geometry.height)};
-      canvas.StrokeRounded(whole, 0, line, look.frameColor);
-      const Box around{
-          static_cast<float>(client.left) - line, static_cast<float>(client.top) - line,
-          static_cast<float>(client.right) + line, static_cast<float>(client.bottom) + line};
-      canvas.StrokeRounded(around, 0, line, Mix(side, look.frameColor, 0.5f));
-
+      const CaptionColours colours = CaptionColoursOf(g_engine.look, active);
       const CaptionButtons buttons = CaptionButtonsOf(hwnd);
-      const int pad = static_cast<int>(4 * scale + 0.5f);
-      int textLeft = geometry.border + 2 * pad;
-      if (!Empty(buttons.icon)) {
-        DrawIconEx(canvas.Dc(), buttons.icon.left, buttons.icon.top, IconOf(hwnd),
-                   buttons.icon.right - buttons.icon.left, buttons.icon.bottom - buttons.icon.top,
-                   0, nullptr, DI_NORMAL);
-        textLeft = static_cast<int>(buttons.icon.right) + pad + pad / 2;
-      }
-      int textRight = geometry.width - geometry.border - pad;
-      for (const RECT* button : {&buttons.minimize, &buttons.maximize, &buttons.close}) {
-        if (!Empty(*button) && button->left - pad < textRight) textRight = button->left - pad;
-      }
-      const int length = GetWindowTextLengthW(hwnd);
-      if (length > 0) {
-        auto* title = static_cast<wchar_t*>(
-            HeapAlloc(GetProcessHeap(), 0, (static_cast<SIZE_T>(length) + 1) * sizeof(wchar_t)));
-        if (title != nullptr) {
-          const int got = GetWindowTextW(hwnd, title, length + 1);
-          HGDIOBJ oldFont = SelectObject(canvas.Dc(), CaptionFontFor(DpiOf(hwnd)));
-          SetBkMode(canvas.Dc(), TRANSPARENT);
-          const std::uint32_t ink =
-              active ? look.captionTextColor : Mix(look.captionTextColor, from, 0.45f);
-          RECT textRect{textLeft, geometry.border, textRight, client.top};
-          GdiFlush();
-          SetTextColor(canvas.Dc(), ToColorRef(Mix(from, 0x000000, 0.35f)));
-          if (Luminance(look.captionTextColor) > 0.5f && active) {
-            // A soft shadow under light title text.
-            RECT shadow = textRect;
-            OffsetRect(&shadow, edge, edge);
-            DrawTextW(canvas.Dc(), title, got, &shadow,
-                      DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-          }
-          SetTextColor(canvas.Dc(), ToColorRef(ink));
-          DrawTextW(canvas.Dc(), title, got, &textRect,
-                    DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-          SelectObject(canvas.Dc(), oldFont);
-          HeapFree(GetProcessHeap(), 0, title);
-        }
-      }
-
-      const std::uint32_t middle = Mix(from, to, 0.5f);
-      struct Entry {
-        const RECT* rect;
-        int code;
-      };
-      const Entry entries[] = {{&buttons.minimize, HTMINBUTTON},
-                               {&buttons.maximize, HTMAXBUTTON},
-                               {&buttons.close, HTCLOSE}};
-      for (const Entry& entry : entries) {
-        const RECT& r = *entry.rect;
-        if (Empty(r)) continue;
-        const bool pressed = state.pressedCaptionButton == entry.code && state.pressedInside;
-        const bool hot = state.hotCaptionButton == entry.code || pressed;
-        const bool isClose = entry.code == HTCLOSE;
-        std::uint32_t glyph =
-            active ? look.captionTextColor : Mix(look.captionTextColor, from, 0.45f);
-        const Box box{static_cast<float>(r.left), static_cast<float>(r.top),
-                      static_cast<float>(r.right), static_cast<float>(r.bottom)};
-        if (hot) {
-          std::uint32_t fill = isClose ? (pressed ? 0xB3261E : 0xE0453A)
-                                       : Mix(middle, look.captionTextColor, pressed ? 0.35f : 0.2f);
-          canvas.FillRounded(box, 4 * scale, Mix(fill, 0xFFFFFF, 0.08f), fill);
-          if (isClose) glyph = 0xFFFFFF;
-        } else {
-          canvas.StrokeRounded(box, 4 * scale, line, glyph, 0.18f);
-        }
-        const float cx = (box.left + box.right) / 2;
-        const float cy = (box.top + box.bottom) / 2;
-        const float s = (box.bottom - box.top) * 0.2f;
-        if (entry.code == HTCLOSE) {
-          canvas.Line(cx - s, cy - s, cx + s, cy + s, 1.6f * scale, glyph);
-          canvas.Line(cx - s, cy + s, cx + s, cy - s, 1.6f * scale, glyph);
-        } else if (entry.code == HTMINBUTTON) {
-          canvas.Line(cx - s, cy + s * 0.8f, cx + s, cy + s * 0.8f, 1.6f * scale, glyph);
-        } else {
-          canvas.StrokeRounded(Box{cx - s, cy - s, cx + s + scale, cy + s + scale}, scale,
-                               1.4f * scale, glyph);
-        }
-      }
+      PaintBorders(canvas, geometry, colours, line);
+      PaintTitle(canvas, hwnd, geometry, buttons, colours, active, scale, line);
+      PaintCaptionButtons(canvas, state, buttons, colours, scale, line);
       canvas.CopyTo(dc, 0, 0);
     }
   }

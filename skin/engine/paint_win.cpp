@@ -359,78 +359,68 @@ void PaintPushButton(HWND hwnd, const WindowState& state, HDC dc) {
   canvas.CopyTo(dc, 0, 0);
 }
 
-void PaintCheck(HWND hwnd, const WindowState& state, HDC dc) {
+namespace {
+
+// What a check box or radio box shows, read from the control.
+struct CheckFace {
+  bool radio;
+  bool checked;
+  bool pressed;
+  bool disabled;
+  bool hot;
+};
+
+// The box or circle of a check or radio box: ticked and filled when a checked check box, a dot
+// inside when a checked radio box.
+void PaintCheckMark(Canvas& canvas, const Box& mark, float size, const CheckFace& face,
+                    const Surface& behind, float scale, float line) {
   const Look& look = L();
-  const RECT client = ClientRect(hwnd);
-  Canvas canvas(dc, client.right, client.bottom);
-  if (!canvas.Ok()) return;
-  PaintBehind(hwnd, canvas);
-
-  const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
-  const LONG type = style & BS_TYPEMASK;
-  const bool radio = type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
-  const LRESULT buttonState = SendMessageW(hwnd, BM_GETSTATE, 0, 0);
-  const bool checked = (buttonState & BST_CHECKED) != 0;
-  const bool pressed = (buttonState & BST_PUSHED) != 0;
-  const bool disabled = !IsWindowEnabled(hwnd);
-  const bool focused = GetFocus() == hwnd;
-  const Surface behind = SurfaceBehind(hwnd);
-
-  HGDIOBJ oldFont = SelectObject(canvas.Dc(), FontOf(hwnd));
-  TEXTMETRICW metrics{};
-  GetTextMetricsW(canvas.Dc(), &metrics);
-  const float scale = ScaleOf(hwnd);
-  const float line = LineWidth(scale);
-  int size = metrics.tmHeight * 3 / 4;
-  const int smallest = static_cast<int>(13 * scale + 0.5f);
-  if (size < smallest) size = smallest;
-  if (size > client.bottom) size = client.bottom;
-  const float top = static_cast<float>((client.bottom - size) / 2);
-  const Box mark{line, top, line + static_cast<float>(size), top + static_cast<float>(size)};
-  const float radius = radio ? static_cast<float>(size) / 2 : 3 * scale;
-
-  std::uint32_t border = state.hot ? look.accentColor : Mix(look.fieldBorderColor, kBlack, 0.1f);
+  const float radius = face.radio ? size / 2 : 3 * scale;
+  std::uint32_t border = face.hot ? look.accentColor : Mix(look.fieldBorderColor, kBlack, 0.1f);
   std::uint32_t fill = look.fieldColor;
-  if (pressed) fill = Mix(look.fieldColor, look.accentColor, 0.25f);
-  if (disabled) {
+  if (face.pressed) fill = Mix(look.fieldColor, look.accentColor, 0.25f);
+  if (face.disabled) {
     border = Mix(look.fieldBorderColor, behind.base, 0.5f);
     fill = Mix(look.fieldColor, behind.base, 0.5f);
   }
-  if (checked && !radio && !disabled) {
+  if (face.checked && !face.radio && !face.disabled) {
     canvas.FillRounded(mark, radius, look.accentColor, Mix(look.accentColor, kBlack, 0.15f));
     canvas.StrokeRounded(mark, radius, line, Mix(look.accentColor, kBlack, 0.2f));
-    const float s = static_cast<float>(size);
-    canvas.Line(mark.left + s * 0.25f, top + s * 0.52f, mark.left + s * 0.43f, top + s * 0.7f,
-                1.8f * scale, kWhite);
-    canvas.Line(mark.left + s * 0.43f, top + s * 0.7f, mark.left + s * 0.76f, top + s * 0.3f,
-                1.8f * scale, kWhite);
-  } else {
-    canvas.FillRounded(mark, radius, fill, Mix(fill, look.accentColor, 0.08f));
-    canvas.StrokeRounded(mark, radius, (state.hot || checked ? 1.5f : 1) * line,
-                         checked ? look.accentColor : border);
-    if (checked) {
-      const float inset = static_cast<float>(size) * 0.27f;
-      const Box dot{mark.left + inset, mark.top + inset, mark.right - inset, mark.bottom - inset};
-      const std::uint32_t ink = disabled ? look.disabledTextColor : look.accentColor;
-      if (radio) {
-        canvas.FillRounded(dot, (dot.right - dot.left) / 2, Mix(ink, kWhite, 0.2f), ink);
-      } else {
-        canvas.FillRounded(dot, scale, ink, ink);
-      }
-    }
+    canvas.Line(mark.left + size * 0.25f, mark.top + size * 0.52f, mark.left + size * 0.43f,
+                mark.top + size * 0.7f, 1.8f * scale, kWhite);
+    canvas.Line(mark.left + size * 0.43f, mark.top + size * 0.7f, mark.left + size * 0.76f,
+                mark.top + size * 0.3f, 1.8f * scale, kWhite);
+    return;
   }
+  canvas.FillRounded(mark, radius, fill, Mix(fill, look.accentColor, 0.08f));
+  canvas.StrokeRounded(mark, radius, (face.hot || face.checked ? 1.5f : 1) * line,
+                       face.checked ? look.accentColor : border);
+  if (!face.checked) return;
+  const float inset = size * 0.27f;
+  const Box dot{mark.left + inset, mark.top + inset, mark.right - inset, mark.bottom - inset};
+  const std::uint32_t ink = face.disabled ? look.disabledTextColor : look.accentColor;
+  if (face.radio) {
+    canvas.FillRounded(dot, (dot.right - dot.left) / 2, Mix(ink, kWhite, 0.2f), ink);
+  } else {
+    canvas.FillRounded(dot, scale, ink, ink);
+  }
+}
 
+// The caption right of the mark, underlined when the control has the focus.
+void PaintCheckCaption(Canvas& canvas, HWND hwnd, const RECT& client, int markSize,
+                       const CheckFace& face, const Surface& behind, float scale, float line) {
+  const Look& look = L();
   int length = 0;
   wchar_t* text = TextOf(hwnd, &length);
   SetBkMode(canvas.Dc(), TRANSPARENT);
-  const std::uint32_t ink = disabled ? look.disabledTextColor : LegibleInk(kBlack, behind);
+  const std::uint32_t ink = face.disabled ? look.disabledTextColor : LegibleInk(kBlack, behind);
   SetTextColor(canvas.Dc(), ToColorRef(ink));
-  RECT textRect{size + static_cast<int>(6 * scale + 0.5f), 0, client.right, client.bottom};
+  RECT textRect{markSize + static_cast<int>(6 * scale + 0.5f), 0, client.right, client.bottom};
   GdiFlush();
   if (text != nullptr) {
     DrawTextW(canvas.Dc(), text, length, &textRect,
               DT_LEFT | DT_VCENTER | (HasLineBreak(text, length) ? 0 : DT_SINGLELINE));
-    if (focused) {
+    if (GetFocus() == hwnd) {
       RECT measure = textRect;
       DrawTextW(canvas.Dc(), text, length, &measure, DT_LEFT | DT_CALCRECT | DT_SINGLELINE);
       const float y = static_cast<float>(client.bottom + measure.bottom - measure.top) / 2 + line;
@@ -439,8 +429,41 @@ void PaintCheck(HWND hwnd, const WindowState& state, HDC dc) {
                   look.accentColor);
     }
   }
-  SelectObject(canvas.Dc(), oldFont);
   FreeText(text);
+}
+
+}  // namespace
+
+void PaintCheck(HWND hwnd, const WindowState& state, HDC dc) {
+  const RECT client = ClientRect(hwnd);
+  Canvas canvas(dc, client.right, client.bottom);
+  if (!canvas.Ok()) return;
+  PaintBehind(hwnd, canvas);
+
+  const LONG type = GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK;
+  const LRESULT buttonState = SendMessageW(hwnd, BM_GETSTATE, 0, 0);
+  const CheckFace face{.radio = type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON,
+                       .checked = (buttonState & BST_CHECKED) != 0,
+                       .pressed = (buttonState & BST_PUSHED) != 0,
+                       .disabled = !IsWindowEnabled(hwnd),
+                       .hot = state.hot};
+  const Surface behind = SurfaceBehind(hwnd);
+
+  HGDIOBJ oldFont = SelectObject(canvas.Dc(), FontOf(hwnd));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(canvas.Dc(), &metrics);
+  const float scale = ScaleOf(hwnd);
+  const float line = LineWidth(scale);
+  // The mark is three quarters of the text's height, never below 13 pixels at 96 DPI.
+  int size = metrics.tmHeight * 3 / 4;
+  const int smallest = static_cast<int>(13 * scale + 0.5f);
+  if (size < smallest) size = smallest;
+  if (size > client.bottom) size = client.bottom;
+  const float top = static_cast<float>((client.bottom - size) / 2);
+  const Box mark{line, top, line + static_cast<float>(size), top + static_cast<float>(size)};
+  PaintCheckMark(canvas, mark, static_cast<float>(size), face, behind, scale, line);
+  PaintCheckCaption(canvas, hwnd, client, size, face, behind, scale, line);
+  SelectObject(canvas.Dc(), oldFont);
   canvas.CopyTo(dc, 0, 0);
 }
 
