@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 #include <richedit.h>
+#include <windowsx.h>
 
 #include "base/skin_parts.h"
 #include "skin/engine/canvas_win.h"
@@ -211,10 +212,8 @@ int CaptionButtonAt(HWND hwnd, POINT screen) {
   return 0;
 }
 
-bool HandleFrame(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
-                 LRESULT& result) {
-  // A minimized window keeps the system's small title bar.
-  if (IsIconic(hwnd) && message != WM_ERASEBKGND && message != WM_PRINTCLIENT) return false;
+// The client surface of a skinned frame: erased and printed with the skin's window surface.
+bool HandleFrameSurface(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
     case WM_ERASEBKGND: {
       RECT client{};
@@ -232,6 +231,15 @@ bool HandleFrame(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPA
       if (lParam & (PRF_ERASEBKGND | PRF_CLIENT)) PaintPanel(hwnd, reinterpret_cast<HDC>(wParam));
       result = 0;
       return true;
+    default:
+      return false;
+  }
+}
+
+// Whatever changes the title bar's look: painting, activation, a new title or icon.
+bool HandleCaptionLook(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                       LRESULT& result) {
+  switch (message) {
     case WM_NCPAINT:
       PaintFrameBorder(hwnd, state);
       result = 0;
@@ -239,7 +247,7 @@ bool HandleFrame(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPA
     case WM_NCACTIVATE:
       state.inactive = wParam == FALSE;
       // -1: the system updates its state without drawing its own title bar.
-      result = CallOriginal(state, hwnd, message, wParam, -1);
+      CallOriginal(state, hwnd, message, wParam, -1);
       PaintFrameBorder(hwnd, state);
       result = TRUE;
       return true;
@@ -248,20 +256,42 @@ bool HandleFrame(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPA
       result = CallOriginal(state, hwnd, message, wParam, lParam);
       PaintFrameBorder(hwnd, state);
       return true;
-    case WM_NCHITTEST: {
+    case WM_NCHITTEST:
       result = CallOriginal(state, hwnd, message, wParam, lParam);
       if (result == HTCAPTION || result == HTCLOSE || result == HTMINBUTTON ||
           result == HTMAXBUTTON || result == HTSYSMENU || result == HTHELP) {
-        const int button = CaptionButtonAt(
-            hwnd, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        // The skin's caption buttons are where it draws them, not where the system would.
+        const int button = CaptionButtonAt(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         result = button != 0 ? button : HTCAPTION;
       }
       return true;
-    }
+    default:
+      return false;
+  }
+}
+
+// Ends a press on a caption button: its command runs when the pointer was released inside it.
+void ReleaseCaptionButton(HWND hwnd, WindowState& state) {
+  const int button = state.pressedCaptionButton;
+  const bool inside = state.pressedInside;
+  ReleaseCapture();
+  state.pressedCaptionButton = 0;
+  state.pressedInside = false;
+  PaintFrameBorder(hwnd, state);
+  if (!inside) return;
+  WPARAM command = SC_CLOSE;
+  if (button == HTMINBUTTON) command = SC_MINIMIZE;
+  if (button == HTMAXBUTTON) command = IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE;
+  PostMessageW(hwnd, WM_SYSCOMMAND, command, 0);
+}
+
+// The caption buttons' hot and pressed looks, and their clicks.
+bool HandleCaptionButtons(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                          LRESULT& result) {
+  const bool captionButton = wParam == HTCLOSE || wParam == HTMINBUTTON || wParam == HTMAXBUTTON;
+  switch (message) {
     case WM_NCMOUSEMOVE: {
-      const int hot = (wParam == HTCLOSE || wParam == HTMINBUTTON || wParam == HTMAXBUTTON)
-                          ? static_cast<int>(wParam)
-                          : 0;
+      const int hot = captionButton ? static_cast<int>(wParam) : 0;
       if (hot != state.hotCaptionButton) {
         state.hotCaptionButton = hot;
         PaintFrameBorder(hwnd, state);
@@ -277,46 +307,30 @@ bool HandleFrame(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPA
       return false;
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONDBLCLK:
-      if (wParam == HTCLOSE || wParam == HTMINBUTTON || wParam == HTMAXBUTTON) {
-        state.pressedCaptionButton = static_cast<int>(wParam);
-        state.pressedInside = true;
-        SetCapture(hwnd);
+      if (!captionButton) return false;
+      state.pressedCaptionButton = static_cast<int>(wParam);
+      state.pressedInside = true;
+      SetCapture(hwnd);
+      PaintFrameBorder(hwnd, state);
+      result = 0;
+      return true;
+    case WM_MOUSEMOVE: {
+      if (state.pressedCaptionButton == 0) return false;
+      POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      ClientToScreen(hwnd, &at);
+      const bool inside = CaptionButtonAt(hwnd, at) == state.pressedCaptionButton;
+      if (inside != state.pressedInside) {
+        state.pressedInside = inside;
         PaintFrameBorder(hwnd, state);
-        result = 0;
-        return true;
       }
-      return false;
-    case WM_MOUSEMOVE:
-      if (state.pressedCaptionButton != 0) {
-        POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        ClientToScreen(hwnd, &at);
-        const bool inside = CaptionButtonAt(hwnd, at) == state.pressedCaptionButton;
-        if (inside != state.pressedInside) {
-          state.pressedInside = inside;
-          PaintFrameBorder(hwnd, state);
-        }
-        result = 0;
-        return true;
-      }
-      return false;
+      result = 0;
+      return true;
+    }
     case WM_LBUTTONUP:
-      if (state.pressedCaptionButton != 0) {
-        const int button = state.pressedCaptionButton;
-        const bool inside = state.pressedInside;
-        ReleaseCapture();
-        state.pressedCaptionButton = 0;
-        state.pressedInside = false;
-        PaintFrameBorder(hwnd, state);
-        if (inside) {
-          WPARAM command = SC_CLOSE;
-          if (button == HTMINBUTTON) command = SC_MINIMIZE;
-          if (button == HTMAXBUTTON) command = IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE;
-          PostMessageW(hwnd, WM_SYSCOMMAND, command, 0);
-        }
-        result = 0;
-        return true;
-      }
-      return false;
+      if (state.pressedCaptionButton == 0) return false;
+      ReleaseCaptionButton(hwnd, state);
+      result = 0;
+      return true;
     case WM_CAPTURECHANGED:
       if (state.pressedCaptionButton != 0 && reinterpret_cast<HWND>(lParam) != hwnd) {
         state.pressedCaptionButton = 0;
@@ -327,6 +341,15 @@ bool HandleFrame(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPA
     default:
       return false;
   }
+}
+
+bool HandleFrame(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                 LRESULT& result) {
+  // A minimized window keeps the system's small title bar.
+  if (IsIconic(hwnd) && message != WM_ERASEBKGND && message != WM_PRINTCLIENT) return false;
+  return HandleFrameSurface(hwnd, message, wParam, lParam, result) ||
+         HandleCaptionLook(hwnd, state, message, wParam, lParam, result) ||
+         HandleCaptionButtons(hwnd, state, message, wParam, lParam, result);
 }
 
 template <void (*Paint)(HWND, const WindowState&, HDC)>
@@ -432,7 +455,7 @@ bool HandleCombo(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPA
 
 int TabAt(HWND hwnd, LPARAM lParam) {
   TCHITTESTINFO hit{};
-  hit.pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   return static_cast<int>(SendMessageW(hwnd, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
 }
 
