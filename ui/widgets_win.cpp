@@ -28,6 +28,8 @@
 #include "ui/navigation.h"
 #include "ui/picture_scale.h"
 #include "ui/png_picture.h"
+#include "ui/skin_part_win.h"
+#include "ui/tab_control_win.h"
 
 namespace ui::widgets {
 
@@ -37,119 +39,13 @@ using base::WindowText;
 namespace {
 
 constexpr wchar_t kGroupBoxClass[] = L"GroupBox";
-constexpr wchar_t kTabPageClass[] = L"TabPage";
 constexpr wchar_t kTransLabelClass[] = L"TransLabel";
 constexpr wchar_t kSimpleHtmlClass[] = L"SimpleHtml";
 constexpr wchar_t kPicBoxClass[] = L"PicBox";
 
 using base::ColorRefFromRgb;
 
-// ---- Fonts ---------------------------------------------------------------------------------
-
-struct FaceCatalogue {
-  std::set<std::wstring> all;
-  std::vector<std::wstring> chinese;  // faces that offer the GB2312 character set
-};
-
-int CALLBACK CollectFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM param) {
-  auto* catalogue = reinterpret_cast<FaceCatalogue*>(param);
-  std::wstring face = font->lfFaceName;
-  if (face.empty() || face[0] == L'@') return 1;  // vertical variants
-  catalogue->all.insert(face);
-  if (font->lfCharSet == GB2312_CHARSET &&
-      std::find(catalogue->chinese.begin(), catalogue->chinese.end(), face) ==
-          catalogue->chinese.end()) {
-    catalogue->chinese.push_back(face);
-  }
-  return 1;
-}
-
-const FaceCatalogue& Faces() {
-  static const FaceCatalogue catalogue = [] {
-    FaceCatalogue result;
-    HDC dc = GetDC(nullptr);
-    LOGFONTW query{};
-    query.lfCharSet = DEFAULT_CHARSET;
-    EnumFontFamiliesExW(dc, &query, CollectFace, reinterpret_cast<LPARAM>(&result), 0);
-    ReleaseDC(nullptr, dc);
-    return result;
-  }();
-  return catalogue;
-}
-
-// Chinese and English names of the same faces; a system may list either.
-const std::pair<std::wstring_view, std::wstring_view> kFaceAliases[] = {
-    {L"宋体", L"SimSun"}, {L"新宋体", L"NSimSun"},
-    {L"楷体", L"KaiTi"},  {L"楷体_GB2312", L"KaiTi_GB2312"},
-    {L"黑体", L"SimHei"}, {L"微软雅黑", L"Microsoft YaHei"},
-};
-
-// Faces that can stand in for any Chinese face, best first.
-constexpr std::wstring_view kChineseFallbacks[] = {L"Microsoft YaHei",
-                                                   L"SimSun",
-                                                   L"NSimSun",
-                                                   L"SimHei",
-                                                   L"WenQuanYi Micro Hei",
-                                                   L"WenQuanYi Zen Hei",
-                                                   L"Noto Sans CJK SC",
-                                                   L"Source Han Sans SC",
-                                                   L"Droid Sans Fallback"};
-constexpr std::wstring_view kKaiFallbacks[] = {L"KaiTi", L"楷体", L"STKaiti", L"AR PL UKai CN",
-                                               L"AR PL UKai TW"};
-
-std::wstring DefaultFaceName() {
-  return L"宋体";
-}
-
 }  // namespace
-
-std::wstring ResolveFace(std::wstring_view face) {
-  const FaceCatalogue& faces = Faces();
-  auto installed = [&](std::wstring_view name) { return faces.all.count(std::wstring(name)) > 0; };
-  if (installed(face)) return std::wstring(face);
-  for (const auto& [chinese, english] : kFaceAliases) {
-    if (face == chinese && installed(english)) return std::wstring(english);
-    if (face == english && installed(chinese)) return std::wstring(chinese);
-  }
-  if (face == L"楷体" || face == L"KaiTi") {
-    for (std::wstring_view candidate : kKaiFallbacks) {
-      if (installed(candidate)) return std::wstring(candidate);
-    }
-  }
-  for (std::wstring_view candidate : kChineseFallbacks) {
-    if (installed(candidate)) return std::wstring(candidate);
-  }
-  if (!faces.chinese.empty()) return faces.chinese.front();
-  return std::wstring(face);  // let GDI pick by character set
-}
-
-HFONT FontFor(const FontSpec& wanted, int dpi) {
-  // Keyed on a copy of the face name: callers may pass names that do not outlive the call.
-  static std::map<std::tuple<std::string, int, bool>, HFONT> cache;
-  const int height = ScaleForDpi(wanted.height != 0 ? wanted.height : 12, dpi);
-  auto key = std::make_tuple(std::string(wanted.face), height, wanted.bold);
-  if (auto it = cache.find(key); it != cache.end()) return it->second;
-
-  LOGFONTW font{};
-  font.lfHeight = -height;  // character height, not cell height
-  font.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
-  font.lfCharSet = GB2312_CHARSET;
-  font.lfOutPrecision = OUT_DEFAULT_PRECIS;
-  font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-  font.lfQuality = DEFAULT_QUALITY;
-  font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-  const std::wstring face =
-      ResolveFace(wanted.face.empty() ? DefaultFaceName() : WideFromGbk(wanted.face));
-  lstrcpynW(font.lfFaceName, face.c_str(), LF_FACESIZE);
-  HFONT handle = CreateFontIndirectW(&font);
-  if (handle == nullptr) handle = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  cache.emplace(std::move(key), handle);
-  return handle;
-}
-
-HFONT DefaultFont(int dpi) {
-  return FontFor({}, dpi);
-}
 
 int LayoutDpiOf(HWND hwnd) {
   HWND root = hwnd != nullptr ? GetAncestor(hwnd, GA_ROOT) : nullptr;
@@ -441,125 +337,6 @@ void PaintPicBox(HWND hwnd, HDC target) {
   });
 }
 
-// ---- Tab control -------------------------------------------------------------------------------
-
-struct TabState {
-  std::vector<HWND> pages;
-  HWND tooltip = nullptr;  // the page hints
-  POINT pageOrigin{0, 0};  // where the pages sit inside the tab control
-};
-
-constexpr UINT_PTR kTabSubclassId = 1;
-// The state is also kept as a window property, so a notification can find it from the handle.
-constexpr wchar_t kTabStateProperty[] = L"ComposerTabState";
-
-TabState* TabStateOf(HWND tab) {
-  return static_cast<TabState*>(GetPropW(tab, kTabStateProperty));
-}
-
-void ShowPage(HWND tab, TabState& state, int index) {
-  HWND focus = GetFocus();
-  for (size_t i = 0; i < state.pages.size(); ++i) {
-    ShowWindow(state.pages[i], static_cast<int>(i) == index ? SW_SHOW : SW_HIDE);
-  }
-  // Focus must not stay on a control that just disappeared.
-  if (focus != nullptr && !IsWindowVisible(focus) && IsChild(tab, focus)) SetFocus(tab);
-}
-
-LRESULT CALLBACK TabSubclassProc(HWND tab, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                 DWORD_PTR data) {
-  auto* state = reinterpret_cast<TabState*>(data);
-  switch (message) {
-    case TCM_SETCURSEL: {
-      // Selecting a tab by message raises no TCN_SELCHANGE, so follow it here.
-      LRESULT previous = DefSubclassProc(tab, message, wParam, lParam);
-      ShowPage(tab, *state, static_cast<int>(SendMessageW(tab, TCM_GETCURSEL, 0, 0)));
-      return previous;
-    }
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(tab, TabSubclassProc, kTabSubclassId);
-      RemovePropW(tab, kTabStateProperty);
-      delete state;
-      break;
-    default:
-      break;
-  }
-  return DefSubclassProc(tab, message, wParam, lParam);
-}
-
-// Resting the pointer on a tab shows its page's hint text in a tooltip.
-void AddPageHints(HWND tab, const Element& element, TabState& state) {
-  HWND tooltip =
-      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, L"", WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetAncestor(tab, GA_ROOT),
-                      nullptr, base::ProgramInstance(), nullptr);
-  if (tooltip == nullptr) return;
-  state.tooltip = tooltip;
-  SendMessageW(tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
-  SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, 400);
-  for (size_t i = 0; i < element.pages.size(); ++i) {
-    std::wstring hint = WideFromGbk(element.pages[i].hint);
-    TOOLINFOW tool{};
-    tool.cbSize = TTTOOLINFOW_V2_SIZE;  // understood by every version of the common controls
-    tool.uFlags = TTF_SUBCLASS;
-    tool.hwnd = tab;
-    tool.uId = i;
-    SendMessageW(tab, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&tool.rect));
-    tool.lpszText = hint.data();
-    SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  }
-}
-
-// Tells a skin engine what a window of our own classes is, so a skin can draw it.
-void MarkSkinPart(HWND hwnd, base::skin_parts::Part part) {
-  if (hwnd != nullptr) {
-    SetPropW(hwnd, base::skin_parts::kPartProperty,
-             reinterpret_cast<HANDLE>(static_cast<INT_PTR>(part)));
-  }
-}
-
-HWND CreateTabControl(HWND parent, const Element& element, DWORD style, TabState*& stateOut) {
-  HWND tab = CreateWindowExW(0, WC_TABCONTROLW, L"", style | WS_CLIPCHILDREN, element.rect.left,
-                             element.rect.top, element.rect.width, element.rect.height, parent,
-                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(element.id)),
-                             base::ProgramInstance(), nullptr);
-  if (tab == nullptr) return nullptr;
-  SendMessageW(tab, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(element.font)), FALSE);
-  auto state = std::make_unique<TabState>();
-  for (size_t i = 0; i < element.pages.size(); ++i) {
-    std::wstring caption = WideFromGbk(element.pages[i].caption);
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = caption.data();
-    SendMessageW(tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
-  }
-  RECT display{0, 0, element.rect.width, element.rect.height};
-  SendMessageW(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-  state->pageOrigin = {display.left, display.top};
-  const int current = std::clamp(element.currentPage, 1, static_cast<int>(element.pages.size()));
-  for (size_t i = 0; i < element.pages.size(); ++i) {
-    HWND page = CreateWindowExW(WS_EX_CONTROLPARENT, kTabPageClass, L"",
-                                WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
-                                    (static_cast<int>(i) + 1 == current ? WS_VISIBLE : 0),
-                                display.left, display.top, display.right - display.left,
-                                display.bottom - display.top, tab, nullptr, base::ProgramInstance(),
-                                nullptr);
-    if (page == nullptr) {
-      DestroyWindow(tab);
-      return nullptr;
-    }
-    MarkSkinPart(page, base::skin_parts::Part::kPanel);
-    state->pages.push_back(page);
-  }
-  SendMessageW(tab, TCM_SETCURSEL, current - 1, 0);
-  AddPageHints(tab, element, *state);
-  stateOut = state.get();
-  SetPropW(tab, kTabStateProperty, state.get());
-  SetWindowSubclass(tab, TabSubclassProc, kTabSubclassId,
-                    reinterpret_cast<DWORD_PTR>(state.release()));
-  return tab;
-}
-
 // ---- Creation ------------------------------------------------------------------------------
 
 // Where a control goes: the window that holds it, and how its described position (relative to
@@ -745,28 +522,6 @@ HWND CreateElement(const Element& element, const Placement& at, CreationState& s
 // The tab control and the rich edit box choose their own fonts.
 bool TakesDescribedFont(Kind kind) {
   return kind != Kind::kPageControl && kind != Kind::kRichEdit && kind != Kind::kBalloonTip;
-}
-
-// The tab control's page area for its current font and size; the pages fill it.
-void PlacePages(HWND tab, TabState& state) {
-  RECT client{};
-  GetClientRect(tab, &client);
-  SendMessageW(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&client));
-  state.pageOrigin = {client.left, client.top};
-  for (HWND page : state.pages) {
-    SetWindowPos(page, nullptr, client.left, client.top, client.right - client.left,
-                 client.bottom - client.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  if (state.tooltip == nullptr) return;
-  const int count = static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    TOOLINFOW tool{};
-    tool.cbSize = TTTOOLINFOW_V2_SIZE;
-    tool.hwnd = tab;
-    tool.uId = static_cast<UINT_PTR>(i);
-    SendMessageW(tab, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&tool.rect));
-    SendMessageW(state.tooltip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
-  }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "ui/description.h"
+#include "ui/fonts_win.h"
 
 namespace ui::widgets {
 
@@ -40,14 +41,6 @@ void OnRadioClicked(HWND radio);
 
 // Rewrites a control's text; a transparent label is erased and redrawn in full.
 void SetControlText(HWND control, std::wstring_view text);
-
-// The font described at dpi, created once and kept for the life of the process. A face that is
-// not installed is replaced by one that can show Chinese text.
-HFONT FontFor(const FontSpec& wanted, int dpi = 96);
-// The windows' default GUI font: the default face at 12 pixels (at 96 DPI).
-HFONT DefaultFont(int dpi = 96);
-// The face actually used for a requested face name.
-std::wstring ResolveFace(std::wstring_view face);
 
 // Paints the parent's background under child into dc, whose origin is child's client origin.
 void PaintParentBackground(HWND child, HDC dc);

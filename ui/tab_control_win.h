@@ -1,0 +1,34 @@
+// The tab control of the control kinds: a system tab header whose pages are windows of the
+// TabPage class, created from a page control's description.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "ui/description.h"
+
+namespace ui::widgets {
+
+inline constexpr wchar_t kTabPageClass[] = L"TabPage";
+
+struct TabState {
+  std::vector<HWND> pages;
+  HWND tooltip = nullptr;  // the page hints
+  POINT pageOrigin{0, 0};  // where the pages sit inside the tab control
+};
+
+// The state of a tab control made by CreateTabControl, or nullptr.
+TabState* TabStateOf(HWND tab);
+
+// Shows page index and hides the others; focus does not stay on a control that disappeared.
+void ShowPage(HWND tab, TabState& state, int index);
+
+// Creates the tab control of element inside parent with its pages, the described page shown,
+// and hands out its state (owned by the control).
+HWND CreateTabControl(HWND parent, const Element& element, DWORD style, TabState*& stateOut);
+
+// The tab control's page area for its current font and size; the pages fill it.
+void PlacePages(HWND tab, TabState& state);
+
+}  // namespace ui::widgets
