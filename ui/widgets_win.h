@@ -1,7 +1,6 @@
 // The control kinds rendered as Win32 windows: one routine turns a window description into a
-// top-level window's children, and the custom kinds (group box, tab page, transparent label,
-// hypertext box, picture box) paint themselves here. Texts arrive as GBK and reach Windows as
-// UTF-16.
+// top-level window's children (our own kinds paint themselves in custom_kinds_win, the tab
+// control is tab_control_win). Texts arrive as GBK and reach Windows as UTF-16.
 #pragma once
 
 #include <windows.h>
