@@ -36,6 +36,7 @@ class Canvas {
   // Shapes are drawn only inside the clip (canvas coordinates); the whole canvas by default.
   void SetClip(RECT clip);
   void ResetClip();
+  RECT Clip() const { return clip_; }
 
   std::uint32_t* Row(int y) { return bits_ + static_cast<long>(y) * width_; }
   void Blend(int x, int y, std::uint32_t rgb, float alpha);

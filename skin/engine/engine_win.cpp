@@ -20,41 +20,100 @@ constinit EngineState g_engine{};
 namespace {
 
 constexpr wchar_t kStateProperty[] = L"SkinEngine.State";
-// Classes the engine never touches: menus, tooltips, the drop-down part of a combo box and the
-// input method's windows draw themselves, partly from other threads' state.
-constexpr const wchar_t* kIgnoredClasses[] = {
-    L"#32768", L"#32769", L"tooltips_class32", L"ComboLBox", L"IME", L"MSCTFIME UI", L"Message"};
 
 bool SameClass(const wchar_t* a, const wchar_t* b) {
   return lstrcmpiW(a, b) == 0;
 }
 
-Kind Classify(HWND hwnd, const wchar_t* className) {
+// What a window class is to the engine.
+enum class Family : std::uint8_t {
+  kOther,
+  // Classes the engine never touches: menus, tooltips, the input method's windows draw
+  // themselves, partly from other threads' state.
+  kIgnored,
+  kComboList,  // the drop-down part of a combo box: never touched, but a field for colours
+  kButton,
+  kEdit,
+  kListBox,
+  kComboBox,
+  kTab,
+  kStatic,
+  kRichEdit,
+};
+
+Family FamilyOfName(const wchar_t* name) {
+  static constexpr struct {
+    const wchar_t* name;
+    Family family;
+  } kNames[] = {
+      {L"Button", Family::kButton},        {L"Edit", Family::kEdit},
+      {L"ComboBox", Family::kComboBox},    {WC_TABCONTROLW, Family::kTab},
+      {L"Static", Family::kStatic},        {L"RichEdit50W", Family::kRichEdit},
+      {L"RichEdit20W", Family::kRichEdit}, {L"ListBox", Family::kListBox},
+      {L"ComboLBox", Family::kComboList},  {L"#32768", Family::kIgnored},
+      {L"#32769", Family::kIgnored},       {L"tooltips_class32", Family::kIgnored},
+      {L"IME", Family::kIgnored},          {L"MSCTFIME UI", Family::kIgnored},
+      {L"Message", Family::kIgnored},
+  };
+  for (const auto& known : kNames) {
+    if (SameClass(name, known.name)) return known.family;
+  }
+  return Family::kOther;
+}
+
+// Classes already seen, by atom: a class's name is compared once, not once per window.
+struct KnownClass {
+  ATOM atom;
+  Family family;
+};
+constexpr int kKnownClassSlots = 64;
+constinit KnownClass g_knownClasses[kKnownClassSlots]{};
+constinit int g_knownClassCount = 0;
+
+Family FamilyOf(HWND hwnd) {
+  const auto atom = static_cast<ATOM>(GetClassLongPtrW(hwnd, GCW_ATOM));
+  for (int i = 0; i < g_knownClassCount; ++i) {
+    if (g_knownClasses[i].atom == atom) return g_knownClasses[i].family;
+  }
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  const Family family = FamilyOfName(name);
+  if (atom != 0 && g_knownClassCount < kKnownClassSlots) {
+    g_knownClasses[g_knownClassCount++] = {atom, family};
+  }
+  return family;
+}
+
+Kind Classify(HWND hwnd, Family family) {
   const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
-  if (SameClass(className, L"Button")) {
-    switch (style & BS_TYPEMASK) {
-      case BS_PUSHBUTTON:
-      case BS_DEFPUSHBUTTON:
-        return Kind::kPushButton;
-      case BS_RADIOBUTTON:
-      case BS_AUTORADIOBUTTON:
-      case BS_CHECKBOX:
-      case BS_AUTOCHECKBOX:
-        return Kind::kCheck;
-      case BS_GROUPBOX:
-        return Kind::kGroupButton;
-      default:
-        return Kind::kOther;
-    }
-  }
-  if (SameClass(className, L"Edit")) return Kind::kEdit;
-  if (SameClass(className, L"ComboBox")) {
-    return (style & 3) == CBS_DROPDOWNLIST ? Kind::kCombo : Kind::kOther;
-  }
-  if (SameClass(className, WC_TABCONTROLW)) return Kind::kTab;
-  if (SameClass(className, L"Static")) return Kind::kStatic;
-  if (SameClass(className, L"RichEdit50W") || SameClass(className, L"RichEdit20W")) {
-    return Kind::kRichEdit;
+  switch (family) {
+    case Family::kButton:
+      switch (style & BS_TYPEMASK) {
+        case BS_PUSHBUTTON:
+        case BS_DEFPUSHBUTTON:
+          return Kind::kPushButton;
+        case BS_RADIOBUTTON:
+        case BS_AUTORADIOBUTTON:
+        case BS_CHECKBOX:
+        case BS_AUTOCHECKBOX:
+          return Kind::kCheck;
+        case BS_GROUPBOX:
+          return Kind::kGroupButton;
+        default:
+          return Kind::kOther;
+      }
+    case Family::kEdit:
+      return Kind::kEdit;
+    case Family::kComboBox:
+      return (style & 3) == CBS_DROPDOWNLIST ? Kind::kCombo : Kind::kOther;
+    case Family::kTab:
+      return Kind::kTab;
+    case Family::kStatic:
+      return Kind::kStatic;
+    case Family::kRichEdit:
+      return Kind::kRichEdit;
+    default:
+      break;
   }
   if ((style & WS_CHILD) == 0 && (style & WS_CAPTION) == WS_CAPTION) return Kind::kFrame;
   return Kind::kOther;
@@ -113,10 +172,8 @@ bool HasFieldBorder(HWND hwnd) {
 }
 
 bool IsFieldClass(HWND hwnd) {
-  wchar_t className[32] = {};
-  GetClassNameW(hwnd, className, 32);
-  return SameClass(className, L"Edit") || SameClass(className, L"ListBox") ||
-         SameClass(className, L"ComboLBox");
+  const Family family = FamilyOf(hwnd);
+  return family == Family::kEdit || family == Family::kListBox || family == Family::kComboList;
 }
 
 // A parent answers how its children paint their backgrounds and text.
@@ -141,7 +198,7 @@ LRESULT AnswerColor(HWND parent, UINT message, HDC dc, HWND control) {
 }
 
 void StyleRichEdit(HWND hwnd, WindowState& state) {
-  state.fieldStyled = true;
+  state.styledFor = g_engine.generation;
   const Look& look = g_engine.look;
   SendMessageW(hwnd, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ToColorRef(look.fieldColor)));
   CHARFORMAT2W format{};
@@ -169,23 +226,16 @@ bool HandleFrame(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPA
   // A minimized window keeps the system's small title bar.
   if (IsIconic(hwnd) && message != WM_ERASEBKGND && message != WM_PRINTCLIENT) return false;
   switch (message) {
-    case WM_ERASEBKGND: {
-      RECT client{};
-      GetClientRect(hwnd, &client);
-      HDC dc = reinterpret_cast<HDC>(wParam);
-      Canvas canvas(dc, client.right, client.bottom);
-      if (canvas.Ok()) {
-        PaintSurface(canvas, client, SurfaceOf(hwnd), POINT{0, 0});
-        canvas.CopyTo(dc, 0, 0);
-      }
+    case WM_ERASEBKGND:
+      FillSurface(hwnd, reinterpret_cast<HDC>(wParam));
       result = 1;
       return true;
-    }
     case WM_PRINTCLIENT:
       if (lParam & (PRF_ERASEBKGND | PRF_CLIENT)) PaintPanel(hwnd, reinterpret_cast<HDC>(wParam));
       result = 0;
       return true;
     case WM_NCPAINT:
+      state.framePainted = true;
       PaintFrameBorder(hwnd, state);
       result = 0;
       return true;
@@ -193,13 +243,14 @@ bool HandleFrame(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPA
       state.inactive = wParam == FALSE;
       // -1: the system updates its state without drawing its own title bar.
       result = CallOriginal(state, hwnd, message, wParam, -1);
-      PaintFrameBorder(hwnd, state);
+      // A window being shown is activated before its frame's first paint, which follows anyway.
+      if (state.framePainted) PaintFrameBorder(hwnd, state);
       result = TRUE;
       return true;
     case WM_SETTEXT:
     case WM_SETICON:
       result = CallOriginal(state, hwnd, message, wParam, lParam);
-      PaintFrameBorder(hwnd, state);
+      if (state.framePainted && IsWindowVisible(hwnd)) PaintFrameBorder(hwnd, state);
       return true;
     case WM_NCHITTEST: {
       result = CallOriginal(state, hwnd, message, wParam, lParam);
@@ -448,7 +499,9 @@ bool HandleField(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPA
       if (HasFieldBorder(hwnd)) SetHot(hwnd, state, false);
       return false;
     case WM_PAINT:
-      if (state.kind == Kind::kRichEdit && !state.fieldStyled) StyleRichEdit(hwnd, state);
+      if (state.kind == Kind::kRichEdit && state.styledFor != g_engine.generation) {
+        StyleRichEdit(hwnd, state);
+      }
       return false;
     default:
       return false;
@@ -507,6 +560,8 @@ bool Handle(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM l
   return false;
 }
 
+void SubclassShown(HWND parent);
+
 LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   WindowState* state = StateOf(hwnd);
   if (state == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -515,6 +570,11 @@ LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     RemovePropW(hwnd, kStateProperty);
     HeapFree(GetProcessHeap(), 0, state);
     return CallWindowProcW(original, hwnd, message, wParam, lParam);
+  }
+  if (message == WM_SHOWWINDOW && wParam != FALSE && state->childrenWaiting) {
+    // Shown for the first time since the attach: its controls are taken over before they paint.
+    state->childrenWaiting = false;
+    if (g_engine.attached) SubclassShown(hwnd);
   }
   LRESULT result = 0;
   if (g_engine.attached && Handle(hwnd, *state, message, wParam, lParam, result)) return result;
@@ -526,15 +586,12 @@ void Subclass(HWND hwnd, bool exists) {
   if (hwnd == nullptr || GetPropW(hwnd, kStateProperty) != nullptr) return;
   DWORD process = 0;
   if (GetWindowThreadProcessId(hwnd, &process) != GetCurrentThreadId()) return;
-  wchar_t className[64] = {};
-  GetClassNameW(hwnd, className, 64);
-  for (const wchar_t* ignored : kIgnoredClasses) {
-    if (SameClass(className, ignored)) return;
-  }
+  const Family family = FamilyOf(hwnd);
+  if (family == Family::kIgnored || family == Family::kComboList) return;
   auto* state =
       static_cast<WindowState*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(WindowState)));
   if (state == nullptr) return;
-  state->kind = Classify(hwnd, className);
+  state->kind = Classify(hwnd, family);
   state->hotTab = -1;
   if (!SetPropW(hwnd, kStateProperty, state)) {
     HeapFree(GetProcessHeap(), 0, state);
@@ -559,34 +616,34 @@ void Subclass(HWND hwnd, bool exists) {
       if (set != nullptr) set(hwnd, 2, &disabled, sizeof disabled);
     }
   }
-  // Rich edit boxes that already exist are styled once by the attach that follows; new ones
-  // style themselves when they are created.
 }
 
-BOOL CALLBACK SubclassChild(HWND hwnd, LPARAM) {
-  Subclass(hwnd, true);
-  return TRUE;
-}
-
-BOOL CALLBACK SubclassTopLevel(HWND hwnd, LPARAM) {
-  Subclass(hwnd, true);
-  EnumChildWindows(hwnd, &SubclassChild, 0);
-  return TRUE;
-}
-
-BOOL CALLBACK RestyleChild(HWND child, LPARAM) {
-  if (WindowState* state = StateOf(child); state != nullptr && state->kind == Kind::kRichEdit) {
-    StyleRichEdit(child, *state);
+// Takes over the children of parent that show when parent does. Below a hidden child (a tab
+// page not selected yet) the controls wait until it is first shown: most of them never are.
+// Rich edit boxes get the skin's colours at once, or at their next paint.
+void SubclassShown(HWND parent) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    Subclass(child, true);
+    WindowState* state = StateOf(child);
+    if (state == nullptr) continue;
+    if (state->kind == Kind::kRichEdit) StyleRichEdit(child, *state);
+    if ((GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) != 0) {
+      SubclassShown(child);
+    } else if (GetWindow(child, GW_CHILD) != nullptr) {
+      state->childrenWaiting = true;
+    }
   }
-  return TRUE;
 }
 
-BOOL CALLBACK RepaintTopLevel(HWND hwnd, LPARAM) {
-  EnumChildWindows(hwnd, &RestyleChild, 0);
+BOOL CALLBACK AttachTopLevel(HWND hwnd, LPARAM) {
+  Subclass(hwnd, true);
+  SubclassShown(hwnd);
   // A hidden window is painted in full when it is shown; at start-up the skin comes first.
-  if (!IsWindowVisible(hwnd)) return TRUE;
-  RedrawWindow(hwnd, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  if (IsWindowVisible(hwnd)) {
+    RedrawWindow(hwnd, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  }
   return TRUE;
 }
 
@@ -660,8 +717,8 @@ std::uint32_t Attach(const std::uint8_t* file, std::size_t size) {
   if (g_engine.hook == nullptr) {
     g_engine.hook = SetWindowsHookExW(WH_CBT, &CreationHook, nullptr, GetCurrentThreadId());
   }
-  EnumThreadWindows(GetCurrentThreadId(), &SubclassTopLevel, 0);
-  EnumThreadWindows(GetCurrentThreadId(), &RepaintTopLevel, 0);
+  ++g_engine.generation;
+  EnumThreadWindows(GetCurrentThreadId(), &AttachTopLevel, 0);
   return 1;
 }
 

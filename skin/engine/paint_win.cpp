@@ -180,6 +180,9 @@ HBRUSH BrushFor(const Surface& surface) {
 void PaintSurface(Canvas& canvas, RECT rect, const Surface& surface, POINT origin) {
   canvas.Fill(rect, surface.base);
   if (!surface.textured) return;
+  // Only the pixels inside the canvas's clip can change.
+  const RECT clip = canvas.Clip();
+  if (!IntersectRect(&rect, &rect, &clip)) return;
   const Texture texture = L().texture;
   for (long y = rect.top; y < rect.bottom; ++y) {
     for (long x = rect.left; x < rect.right; ++x) {
@@ -202,12 +205,32 @@ std::uint32_t LegibleInk(std::uint32_t wanted, const Surface& surface) {
   return L().textColor;
 }
 
-void PaintPanel(HWND hwnd, HDC dc) {
+bool DrawArea(HWND hwnd, HDC dc, RECT& area) {
   const RECT client = ClientRect(hwnd);
-  Canvas canvas(dc, client.right, client.bottom);
+  RECT clip{};
+  if (GetClipBox(dc, &clip) == ERROR) clip = client;
+  return IntersectRect(&area, &clip, &client) != 0;
+}
+
+void FillSurface(HWND hwnd, HDC dc) {
+  RECT area{};
+  if (!DrawArea(hwnd, dc, area)) return;
+  const Surface surface = SurfaceOf(hwnd);
+  if (!surface.textured) {
+    // A plain surface is one colour: GDI fills just the pixels the clip leaves.
+    FillRect(dc, &area, BrushFor(surface));
+    return;
+  }
+  Canvas canvas(dc, area.right - area.left, area.bottom - area.top);
   if (!canvas.Ok()) return;
-  PaintSurface(canvas, client, SurfaceOf(hwnd), OriginInTop(hwnd));
-  canvas.CopyTo(dc, 0, 0);
+  const POINT origin = OriginInTop(hwnd);
+  PaintSurface(canvas, RECT{0, 0, canvas.Width(), canvas.Height()}, surface,
+               POINT{origin.x + area.left, origin.y + area.top});
+  canvas.CopyTo(dc, area.left, area.top);
+}
+
+void PaintPanel(HWND hwnd, HDC dc) {
+  FillSurface(hwnd, dc);
 }
 
 void PaintGroup(HWND hwnd, HDC dc) {
@@ -215,6 +238,10 @@ void PaintGroup(HWND hwnd, HDC dc) {
   const RECT client = ClientRect(hwnd);
   Canvas canvas(dc, client.right, client.bottom);
   if (!canvas.Ok()) return;
+  // A label on the frame asks for the few pixels under it only.
+  RECT area{};
+  if (!DrawArea(hwnd, dc, area)) return;
+  canvas.SetClip(area);
   PaintBehind(hwnd, canvas);
 
   int length = 0;
