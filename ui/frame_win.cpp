@@ -69,6 +69,17 @@ const Element* ElementOf(const OpenWindowState& state, HWND control) {
   return FindElement(*state.description, id);
 }
 
+// The hidden window that owns the clipboard's content, made when something is first copied.
+HWND OwnerWindow() {
+  if (g_ownerWindow == nullptr) {
+    base::RegisterWindowClass(
+        {.name = kOwnerClass, .procedure = DefWindowProcW, .arrowCursor = false});
+    g_ownerWindow = CreateWindowExW(0, kOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                    base::ProgramInstance(), nullptr);
+  }
+  return g_ownerWindow;
+}
+
 EventObserver g_eventObserver = nullptr;
 int g_handlersRunning = 0;
 // Timer ticks that came due while a handler was running (inside a dialog or modal window it
@@ -235,11 +246,20 @@ HWND BuildWindow(const WindowDescription& description, bool modal) {
   return hwnd;
 }
 
+StartObserver g_startObserver = nullptr;
+
+void NotifyStart(bool start, StartStep step) {
+  if (start && g_startObserver != nullptr) g_startObserver(step);
+}
+
 // Shows a new window with the keyboard focus on its first control, as a dialog does.
-void ShowAndFocus(HWND hwnd) {
+void ShowAndFocus(HWND hwnd, bool start = false) {
   ShowWindow(hwnd, SW_SHOWNORMAL);
-  UpdateWindow(hwnd);
+  NotifyStart(start, StartStep::kShown);
+  // Focus first, so the control that takes it is painted once, with its focus look.
   if (HWND first = GetNextDlgTabItem(hwnd, nullptr, FALSE)) SetFocus(first);
+  UpdateWindow(hwnd);
+  NotifyStart(start, StartStep::kFirstPaint);
 }
 
 bool IsOurTopLevel(HWND hwnd) {
@@ -356,7 +376,7 @@ class Win32Services final : public FrameServices {
   }
 
   bool CopyToClipboard(std::string_view text) override {
-    return CopyTextToClipboard(g_ownerWindow, text);
+    return CopyTextToClipboard(OwnerWindow(), text);
   }
 
   std::optional<std::string> AskText(std::string_view title, std::string_view prompt) override {
@@ -386,6 +406,8 @@ class Win32Services final : public FrameServices {
     static const auto shellExecute =
         LateBound<decltype(&::ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
     if (shellExecute == nullptr) return false;
+    // The shell may hand the address to COM objects of its own.
+    widgets::EnsureOle();
     const auto result = reinterpret_cast<INT_PTR>(
         shellExecute(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32;
@@ -422,7 +444,6 @@ bool InitializeFrame(std::span<const WindowDescription> windows) {
   if (g_initialized) return true;
   g_windows = windows;
   SetRuntimeErrorSink(&ErrorBoxSink);
-  OleInitialize(nullptr);
 
   // The program's own folder is the current directory.
   wchar_t path[MAX_PATH] = {};
@@ -440,10 +461,6 @@ bool InitializeFrame(std::span<const WindowDescription> windows) {
                                   .background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)})) {
     return false;
   }
-  base::RegisterWindowClass(
-      {.name = kOwnerClass, .procedure = DefWindowProcW, .arrowCursor = false});
-  g_ownerWindow = CreateWindowExW(0, kOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                  base::ProgramInstance(), nullptr);
 
   InstallFrameServices(&g_services);
   g_initialized = true;
@@ -455,7 +472,8 @@ HWND ShowStartWindow(WindowId window) {
   if (description == nullptr) return nullptr;
   HWND hwnd = BuildWindow(*description, false);
   if (hwnd == nullptr) return nullptr;
-  ShowAndFocus(hwnd);
+  NotifyStart(true, StartStep::kBuilt);
+  ShowAndFocus(hwnd, true);
   return hwnd;
 }
 
@@ -481,12 +499,16 @@ int RunMessageLoop() {
 
 void TerminateNormally() {
   RunExitRoutines();
-  OleUninitialize();
+  widgets::ReleaseOle();
   ExitProcess(0);
 }
 
 void SetEventObserver(EventObserver observer) {
   g_eventObserver = observer;
+}
+
+void SetStartObserver(StartObserver observer) {
+  g_startObserver = observer;
 }
 
 }  // namespace ui::win

@@ -13,9 +13,9 @@
 
 namespace ui::win {
 
-// Start-up initialisation: process heap, OLE for this thread, the program's folder as current
-// directory, control classes, the hidden owner window, the error box and the frame services.
-// Safe to call more than once.
+// Start-up initialisation: process heap, the program's folder as current directory, control
+// classes, the error box and the frame services. OLE and the hidden window that owns the
+// clipboard's content wait until something first needs them. Safe to call more than once.
 bool InitializeFrame(std::span<const WindowDescription> windows);
 
 // Builds the start window from its description, raises its creation-complete event and shows
@@ -36,5 +36,11 @@ int RunMessageLoop();
 // click, a timer tick. For tests and diagnostics; nullptr removes it.
 using EventObserver = void (*)(WindowId window, ControlId control);
 void SetEventObserver(EventObserver observer);
+
+// Called as the start window comes up: built (its creation handler has run), shown, and through
+// its first paint. For measuring start-up; nullptr removes it.
+enum class StartStep { kBuilt, kShown, kFirstPaint };
+using StartObserver = void (*)(StartStep step);
+void SetStartObserver(StartObserver observer);
 
 }  // namespace ui::win

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "app/window_description.h"
 #include "base/text_win.h"
 #include "ui/frame_win.h"
+#include "ui/widgets_win.h"
 
 namespace {
 
@@ -94,6 +96,32 @@ TEST_F(MainWindowTest, WindowMatchesItsDescription) {
   }
   EXPECT_EQ(Text(按钮13), L"生成脚\r\n本行");
   EXPECT_EQ(Text(按钮14), L"详细\r\n图解");
+}
+
+int CALLBACK CollectFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM faces) {
+  reinterpret_cast<std::set<std::wstring>*>(faces)->insert(font->lfFaceName);
+  return 1;
+}
+
+// Every control's font is a face the system has: a face the description names but the system
+// lacks gives way to one that shows Chinese.
+TEST_F(MainWindowTest, EveryFontIsAnInstalledFace) {
+  std::set<std::wstring> installed;
+  LOGFONTW all{};
+  all.lfCharSet = DEFAULT_CHARSET;
+  HDC dc = GetDC(nullptr);
+  EnumFontFamiliesExW(dc, &all, CollectFace, reinterpret_cast<LPARAM>(&installed), 0);
+  ReleaseDC(nullptr, dc);
+  const ui::WindowDescription& description =
+      *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
+  for (const ui::Element& element : description.elements) {
+    if (element.kind == ui::Kind::kTimer || element.kind == ui::Kind::kBalloonTip) continue;
+    auto font = reinterpret_cast<HFONT>(SendMessageW(Control(element.id), WM_GETFONT, 0, 0));
+    LOGFONTW logical{};
+    ASSERT_NE(GetObjectW(font, sizeof logical, &logical), 0) << element.id;
+    EXPECT_EQ(installed.count(logical.lfFaceName), 1u) << element.id;
+  }
+  EXPECT_EQ(installed.count(ui::widgets::ResolveFace(L"No Such Face")), 1u);
 }
 
 TEST_F(MainWindowTest, OnlyTheCurrentPagesControlsAreVisible) {
