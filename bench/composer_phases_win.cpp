@@ -1,0 +1,86 @@
+// The composer's start-up, step for step as in app/main_win.cpp, with the time of each phase:
+// frame initialised, engine mapped, controls created, skin 7 applied, tips attached (the
+// creation handler done), shown, first paint, and settled with nothing left to paint.
+//
+//   composer_phases          prints "phase NAME MS" lines (bench/phase_clock_win.h) and exits
+//   composer_phases paints   prints how often each window was painted until settled, and exits
+#include <windows.h>
+
+#include <cwchar>
+
+#include "app/startup_win.h"
+#include "bench/phase_clock_win.h"
+#include "skin/module_loader.h"
+#include "skin/skins_win.h"
+#include "ui/frame_win.h"
+#include "ui/ids.h"
+
+namespace {
+
+bench::PhaseClock g_phases;
+
+// The program's engine host, marking when the skin has been attached.
+class TimedEngineHost final : public skin::EngineHost {
+ public:
+  std::uintptr_t GetExport(const char* name) override {
+    return skin::LoadedEngineHost().GetExport(name);
+  }
+  std::uintptr_t Call(std::uintptr_t address, std::uintptr_t a1, std::uintptr_t a2,
+                      std::uintptr_t a3, std::uintptr_t a4, std::uintptr_t a5, std::uintptr_t a6,
+                      std::uintptr_t a7, std::uintptr_t a8, std::uintptr_t a9,
+                      std::uintptr_t a10) override {
+    const std::uintptr_t result =
+        skin::LoadedEngineHost().Call(address, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10);
+    g_phases.Mark("skin");
+    return result;
+  }
+};
+
+TimedEngineHost g_host;
+
+}  // namespace
+
+bench::PaintCounter* g_counter = nullptr;
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+  g_phases.Mark("main");
+  const bool paints = std::wcsstr(commandLine, L"paints") != nullptr;
+  bench::PaintCounter counter;
+  if (paints) counter.Install();
+  g_counter = &counter;
+
+  if (!app::InitializeProgram()) return 1;
+  skin::SetEngineHost(&g_host);
+  g_phases.Mark("frame");
+  skin::CreateGlobalLoader();
+  skin::LoadIntoGlobalLoader(skin::EngineImage());
+  g_phases.Mark("engine");
+  ui::win::SetEventObserver([](ui::WindowId window, ui::ControlId control) {
+    if (window == ui::ids::kMainWindow && control == 0) g_phases.Mark("controls");
+  });
+  ui::win::SetStartObserver([](ui::win::StartStep step) {
+    switch (step) {
+      case ui::win::StartStep::kBuilt:
+        g_phases.Mark("tips");
+        break;
+      case ui::win::StartStep::kShown:
+        g_phases.Mark("shown");
+        break;
+      case ui::win::StartStep::kFirstPaint:
+        g_phases.Mark("first_paint");
+        g_counter->Split();
+        break;
+    }
+  });
+  HWND main = ui::win::ShowStartWindow(ui::ids::kMainWindow);
+  if (main == nullptr) return 1;
+  ui::win::SetEventObserver(nullptr);
+  bench::PumpUntilPainted(main);
+  g_phases.Mark("painted");
+  if (paints) {
+    counter.Report();
+  } else {
+    g_phases.Report();
+  }
+  ExitProcess(0);
+}
