@@ -6,10 +6,11 @@
 //   composer_phases paints   prints how often each window was painted until settled, and exits
 #include <windows.h>
 
+#include <cstdio>
 #include <cwchar>
 
 #include "app/startup_win.h"
-#include "bench/phase_clock_win.h"
+#include "phase_clock_win.h"  // beside this file
 #include "skin/module_loader.h"
 #include "skin/skins_win.h"
 #include "ui/frame_win.h"
@@ -78,6 +79,40 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   bench::PumpUntilPainted(main);
   g_phases.Mark("painted");
   if (paints) {
+    {
+      // What the window shows at this moment, as a BMP, to compare with a later photograph.
+      RECT rect;
+      GetClientRect(main, &rect);
+      HDC dc = GetDC(main);
+      HDC memory = CreateCompatibleDC(dc);
+      BITMAPINFO info{};
+      info.bmiHeader = {sizeof(BITMAPINFOHEADER), rect.right, -rect.bottom, 1, 24, BI_RGB};
+      void* bits = nullptr;
+      HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+      SelectObject(memory, bitmap);
+      BitBlt(memory, 0, 0, rect.right, rect.bottom, dc, 0, 0, SRCCOPY);
+      GdiFlush();
+      const DWORD stride = (static_cast<DWORD>(rect.right) * 3 + 3) & ~3u;
+      const DWORD size = stride * static_cast<DWORD>(rect.bottom);
+      BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof file + sizeof info.bmiHeader) + size,
+                            0, 0, static_cast<DWORD>(sizeof file + sizeof info.bmiHeader)};
+      FILE* out = std::fopen("painted.bmp", "wb");
+      std::fwrite(&file, sizeof file, 1, out);
+      std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
+      std::fwrite(bits, size, 1, out);
+      std::fclose(out);
+    }
+    std::printf("-- after painted:\n");
+    counter.Split();
+    const DWORD until = GetTickCount() + 1500;
+    while (GetTickCount() < until) {
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+      Sleep(5);
+    }
     counter.Report();
   } else {
     g_phases.Report();

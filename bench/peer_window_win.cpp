@@ -22,7 +22,7 @@
 
 #include "app/window_description.h"
 #include "base/text_win.h"
-#include "bench/phase_clock_win.h"
+#include "phase_clock_win.h"  // beside this file
 #include "ui/description.h"
 #include "ui/ids.h"
 

@@ -58,7 +58,10 @@ class PaintCounter {
   }
 
   // From here on, paints are also listed as coming after the first paint.
-  void Split() { split_ = true; }
+  void Split() {
+    split_ = true;
+    late_.clear();
+  }
 
   void Report() const {
     for (const auto& [hwnd, count] : late_) {
@@ -79,7 +82,7 @@ class PaintCounter {
         "paints %d\nncpaints %d\nerases %d\nwindows_painted %zu\npainted_more_than_once %d\n",
         paints, nonClient, erases, counts_.size(), twice);
     for (const auto& [hwnd, count] : counts_) {
-      if (count.paint <= 1 && count.nonClient <= 1) continue;
+      if (count.paint == 1 && count.nonClient <= 1) continue;
       wchar_t name[64] = {};
       GetClassNameW(hwnd, name, 64);
       std::printf("  again: %ls id 0x%lx paint %d ncpaint %d erase %d\n", name,
