@@ -256,11 +256,10 @@ void NotifyStart(bool start, StartStep step) {
 void ShowAndFocus(HWND hwnd, bool start = false) {
   ShowWindow(hwnd, SW_SHOWNORMAL);
   NotifyStart(start, StartStep::kShown);
+  // Focus first, so the control that takes it is painted once, with its focus look.
+  if (HWND first = GetNextDlgTabItem(hwnd, nullptr, FALSE)) SetFocus(first);
   UpdateWindow(hwnd);
   NotifyStart(start, StartStep::kFirstPaint);
-  // After the first paint: a skinned control taking the focus stops its own drawing for a moment,
-  // which would also drop the paint still due to the controls inside it.
-  if (HWND first = GetNextDlgTabItem(hwnd, nullptr, FALSE)) SetFocus(first);
 }
 
 bool IsOurTopLevel(HWND hwnd) {

@@ -125,11 +125,18 @@ LRESULT CallOriginal(const WindowState& state, HWND hwnd, UINT message, WPARAM w
 }
 
 // Runs the control's own handling of a state change without letting it paint, then lets the
-// engine repaint: the system's look never shows in between.
+// engine repaint: the system's look never shows in between. A control with windows inside it (a
+// tab control and its pages) only invalidates on these changes; turning its drawing off would
+// also drop the paint still due to the windows inside it.
 LRESULT CallQuietly(const WindowState& state, HWND hwnd, UINT message, WPARAM wParam,
                     LPARAM lParam) {
   if ((GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) == 0) {
     return CallOriginal(state, hwnd, message, wParam, lParam);
+  }
+  if (GetWindow(hwnd, GW_CHILD) != nullptr) {
+    const LRESULT result = CallOriginal(state, hwnd, message, wParam, lParam);
+    InvalidateRect(hwnd, nullptr, FALSE);
+    return result;
   }
   DefWindowProcW(hwnd, WM_SETREDRAW, FALSE, 0);
   const LRESULT result = CallOriginal(state, hwnd, message, wParam, lParam);

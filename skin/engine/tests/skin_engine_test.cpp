@@ -528,6 +528,36 @@ TEST_F(SkinnedProgramTest, WindowsAndDialogsCreatedLaterAreSkinned) {
   DestroyWindow(dialog);
 }
 
+// A tab control that takes the focus as its window is shown, before the first paint, as the
+// start window's first control does: the page inside it is painted all the same.
+TEST_F(SkinnedProgramTest, FocusBeforeTheFirstPaintLeavesNothingUnpainted) {
+  RegisterTestClasses();
+  HWND frame =
+      CreateWindowExW(0, L"SkinTestFrame", L"focus", WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN,
+                      40, 40, 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND tab = CreateWindowExW(0, L"SysTabControl32", L"",
+                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN, 5, 5, 250, 150,
+                             frame, nullptr, nullptr, nullptr);
+  HWND page = CreateWindowExW(0, L"SkinTestPanel", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 4,
+                              24, 240, 120, tab, nullptr, nullptr, nullptr);
+  SetPropW(page, base::skin_parts::kPartProperty,
+           reinterpret_cast<HANDLE>(static_cast<INT_PTR>(base::skin_parts::Part::kPanel)));
+  HWND button = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10,
+                                120, 40, page, nullptr, nullptr, nullptr);
+  ShowWindow(frame, SW_SHOWNORMAL);
+  SetFocus(tab);
+  UpdateWindow(frame);
+  EXPECT_FALSE(GetUpdateRect(button, nullptr, FALSE));
+  HDC dc = GetDC(button);
+  const COLORREF color = GetPixel(dc, 3, 30);
+  ReleaseDC(button, dc);
+  const engine::Look look = LookOf(7);
+  EXPECT_TRUE(Near(
+      static_cast<std::uint32_t>(GetRValue(color)) << 16 | GetGValue(color) << 8 | GetBValue(color),
+      MixOf(look.buttonFrom, look.buttonTo, 30.5 / 40), 3));
+  DestroyWindow(frame);
+}
+
 TEST_F(SkinnedProgramTest, ABrokenSkinAfterAttachKeepsTheLook) {
   TestWindow window;
   const Snapshot before = Take(window);
