@@ -75,6 +75,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   });
   HWND main = ui::win::ShowStartWindow(ui::ids::kMainWindow);
   if (main == nullptr) return 1;
+  g_phases.Mark("focused");
   ui::win::SetEventObserver(nullptr);
   bench::PumpUntilPainted(main);
   g_phases.Mark("painted");

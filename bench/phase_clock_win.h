@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -54,6 +55,7 @@ class PaintCounter {
   void Install() {
     self_ = this;
     sent_ = SetWindowsHookExW(WH_CALLWNDPROC, &Sent, nullptr, GetCurrentThreadId());
+    returned_ = SetWindowsHookExW(WH_CALLWNDPROCRET, &Returned, nullptr, GetCurrentThreadId());
     posted_ = SetWindowsHookExW(WH_GETMESSAGE, &Posted, nullptr, GetCurrentThreadId());
   }
 
@@ -71,6 +73,7 @@ class PaintCounter {
                   static_cast<unsigned long>(GetDlgCtrlID(hwnd)), count.paint, count.nonClient,
                   count.erase);
     }
+    for (const auto& [key, ms] : spent_) std::printf("  time %ls %.2f ms\n", key.c_str(), ms);
     int paints = 0, twice = 0, nonClient = 0, erases = 0;
     for (const auto& [hwnd, count] : counts_) {
       paints += count.paint;
@@ -112,6 +115,38 @@ class PaintCounter {
     if (code == HC_ACTION) {
       const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
       self_->Note(message->hwnd, message->message);
+      if (message->message == WM_PAINT || message->message == WM_NCPAINT ||
+          message->message == WM_ERASEBKGND) {
+        self_->starts_.push_back(Now());
+      }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+
+  static double Now() {
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+  }
+
+  // Time spent in sent paint messages, by window class (nested ones count in both).
+  static LRESULT CALLBACK Returned(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION) {
+      const auto* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+      if (message->message == WM_PAINT || message->message == WM_NCPAINT ||
+          message->message == WM_ERASEBKGND) {
+        auto& starts = self_->starts_;
+        if (!starts.empty()) {
+          wchar_t name[64] = {};
+          GetClassNameW(message->hwnd, name, 64);
+          std::wstring key = std::wstring(name) + (message->message == WM_PAINT     ? L" paint"
+                                                   : message->message == WM_NCPAINT ? L" ncpaint"
+                                                                                    : L" erase");
+          self_->spent_[key] += Now() - starts.back();
+          starts.pop_back();
+        }
+      }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
   }
@@ -127,6 +162,9 @@ class PaintCounter {
   static inline PaintCounter* self_ = nullptr;
   HHOOK sent_ = nullptr;
   HHOOK posted_ = nullptr;
+  HHOOK returned_ = nullptr;
+  std::vector<double> starts_;
+  std::map<std::wstring, double> spent_;
   std::unordered_map<HWND, Count> counts_;
   std::unordered_map<HWND, Count> late_;
   bool split_ = false;
