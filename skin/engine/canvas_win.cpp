@@ -118,6 +118,13 @@ void Canvas::CopyTo(HDC target, int x, int y) const {
   BitBlt(target, x, y, width_, height_, dc_, 0, 0, SRCCOPY);
 }
 
+void Canvas::CopyAreaTo(HDC target, RECT area) const {
+  if (bits_ == nullptr) return;
+  GdiFlush();
+  BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc_,
+         area.left, area.top, SRCCOPY);
+}
+
 void Canvas::SetClip(RECT clip) {
   clip_.left = clip.left < 0 ? 0 : clip.left;
   clip_.top = clip.top < 0 ? 0 : clip.top;

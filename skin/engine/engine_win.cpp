@@ -19,7 +19,82 @@ constinit EngineState g_engine{};
 
 namespace {
 
-constexpr wchar_t kStateProperty[] = L"SkinEngine.State";
+// The state of each window taken over, by handle. Kept in the engine rather than in a window
+// property: the state is looked up for every message a skinned window gets, and a property costs
+// a trip to the window server each time (under Wine).
+struct StateSlot {
+  HWND hwnd;  // nullptr: free; Removed(): freed, keep probing
+  WindowState* state;
+};
+// A freed slot (no static initialisers in the engine: a function, not a constant).
+HWND Removed() {
+  return reinterpret_cast<HWND>(static_cast<INT_PTR>(-1));
+}
+constinit StateSlot* g_slots = nullptr;
+constinit std::size_t g_slotCount = 0;  // a power of two
+constinit std::size_t g_slotsUsed = 0;  // taken or removed
+
+std::size_t SlotIndex(HWND hwnd, std::size_t count) {
+  auto key = reinterpret_cast<std::uintptr_t>(hwnd);
+  key ^= key >> 7;
+  key *= 0x9E3779B1u;
+  return (key ^ (key >> 15)) & (count - 1);
+}
+
+WindowState* FindState(HWND hwnd) {
+  if (g_slots == nullptr || hwnd == nullptr) return nullptr;
+  for (std::size_t i = SlotIndex(hwnd, g_slotCount);; i = (i + 1) & (g_slotCount - 1)) {
+    if (g_slots[i].hwnd == hwnd) return g_slots[i].state;
+    if (g_slots[i].hwnd == nullptr) return nullptr;
+  }
+}
+
+void PutSlot(StateSlot* slots, std::size_t count, HWND hwnd, WindowState* state) {
+  for (std::size_t i = SlotIndex(hwnd, count);; i = (i + 1) & (count - 1)) {
+    if (slots[i].hwnd == nullptr || slots[i].hwnd == Removed()) {
+      slots[i] = {hwnd, state};
+      return;
+    }
+  }
+}
+
+bool AddState(HWND hwnd, WindowState* state) {
+  if ((g_slotsUsed + 1) * 2 > g_slotCount) {
+    // Rebuilt at twice the live entries' room, dropping the removed ones.
+    std::size_t live = 0;
+    for (std::size_t i = 0; i < g_slotCount; ++i) {
+      if (g_slots[i].hwnd != nullptr && g_slots[i].hwnd != Removed()) ++live;
+    }
+    std::size_t count = 256;
+    while (count < (live + 1) * 4) count *= 2;
+    auto* slots = static_cast<StateSlot*>(
+        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, count * sizeof(StateSlot)));
+    if (slots == nullptr) return false;
+    for (std::size_t i = 0; i < g_slotCount; ++i) {
+      if (g_slots[i].hwnd != nullptr && g_slots[i].hwnd != Removed()) {
+        PutSlot(slots, count, g_slots[i].hwnd, g_slots[i].state);
+      }
+    }
+    if (g_slots != nullptr) HeapFree(GetProcessHeap(), 0, g_slots);
+    g_slots = slots;
+    g_slotCount = count;
+    g_slotsUsed = live;
+  }
+  PutSlot(g_slots, g_slotCount, hwnd, state);
+  ++g_slotsUsed;
+  return true;
+}
+
+void RemoveState(HWND hwnd) {
+  if (g_slots == nullptr) return;
+  for (std::size_t i = SlotIndex(hwnd, g_slotCount);; i = (i + 1) & (g_slotCount - 1)) {
+    if (g_slots[i].hwnd == hwnd) {
+      g_slots[i].hwnd = Removed();
+      return;
+    }
+    if (g_slots[i].hwnd == nullptr) return;
+  }
+}
 
 bool SameClass(const wchar_t* a, const wchar_t* b) {
   return lstrcmpiW(a, b) == 0;
@@ -567,49 +642,54 @@ bool Handle(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM l
   return false;
 }
 
-void SubclassShown(HWND parent);
+void SubclassShown(HWND root, bool knownNew);
 
 LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   WindowState* state = StateOf(hwnd);
   if (state == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
     const WNDPROC original = state->original;
-    RemovePropW(hwnd, kStateProperty);
+    RemoveState(hwnd);
     HeapFree(GetProcessHeap(), 0, state);
     return CallWindowProcW(original, hwnd, message, wParam, lParam);
   }
   if (message == WM_SHOWWINDOW && wParam != FALSE && state->childrenWaiting) {
     // Shown for the first time since the attach: its controls are taken over before they paint.
     state->childrenWaiting = false;
-    if (g_engine.attached) SubclassShown(hwnd);
+    if (g_engine.attached) SubclassShown(hwnd, false);
   }
   LRESULT result = 0;
   if (g_engine.attached && Handle(hwnd, *state, message, wParam, lParam, result)) return result;
   return CallOriginal(*state, hwnd, message, wParam, lParam);
 }
 
-// Takes over a window's drawing; windows already taken and ignored classes are left alone.
-void Subclass(HWND hwnd, bool exists) {
-  if (hwnd == nullptr || GetPropW(hwnd, kStateProperty) != nullptr) return;
+// Takes over a window's drawing and returns its state; a window already taken keeps its state,
+// and ignored classes are left alone (nullptr). The first attach knows that no window has been
+// taken yet and need not ask.
+WindowState* Subclass(HWND hwnd, bool exists, bool knownNew = false) {
+  if (hwnd == nullptr) return nullptr;
+  if (!knownNew) {
+    if (WindowState* taken = StateOf(hwnd)) return taken;
+  }
   DWORD process = 0;
-  if (GetWindowThreadProcessId(hwnd, &process) != GetCurrentThreadId()) return;
+  if (GetWindowThreadProcessId(hwnd, &process) != GetCurrentThreadId()) return nullptr;
   const Family family = FamilyOf(hwnd);
-  if (family == Family::kIgnored || family == Family::kComboList) return;
+  if (family == Family::kIgnored || family == Family::kComboList) return nullptr;
   auto* state =
       static_cast<WindowState*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(WindowState)));
-  if (state == nullptr) return;
+  if (state == nullptr) return nullptr;
   state->kind = Classify(hwnd, family);
   state->hotTab = -1;
-  if (!SetPropW(hwnd, kStateProperty, state)) {
+  if (!AddState(hwnd, state)) {
     HeapFree(GetProcessHeap(), 0, state);
-    return;
+    return nullptr;
   }
   state->original = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc)));
   if (state->original == nullptr) {
-    RemovePropW(hwnd, kStateProperty);
+    RemoveState(hwnd);
     HeapFree(GetProcessHeap(), 0, state);
-    return;
+    return nullptr;
   }
   if (state->kind == Kind::kFrame) {
     state->inactive = GetActiveWindow() != hwnd && exists;
@@ -623,29 +703,45 @@ void Subclass(HWND hwnd, bool exists) {
       if (set != nullptr) set(hwnd, 2, &disabled, sizeof disabled);
     }
   }
+  return state;
 }
 
-// Takes over the children of parent that show when parent does. Below a hidden child (a tab
+struct Walk {
+  HWND root;
+  bool knownNew;
+};
+
+// Whether every window between hwnd and root (neither included) is shown.
+bool ShownWithin(HWND hwnd, HWND root) {
+  for (HWND window = GetParent(hwnd); window != nullptr && window != root;
+       window = GetParent(window)) {
+    if ((GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) == 0) return false;
+  }
+  return true;
+}
+
+BOOL CALLBACK TakeIfShown(HWND child, LPARAM param) {
+  const Walk& walk = *reinterpret_cast<const Walk*>(param);
+  if (!ShownWithin(child, walk.root)) return TRUE;
+  WindowState* state = Subclass(child, true, walk.knownNew);
+  if (state == nullptr) return TRUE;
+  if (state->kind == Kind::kRichEdit) StyleRichEdit(child, *state);
+  if ((GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) == 0) state->childrenWaiting = true;
+  return TRUE;
+}
+
+// Takes over the windows inside root that show when root does. Inside a hidden child (a tab
 // page not selected yet) the controls wait until it is first shown: most of them never are.
 // Rich edit boxes get the skin's colours at once, or at their next paint.
-void SubclassShown(HWND parent) {
-  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    Subclass(child, true);
-    WindowState* state = StateOf(child);
-    if (state == nullptr) continue;
-    if (state->kind == Kind::kRichEdit) StyleRichEdit(child, *state);
-    if ((GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) != 0) {
-      SubclassShown(child);
-    } else if (GetWindow(child, GW_CHILD) != nullptr) {
-      state->childrenWaiting = true;
-    }
-  }
+void SubclassShown(HWND root, bool knownNew) {
+  Walk walk{root, knownNew};
+  EnumChildWindows(root, &TakeIfShown, reinterpret_cast<LPARAM>(&walk));
 }
 
 BOOL CALLBACK AttachTopLevel(HWND hwnd, LPARAM) {
-  Subclass(hwnd, true);
-  SubclassShown(hwnd);
+  const bool knownNew = g_engine.generation == 1;
+  Subclass(hwnd, true, knownNew);
+  SubclassShown(hwnd, knownNew);
   // A hidden window is painted in full when it is shown; at start-up the skin comes first.
   if (IsWindowVisible(hwnd)) {
     RedrawWindow(hwnd, nullptr, nullptr,
@@ -690,12 +786,21 @@ void ReplaceBrush(HBRUSH& slot, HBRUSH brush) {
 }  // namespace
 
 WindowState* StateOf(HWND hwnd) {
-  return static_cast<WindowState*>(GetPropW(hwnd, kStateProperty));
+  return FindState(hwnd);
 }
 
 int PartOf(HWND hwnd) {
-  return static_cast<int>(
-      reinterpret_cast<INT_PTR>(GetPropW(hwnd, base::skin_parts::kPartProperty)));
+  // A window names its part once, right after it is made (after the engine may have taken it
+  // over): a window taken over remembers its part once it has one.
+  WindowState* state = FindState(hwnd);
+  if (state != nullptr && state->partKnown) return state->part;
+  const auto part =
+      static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(hwnd, base::skin_parts::kPartProperty)));
+  if (state != nullptr && part != 0) {
+    state->part = part;
+    state->partKnown = true;
+  }
+  return part;
 }
 
 namespace {

@@ -31,8 +31,10 @@ struct WindowState {
   bool hot = false;              // the pointer is over the window
   bool childrenWaiting = false;  // hidden at the attach: its children are taken when it shows
   unsigned styledFor = 0;        // the attach whose colours a rich edit box has been given
-  bool inactive = false;         // a frame whose title bar shows the inactive look
-  bool framePainted = false;     // a frame whose border has been painted since it was taken
+  bool partKnown = false;        // part holds the window's skin part (base/skin_parts.h)
+  int part = 0;
+  bool inactive = false;      // a frame whose title bar shows the inactive look
+  bool framePainted = false;  // a frame whose border has been painted since it was taken
   int hotTab = -1;
   int hotCaptionButton = 0;  // HTCLOSE, HTMINBUTTON, HTMAXBUTTON or 0
   int pressedCaptionButton = 0;

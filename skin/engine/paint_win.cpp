@@ -259,13 +259,16 @@ void PaintGroup(HWND hwnd, HDC dc) {
     canvas.FillRounded(frame, radius, look.groupFillColor, look.groupFillColor);
   }
   canvas.StrokeRounded(frame, radius, 1, look.groupBorderColor);
-  if (length > 0) {
-    // The caption sits on the frame's top edge in a small badge of its own.
+  // The caption sits on the frame's top edge in a small badge of its own; a label elsewhere on
+  // the frame needs none of it.
+  const Box badgeBox{6, 0, static_cast<float>(6 + extent.cx + 14),
+                     static_cast<float>(metrics.tmHeight)};
+  const RECT badgeSpan{6, 0, 6 + extent.cx + 15, metrics.tmHeight + 1};
+  RECT badgeShown{};
+  if (length > 0 && IntersectRect(&badgeShown, &badgeSpan, &area)) {
     const Surface behind = SurfaceBehind(hwnd);
     const std::uint32_t badge = Mix(HasCard(hwnd) ? look.groupFillColor : behind.base,
                                     look.accentColor, look.dark ? 0.22f : 0.12f);
-    const Box badgeBox{6, 0, static_cast<float>(6 + extent.cx + 14),
-                       static_cast<float>(metrics.tmHeight)};
     canvas.FillRounded(badgeBox, static_cast<float>(metrics.tmHeight) / 2, badge, badge);
     canvas.StrokeRounded(badgeBox, static_cast<float>(metrics.tmHeight) / 2, 1,
                          look.groupBorderColor);
@@ -276,7 +279,7 @@ void PaintGroup(HWND hwnd, HDC dc) {
   }
   SelectObject(canvas.Dc(), oldFont);
   FreeText(text);
-  canvas.CopyTo(dc, 0, 0);
+  canvas.CopyAreaTo(dc, area);
 }
 
 void PaintPushButton(HWND hwnd, const WindowState& state, HDC dc) {
