@@ -216,6 +216,15 @@ bool CreateControls(HWND top, const ui::WindowDescription& window) {
         element.kind != Kind::kBalloonTip) {
       SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(element.font)), FALSE);
     }
+    if (element.kind == Kind::kComboBox) {
+      // The closed box as high as described, as the composer makes it.
+      RECT outer;
+      GetWindowRect(hwnd, &outer);
+      const int closed = outer.bottom - outer.top;
+      const int wanted =
+          static_cast<int>(SendMessageW(hwnd, CB_GETITEMHEIGHT, -1, 0)) + (height - closed);
+      if (closed != height && wanted > 0) SendMessageW(hwnd, CB_SETITEMHEIGHT, -1, wanted);
+    }
     controls[element.id] = hwnd;
   }
   return true;
