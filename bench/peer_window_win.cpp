@@ -19,6 +19,7 @@
 #include <string>
 #include <tuple>
 #include <unordered_map>
+#include <vector>
 
 #include "app/window_description.h"
 #include "base/text_win.h"
@@ -109,13 +110,12 @@ HWND CreateTab(const Element& element, HWND parent, POINT offset, TabPages& page
   pages.origin = {display.left, display.top};
   const int current = std::clamp(element.currentPage, 1, static_cast<int>(element.pages.size()));
   for (size_t i = 0; i < element.pages.size(); ++i) {
-    // A plain static holds each page's controls.
-    HWND page = CreateWindowExW(WS_EX_CONTROLPARENT, L"STATIC", L"",
-                                WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
-                                    (static_cast<int>(i) + 1 == current ? WS_VISIBLE : 0),
-                                display.left, display.top, display.right - display.left,
-                                display.bottom - display.top, tab, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
+    // A plain static holds each page's controls; like a dialog it paints beneath its group boxes.
+    HWND page = CreateWindowExW(
+        WS_EX_CONTROLPARENT, L"STATIC", L"",
+        WS_CHILD | WS_CLIPSIBLINGS | (static_cast<int>(i) + 1 == current ? WS_VISIBLE : 0),
+        display.left, display.top, display.right - display.left, display.bottom - display.top, tab,
+        nullptr, GetModuleHandleW(nullptr), nullptr);
     pages.pages.push_back(page);
   }
   SendMessageW(tab, TCM_SETCURSEL, current - 1, 0);
@@ -124,7 +124,14 @@ HWND CreateTab(const Element& element, HWND parent, POINT offset, TabPages& page
 
 // Every element of the description that the composer makes a window for.
 bool CreateControls(HWND top, const ui::WindowDescription& window) {
-  std::unordered_map<ui::ControlId, HWND> controls;
+  // Where the children of each control go. A plain window puts the controls of a group box
+  // beside it, on the group box's own parent: a system group box draws no background for them.
+  struct Container {
+    HWND parent;
+    POINT offset;
+  };
+  std::unordered_map<ui::ControlId, Container> containers;
+  std::vector<HWND> groups;
   std::unordered_map<ui::ControlId, HWND> tabs;
   std::unordered_map<HWND, bool> radioGroupStarted;
   for (const Element& element : window.elements) {
@@ -138,8 +145,9 @@ bool CreateControls(HWND top, const ui::WindowDescription& window) {
         if (page < 0 || page >= static_cast<int>(pages.pages.size())) return false;
         parent = pages.pages[static_cast<size_t>(page)];
         offset = {-pages.origin.x, -pages.origin.y};
-      } else if (auto container = controls.find(element.parent); container != controls.end()) {
-        parent = container->second;
+      } else if (auto container = containers.find(element.parent); container != containers.end()) {
+        parent = container->second.parent;
+        offset = container->second.offset;
       } else {
         return false;
       }
@@ -175,8 +183,7 @@ bool CreateControls(HWND top, const ui::WindowDescription& window) {
         break;
       }
       case Kind::kGroupBox:
-        hwnd = Create(element, parent, offset, L"BUTTON", WS_EX_CONTROLPARENT,
-                      BS_GROUPBOX | WS_CLIPCHILDREN, caption, height);
+        hwnd = Create(element, parent, offset, L"BUTTON", 0, BS_GROUPBOX, caption, height);
         break;
       case Kind::kTransLabel:
       case Kind::kSimpleHtml:
@@ -225,7 +232,15 @@ bool CreateControls(HWND top, const ui::WindowDescription& window) {
           static_cast<int>(SendMessageW(hwnd, CB_GETITEMHEIGHT, -1, 0)) + (height - closed);
       if (closed != height && wanted > 0) SendMessageW(hwnd, CB_SETITEMHEIGHT, -1, wanted);
     }
-    controls[element.id] = hwnd;
+    containers[element.id] =
+        element.kind == Kind::kGroupBox
+            ? Container{parent, {offset.x + element.rect.left, offset.y + element.rect.top}}
+            : Container{hwnd, {0, 0}};
+    if (element.kind == Kind::kGroupBox) groups.push_back(hwnd);
+  }
+  // Group boxes go beneath the controls they frame, as in a dialog.
+  for (HWND group : groups) {
+    SetWindowPos(group, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
   return true;
 }
@@ -258,7 +273,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   const std::wstring title = base::WideFromGbk(description->title);
   HWND hwnd = CreateWindowExW(
       WS_EX_CONTROLPARENT, L"PeerWindow", title.c_str(),
-      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
       work.left + (work.right - work.left - description->width) / 2,
       std::max<LONG>(work.top, work.top + (work.bottom - work.top - description->height) / 2),
       description->width, description->height, nullptr, nullptr, instance, nullptr);
