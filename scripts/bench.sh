@@ -51,11 +51,38 @@ for arch in $arches; do
     echo "|---|---|---|"
   } >"$report"
 
-  log "$arch: start-up, $STARTUP_RUNS runs each"
-  startup=$(cd "$bin" && run_wine bench_driver.exe startup "$STARTUP_RUNS" baseline_window.exe composer.exe)
+  log "$arch: start-up, $STARTUP_RUNS runs each, interleaved"
+  # The empty window, the peer (the same main window with standard classes, no skin, no tips,
+  # no clock) and the composer take turns, so a busy moment of the machine hits all three.
+  startup=$(cd "$bin" && run_wine bench_driver.exe startup "$STARTUP_RUNS" baseline_window.exe peer_window.exe composer.exe)
   baseline_ms=$(value 'startup_median_ms\[0\]' "$startup")
-  composer_ms=$(value 'startup_median_ms\[1\]' "$startup")
-  echo "| start-up to a painted main window (median) | composer $composer_ms ms, baseline $baseline_ms ms: $(ratio "$composer_ms" "$baseline_ms") x | <= 1.3 x |" >>"$report"
+  peer_ms=$(value 'startup_median_ms\[1\]' "$startup")
+  composer_ms=$(value 'startup_median_ms\[2\]' "$startup")
+  echo "| start-up to a painted main window (median of $STARTUP_RUNS) | composer $composer_ms ms, peer $peer_ms ms, empty window $baseline_ms ms: $(ratio "$composer_ms" "$peer_ms") x the peer, $(ratio "$composer_ms" "$baseline_ms") x the empty window | <= 1.0 x the peer |" >>"$report"
+
+  # Phases from inside each program, in ms since the process was created (medians, interleaved).
+  log "$arch: start-up phases, $STARTUP_RUNS runs each, interleaved"
+  peer_phases=""
+  composer_phases=""
+  for _ in $(seq "$STARTUP_RUNS"); do
+    peer_phases+="$(cd "$bin" && run_wine peer_window.exe phases 2>/dev/null | tr -d '\r')"$'\n'
+    composer_phases+="$(cd "$bin" && run_wine composer_phases.exe 2>/dev/null | tr -d '\r')"$'\n'
+  done
+  phase() {
+    awk -v name="$1" '$1 == "phase" && $2 == name { print $3 }' <<<"$2" | sort -g |
+      awk '{ v[NR] = $1 } END { if (NR) printf "%.0f", v[int((NR + 1) / 2)]; else printf "-" }'
+  }
+  {
+    echo
+    echo "| phase (ms since process creation, median of $STARTUP_RUNS) | composer | peer |"
+    echo "|---|---|---|"
+    for name in main frame engine controls skin tips shown first_paint painted; do
+      echo "| $name | $(phase "$name" "$composer_phases") | $(phase "$name" "$peer_phases") |"
+    done
+    echo
+    echo "| measure | result | target |"
+    echo "|---|---|---|"
+  } >>"$report"
 
   for mode in normal silent refuse slow; do
     log "$arch: responsiveness with the clock server $mode, ${RESPOND_SECONDS}s"

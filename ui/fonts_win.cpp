@@ -17,35 +17,48 @@ namespace {
 
 using base::WideFromGbk;
 
-struct FaceCatalogue {
-  std::set<std::wstring> all;
-  std::vector<std::wstring> chinese;  // faces that offer the GB2312 character set
-};
-
-int CALLBACK CollectFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM param) {
-  auto* catalogue = reinterpret_cast<FaceCatalogue*>(param);
-  std::wstring face = font->lfFaceName;
-  if (face.empty() || face[0] == L'@') return 1;  // vertical variants
-  catalogue->all.insert(face);
-  if (font->lfCharSet == GB2312_CHARSET &&
-      std::find(catalogue->chinese.begin(), catalogue->chinese.end(), face) ==
-          catalogue->chinese.end()) {
-    catalogue->chinese.push_back(face);
-  }
-  return 1;
+// Whether a face is installed, asked of GDI for that one face: a catalogue of every face takes
+// far longer than the few names the windows use.
+int CALLBACK NoteSameFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM param) {
+  auto* query = reinterpret_cast<std::pair<const wchar_t*, bool>*>(param);
+  // GDI also lists a face it would substitute for the name; only the face itself counts.
+  if (lstrcmpW(font->lfFaceName, query->first) != 0) return 1;
+  query->second = true;
+  return 0;
 }
 
-const FaceCatalogue& Faces() {
-  static const FaceCatalogue catalogue = [] {
-    FaceCatalogue result;
+bool FaceInstalled(std::wstring_view face) {
+  static std::map<std::wstring, bool, std::less<>> known;
+  if (auto it = known.find(face); it != known.end()) return it->second;
+  const std::wstring name(face);
+  std::pair<const wchar_t*, bool> query{name.c_str(), false};
+  if (!name.empty() && name.size() < LF_FACESIZE) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(wanted.lfFaceName, name.c_str(), LF_FACESIZE);
     HDC dc = GetDC(nullptr);
-    LOGFONTW query{};
-    query.lfCharSet = DEFAULT_CHARSET;
-    EnumFontFamiliesExW(dc, &query, CollectFace, reinterpret_cast<LPARAM>(&result), 0);
+    EnumFontFamiliesExW(dc, &wanted, NoteSameFace, reinterpret_cast<LPARAM>(&query), 0);
     ReleaseDC(nullptr, dc);
-    return result;
-  }();
-  return catalogue;
+  }
+  known.emplace(name, query.second);
+  return query.second;
+}
+
+int CALLBACK NoteFirstFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM param) {
+  if (font->lfFaceName[0] == L'@') return 1;  // vertical variants
+  *reinterpret_cast<std::wstring*>(param) = font->lfFaceName;
+  return 0;
+}
+
+// The first installed face that offers the GB2312 character set, or nothing.
+std::wstring FirstChineseFace() {
+  std::wstring face;
+  LOGFONTW query{};
+  query.lfCharSet = GB2312_CHARSET;
+  HDC dc = GetDC(nullptr);
+  EnumFontFamiliesExW(dc, &query, NoteFirstFace, reinterpret_cast<LPARAM>(&face), 0);
+  ReleaseDC(nullptr, dc);
+  return face;
 }
 
 // Chinese and English names of the same faces; a system may list either.
@@ -75,8 +88,7 @@ std::wstring DefaultFaceName() {
 }  // namespace
 
 std::wstring ResolveFace(std::wstring_view face) {
-  const FaceCatalogue& faces = Faces();
-  auto installed = [&](std::wstring_view name) { return faces.all.count(std::wstring(name)) > 0; };
+  auto installed = [](std::wstring_view name) { return FaceInstalled(name); };
   if (installed(face)) return std::wstring(face);
   for (const auto& [chinese, english] : kFaceAliases) {
     if (face == chinese && installed(english)) return std::wstring(english);
@@ -90,7 +102,7 @@ std::wstring ResolveFace(std::wstring_view face) {
   for (std::wstring_view candidate : kChineseFallbacks) {
     if (installed(candidate)) return std::wstring(candidate);
   }
-  if (!faces.chinese.empty()) return faces.chinese.front();
+  if (std::wstring chinese = FirstChineseFace(); !chinese.empty()) return chinese;
   return std::wstring(face);  // let GDI pick by character set
 }
 

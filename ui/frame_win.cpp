@@ -74,6 +74,17 @@ const Element* ElementOf(const OpenWindowState& state, HWND control) {
   return FindElement(*state.description, id);
 }
 
+// The hidden window that owns the clipboard's content, made when something is first copied.
+HWND OwnerWindow() {
+  if (g_ownerWindow == nullptr) {
+    base::RegisterWindowClass(
+        {.name = kOwnerClass, .procedure = DefWindowProcW, .arrowCursor = false});
+    g_ownerWindow = CreateWindowExW(0, kOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                    base::ProgramInstance(), nullptr);
+  }
+  return g_ownerWindow;
+}
+
 EventObserver g_eventObserver = nullptr;
 WindowBuiltHook g_windowBuiltHook = nullptr;
 int g_handlersRunning = 0;
@@ -396,6 +407,12 @@ HWND BuildWindow(const WindowDescription& description, bool modal) {
   return hwnd;
 }
 
+StartObserver g_startObserver = nullptr;
+
+void NotifyStart(bool start, StartStep step) {
+  if (start && g_startObserver != nullptr) g_startObserver(step);
+}
+
 bool IsOurTopLevel(HWND hwnd) {
   return std::any_of(g_openWindows.begin(), g_openWindows.end(),
                      [hwnd](const OpenWindowState* state) { return state->hwnd == hwnd; });
@@ -557,11 +574,15 @@ void RunModalLoop(HWND window) {
   }
 }
 
-// Shows a new window with the keyboard focus on its first control, as a dialog does.
-void ShowAndFocus(HWND hwnd) {
+// Shows a new window with the keyboard focus on its first control, as a dialog does. Focus
+// comes before the first paint, so the control that takes it is painted once, with its focus
+// look.
+void ShowAndFocus(HWND hwnd, bool start = false) {
   ShowWindow(hwnd, SW_SHOWNORMAL);
-  UpdateWindow(hwnd);
+  NotifyStart(start, StartStep::kShown);
   if (const OpenWindowState* state = StateOf(hwnd)) FocusFirst(*state);
+  UpdateWindow(hwnd);
+  NotifyStart(start, StartStep::kFirstPaint);
 }
 
 bool OpenWindowOf(WindowId window, bool modal) {
@@ -657,7 +678,7 @@ class Win32Services final : public FrameServices {
   }
 
   bool CopyToClipboard(std::string_view text) override {
-    return CopyTextToClipboard(g_ownerWindow, text);
+    return CopyTextToClipboard(OwnerWindow(), text);
   }
 
   std::optional<std::string> AskText(std::string_view title, std::string_view prompt) override {
@@ -692,6 +713,8 @@ class Win32Services final : public FrameServices {
     static const auto shellExecute =
         LateBound<decltype(&::ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
     if (shellExecute == nullptr) return false;
+    // The shell may hand the address to COM objects of its own.
+    widgets::EnsureOle();
     const auto result = reinterpret_cast<INT_PTR>(
         shellExecute(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32;
@@ -728,7 +751,6 @@ bool InitializeFrame(std::span<const WindowDescription> windows) {
   if (g_initialized) return true;
   g_windows = windows;
   SetRuntimeErrorSink(&ErrorBoxSink);
-  OleInitialize(nullptr);
 
   // The program's own folder is the current directory.
   wchar_t path[MAX_PATH] = {};
@@ -746,10 +768,6 @@ bool InitializeFrame(std::span<const WindowDescription> windows) {
                                   .background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)})) {
     return false;
   }
-  base::RegisterWindowClass(
-      {.name = kOwnerClass, .procedure = DefWindowProcW, .arrowCursor = false});
-  g_ownerWindow = CreateWindowExW(0, kOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                  base::ProgramInstance(), nullptr);
 
   InstallFrameServices(&g_services);
   g_initialized = true;
@@ -761,7 +779,8 @@ HWND ShowStartWindow(WindowId window) {
   if (description == nullptr) return nullptr;
   HWND hwnd = BuildWindow(*description, false);
   if (hwnd == nullptr) return nullptr;
-  ShowAndFocus(hwnd);
+  NotifyStart(true, StartStep::kBuilt);
+  ShowAndFocus(hwnd, true);
   return hwnd;
 }
 
@@ -787,7 +806,7 @@ int RunMessageLoop() {
 
 void TerminateNormally() {
   RunExitRoutines();
-  OleUninitialize();
+  widgets::ReleaseOle();
   ExitProcess(0);
 }
 
@@ -805,6 +824,10 @@ void SetEventObserver(EventObserver observer) {
 
 void SetWindowBuiltHook(WindowBuiltHook hook) {
   g_windowBuiltHook = hook;
+}
+
+void SetStartObserver(StartObserver observer) {
+  g_startObserver = observer;
 }
 
 }  // namespace ui::win

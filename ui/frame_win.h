@@ -15,9 +15,9 @@
 
 namespace ui::win {
 
-// Start-up initialisation: process heap, OLE for this thread, the program's folder as current
-// directory, control classes, the hidden owner window, the error box and the frame services.
-// Safe to call more than once.
+// Start-up initialisation: process heap, the program's folder as current directory, control
+// classes, the error box and the frame services. OLE and the hidden window that owns the
+// clipboard's content wait until something first needs them. Safe to call more than once.
 bool InitializeFrame(std::span<const WindowDescription> windows);
 
 // Builds the start window from its description, raises its creation-complete event and shows
@@ -52,5 +52,11 @@ void SetEventObserver(EventObserver observer);
 // shown: the program adds there what the description does not hold. nullptr removes it.
 using WindowBuiltHook = void (*)(WindowId window, HWND hwnd);
 void SetWindowBuiltHook(WindowBuiltHook hook);
+
+// Called as the start window comes up: built (its creation handler has run), shown, and through
+// its first paint. For measuring start-up; nullptr removes it.
+enum class StartStep { kBuilt, kShown, kFirstPaint };
+using StartObserver = void (*)(StartStep step);
+void SetStartObserver(StartObserver observer);
 
 }  // namespace ui::win

@@ -6,6 +6,7 @@
 #include "ui/widgets_win.h"
 
 #include <commctrl.h>
+#include <ole2.h>
 #include <richedit.h>
 
 #include <algorithm>
@@ -172,6 +173,13 @@ HWND CreatePicBox(const Element& element, const Placement& at, DWORD style) {
 }
 
 HWND CreateRichEdit(const Element& element, const Placement& at, DWORD style) {
+  // Only secondary windows hold rich edit boxes: the library, and OLE for their clipboard and
+  // drag and drop, wait for the first one.
+  static const bool loaded = [] {
+    EnsureOle();
+    return LoadLibraryW(L"Msftedit.dll") != nullptr;
+  }();
+  if (!loaded) return nullptr;
   HWND edit = CreateChild(element, at, WS_EX_CLIENTEDGE, MSFTEDIT_CLASS, L"",
                           style | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL,
                           element.rect.height);
@@ -282,7 +290,6 @@ bool RegisterControlClasses() {
   INITCOMMONCONTROLSEX common{
       sizeof common, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&common);
-  LoadLibraryW(L"Msftedit.dll");
 
   return RegisterBalloonTipClasses() && RegisterCustomKindClasses();
 }
@@ -354,6 +361,19 @@ void OnRadioClicked(HWND radio) {
       SendMessageW(sibling, BM_SETCHECK, BST_UNCHECKED, 0);
     }
   }
+}
+
+namespace {
+bool g_oleInitialized = false;
+}  // namespace
+
+void EnsureOle() {
+  if (!g_oleInitialized) g_oleInitialized = SUCCEEDED(OleInitialize(nullptr));
+}
+
+void ReleaseOle() {
+  if (g_oleInitialized) OleUninitialize();
+  g_oleInitialized = false;
 }
 
 void SetControlText(HWND control, std::wstring_view text) {

@@ -14,8 +14,15 @@
 
 namespace ui::widgets {
 
-// Registers the custom control classes and loads the common and rich edit controls.
+// Registers the custom control classes and the common controls. The rich edit control is
+// loaded when the first rich edit box is made.
 bool RegisterControlClasses();
+
+// OLE for this thread, initialised on first need: rich edit boxes (their clipboard, drag and
+// drop) and the shell. Nothing the main window shows at start-up needs it.
+void EnsureOle();
+// Undoes EnsureOle, if it initialised OLE.
+void ReleaseOle();
 
 // Creates every element of the description inside top, which already exists. Each control's
 // Win32 ID is its identifier; timers are started on top with their identifier. Fills controls

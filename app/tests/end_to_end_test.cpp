@@ -142,7 +142,12 @@ TEST(ComposerEndToEnd, BuildsCopiesOpensAWindowAndEndsWithExitCodeZero) {
   PostMessageW(control(按钮5), BM_CLICK, 0, 0);
   HWND reference = WaitForComposerWindow(kCommandListWindow, 10000);
   ASSERT_NE(reference, nullptr);
-  EXPECT_NE(FindControlById(reference, kCommandListText), nullptr);
+  // Its rich edit box copies as rich edit does, through OLE's clipboard.
+  HWND list = FindControlById(reference, kCommandListText);
+  ASSERT_NE(list, nullptr);
+  SendMessageW(list, EM_SETSEL, 0, -1);
+  SendMessageW(list, WM_COPY, 0, 0);
+  EXPECT_NE(testing_support::ClipboardWideText().find(L"/vrnl create"), std::wstring::npos);
   EXPECT_FALSE(IsWindowEnabled(main));
   PostMessageW(reference, WM_CLOSE, 0, 0);
   for (int i = 0; i < 100 && !IsWindowEnabled(main); ++i) Sleep(50);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "base/text_win.h"
 #include "ui/frame_win.h"
 #include "ui/navigation.h"
+#include "ui/widgets_win.h"
 
 namespace {
 
@@ -170,6 +172,32 @@ TEST_F(MainWindowTest, DpiChangeScalesEveryControlAndBackAgain) {
     EXPECT_EQ(outer.right - outer.left, 880);
     EXPECT_EQ(outer.bottom - outer.top, 528);
   }
+}
+
+int CALLBACK CollectFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM faces) {
+  reinterpret_cast<std::set<std::wstring>*>(faces)->insert(font->lfFaceName);
+  return 1;
+}
+
+// Every control's font is a face the system has: a face the description names but the system
+// lacks gives way to one that shows Chinese.
+TEST_F(MainWindowTest, EveryFontIsAnInstalledFace) {
+  std::set<std::wstring> installed;
+  LOGFONTW all{};
+  all.lfCharSet = DEFAULT_CHARSET;
+  HDC dc = GetDC(nullptr);
+  EnumFontFamiliesExW(dc, &all, CollectFace, reinterpret_cast<LPARAM>(&installed), 0);
+  ReleaseDC(nullptr, dc);
+  const ui::WindowDescription& description =
+      *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
+  for (const ui::Element& element : description.elements) {
+    if (element.kind == ui::Kind::kTimer || element.kind == ui::Kind::kBalloonTip) continue;
+    auto font = reinterpret_cast<HFONT>(SendMessageW(Control(element.id), WM_GETFONT, 0, 0));
+    LOGFONTW logical{};
+    ASSERT_NE(GetObjectW(font, sizeof logical, &logical), 0) << element.id;
+    EXPECT_EQ(installed.count(logical.lfFaceName), 1u) << element.id;
+  }
+  EXPECT_EQ(installed.count(ui::widgets::ResolveFace(L"No Such Face")), 1u);
 }
 
 TEST_F(MainWindowTest, OnlyTheCurrentPagesControlsAreVisible) {

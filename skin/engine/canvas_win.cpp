@@ -118,6 +118,13 @@ void Canvas::CopyTo(HDC target, int x, int y) const {
   BitBlt(target, x, y, width_, height_, dc_, 0, 0, SRCCOPY);
 }
 
+void Canvas::CopyAreaTo(HDC target, RECT area) const {
+  if (bits_ == nullptr) return;
+  GdiFlush();
+  BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc_,
+         area.left, area.top, SRCCOPY);
+}
+
 void Canvas::SetClip(RECT clip) {
   clip_.left = clip.left < 0 ? 0 : clip.left;
   clip_.top = clip.top < 0 ? 0 : clip.top;
@@ -172,13 +179,49 @@ void Canvas::Gradient(RECT rect, std::uint32_t from, std::uint32_t to, bool hori
   }
 }
 
+namespace {
+
+// The pixels of a row whose centres lie at least inset inside every edge of box: [left, right),
+// empty when the row itself is not that far inside. With inset beyond the corner radius, their
+// distance to the edge is at least inset, so shapes need not compute it.
+struct Core {
+  int left = 0, right = 0;
+};
+
+int Ceil(float value) {
+  const int truncated = static_cast<int>(value);
+  return static_cast<float>(truncated) < value ? truncated + 1 : truncated;
+}
+
+int Floor(float value) {
+  const int truncated = static_cast<int>(value);
+  return static_cast<float>(truncated) > value ? truncated - 1 : truncated;
+}
+
+Core CoreOfRow(const Box& box, float inset, int y) {
+  const float centre = static_cast<float>(y) + 0.5f;
+  if (centre - box.top < inset || box.bottom - centre < inset) return {};
+  const int left = Ceil(box.left + inset - 0.5f);
+  const int right = Floor(box.right - inset - 0.5f) + 1;
+  return left < right ? Core{left, right} : Core{};
+}
+
+}  // namespace
+
 void Canvas::FillRounded(Box box, float radius, std::uint32_t from, std::uint32_t to, float alpha) {
   const float height = box.bottom - box.top;
   const RECT span = Span(box);
+  // Deep inside, every pixel is covered in full.
+  const float inset = Max(radius, 0.5f) + 1;
   for (int y = span.top; y < span.bottom; ++y) {
     const float t = height > 1 ? Clamp01((static_cast<float>(y) + 0.5f - box.top) / height) : 0;
     const std::uint32_t color = Mix(from, to, t);
+    const Core core = CoreOfRow(box, inset, y);
     for (int x = span.left; x < span.right; ++x) {
+      if (x >= core.left && x < core.right) {
+        Blend(x, y, color, alpha);
+        continue;
+      }
       const float d =
           RoundedDistance(box, radius, static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f);
       Blend(x, y, color, Clamp01(0.5f - d) * alpha);
@@ -188,8 +231,15 @@ void Canvas::FillRounded(Box box, float radius, std::uint32_t from, std::uint32_
 
 void Canvas::StrokeRounded(Box box, float radius, float width, std::uint32_t rgb, float alpha) {
   const RECT span = Span(box);
+  // Deep inside, no pixel touches the line: only the band along the edges is drawn.
+  const float inset = Max(radius, width + 0.5f) + 1;
   for (int y = span.top; y < span.bottom; ++y) {
+    const Core core = CoreOfRow(box, inset, y);
     for (int x = span.left; x < span.right; ++x) {
+      if (x >= core.left && x < core.right) {
+        x = core.right - 1;
+        continue;
+      }
       const float d =
           RoundedDistance(box, radius, static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f);
       const float coverage = Clamp01(0.5f - d) - Clamp01(0.5f - (d + width));

@@ -32,10 +32,13 @@ class Canvas {
   int Height() const { return height_; }
   // Copies the bitmap to target at x, y.
   void CopyTo(HDC target, int x, int y) const;
+  // Copies the pixels of area to the same place in target.
+  void CopyAreaTo(HDC target, RECT area) const;
 
   // Shapes are drawn only inside the clip (canvas coordinates); the whole canvas by default.
   void SetClip(RECT clip);
   void ResetClip();
+  RECT Clip() const { return clip_; }
 
   std::uint32_t* Row(int y) { return bits_ + static_cast<long>(y) * width_; }
   void Blend(int x, int y, std::uint32_t rgb, float alpha);

@@ -20,42 +20,176 @@ constinit EngineState g_engine{};
 
 namespace {
 
-constexpr wchar_t kStateProperty[] = L"SkinEngine.State";
-// Classes the engine never touches: menus, tooltips, the drop-down part of a combo box and the
-// input method's windows draw themselves, partly from other threads' state.
-constexpr const wchar_t* kIgnoredClasses[] = {
-    L"#32768", L"#32769", L"tooltips_class32", L"ComboLBox", L"IME", L"MSCTFIME UI", L"Message"};
+// The state of each window taken over, by handle. Kept in the engine rather than in a window
+// property: the state is looked up for every message a skinned window gets, and a property costs
+// a trip to the window server each time (under Wine).
+struct StateSlot {
+  HWND hwnd;  // nullptr: free; Removed(): freed, keep probing
+  WindowState* state;
+};
+// A freed slot (no static initialisers in the engine: a function, not a constant).
+HWND Removed() {
+  return reinterpret_cast<HWND>(static_cast<INT_PTR>(-1));
+}
+constinit StateSlot* g_slots = nullptr;
+constinit std::size_t g_slotCount = 0;  // a power of two
+constinit std::size_t g_slotsUsed = 0;  // taken or removed
+
+std::size_t SlotIndex(HWND hwnd, std::size_t count) {
+  auto key = reinterpret_cast<std::uintptr_t>(hwnd);
+  key ^= key >> 7;
+  key *= 0x9E3779B1u;
+  return (key ^ (key >> 15)) & (count - 1);
+}
+
+WindowState* FindState(HWND hwnd) {
+  if (g_slots == nullptr || hwnd == nullptr) return nullptr;
+  for (std::size_t i = SlotIndex(hwnd, g_slotCount);; i = (i + 1) & (g_slotCount - 1)) {
+    if (g_slots[i].hwnd == hwnd) return g_slots[i].state;
+    if (g_slots[i].hwnd == nullptr) return nullptr;
+  }
+}
+
+void PutSlot(StateSlot* slots, std::size_t count, HWND hwnd, WindowState* state) {
+  for (std::size_t i = SlotIndex(hwnd, count);; i = (i + 1) & (count - 1)) {
+    if (slots[i].hwnd == nullptr || slots[i].hwnd == Removed()) {
+      slots[i] = {hwnd, state};
+      return;
+    }
+  }
+}
+
+bool AddState(HWND hwnd, WindowState* state) {
+  if ((g_slotsUsed + 1) * 2 > g_slotCount) {
+    // Rebuilt at twice the live entries' room, dropping the removed ones.
+    std::size_t live = 0;
+    for (std::size_t i = 0; i < g_slotCount; ++i) {
+      if (g_slots[i].hwnd != nullptr && g_slots[i].hwnd != Removed()) ++live;
+    }
+    std::size_t count = 256;
+    while (count < (live + 1) * 4) count *= 2;
+    auto* slots = static_cast<StateSlot*>(
+        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, count * sizeof(StateSlot)));
+    if (slots == nullptr) return false;
+    for (std::size_t i = 0; i < g_slotCount; ++i) {
+      if (g_slots[i].hwnd != nullptr && g_slots[i].hwnd != Removed()) {
+        PutSlot(slots, count, g_slots[i].hwnd, g_slots[i].state);
+      }
+    }
+    if (g_slots != nullptr) HeapFree(GetProcessHeap(), 0, g_slots);
+    g_slots = slots;
+    g_slotCount = count;
+    g_slotsUsed = live;
+  }
+  PutSlot(g_slots, g_slotCount, hwnd, state);
+  ++g_slotsUsed;
+  return true;
+}
+
+void RemoveState(HWND hwnd) {
+  if (g_slots == nullptr) return;
+  for (std::size_t i = SlotIndex(hwnd, g_slotCount);; i = (i + 1) & (g_slotCount - 1)) {
+    if (g_slots[i].hwnd == hwnd) {
+      g_slots[i].hwnd = Removed();
+      return;
+    }
+    if (g_slots[i].hwnd == nullptr) return;
+  }
+}
 
 bool SameClass(const wchar_t* a, const wchar_t* b) {
   return lstrcmpiW(a, b) == 0;
 }
 
-Kind Classify(HWND hwnd, const wchar_t* className) {
+// What a window class is to the engine.
+enum class Family : std::uint8_t {
+  kOther,
+  // Classes the engine never touches: menus, tooltips, the input method's windows draw
+  // themselves, partly from other threads' state.
+  kIgnored,
+  kComboList,  // the drop-down part of a combo box: never touched, but a field for colours
+  kButton,
+  kEdit,
+  kListBox,
+  kComboBox,
+  kTab,
+  kStatic,
+  kRichEdit,
+};
+
+Family FamilyOfName(const wchar_t* name) {
+  static constexpr struct {
+    const wchar_t* name;
+    Family family;
+  } kNames[] = {
+      {L"Button", Family::kButton},        {L"Edit", Family::kEdit},
+      {L"ComboBox", Family::kComboBox},    {WC_TABCONTROLW, Family::kTab},
+      {L"Static", Family::kStatic},        {L"RichEdit50W", Family::kRichEdit},
+      {L"RichEdit20W", Family::kRichEdit}, {L"ListBox", Family::kListBox},
+      {L"ComboLBox", Family::kComboList},  {L"#32768", Family::kIgnored},
+      {L"#32769", Family::kIgnored},       {L"tooltips_class32", Family::kIgnored},
+      {L"IME", Family::kIgnored},          {L"MSCTFIME UI", Family::kIgnored},
+      {L"Message", Family::kIgnored},
+  };
+  for (const auto& known : kNames) {
+    if (SameClass(name, known.name)) return known.family;
+  }
+  return Family::kOther;
+}
+
+// Classes already seen, by atom: a class's name is compared once, not once per window.
+struct KnownClass {
+  ATOM atom;
+  Family family;
+};
+constexpr int kKnownClassSlots = 64;
+constinit KnownClass g_knownClasses[kKnownClassSlots]{};
+constinit int g_knownClassCount = 0;
+
+Family FamilyOf(HWND hwnd) {
+  const auto atom = static_cast<ATOM>(GetClassLongPtrW(hwnd, GCW_ATOM));
+  for (int i = 0; i < g_knownClassCount; ++i) {
+    if (g_knownClasses[i].atom == atom) return g_knownClasses[i].family;
+  }
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  const Family family = FamilyOfName(name);
+  if (atom != 0 && g_knownClassCount < kKnownClassSlots) {
+    g_knownClasses[g_knownClassCount++] = {atom, family};
+  }
+  return family;
+}
+
+Kind Classify(HWND hwnd, Family family) {
   const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
-  if (SameClass(className, L"Button")) {
-    switch (style & BS_TYPEMASK) {
-      case BS_PUSHBUTTON:
-      case BS_DEFPUSHBUTTON:
-        return Kind::kPushButton;
-      case BS_RADIOBUTTON:
-      case BS_AUTORADIOBUTTON:
-      case BS_CHECKBOX:
-      case BS_AUTOCHECKBOX:
-        return Kind::kCheck;
-      case BS_GROUPBOX:
-        return Kind::kGroupButton;
-      default:
-        return Kind::kOther;
-    }
-  }
-  if (SameClass(className, L"Edit")) return Kind::kEdit;
-  if (SameClass(className, L"ComboBox")) {
-    return (style & 3) == CBS_DROPDOWNLIST ? Kind::kCombo : Kind::kOther;
-  }
-  if (SameClass(className, WC_TABCONTROLW)) return Kind::kTab;
-  if (SameClass(className, L"Static")) return Kind::kStatic;
-  if (SameClass(className, L"RichEdit50W") || SameClass(className, L"RichEdit20W")) {
-    return Kind::kRichEdit;
+  switch (family) {
+    case Family::kButton:
+      switch (style & BS_TYPEMASK) {
+        case BS_PUSHBUTTON:
+        case BS_DEFPUSHBUTTON:
+          return Kind::kPushButton;
+        case BS_RADIOBUTTON:
+        case BS_AUTORADIOBUTTON:
+        case BS_CHECKBOX:
+        case BS_AUTOCHECKBOX:
+          return Kind::kCheck;
+        case BS_GROUPBOX:
+          return Kind::kGroupButton;
+        default:
+          return Kind::kOther;
+      }
+    case Family::kEdit:
+      return Kind::kEdit;
+    case Family::kComboBox:
+      return (style & 3) == CBS_DROPDOWNLIST ? Kind::kCombo : Kind::kOther;
+    case Family::kTab:
+      return Kind::kTab;
+    case Family::kStatic:
+      return Kind::kStatic;
+    case Family::kRichEdit:
+      return Kind::kRichEdit;
+    default:
+      break;
   }
   if ((style & WS_CHILD) == 0 && (style & WS_CAPTION) == WS_CAPTION) return Kind::kFrame;
   return Kind::kOther;
@@ -67,11 +201,18 @@ LRESULT CallOriginal(const WindowState& state, HWND hwnd, UINT message, WPARAM w
 }
 
 // Runs the control's own handling of a state change without letting it paint, then lets the
-// engine repaint: the system's look never shows in between.
+// engine repaint: the system's look never shows in between. A control with windows inside it (a
+// tab control and its pages) only invalidates on these changes; turning its drawing off would
+// also drop the paint still due to the windows inside it.
 LRESULT CallQuietly(const WindowState& state, HWND hwnd, UINT message, WPARAM wParam,
                     LPARAM lParam) {
   if ((GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) == 0) {
     return CallOriginal(state, hwnd, message, wParam, lParam);
+  }
+  if (GetWindow(hwnd, GW_CHILD) != nullptr) {
+    const LRESULT result = CallOriginal(state, hwnd, message, wParam, lParam);
+    InvalidateRect(hwnd, nullptr, FALSE);
+    return result;
   }
   DefWindowProcW(hwnd, WM_SETREDRAW, FALSE, 0);
   const LRESULT result = CallOriginal(state, hwnd, message, wParam, lParam);
@@ -161,10 +302,8 @@ bool HasFieldBorder(HWND hwnd) {
 }
 
 bool IsFieldClass(HWND hwnd) {
-  wchar_t className[32] = {};
-  GetClassNameW(hwnd, className, 32);
-  return SameClass(className, L"Edit") || SameClass(className, L"ListBox") ||
-         SameClass(className, L"ComboLBox");
+  const Family family = FamilyOf(hwnd);
+  return family == Family::kEdit || family == Family::kListBox || family == Family::kComboList;
 }
 
 // A parent answers how its children paint their backgrounds and text.
@@ -189,7 +328,7 @@ LRESULT AnswerColor(HWND parent, UINT message, HDC dc, HWND control) {
 }
 
 void StyleRichEdit(HWND hwnd, WindowState& state) {
-  state.fieldStyled = true;
+  state.styledFor = g_engine.generation;
   const Look& look = g_engine.look;
   SendMessageW(hwnd, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ToColorRef(look.fieldColor)));
   CHARFORMAT2W format{};
@@ -215,18 +354,10 @@ int CaptionButtonAt(HWND hwnd, POINT screen) {
 // The client surface of a skinned frame: erased and printed with the skin's window surface.
 bool HandleFrameSurface(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
-    case WM_ERASEBKGND: {
-      RECT client{};
-      GetClientRect(hwnd, &client);
-      HDC dc = reinterpret_cast<HDC>(wParam);
-      Canvas canvas(dc, client.right, client.bottom);
-      if (canvas.Ok()) {
-        PaintSurface(canvas, client, SurfaceOf(hwnd), POINT{0, 0});
-        canvas.CopyTo(dc, 0, 0);
-      }
+    case WM_ERASEBKGND:
+      FillSurface(hwnd, reinterpret_cast<HDC>(wParam));
       result = 1;
       return true;
-    }
     case WM_PRINTCLIENT:
       if (lParam & (PRF_ERASEBKGND | PRF_CLIENT)) PaintPanel(hwnd, reinterpret_cast<HDC>(wParam));
       result = 0;
@@ -241,6 +372,7 @@ bool HandleCaptionLook(HWND hwnd, WindowState& state, UINT message, WPARAM wPara
                        LRESULT& result) {
   switch (message) {
     case WM_NCPAINT:
+      state.framePainted = true;
       PaintFrameBorder(hwnd, state);
       result = 0;
       return true;
@@ -248,13 +380,14 @@ bool HandleCaptionLook(HWND hwnd, WindowState& state, UINT message, WPARAM wPara
       state.inactive = wParam == FALSE;
       // -1: the system updates its state without drawing its own title bar.
       CallOriginal(state, hwnd, message, wParam, -1);
-      PaintFrameBorder(hwnd, state);
+      // A window being shown is activated before its frame's first paint, which follows anyway.
+      if (state.framePainted) PaintFrameBorder(hwnd, state);
       result = TRUE;
       return true;
     case WM_SETTEXT:
     case WM_SETICON:
       result = CallOriginal(state, hwnd, message, wParam, lParam);
-      PaintFrameBorder(hwnd, state);
+      if (state.framePainted && IsWindowVisible(hwnd)) PaintFrameBorder(hwnd, state);
       return true;
     case WM_NCHITTEST:
       result = CallOriginal(state, hwnd, message, wParam, lParam);
@@ -513,7 +646,9 @@ bool HandleField(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPA
       if (HasFieldBorder(hwnd)) SetHot(hwnd, state, false);
       return false;
     case WM_PAINT:
-      if (state.kind == Kind::kRichEdit && !state.fieldStyled) StyleRichEdit(hwnd, state);
+      if (state.kind == Kind::kRichEdit && state.styledFor != g_engine.generation) {
+        StyleRichEdit(hwnd, state);
+      }
       return false;
     default:
       return false;
@@ -572,6 +707,8 @@ bool Handle(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM l
   return false;
 }
 
+void SubclassShown(HWND root, bool knownNew);
+
 LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   WindowState* state = StateOf(hwnd);
   if (state == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -581,40 +718,47 @@ LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       StopHotWatch();
     }
     const WNDPROC original = state->original;
-    RemovePropW(hwnd, kStateProperty);
+    RemoveState(hwnd);
     HeapFree(GetProcessHeap(), 0, state);
     return CallWindowProcW(original, hwnd, message, wParam, lParam);
+  }
+  if (message == WM_SHOWWINDOW && wParam != FALSE && state->childrenWaiting) {
+    // Shown for the first time since the attach: its controls are taken over before they paint.
+    state->childrenWaiting = false;
+    if (g_engine.attached) SubclassShown(hwnd, false);
   }
   LRESULT result = 0;
   if (g_engine.attached && Handle(hwnd, *state, message, wParam, lParam, result)) return result;
   return CallOriginal(*state, hwnd, message, wParam, lParam);
 }
 
-// Takes over a window's drawing; windows already taken and ignored classes are left alone.
-void Subclass(HWND hwnd, bool exists) {
-  if (hwnd == nullptr || GetPropW(hwnd, kStateProperty) != nullptr) return;
-  DWORD process = 0;
-  if (GetWindowThreadProcessId(hwnd, &process) != GetCurrentThreadId()) return;
-  wchar_t className[64] = {};
-  GetClassNameW(hwnd, className, 64);
-  for (const wchar_t* ignored : kIgnoredClasses) {
-    if (SameClass(className, ignored)) return;
+// Takes over a window's drawing and returns its state; a window already taken keeps its state,
+// and ignored classes are left alone (nullptr). The first attach knows that no window has been
+// taken yet and need not ask.
+WindowState* Subclass(HWND hwnd, bool exists, bool knownNew = false) {
+  if (hwnd == nullptr) return nullptr;
+  if (!knownNew) {
+    if (WindowState* taken = StateOf(hwnd)) return taken;
   }
+  DWORD process = 0;
+  if (GetWindowThreadProcessId(hwnd, &process) != GetCurrentThreadId()) return nullptr;
+  const Family family = FamilyOf(hwnd);
+  if (family == Family::kIgnored || family == Family::kComboList) return nullptr;
   auto* state =
       static_cast<WindowState*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(WindowState)));
-  if (state == nullptr) return;
-  state->kind = Classify(hwnd, className);
+  if (state == nullptr) return nullptr;
+  state->kind = Classify(hwnd, family);
   state->hotTab = -1;
-  if (!SetPropW(hwnd, kStateProperty, state)) {
+  if (!AddState(hwnd, state)) {
     HeapFree(GetProcessHeap(), 0, state);
-    return;
+    return nullptr;
   }
   state->original = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc)));
   if (state->original == nullptr) {
-    RemovePropW(hwnd, kStateProperty);
+    RemoveState(hwnd);
     HeapFree(GetProcessHeap(), 0, state);
-    return;
+    return nullptr;
   }
   if (state->kind == Kind::kFrame) {
     state->inactive = GetActiveWindow() != hwnd && exists;
@@ -628,34 +772,50 @@ void Subclass(HWND hwnd, bool exists) {
       if (set != nullptr) set(hwnd, 2, &disabled, sizeof disabled);
     }
   }
-  // Rich edit boxes that already exist are styled once by the attach that follows; new ones
-  // style themselves when they are created.
+  return state;
 }
 
-BOOL CALLBACK SubclassChild(HWND hwnd, LPARAM) {
-  Subclass(hwnd, true);
-  return TRUE;
-}
+struct Walk {
+  HWND root;
+  bool knownNew;
+};
 
-BOOL CALLBACK SubclassTopLevel(HWND hwnd, LPARAM) {
-  Subclass(hwnd, true);
-  EnumChildWindows(hwnd, &SubclassChild, 0);
-  return TRUE;
-}
-
-BOOL CALLBACK RestyleChild(HWND child, LPARAM) {
-  if (WindowState* state = StateOf(child); state != nullptr && state->kind == Kind::kRichEdit) {
-    StyleRichEdit(child, *state);
+// Whether every window between hwnd and root (neither included) is shown.
+bool ShownWithin(HWND hwnd, HWND root) {
+  for (HWND window = GetParent(hwnd); window != nullptr && window != root;
+       window = GetParent(window)) {
+    if ((GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) == 0) return false;
   }
+  return true;
+}
+
+BOOL CALLBACK TakeIfShown(HWND child, LPARAM param) {
+  const Walk& walk = *reinterpret_cast<const Walk*>(param);
+  if (!ShownWithin(child, walk.root)) return TRUE;
+  WindowState* state = Subclass(child, true, walk.knownNew);
+  if (state == nullptr) return TRUE;
+  if (state->kind == Kind::kRichEdit) StyleRichEdit(child, *state);
+  if ((GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) == 0) state->childrenWaiting = true;
   return TRUE;
 }
 
-BOOL CALLBACK RepaintTopLevel(HWND hwnd, LPARAM) {
-  EnumChildWindows(hwnd, &RestyleChild, 0);
+// Takes over the windows inside root that show when root does. Inside a hidden child (a tab
+// page not selected yet) the controls wait until it is first shown: most of them never are.
+// Rich edit boxes get the skin's colours at once, or at their next paint.
+void SubclassShown(HWND root, bool knownNew) {
+  Walk walk{root, knownNew};
+  EnumChildWindows(root, &TakeIfShown, reinterpret_cast<LPARAM>(&walk));
+}
+
+BOOL CALLBACK AttachTopLevel(HWND hwnd, LPARAM) {
+  const bool knownNew = g_engine.generation == 1;
+  Subclass(hwnd, true, knownNew);
+  SubclassShown(hwnd, knownNew);
   // A hidden window is painted in full when it is shown; at start-up the skin comes first.
-  if (!IsWindowVisible(hwnd)) return TRUE;
-  RedrawWindow(hwnd, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  if (IsWindowVisible(hwnd)) {
+    RedrawWindow(hwnd, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  }
   return TRUE;
 }
 
@@ -695,12 +855,21 @@ void ReplaceBrush(HBRUSH& slot, HBRUSH brush) {
 }  // namespace
 
 WindowState* StateOf(HWND hwnd) {
-  return static_cast<WindowState*>(GetPropW(hwnd, kStateProperty));
+  return FindState(hwnd);
 }
 
 int PartOf(HWND hwnd) {
-  return static_cast<int>(
-      reinterpret_cast<INT_PTR>(GetPropW(hwnd, base::skin_parts::kPartProperty)));
+  // A window names its part once, right after it is made (after the engine may have taken it
+  // over): a window taken over remembers its part once it has one.
+  WindowState* state = FindState(hwnd);
+  if (state != nullptr && state->partKnown) return state->part;
+  const auto part =
+      static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(hwnd, base::skin_parts::kPartProperty)));
+  if (state != nullptr && part != 0) {
+    state->part = part;
+    state->partKnown = true;
+  }
+  return part;
 }
 
 namespace {
@@ -721,8 +890,8 @@ std::uint32_t Attach(const std::uint8_t* file, std::size_t size) {
   if (g_engine.hook == nullptr) {
     g_engine.hook = SetWindowsHookExW(WH_CBT, &CreationHook, nullptr, GetCurrentThreadId());
   }
-  EnumThreadWindows(GetCurrentThreadId(), &SubclassTopLevel, 0);
-  EnumThreadWindows(GetCurrentThreadId(), &RepaintTopLevel, 0);
+  ++g_engine.generation;
+  EnumThreadWindows(GetCurrentThreadId(), &AttachTopLevel, 0);
   return 1;
 }
 

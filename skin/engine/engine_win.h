@@ -28,9 +28,13 @@ enum class Kind : std::uint8_t {
 struct WindowState {
   WNDPROC original = nullptr;
   Kind kind = Kind::kOther;
-  bool hot = false;          // the pointer is over the window
-  bool fieldStyled = false;  // a rich edit box has been given the skin's colours
-  bool inactive = false;     // a frame whose title bar shows the inactive look
+  bool hot = false;              // the pointer is over the window
+  bool childrenWaiting = false;  // hidden at the attach: its children are taken when it shows
+  unsigned styledFor = 0;        // the attach whose colours a rich edit box has been given
+  bool partKnown = false;        // part holds the window's skin part (base/skin_parts.h)
+  int part = 0;
+  bool inactive = false;      // a frame whose title bar shows the inactive look
+  bool framePainted = false;  // a frame whose border has been painted since it was taken
   int hotTab = -1;
   int hotCaptionButton = 0;  // HTCLOSE, HTMINBUTTON, HTMAXBUTTON or 0
   int pressedCaptionButton = 0;
@@ -65,7 +69,8 @@ struct EngineState {
   int captionFontCount = 0;
   HWND hotWindow = nullptr;  // the control drawn hot, whose pointer watch is running
   UINT_PTR hotTimer = 0;
-  HMODULE dwm = nullptr;  // the desktop composition library, where there is one
+  HMODULE dwm = nullptr;    // the desktop composition library, where there is one
+  unsigned generation = 0;  // counts the attaches
 };
 
 extern EngineState g_engine;
@@ -89,7 +94,10 @@ void PaintSurface(Canvas& canvas, RECT rect, const Surface& surface, POINT origi
 // A text colour that reads well on surface; black stands for the skin's own text colour.
 std::uint32_t LegibleInk(std::uint32_t wanted, const Surface& surface);
 
-// Painting of each kind into dc (the client area unless said otherwise).
+// Painting of each kind into dc (the client area unless said otherwise), only as far as dc's
+// clip reaches.
+// The surface of hwnd's client area.
+void FillSurface(HWND hwnd, HDC dc);
 void PaintPanel(HWND hwnd, HDC dc);
 void PaintGroup(HWND hwnd, HDC dc);
 void PaintPushButton(HWND hwnd, const WindowState& state, HDC dc);

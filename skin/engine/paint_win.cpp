@@ -197,6 +197,9 @@ HBRUSH BrushFor(const Surface& surface) {
 void PaintSurface(Canvas& canvas, RECT rect, const Surface& surface, POINT origin) {
   canvas.Fill(rect, surface.base);
   if (!surface.textured) return;
+  // Only the pixels inside the canvas's clip can change.
+  const RECT clip = canvas.Clip();
+  if (!IntersectRect(&rect, &rect, &clip)) return;
   const Texture texture = L().texture;
   for (long y = rect.top; y < rect.bottom; ++y) {
     for (long x = rect.left; x < rect.right; ++x) {
@@ -219,12 +222,32 @@ std::uint32_t LegibleInk(std::uint32_t wanted, const Surface& surface) {
   return L().textColor;
 }
 
-void PaintPanel(HWND hwnd, HDC dc) {
+bool DrawArea(HWND hwnd, HDC dc, RECT& area) {
   const RECT client = ClientRect(hwnd);
-  Canvas canvas(dc, client.right, client.bottom);
+  RECT clip{};
+  if (GetClipBox(dc, &clip) == ERROR) clip = client;
+  return IntersectRect(&area, &clip, &client) != 0;
+}
+
+void FillSurface(HWND hwnd, HDC dc) {
+  RECT area{};
+  if (!DrawArea(hwnd, dc, area)) return;
+  const Surface surface = SurfaceOf(hwnd);
+  if (!surface.textured) {
+    // A plain surface is one colour: GDI fills just the pixels the clip leaves.
+    FillRect(dc, &area, BrushFor(surface));
+    return;
+  }
+  Canvas canvas(dc, area.right - area.left, area.bottom - area.top);
   if (!canvas.Ok()) return;
-  PaintSurface(canvas, client, SurfaceOf(hwnd), OriginInTop(hwnd));
-  canvas.CopyTo(dc, 0, 0);
+  const POINT origin = OriginInTop(hwnd);
+  PaintSurface(canvas, RECT{0, 0, canvas.Width(), canvas.Height()}, surface,
+               POINT{origin.x + area.left, origin.y + area.top});
+  canvas.CopyTo(dc, area.left, area.top);
+}
+
+void PaintPanel(HWND hwnd, HDC dc) {
+  FillSurface(hwnd, dc);
 }
 
 void PaintGroup(HWND hwnd, HDC dc) {
@@ -232,6 +255,10 @@ void PaintGroup(HWND hwnd, HDC dc) {
   const RECT client = ClientRect(hwnd);
   Canvas canvas(dc, client.right, client.bottom);
   if (!canvas.Ok()) return;
+  // A label on the frame asks for the few pixels under it only.
+  RECT area{};
+  if (!DrawArea(hwnd, dc, area)) return;
+  canvas.SetClip(area);
   PaintBehind(hwnd, canvas);
 
   int length = 0;
@@ -263,14 +290,18 @@ void PaintGroup(HWND hwnd, HDC dc) {
     canvas.FillRounded(frame, radius, look.groupFillColor, look.groupFillColor);
   }
   canvas.StrokeRounded(frame, radius, line, look.groupBorderColor);
-  if (length > 0) {
-    // The caption sits on the frame's top edge in a small badge of its own.
+  // The caption sits on the frame's top edge in a small badge of its own; a label elsewhere on
+  // the frame asks for pixels the badge does not reach, and needs none of it.
+  const float padding = 7 * scale;
+  const Box badgeBox{6 * scale, 0, 6 * scale + static_cast<float>(extent.cx) + 2 * padding,
+                     static_cast<float>(badgeHeight)};
+  const RECT badgeSpan{static_cast<LONG>(badgeBox.left), 0, static_cast<LONG>(badgeBox.right) + 1,
+                       badgeHeight + 1};
+  RECT badgeShown{};
+  if (length > 0 && IntersectRect(&badgeShown, &badgeSpan, &area)) {
     const Surface behind = SurfaceBehind(hwnd);
     const std::uint32_t badge = Mix(HasCard(hwnd) ? look.groupFillColor : behind.base,
                                     look.accentColor, look.dark ? 0.22f : 0.12f);
-    const float padding = 7 * scale;
-    const Box badgeBox{6 * scale, 0, 6 * scale + static_cast<float>(extent.cx) + 2 * padding,
-                       static_cast<float>(badgeHeight)};
     canvas.FillRounded(badgeBox, static_cast<float>(badgeHeight) / 2, badge, badge);
     // Where the first row inside leaves no room above and below the text, the badge goes without
     // its outline rather than have the outline run through the characters.
@@ -286,7 +317,7 @@ void PaintGroup(HWND hwnd, HDC dc) {
   }
   SelectObject(canvas.Dc(), oldFont);
   FreeText(text);
-  canvas.CopyTo(dc, 0, 0);
+  canvas.CopyAreaTo(dc, area);
 }
 
 void PaintPushButton(HWND hwnd, const WindowState& state, HDC dc) {

@@ -427,6 +427,41 @@ std::vector<COLORREF> AllPixels(HWND hwnd) {
   return pixels;
 }
 
+// What hwnd paints into a bitmap the size of area only, the way a control asks its parent for
+// the background under it: the same pixels as in the window's full paint are expected.
+std::vector<COLORREF> PixelsOfArea(HWND hwnd, RECT area) {
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  SetWindowOrgEx(memory, area.left, area.top, nullptr);
+  SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+  SetWindowOrgEx(memory, 0, 0, nullptr);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(memory, x, y));
+  }
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+std::vector<COLORREF> CutOut(HWND hwnd, const std::vector<COLORREF>& whole, RECT area) {
+  RECT client;
+  GetClientRect(hwnd, &client);
+  std::vector<COLORREF> pixels;
+  for (LONG y = area.top; y < area.bottom; ++y) {
+    for (LONG x = area.left; x < area.right; ++x) {
+      pixels.push_back(whole[static_cast<size_t>(y * client.right + x)]);
+    }
+  }
+  return pixels;
+}
+
 std::uint32_t MixOf(std::uint32_t from, std::uint32_t to, double amount) {
   std::uint32_t out = 0;
   for (int shift = 0; shift < 24; shift += 8) {
@@ -538,6 +573,13 @@ TEST_F(SkinnedProgramTest, OutOfRangeNumbersAndBrokenSkinsLeaveWindowsAlone) {
 
 TEST_F(SkinnedProgramTest, SevenPassesItsEntryAndPaintsItsColours) {
   TestWindow window;
+  // A page not shown yet, as the tab control's later pages are at start-up.
+  HWND page = CreateWindowExW(0, L"SkinTestPanel", L"", WS_CHILD, 250, 10, 150, 100, window.frame,
+                              nullptr, nullptr, nullptr);
+  SetPropW(page, base::skin_parts::kPartProperty,
+           reinterpret_cast<HANDLE>(static_cast<INT_PTR>(base::skin_parts::Part::kPanel)));
+  HWND pageButton = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10,
+                                    10, 120, 40, page, nullptr, nullptr, nullptr);
   RecordingHost host;
   SetEngineHost(&host);
   ApplySkin(7);
@@ -556,6 +598,27 @@ TEST_F(SkinnedProgramTest, SevenPassesItsEntryAndPaintsItsColours) {
   // A frame around no controls of its own stays open: the window shows inside it.
   EXPECT_TRUE(Near(PixelOf(window.group, 100, 50), look.windowColor, 0));
   EXPECT_TRUE(Near(PixelOf(window.panel, 1, 1), look.panelColor, 0));
+
+  // The page's controls wear the skin from their first appearance.
+  ShowWindow(page, SW_SHOW);
+  EXPECT_TRUE(
+      Near(PixelOf(pageButton, 3, 30), MixOf(look.buttonFrom, look.buttonTo, 30.5 / 40), 3));
+  EXPECT_TRUE(Near(PixelOf(page, 1, 1), look.panelColor, 0));
+
+  // A part of a window's paint, as a label asks for what lies under it, matches the whole.
+  const struct {
+    HWND hwnd;
+    RECT area;
+  } parts[] = {{window.frame, {5, 5, 25, 25}},
+               {window.frame, {0, 150, 60, 190}},
+               {window.group, {0, 40, 30, 60}},
+               {window.group, {150, 0, 200, 20}},
+               {window.panel, {20, 30, 60, 50}}};
+  for (const auto& part : parts) {
+    EXPECT_EQ(PixelsOfArea(part.hwnd, part.area),
+              CutOut(part.hwnd, AllPixels(part.hwnd), part.area))
+        << "at " << part.area.left << "," << part.area.top;
+  }
 }
 
 TEST_F(SkinnedProgramTest, WindowsAndDialogsCreatedLaterAreSkinned) {
@@ -577,6 +640,36 @@ TEST_F(SkinnedProgramTest, WindowsAndDialogsCreatedLaterAreSkinned) {
   ASSERT_NE(dialog, nullptr);
   EXPECT_TRUE(Near(PixelOf(dialog, 1, 1), look.windowColor, 0));
   DestroyWindow(dialog);
+}
+
+// A tab control that takes the focus as its window is shown, before the first paint, as the
+// start window's first control does: the page inside it is painted all the same.
+TEST_F(SkinnedProgramTest, FocusBeforeTheFirstPaintLeavesNothingUnpainted) {
+  RegisterTestClasses();
+  HWND frame =
+      CreateWindowExW(0, L"SkinTestFrame", L"focus", WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN,
+                      40, 40, 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND tab = CreateWindowExW(0, L"SysTabControl32", L"",
+                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN, 5, 5, 250, 150,
+                             frame, nullptr, nullptr, nullptr);
+  HWND page = CreateWindowExW(0, L"SkinTestPanel", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 4,
+                              24, 240, 120, tab, nullptr, nullptr, nullptr);
+  SetPropW(page, base::skin_parts::kPartProperty,
+           reinterpret_cast<HANDLE>(static_cast<INT_PTR>(base::skin_parts::Part::kPanel)));
+  HWND button = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10,
+                                120, 40, page, nullptr, nullptr, nullptr);
+  ShowWindow(frame, SW_SHOWNORMAL);
+  SetFocus(tab);
+  UpdateWindow(frame);
+  EXPECT_FALSE(GetUpdateRect(button, nullptr, FALSE));
+  HDC dc = GetDC(button);
+  const COLORREF color = GetPixel(dc, 3, 30);
+  ReleaseDC(button, dc);
+  const engine::Look look = LookOf(7);
+  EXPECT_TRUE(Near(
+      static_cast<std::uint32_t>(GetRValue(color)) << 16 | GetGValue(color) << 8 | GetBValue(color),
+      MixOf(look.buttonFrom, look.buttonTo, 30.5 / 40), 3));
+  DestroyWindow(frame);
 }
 
 TEST_F(SkinnedProgramTest, ABrokenSkinAfterAttachKeepsTheLook) {
