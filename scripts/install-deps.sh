@@ -63,6 +63,8 @@ if [ ${#core[@]} -gt 0 ]; then
   sudo_if_needed apt-get install -y -q --no-install-recommends "${core[@]}"
 fi
 if [ ${#core[@]} -ne ${#missing[@]} ]; then
-  sudo_if_needed apt-get install -y -q --no-install-recommends wine32:i386 ||
+  # Named with 64-bit Wine, so that apt keeps both or installs neither: a resolver that would
+  # make room for wine32 by removing wine64 must not take the 64-bit tests away.
+  sudo_if_needed apt-get install -y -q --no-install-recommends wine64 wine32:i386 ||
     echo "32-bit Wine could not be installed; the 32-bit Windows tests will be skipped" >&2
 fi
