@@ -42,15 +42,15 @@ std::unordered_map<HWND, TabPages> g_tabs;
 
 // The described font, made once per face, height and weight, as any program would: the face
 // name as given and the GB2312 character set, leaving the choice of a stand-in to GDI.
-HFONT FontFor(const ui::FontSpec& spec) {
+HFONT FontFor(const ui::FontSpec& wanted) {
   static std::map<std::tuple<std::string_view, int, bool>, HFONT> fonts;
-  const auto key = std::make_tuple(spec.face, spec.height, spec.bold);
+  const auto key = std::make_tuple(wanted.face, wanted.height, wanted.bold);
   if (auto it = fonts.find(key); it != fonts.end()) return it->second;
   LOGFONTW font{};
-  font.lfHeight = -(spec.height != 0 ? spec.height : 12);
-  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+  font.lfHeight = -(wanted.height != 0 ? wanted.height : 12);
+  font.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
   font.lfCharSet = GB2312_CHARSET;
-  const std::wstring face = spec.face.empty() ? L"宋体" : base::WideFromGbk(spec.face);
+  const std::wstring face = wanted.face.empty() ? L"宋体" : base::WideFromGbk(wanted.face);
   lstrcpynW(font.lfFaceName, face.c_str(), LF_FACESIZE);
   HFONT handle = CreateFontIndirectW(&font);
   fonts.emplace(key, handle);
