@@ -49,21 +49,7 @@ photograph() {
   run_wine "$EXE" >/dev/null 2>&1 &
   local composer=$!
   run_wine "$DRIVER" wait-main sleep 1500
-  for page in 1 2 3 4; do
-    run_wine "$DRIVER" page "$page"
-    shoot $main "main-page$page.png"
-  done
-  while read -r page button window file; do
-    run_wine "$DRIVER" page "$page" open "$button" "$window"
-    shoot "$window" "$file"
-    run_wine "$DRIVER" close "$window" sleep 300
-  done <<'LIST'
-1 1601002B 52012BD1 command-list.png
-2 16012CBB 52012BD6 item-illustration.png
-3 16012D2D 52012BDB condition-illustration.png
-3 16010078 52012D30 delay-illustration.png
-4 16012D10 52012D18 examples.png
-LIST
+  shoot_pages_and_windows
   # The prompt dialog: 按钮1 with "创建一个Varnel脚本" chosen asks for the script's name.
   run_wine "$DRIVER" page 1 select 16010007 0 prompt 16010008 sleep 500
   local rect x y w h

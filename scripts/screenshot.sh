@@ -27,22 +27,7 @@ run_wine "$DRIVER" wait-main sleep 1500
 
 main=52010001
 shoot $main main.png
-for page in 1 2 3 4; do
-  run_wine "$DRIVER" page $page
-  shoot $main "main-page$page.png"
-done
-# Page, button, window, file: the five secondary windows.
-while read -r page button window file; do
-  run_wine "$DRIVER" page "$page" open "$button" "$window"
-  shoot "$window" "$file"
-  run_wine "$DRIVER" close "$window" sleep 300
-done <<'LIST'
-1 1601002B 52012BD1 command-list.png
-2 16012CBB 52012BD6 item-illustration.png
-3 16012D2D 52012BDB condition-illustration.png
-3 16010078 52012D30 delay-illustration.png
-4 16012D10 52012D18 examples.png
-LIST
+shoot_pages_and_windows
 # The preview over three messages as admins write them: an action bar, an item shortage message
 # and a level condition with two mistakes in it.
 run_wine "$DRIVER" page 2 text 16012CA8 '&a[公告] &e服务器将于&c&l22:00&e重启，请 %player% 提前下线！' \

@@ -233,6 +233,28 @@ shoot_preview() {
   log "wrote $dir/$file"
 }
 
+# Photographs the running composer's main window on each of its four pages and each of the five
+# secondary windows (opened from its page and closed again), named as the screenshots are.
+shoot_pages_and_windows() {
+  local main=52010001 page button window file
+  for page in 1 2 3 4; do
+    run_wine "$DRIVER" page "$page"
+    shoot $main "main-page$page.png"
+  done
+  # Page, button, window, file.
+  while read -r page button window file; do
+    run_wine "$DRIVER" page "$page" open "$button" "$window"
+    shoot "$window" "$file"
+    run_wine "$DRIVER" close "$window" sleep 300
+  done <<'LIST'
+1 1601002B 52012BD1 command-list.png
+2 16012CBB 52012BD6 item-illustration.png
+3 16012D2D 52012BDB condition-illustration.png
+3 16010078 52012D30 delay-illustration.png
+4 16012D10 52012D18 examples.png
+LIST
+}
+
 stop_wine() {
   if [ "${WINE_STARTED:-0}" = 1 ]; then
     wineserver -k 2>/dev/null || true
