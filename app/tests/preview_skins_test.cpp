@@ -341,26 +341,38 @@ double FastestKeystroke(HWND input, int count) {
 
 // A message of a mebibyte: the preview reads and lays out only its start, so a keystroke costs
 // under 50 ms more with the preview than without it, and the preview says the rest is not shown.
-// The fastest of several keystrokes is compared, as other work on the machine only adds time.
+// Other work on the machine only adds time, so the fastest keystrokes are compared, with and
+// without the preview in turn in each of three rounds, each round on a freshly built window.
 TEST_F(ExtrasTest, AMebibyteMessageAddsLittleToAKeystroke) {
-  SelectPage(2);
-  HWND input = C(编辑框5);
   std::wstring text;
   const std::wstring piece = L"&c你必须&l达到30级 &e%player% &#12AB34AbC&r ";
   while (text.size() < (1u << 20)) text += piece;
   text.resize(1u << 20);
-  SetWindowTextW(input, text.c_str());
-  SetFocus(input);
-  ASSERT_GE(WaitForPreviewOf(input, 5000), 0);
-  const std::vector<std::wstring> notes = ui::PreviewNoteLines(popup_);
-  ASSERT_FALSE(notes.empty());
-  EXPECT_EQ(notes[0], L"※ 文字共 1048576 字，预览只显示开头");
-  const double withPreview = FastestKeystroke(input, 8);
-  EXPECT_EQ(ui::PreviewedControl(popup_), input);
-
-  DestroyWindow(popup_);  // the preview goes, and with it its watch over the window
-  PumpFor(50);
-  const double without = FastestKeystroke(input, 8);
+  double withPreview = 1e9;
+  double without = 1e9;
+  for (int round = 0; round < 3; ++round) {
+    if (round > 0) {
+      DestroyWindow(main_);
+      main_ = ui::win::ShowStartWindow(kMainWindow);
+      ASSERT_NE(main_, nullptr);
+      SetForegroundWindow(main_);
+      popup_ = FindWindowW(ui::kColourPreviewClass, nullptr);
+      ASSERT_NE(popup_, nullptr);
+    }
+    SelectPage(2);
+    HWND input = C(编辑框5);
+    SetWindowTextW(input, text.c_str());
+    SetFocus(input);
+    ASSERT_GE(WaitForPreviewOf(input, 5000), 0);
+    const std::vector<std::wstring> notes = ui::PreviewNoteLines(popup_);
+    ASSERT_FALSE(notes.empty());
+    EXPECT_EQ(notes[0], L"※ 文字共 1048576 字，预览只显示开头");
+    withPreview = std::min(withPreview, FastestKeystroke(input, 2));
+    EXPECT_EQ(ui::PreviewedControl(popup_), input);
+    DestroyWindow(popup_);  // the preview goes, and with it its watch over the window
+    PumpFor(50);
+    without = std::min(without, FastestKeystroke(input, 2));
+  }
   std::printf("keystroke into a 1 MiB message: %.1f ms with the preview, %.1f ms without\n",
               withPreview, without);
   EXPECT_LT(withPreview - without, 50.0);
