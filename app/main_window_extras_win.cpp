@@ -5,10 +5,14 @@
 #include <commctrl.h>
 
 #include <span>
+#include <string>
 #include <vector>
 
 #include "app/settings_win.h"
 #include "app/skin_menu_win.h"
+#include "base/text_win.h"
+#include "compose/builders.h"
+#include "compose/line_checker.h"
 #include "compose/message_inputs.h"
 #include "skin/skins.h"
 #include "ui/colour_preview_win.h"
@@ -35,6 +39,43 @@ std::vector<HWND> Controls(std::span<const ControlId> ids) {
     if (HWND control = FindControl(ids::kMainWindow, id)) controls.push_back(control);
   }
   return controls;
+}
+
+// What the checks say about the text the preview shows: for the command output box the command,
+// for the script-line output box each line in it, for an input the line its row would build
+// from what its inputs hold now. The preview reads colour codes itself, so those notes are left
+// to it.
+std::vector<ui::PreviewNote> CheckPreviewedText(const ui::PreviewedText& shown) {
+  const auto id = static_cast<ControlId>(GetDlgCtrlID(shown.control));
+  std::vector<compose::LineNote> notes;
+  // An output box holds several lines or a whole command: each note says where it applies.
+  const bool whereToo = id == ids::编辑框15 || id == ids::编辑框16;
+  if (id == ids::编辑框15) {
+    notes = compose::CheckCommand(shown.text, shown.unreadUnits);
+  } else if (id == ids::编辑框16) {
+    notes = compose::CheckScriptLines(shown.text, shown.unreadUnits);
+  } else if (const compose::ScriptLineRow* row = compose::RowOfInput(id)) {
+    std::size_t unread = shown.unreadUnits;
+    const std::string line = compose::ComposeRowLine(*row, [&](ControlId input) {
+      if (input == id) return std::string(shown.text);
+      // The row's other inputs are read as far as the preview reads, however long they are.
+      const base::WindowTextStart start =
+          base::ReadWindowTextStart(FindControl(ids::kMainWindow, input), ui::kPreviewReadUnits);
+      unread += start.length - start.text.size();
+      return base::GbkFromWide(start.text);
+    });
+    notes = compose::CheckScriptLine(line, unread);
+  }
+  std::vector<ui::PreviewNote> shownNotes;
+  for (const compose::LineNote& note : notes) {
+    if (note.kind == compose::NoteKind::kColourCode || note.kind == compose::NoteKind::kHexColour) {
+      continue;
+    }
+    shownNotes.push_back(
+        {(whereToo ? "第" + std::to_string(note.column) + "字处：" : std::string()) + note.message,
+         compose::IsProblem(note.kind)});
+  }
+  return shownNotes;
 }
 
 // The remembered place, when the window's title bar would still lie on a connected screen
@@ -91,7 +132,7 @@ void OnWindowBuilt(WindowId window, HWND hwnd) {
   app::AddSkinMenu(hwnd, skin::CurrentSkin());
   const std::vector<HWND> inputs = Controls(compose::kMessageInputs);
   const std::vector<HWND> outputs = Controls(compose::kPreviewedOutputs);
-  ui::AttachColourPreview(hwnd, inputs, outputs);
+  ui::AttachColourPreview(hwnd, inputs, outputs, &CheckPreviewedText);
   SetWindowSubclass(hwnd, MainWindowProc, kSubclassId, 0);
 }
 

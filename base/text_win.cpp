@@ -3,6 +3,7 @@
 // without a GBK code is converted unit by unit, through a table built on first need.
 #include "base/text_win.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -120,6 +121,16 @@ std::wstring WindowText(HWND hwnd) {
   const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
   text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
   return text;
+}
+
+WindowTextStart ReadWindowTextStart(HWND hwnd, std::size_t maxUnits) {
+  WindowTextStart start;
+  start.length = static_cast<std::size_t>(std::max(GetWindowTextLengthW(hwnd), 0));
+  const std::size_t wanted = std::min(start.length, maxUnits);
+  start.text.assign(wanted + 1, L'\0');
+  const int copied = GetWindowTextW(hwnd, start.text.data(), static_cast<int>(wanted + 1));
+  start.text.resize(std::min(wanted, static_cast<std::size_t>(copied > 0 ? copied : 0)));
+  return start;
 }
 
 }  // namespace base

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,13 @@ std::string GbkFromWide(std::wstring_view wide);
 
 // The whole text of a window of this process.
 std::wstring WindowText(HWND hwnd);
+
+// The start of a window's text, at most maxUnits UTF-16 units, read without copying the rest
+// (an edit box may hold megabytes), and the length of the whole text in units.
+struct WindowTextStart {
+  std::wstring text;
+  std::size_t length = 0;
+};
+WindowTextStart ReadWindowTextStart(HWND hwnd, std::size_t maxUnits);
 
 }  // namespace base

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "compose/script_line.h"
 #include "ui/frame.h"
 
 namespace compose {
@@ -10,20 +11,22 @@ namespace {
 
 using namespace ui::ids;
 
-constexpr LinePart kBypassParts[] = {Literal("@bypass "), Input(编辑框1)};
-constexpr LinePart kCommandParts[] = {Literal("@command "), Input(编辑框2)};
-constexpr LinePart kConsoleParts[] = {Literal("@console "), Input(编辑框3)};
-constexpr LinePart kCostParts[] = {Literal("$cost:"), Input(编辑框4)};
-constexpr LinePart kMessageParts[] = {Literal("@msg:"), Input(编辑框5)};
-constexpr LinePart kTitleParts[] = {Literal("@title:"), Input(编辑框6), Literal("##"),
-                                    Input(编辑框7), Literal("##10##60##10")};
-constexpr LinePart kItemParts[] = {Literal("$item:"), Input(编辑框8), Literal("#####"),
-                                   Input(编辑框9),    Literal(" "),   Input(编辑框10),
-                                   Literal(" "),      Input(编辑框11)};
-constexpr LinePart kPermissionParts[] = {Literal("@perm:"), Input(编辑框12)};
-constexpr LinePart kLevelParts[] = {Literal("@papi:%player_level%"), Input(编辑框13)};
-constexpr LinePart kHealthParts[] = {Literal("@papi:%player_health%"), Input(编辑框14)};
-constexpr LinePart kDelayParts[] = {Literal("@delay:"), Input(编辑框17)};
+constexpr LinePart kBypassParts[] = {Literal(kBypassLiteral), Input(编辑框1)};
+constexpr LinePart kCommandParts[] = {Literal(kCommandLiteral), Input(编辑框2)};
+constexpr LinePart kConsoleParts[] = {Literal(kConsoleLiteral), Input(编辑框3)};
+constexpr LinePart kCostParts[] = {Literal(kCostLiteral), Input(编辑框4)};
+constexpr LinePart kMessageParts[] = {Literal(kMessageLiteral), Input(编辑框5)};
+constexpr LinePart kTitleParts[] = {Literal(kTitleLiteral), Input(编辑框6),
+                                    Literal(kTitleSeparator), Input(编辑框7),
+                                    Literal(kTitleTimings)};
+constexpr LinePart kItemParts[] = {
+    Literal(kItemLiteral), Input(编辑框8), Literal(kItemNameSeparator),
+    Input(编辑框9),        Literal(" "),   Input(编辑框10),
+    Literal(" "),          Input(编辑框11)};
+constexpr LinePart kPermissionParts[] = {Literal(kPermissionLiteral), Input(编辑框12)};
+constexpr LinePart kLevelParts[] = {Literal(kLevelLiteral), Input(编辑框13)};
+constexpr LinePart kHealthParts[] = {Literal(kHealthLiteral), Input(编辑框14)};
+constexpr LinePart kDelayParts[] = {Literal(kDelayLiteral), Input(编辑框17)};
 
 constexpr ScriptLineRow kBypassRow{按钮6, 单选框1, kBypassParts};
 constexpr ScriptLineRow kCommandRow{按钮7, 单选框2, kCommandParts};
@@ -48,16 +51,32 @@ std::span<const ScriptLineRow> ScriptLineRows() {
   return kRows;
 }
 
-void AppendScriptLine(const ScriptLineRow& row) {
-  if (row.gate != 0 && !ui::ReadChecked(kMainWindow, row.gate)) return;
+const ScriptLineRow* RowOfInput(ui::ControlId input) {
+  for (const ScriptLineRow& row : kRows) {
+    for (const LinePart& part : row.parts) {
+      if (part.input != 0 && part.input == input) return &row;
+    }
+  }
+  return nullptr;
+}
+
+std::string ComposeRowLine(const ScriptLineRow& row,
+                           const std::function<std::string(ui::ControlId)>& textOf) {
   std::string line;
   for (const LinePart& part : row.parts) {
     if (part.input != 0) {
-      line += ui::ReadText(kMainWindow, part.input);
+      line += textOf(part.input);
     } else {
       line += part.literal;
     }
   }
+  return line;
+}
+
+void AppendScriptLine(const ScriptLineRow& row) {
+  if (row.gate != 0 && !ui::ReadChecked(kMainWindow, row.gate)) return;
+  const std::string line =
+      ComposeRowLine(row, [](ui::ControlId input) { return ui::ReadText(kMainWindow, input); });
   // Only the new line goes into the box, straight after what the box holds, with no separator:
   // the box's own text is never read back and rewritten, so what the user typed there stays
   // exactly as it was. Caret and view end at the start, as after writing the whole text.

@@ -3,7 +3,9 @@
 // the script-line output box; nothing is trimmed, checked or separated. GBK texts.
 #pragma once
 
+#include <functional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "ui/ids.h"
@@ -32,6 +34,13 @@ struct ScriptLineRow {
 
 // The eleven rows, in page order: seven gated rows on page 2, four ungated rows on page 3.
 std::span<const ScriptLineRow> ScriptLineRows();
+
+// The row an input box belongs to, or nullptr.
+const ScriptLineRow* RowOfInput(ui::ControlId input);
+
+// The line the row builds when its inputs hold what textOf gives for each.
+std::string ComposeRowLine(const ScriptLineRow& row,
+                           const std::function<std::string(ui::ControlId)>& textOf);
 
 // Appends the row's line to the script-line output box, unless its gate is not checked.
 void AppendScriptLine(const ScriptLineRow& row);

@@ -10,6 +10,9 @@
 
 namespace compose {
 
+// The command that adds a script line: this, the script's name, one space and the line.
+inline constexpr std::string_view kAddLineCommand = "/vrnl add ";
+
 // A text prompt dialog: its title and the prompt shown above the entry field.
 struct Question {
   std::string_view title;

@@ -59,7 +59,7 @@ constexpr CommandRow kTriggerRows[] = {
 
 // 按钮3: add or delete a script line. Nothing chosen asks nothing and appends the space between
 // the two empty answers.
-constexpr CommandStep kAddLineSteps[] = {Set("/vrnl add "), Ask(kScriptName), Ask(kScriptLine),
+constexpr CommandStep kAddLineSteps[] = {Set(kAddLineCommand), Ask(kScriptName), Ask(kScriptLine),
                                          AppendAnswers(2)};
 constexpr CommandStep kDeleteLineSteps[] = {Set("/vrnl del "), Ask(kScriptName), Ask(kLineNumber),
                                             AppendAnswers(2)};

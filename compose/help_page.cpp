@@ -276,7 +276,12 @@ void AppendColourCodes(std::string& html) {
     }
     html += Escaped(colour.name) + "</td></tr>\n";
   }
-  html += "</tbody></table>\n</section>\n";
+  html +=
+      "</tbody></table>\n"
+      "<p>1.16 及以上版本的服务器还认十六进制颜色，两种写法："
+      "<code>&amp;#RRGGBB</code> 或 <code>&amp;x&amp;R&amp;R&amp;G&amp;G&amp;B&amp;B</code>，"
+      "例如 <code>&amp;#FF8800</code> 是橙色。更早的服务器会把它们原样显示，"
+      "预览窗口会为每个十六进制颜色提醒一次。</p>\n</section>\n";
 }
 
 }  // namespace

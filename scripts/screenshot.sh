@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the composer and photographs it under a Wine virtual desktop: the main window on each of
-# its four pages, each secondary window, the colour-code preview over three messages and the main
+# its four pages, each secondary window, the colour-code preview over five messages and the main
 # window in a dark and a light skin, as PNGs in build/screenshots/.
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
@@ -38,6 +38,13 @@ run_wine "$DRIVER" text 16012CBA '&c你必须拥有3个名为&b&l点券&c的钻�
 shoot_preview preview-item-message.png
 run_wine "$DRIVER" page 3 text 16010071 '>=30 &l&c你必须达到30级才能使用它！&z' focus 16010071 sleep 500
 shoot_preview preview-level-message.png
+# What the checks find under the text: a money amount with a letter O for a zero, and colours
+# written as hex codes (two good ones, one cut short).
+run_wine "$DRIVER" page 2 text 16012CA5 '10O &c你的金币不足，&#FF8800请先充值' focus 16012CA5 sleep 500
+shoot_preview preview-cost-check.png
+run_wine "$DRIVER" text 16012CA8 '&#FF5E9A粉色公告 &x&3&3&C&C&F&F天蓝色 &#12345 断掉的代码' \
+  focus 16012CA8 sleep 500
+shoot_preview preview-hex-colours.png
 # A dark and a light skin, chosen from the window menu; then back to skin 7, which is remembered.
 for skin in 2:skin-dark.png 5:skin-light.png; do
   run_wine "$DRIVER" page 1 skin "${skin%%:*}" sleep 300

@@ -3,6 +3,10 @@
 // before it are lost.
 #include "ui/colour_codes.h"
 
+#include <utility>
+
+#include "base/gbk.h"
+
 namespace ui {
 namespace {
 
@@ -11,14 +15,10 @@ constexpr std::uint32_t kColours[kChatColourCount] = {
     0x555555, 0x5555FF, 0x55FF55, 0x55FFFF, 0xFF5555, 0xFF55FF, 0xFFFF55, 0xFFFFFF,
 };
 
-bool IsLeadByte(unsigned char byte) {
-  return byte >= 0x81 && byte <= 0xFE;
-}
+using base::CharLength;
 
-// Bytes of the character starting at offset (a lead byte at the very end stands alone).
-std::size_t CharLength(std::string_view text, std::size_t offset) {
-  return IsLeadByte(static_cast<unsigned char>(text[offset])) && offset + 1 < text.size() ? 2 : 1;
-}
+constexpr std::size_t kHexCodeLength = 8;      // &#RRGGBB
+constexpr std::size_t kSpelledHexLength = 14;  // &x&R&R&G&G&B&B
 
 char Lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -28,6 +28,37 @@ int ColourIndex(char code) {
   if (code >= '0' && code <= '9') return code - '0';
   if (code >= 'a' && code <= 'f') return code - 'a' + 10;
   return -1;
+}
+
+int HexDigit(char c) {
+  const char lower = Lower(c);
+  if (c >= '0' && c <= '9') return c - '0';
+  if (lower >= 'a' && lower <= 'f') return lower - 'a' + 10;
+  return -1;
+}
+
+// The colour of a hex code at offset ("&" at offset) as 0xRRGGBB and its length, or a length
+// of 0 when none starts there: a cut or misspelt one is read as the codes it starts with.
+std::pair<std::uint32_t, std::size_t> HexCodeAt(std::string_view text, std::size_t offset) {
+  const std::string_view rest = text.substr(offset);
+  std::uint32_t rgb = 0;
+  if (rest.size() >= kHexCodeLength && rest[1] == '#') {
+    for (std::size_t i = 2; i < kHexCodeLength; ++i) {
+      const int digit = HexDigit(rest[i]);
+      if (digit < 0) return {0, 0};
+      rgb = rgb << 4 | static_cast<std::uint32_t>(digit);
+    }
+    return {rgb, kHexCodeLength};
+  }
+  if (rest.size() >= kSpelledHexLength && Lower(rest[1]) == 'x') {
+    for (std::size_t i = 2; i < kSpelledHexLength; i += 2) {
+      const int digit = HexDigit(rest[i + 1]);
+      if (rest[i] != '&' || digit < 0) return {0, 0};
+      rgb = rgb << 4 | static_cast<std::uint32_t>(digit);
+    }
+    return {rgb, kSpelledHexLength};
+  }
+  return {0, 0};
 }
 
 bool IsPlaceholderChar(char c) {
@@ -81,15 +112,18 @@ class Reader {
       Advance(1);
       return;
     }
+    if (const auto [rgb, length] = HexCodeAt(text_, at_); length > 0) {
+      const std::string written(text_.substr(at_, length));
+      StartColour(written);
+      line_.problems.push_back({CodeProblemKind::kHexColour, at_, column_, written, {}});
+      style_.rgb = static_cast<std::int32_t>(rgb);
+      Advance(length);
+      return;
+    }
     const char code = Lower(next);
     const std::string written(text_.substr(at_, 2));
     if (const int colour = ColourIndex(code); colour >= 0 || code == 'r') {
-      for (const PendingFormat& format : pending_) {
-        line_.problems.push_back({CodeProblemKind::kFormatBeforeColour, format.offset,
-                                  format.column, format.code, written});
-      }
-      pending_.clear();
-      style_ = ChatStyle{};
+      StartColour(written);
       if (colour >= 0) style_.colour = colour;
       Advance(2);
       return;
@@ -122,6 +156,17 @@ class Reader {
     }
     // Not a code: the game shows "&" and the character after it, whole.
     Flag(CodeProblemKind::kUnknownCode, 1 + CharLength(text_, at_ + 1));
+  }
+
+  // A colour or reset code: the formats written since the last text are lost, and the style
+  // starts afresh.
+  void StartColour(const std::string& written) {
+    for (const PendingFormat& format : pending_) {
+      line_.problems.push_back({CodeProblemKind::kFormatBeforeColour, format.offset, format.column,
+                                format.code, written});
+    }
+    pending_.clear();
+    style_ = ChatStyle{};
   }
 
   void Flag(CodeProblemKind kind, std::size_t length) {
@@ -171,7 +216,16 @@ std::uint32_t ChatColour(int index) {
 
 // The game draws each glyph's shadow one pixel down and right in a quarter of its colour.
 std::uint32_t ChatShadowColour(int index) {
-  return (ChatColour(index) >> 2) & 0x3F3F3F;
+  return StyleShadowColour(ChatStyle{.colour = index});
+}
+
+std::uint32_t StyleColour(const ChatStyle& style) {
+  return style.rgb >= 0 ? static_cast<std::uint32_t>(style.rgb) & 0xFFFFFF
+                        : ChatColour(style.colour);
+}
+
+std::uint32_t StyleShadowColour(const ChatStyle& style) {
+  return (StyleColour(style) >> 2) & 0x3F3F3F;
 }
 
 std::string DescribeCodeProblem(const CodeProblem& problem) {
@@ -187,6 +241,8 @@ std::string DescribeCodeProblem(const CodeProblem& problem) {
                   ? "重置代码清除所有格式"
                   : "游戏遇到颜色代码会清除格式") +
              "，" + problem.code + " 不起作用（应写成 " + problem.clearedBy + problem.code + "）";
+    case CodeProblemKind::kHexColour:
+      return where + "的 " + problem.code + " 是十六进制颜色，需要 1.16 或更高版本的服务器";
   }
   return {};
 }

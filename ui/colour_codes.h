@@ -2,8 +2,11 @@
 // can be previewed before it is pasted. A code is "&" and one letter or digit, in either case:
 // &0-&9 and &a-&f the sixteen chat colours, &k obfuscated, &l bold, &m strikethrough, &n
 // underline, &o italic, &r reset. A colour code also clears every format, as in the game.
-// Anything else after "&" is shown by the game as written; the reader keeps it in the text and
-// reports it. Texts are GBK: a byte 0x81-0xFE starts a two-byte character, which is never split.
+// Servers of 1.16 and later also read any colour as hex digits, "&#RRGGBB" or
+// "&x&R&R&G&G&B&B" (either case); the reader applies them and notes that they need such a
+// server. Anything else after "&" is shown by the game as written; the reader keeps it in the
+// text and reports it. Texts are GBK: a double-byte character or an escape of a unit GBK lacks
+// (base/gbk.h) is never split.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +22,7 @@ inline constexpr int kDefaultChatColour = 15;  // white, the colour of text befo
 
 struct ChatStyle {
   int colour = kDefaultChatColour;  // 0 to 15, the code's digit
+  std::int32_t rgb = -1;            // a hex code's 0xRRGGBB, which wins over colour; -1: none
   bool bold = false;
   bool italic = false;
   bool underline = false;
@@ -44,6 +48,8 @@ enum class CodeProblemKind : std::uint8_t {
   kUnknownCode,         // "&" followed by something that is no code, e.g. "&z"
   kLoneAmpersand,       // "&" at the end of the text, or right before another "&"
   kFormatBeforeColour,  // a format code whose format a following colour or reset code clears
+  kHexColour,           // no problem on 1.16 and later: a hex colour code, which older servers
+                        // show as written
 };
 
 struct CodeProblem {
@@ -68,7 +74,12 @@ ChatLine ReadChatCodes(std::string_view text);
 std::uint32_t ChatColour(int index);
 std::uint32_t ChatShadowColour(int index);
 
-// One line telling the admin what the problem is and what the game will do, in GBK.
+// The colour text of style is drawn in, hex or not, as 0xRRGGBB, and that of its shadow.
+std::uint32_t StyleColour(const ChatStyle& style);
+std::uint32_t StyleShadowColour(const ChatStyle& style);
+
+// One line telling the admin what the problem is and what the game will do (for a hex colour:
+// which servers read it), in GBK.
 std::string DescribeCodeProblem(const CodeProblem& problem);
 
 }  // namespace ui

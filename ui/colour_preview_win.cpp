@@ -1,6 +1,8 @@
 // The colour-code preview popup. Like the balloon tips it polls focus and pointer on a short
 // clock (a resting pointer sends no messages); text changes of the previewed control come at
-// once through EN_CHANGE, which the top-level window receives.
+// once through EN_CHANGE, which the top-level window receives. Each update reads only the start
+// of the text and its length, so noticing a change and redrawing cost the same for a text of
+// megabytes as for a short one.
 //
 // The popup is a layered window drawn in one piece per update into a bitmap (so it never
 // flickers): the chat line is drawn over a key colour, which then becomes the chat's
@@ -49,6 +51,9 @@ constexpr COLORREF kPlaceholderFrame = RGB(0x6E, 0x9A, 0xE6);
 constexpr COLORREF kFlagColour = RGB(0xFF, 0x40, 0x40);
 constexpr COLORREF kProblemBackground = RGB(0x2E, 0x24, 0x12);
 constexpr COLORREF kProblemText = RGB(0xFF, 0xD2, 0x64);
+constexpr COLORREF kInfoText = RGB(0x9C, 0xD8, 0xFF);
+// What a drawn colour that happens to be the key becomes, so it stays opaque.
+constexpr COLORREF kNearKey = RGB(0x01, 0x02, 0x04);
 
 COLORREF FromRgb(std::uint32_t rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -149,20 +154,28 @@ class Backing {
   POINT position_{};
 };
 
+// One line under the chat line, as drawn.
+struct NoteLine {
+  std::wstring text;
+  bool problem = true;
+};
+
 struct PreviewState {
   HWND top = nullptr;
   HWND popup = nullptr;
   std::vector<HWND> inputs;
   std::vector<HWND> outputs;
+  PreviewCheck check;
   HFONT fonts[4] = {};  // regular, bold, italic, bold italic
   HWND target = nullptr;
-  std::wstring text;
+  std::wstring text;       // the start of the target's text that was read
+  std::size_t length = 0;  // of the whole text, in UTF-16 units
   RECT targetRect{};
   HWND under = nullptr;  // watched control under the pointer
   DWORD underSince = 0;
   // Layout of the shown text.
   std::vector<Piece> pieces;
-  std::vector<std::wstring> problems;
+  std::vector<NoteLine> problems;
   int chatHeight = 0;
   SIZE size{};
   Backing backing;
@@ -194,8 +207,9 @@ bool Contains(const std::vector<HWND>& list, HWND hwnd) {
 // ---- Layout ------------------------------------------------------------------------------------
 
 // Breaks the runs into pieces that fit kMaxWidth, line by line; a line break in the text starts
-// a new line too.
-void Layout(PreviewState& state, HDC dc, const ChatLine& chat) {
+// a new line too. Under them the notes, then the code problems, as many lines as allowed.
+void Layout(PreviewState& state, HDC dc, const ChatLine& chat,
+            const std::vector<PreviewNote>& notes) {
   state.pieces.clear();
   state.obfuscated = false;
   const int available = kMaxWidth - 2 * kPadding;
@@ -267,19 +281,24 @@ void Layout(PreviewState& state, HDC dc, const ChatLine& chat) {
     state.pieces.push_back(std::move(more));
     line = kMaxLines;
   }
-  state.problems.clear();
+  std::vector<PreviewNote> all = notes;
   for (const CodeProblem& problem : chat.problems) {
-    if (state.problems.size() == kMaxProblemLines - 1 && chat.problems.size() > kMaxProblemLines) {
+    all.push_back({DescribeCodeProblem(problem), problem.kind != CodeProblemKind::kHexColour});
+  }
+  state.problems.clear();
+  for (const PreviewNote& note : all) {
+    if (state.problems.size() == kMaxProblemLines - 1 && all.size() > kMaxProblemLines) {
       state.problems.push_back(
-          L"！ 还有 " + std::to_wstring(chat.problems.size() - state.problems.size()) + L" 处问题");
+          {L"！ 还有 " + std::to_wstring(all.size() - state.problems.size()) + L" 处问题", true});
       break;
     }
-    state.problems.push_back(L"！ " + base::WideFromGbk(DescribeCodeProblem(problem)));
+    state.problems.push_back(
+        {(note.problem ? L"！ " : L"※ ") + base::WideFromGbk(note.text), note.problem});
   }
   SelectObject(dc, widgets::DefaultFont());
-  for (const std::wstring& problem : state.problems) {
+  for (const NoteLine& problem : state.problems) {
     SIZE size{};
-    GetTextExtentPoint32W(dc, problem.c_str(), static_cast<int>(problem.size()), &size);
+    GetTextExtentPoint32W(dc, problem.text.c_str(), static_cast<int>(problem.text.size()), &size);
     widest = std::max<int>(widest, size.cx);
   }
   state.chatHeight = (line + 1) * kLineHeight + 2 * kPadding;
@@ -325,8 +344,13 @@ void DrawGlyphs(HDC dc, const Piece& piece, const std::wstring& text, int x, int
 void DrawPiece(PreviewState& state, HDC dc, const Piece& piece) {
   const int x = kPadding + piece.x;
   const int y = kPadding + piece.line * kLineHeight + (kLineHeight - kFontHeight) / 2;
-  const COLORREF colour = FromRgb(ChatColour(piece.style.colour));
-  const COLORREF shadow = FromRgb(ChatShadowColour(piece.style.colour));
+  // Any colour of a hex code may be drawn, the key colour too: that one is moved a step.
+  const auto ink = [](std::uint32_t rgb) {
+    const COLORREF colour = FromRgb(rgb);
+    return colour == kKey ? kNearKey : colour;
+  };
+  const COLORREF colour = ink(StyleColour(piece.style));
+  const COLORREF shadow = ink(StyleShadowColour(piece.style));
   if (piece.kind == RunKind::kPlaceholder) {
     FillBox(dc, x - 1, y - 2, x + piece.width + 2, y + kFontHeight + 2, kPlaceholderFrame);
     FillBox(dc, x, y - 1, x + piece.width + 1, y + kFontHeight + 1, kPlaceholderFill);
@@ -364,11 +388,11 @@ void Render(PreviewState& state, HDC dc, COLORREF background) {
   FillBox(dc, 0, state.chatHeight, state.size.cx, state.size.cy, kProblemBackground);
   SetBkMode(dc, TRANSPARENT);
   SelectObject(dc, widgets::DefaultFont());
-  SetTextColor(dc, kProblemText);
   int y = state.chatHeight + kPadding;
-  for (const std::wstring& problem : state.problems) {
+  for (const NoteLine& problem : state.problems) {
     RECT line{kPadding, y, state.size.cx - kPadding, y + kProblemLineHeight};
-    DrawTextW(dc, problem.c_str(), static_cast<int>(problem.size()), &line,
+    SetTextColor(dc, problem.problem ? kProblemText : kInfoText);
+    DrawTextW(dc, problem.text.c_str(), static_cast<int>(problem.text.size()), &line,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     y += kProblemLineHeight;
   }
@@ -444,20 +468,35 @@ void Refresh(PreviewState& state, bool force) {
     Hide(state);
     return;
   }
-  std::wstring text = base::WindowText(state.target);
+  base::WindowTextStart start = base::ReadWindowTextStart(state.target, kPreviewReadUnits);
   RECT rect{};
   GetWindowRect(state.target, &rect);
-  if (!force && text == state.text && EqualRect(&rect, &state.targetRect)) return;
-  state.text = std::move(text);
+  if (!force && start.length == state.length && start.text == state.text &&
+      EqualRect(&rect, &state.targetRect)) {
+    return;
+  }
+  state.text = std::move(start.text);
+  state.length = start.length;
   state.targetRect = rect;
   if (state.text.empty()) {
     Hide(state);
     return;
   }
-  const ChatLine chat = ReadChatCodes(base::GbkFromWide(state.text));
+  const std::string gbk = base::GbkFromWide(state.text);
+  const std::size_t unread = state.length - state.text.size();
+  std::vector<PreviewNote> notes;
+  if (unread > 0) {
+    notes.push_back({"文字共 " + std::to_string(state.length) + " 字，预览只显示开头", false});
+  }
+  if (state.check) {
+    std::vector<PreviewNote> found = state.check({state.target, gbk, unread});
+    notes.insert(notes.end(), std::make_move_iterator(found.begin()),
+                 std::make_move_iterator(found.end()));
+  }
+  const ChatLine chat = ReadChatCodes(gbk);
   HDC dc = GetDC(state.popup);
   HGDIOBJ oldFont = SelectObject(dc, state.fonts[0]);
-  Layout(state, dc, chat);
+  Layout(state, dc, chat, notes);
   SelectObject(dc, oldFont);
   ReleaseDC(state.popup, dc);
   // Automation reads what the players will read, without the codes.
@@ -573,9 +612,10 @@ bool RegisterColourPreviewClass() {
 }
 
 HWND AttachColourPreview(HWND top, std::span<const HWND> messageInputs,
-                         std::span<const HWND> outputs) {
+                         std::span<const HWND> outputs, PreviewCheck check) {
   auto state = std::make_unique<PreviewState>();
   state->top = top;
+  state->check = std::move(check);
   state->inputs.assign(messageInputs.begin(), messageInputs.end());
   state->outputs.assign(outputs.begin(), outputs.end());
   for (int i = 0; i < 4; ++i) {
@@ -597,6 +637,14 @@ HWND AttachColourPreview(HWND top, std::span<const HWND> messageInputs,
 HWND PreviewedControl(HWND popup) {
   PreviewState* state = StateOf(popup);
   return state != nullptr && IsWindowVisible(popup) ? state->target : nullptr;
+}
+
+std::vector<std::wstring> PreviewNoteLines(HWND popup) {
+  std::vector<std::wstring> lines;
+  PreviewState* state = StateOf(popup);
+  if (state == nullptr || !IsWindowVisible(popup)) return lines;
+  for (const NoteLine& line : state->problems) lines.push_back(line.text);
+  return lines;
 }
 
 }  // namespace ui

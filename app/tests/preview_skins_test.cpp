@@ -1,5 +1,6 @@
 // The real main window with its extras, in process: the colour-code preview over a message input
-// and over the output boxes (shown, placed, coloured, never taking focus, fast), and the skin
+// and over the output boxes (shown, placed, coloured, never taking focus, fast, the checks of the
+// line under the text, hex colours, a text of a mebibyte as quick as a short one), and the skin
 // submenu (every skin, switching re-skins the open windows and is remembered, no GDI object
 // leaks). The settings go to a folder of the test's own.
 #include <windows.h>
@@ -44,6 +45,41 @@ void PumpFor(DWORD ms) {
 
 COLORREF Colour(std::uint32_t rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+// Real input: a left click in the middle of a control, and text typed key by key.
+void ClickOn(HWND control) {
+  RECT rect;
+  GetWindowRect(control, &rect);
+  SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  INPUT clicks[2] = {};
+  clicks[0].type = clicks[1].type = INPUT_MOUSE;
+  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, clicks, sizeof(INPUT));
+  PumpFor(100);
+}
+
+void PressKey(WORD key, wchar_t unit = 0) {
+  INPUT press[2] = {};
+  for (INPUT& input : press) {
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = unit;
+    input.ki.dwFlags = unit != 0 ? KEYEVENTF_UNICODE : 0;
+  }
+  press[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+  SendInput(2, press, sizeof(INPUT));
+  PumpFor(15);
+}
+
+void TypeText(const std::wstring& text) {
+  for (const wchar_t unit : text) PressKey(0, unit);
+  PumpFor(50);
+}
+
+bool HasLine(const std::vector<std::wstring>& lines, const std::wstring& wanted) {
+  return std::find(lines.begin(), lines.end(), wanted) != lines.end();
 }
 
 class ExtrasTest : public testing_support::MainWindowFixture {
@@ -224,6 +260,122 @@ TEST_F(ExtrasTest, AThousandByteMessageUpdatesInUnderFiveMilliseconds) {
     best = std::min(best, times[times.size() / 4]);
   }
   EXPECT_LT(best, 5.0);
+}
+
+// What the line checks find shows under the chat line, updated as the admin types: the amount
+// typed into the money row through real keys, the lines of the script-line output box and the
+// command in the command output box. Hex colours are drawn in their colour, their shadow a
+// quarter of it, and noted as needing a newer server.
+TEST_F(ExtrasTest, ChecksAndHexColoursShowUnderTheChatLine) {
+  SelectPage(2);
+  HWND cost = C(编辑框4);
+  ClickOn(cost);
+  ASSERT_EQ(GetFocus(), cost);
+  TypeText(L"12a");
+  ASSERT_GE(WaitForPreviewOf(cost, 2000), 0);
+  EXPECT_EQ(TextOf(cost), L"12a");
+  EXPECT_EQ(ui::PreviewNoteLines(popup_),
+            std::vector<std::wstring>{L"！ 金额应是数字，这里是“12a”"});
+  PressKey(VK_BACK);
+  TypeText(L" &c钱不够");
+  EXPECT_EQ(TextOf(cost), L"12 &c钱不够");
+  EXPECT_EQ(TextOf(popup_), L"12 钱不够");
+  EXPECT_TRUE(ui::PreviewNoteLines(popup_).empty());
+
+  HWND message = C(编辑框5);
+  SetWindowTextW(message, L"&#12AB34GGGG&x&F&0&8&0&2&0OOOO");
+  SetFocus(message);
+  ASSERT_GE(WaitForPreviewOf(message, 2000), 0);
+  EXPECT_EQ(TextOf(popup_), L"GGGGOOOO");
+  const ColourSpread green = SpreadOf(popup_, RGB(0x12, 0xAB, 0x34));
+  const ColourSpread orange = SpreadOf(popup_, RGB(0xF0, 0x80, 0x20));
+  EXPECT_GT(green.count, 20u);
+  EXPECT_GT(orange.count, 20u);
+  EXPECT_LT(green.meanX, orange.meanX);
+  EXPECT_GT(SpreadOf(popup_, RGB(0x12 >> 2, 0xAB >> 2, 0x34 >> 2)).count, 10u);
+  const std::vector<std::wstring> notes = ui::PreviewNoteLines(popup_);
+  ASSERT_EQ(notes.size(), 2u);
+  EXPECT_EQ(notes[0], L"※ 第1字处的 &#12AB34 是十六进制颜色，需要 1.16 或更高版本的服务器");
+
+  SetFocus(C(编辑框1));
+  const struct {
+    ui::ControlId box;
+    const wchar_t* text;
+    const wchar_t* note;
+  } boxes[] = {
+      {编辑框16, L"@msg:hi@delay:2s@command /spawn", L"！ 第15字处：延迟刻数应是整数，这里是“2s”"},
+      {编辑框15, L"/vrnl add 回城 @papi:%player_level%=3 x",
+       L"！ 第34字处：比较符号应是 >、<、>=、<=、== 之一，这里是“=”"},
+  };
+  for (const auto& box : boxes) {
+    SCOPED_TRACE(box.text);
+    SetWindowTextW(C(box.box), box.text);
+    SetCursorPos(2, 2);
+    PumpFor(100);
+    PointAt(C(box.box));
+    ASSERT_GE(WaitForPreviewOf(C(box.box)), 0);
+    EXPECT_TRUE(HasLine(ui::PreviewNoteLines(popup_), box.note));
+  }
+  SetCursorPos(2, 2);
+}
+
+// Fastest of several keystrokes (EM_REPLACESEL, which brings the edit box's own change
+// notification and so the preview's update) at the end of input, in milliseconds.
+double FastestKeystroke(HWND input, int count) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  double fastest = 1e9;
+  for (int i = 0; i < count; ++i) {
+    const int length = GetWindowTextLengthW(input);
+    SendMessageW(input, EM_SETSEL, length, length);
+    LARGE_INTEGER start, end;
+    QueryPerformanceCounter(&start);
+    SendMessageW(input, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(i % 2 ? L"a" : L"b"));
+    QueryPerformanceCounter(&end);
+    fastest = std::min(fastest, static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 /
+                                    static_cast<double>(frequency.QuadPart));
+    PumpMessages();
+  }
+  return fastest;
+}
+
+// A message of a mebibyte: the preview reads and lays out only its start, so a keystroke costs
+// under 50 ms more with the preview than without it, and the preview says the rest is not shown.
+// Other work on the machine only adds time, so the fastest keystrokes are compared, with and
+// without the preview in turn in each of three rounds, each round on a freshly built window.
+TEST_F(ExtrasTest, AMebibyteMessageAddsLittleToAKeystroke) {
+  std::wstring text;
+  const std::wstring piece = L"&c你必须&l达到30级 &e%player% &#12AB34AbC&r ";
+  while (text.size() < (1u << 20)) text += piece;
+  text.resize(1u << 20);
+  double withPreview = 1e9;
+  double without = 1e9;
+  for (int round = 0; round < 3; ++round) {
+    if (round > 0) {
+      DestroyWindow(main_);
+      main_ = ui::win::ShowStartWindow(kMainWindow);
+      ASSERT_NE(main_, nullptr);
+      SetForegroundWindow(main_);
+      popup_ = FindWindowW(ui::kColourPreviewClass, nullptr);
+      ASSERT_NE(popup_, nullptr);
+    }
+    SelectPage(2);
+    HWND input = C(编辑框5);
+    SetWindowTextW(input, text.c_str());
+    SetFocus(input);
+    ASSERT_GE(WaitForPreviewOf(input, 5000), 0);
+    const std::vector<std::wstring> notes = ui::PreviewNoteLines(popup_);
+    ASSERT_FALSE(notes.empty());
+    EXPECT_EQ(notes[0], L"※ 文字共 1048576 字，预览只显示开头");
+    withPreview = std::min(withPreview, FastestKeystroke(input, 2));
+    EXPECT_EQ(ui::PreviewedControl(popup_), input);
+    DestroyWindow(popup_);  // the preview goes, and with it its watch over the window
+    PumpFor(50);
+    without = std::min(without, FastestKeystroke(input, 2));
+  }
+  std::printf("keystroke into a 1 MiB message: %.1f ms with the preview, %.1f ms without\n",
+              withPreview, without);
+  EXPECT_LT(withPreview - without, 50.0);
 }
 
 skin::engine::Look LookOf(int number) {

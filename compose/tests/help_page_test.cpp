@@ -89,6 +89,7 @@ TEST(HelpDocumentTest, HoldsTheCommandsTheTipsTheExamplesAndTheColourCodes) {
   for (const char code : std::string("0123456789abcdefklmnor")) {
     EXPECT_TRUE(Has(document, std::string("<code>&amp;") + code + "</code>")) << code;
   }
+  EXPECT_TRUE(Has(document, "<code>&amp;#RRGGBB</code>"));
   EXPECT_TRUE(Has(document, "background:#FFAA00"));
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -13,13 +14,19 @@ using ui::ChatLine;
 using ui::CodeProblemKind;
 using ui::RunKind;
 
-// One run as "<colour digit><formats>[P|!]:text", formats in the order l o n m k; runs joined by
-// " | ". Problems as "<kind>@<column>:<code>[><cleared by>]".
+// One run as "<colour digit or #rrggbb><formats>[P|!]:text", formats in the order l o n m k; runs
+// joined by " | ". Problems as "<kind>@<column>:<code>[><cleared by>]".
 std::string Runs(const ChatLine& line) {
   std::string out;
   for (const ui::ChatRun& run : line.runs) {
     if (!out.empty()) out += " | ";
-    out += "0123456789abcdef"[run.style.colour];
+    if (run.style.rgb >= 0) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "#%06x", static_cast<unsigned>(run.style.rgb));
+      out += hex;
+    } else {
+      out += "0123456789abcdef"[run.style.colour];
+    }
     if (run.style.bold) out += 'l';
     if (run.style.italic) out += 'o';
     if (run.style.underline) out += 'n';
@@ -45,6 +52,9 @@ std::string Problems(const ChatLine& line) {
         break;
       case CodeProblemKind::kFormatBeforeColour:
         out += "lost";
+        break;
+      case CodeProblemKind::kHexColour:
+        out += "hex";
         break;
     }
     out += "@" + std::to_string(problem.column) + ":" + problem.code;
@@ -99,6 +109,25 @@ TEST(ReadChatCodes, TableOfMessages) {
        "A",
        "f!:&\x81\x6C | f:A", "unknown@1:&\x81\x6C"},
       {"&c\x81\x6C", "c:\x81\x6C", ""},
+      // Hex colours, both forms and either case: the text takes the colour, formats before it
+      // are lost, and each is noted as needing a newer server.
+      {"&#12AB34x&#ffffffy", "#12ab34:x | #ffffff:y", "hex@1:&#12AB34 hex@10:&#ffffff"},
+      {"&X&a&B&0&0&F&fz", "#ab00ff:z", "hex@1:&X&a&B&0&0&F&f"},
+      {"&l&#000000A&lB&cC", "#000000:A | #000000l:B | c:C", "lost@1:&l>&#000000 hex@3:&#000000"},
+      {"&#12AB34&l&r.", "f:.", "hex@1:&#12AB34 lost@9:&l>&r"},
+      // Broken ones are read as the codes they start with.
+      {"&#12345", "f!:&# | f:12345", "unknown@1:&#"},
+      {"&#12345G", "f!:&# | f:12345G", "unknown@1:&#"},
+      {"&#GGHHII", "f!:&# | f:GGHHII", "unknown@1:&#"},
+      {"&x&1&2", "f!:&x", "unknown@1:&x"},
+      {"&x&1&2&3&4&5&Z", "f!:&x | 5!:&Z", "unknown@1:&x unknown@13:&Z"},
+      // An escape of a unit GBK lacks is one character and stays whole after "&".
+      {"&\xFF"
+       "2603a&z",
+       "f!:&\xFF"
+       "2603 | f:a | f!:&z",
+       "unknown@1:&\xFF"
+       "2603 unknown@4:&z"},
       // A lead byte cut off at the very end stands alone.
       {"&\x81", "f!:&\x81", "unknown@1:&\x81"},
       {"a\x81", "f:a\x81", ""},
