@@ -1,8 +1,11 @@
 // The remote console's Winsock transport, its worker thread and the way each step's result
 // reaches the user-interface thread.
-#include "net/rcon_client_win.h"
+// Winsock before windows.h, which would otherwise pull in the old winsock.
+#include <winsock2.h>
 
 #include <ws2tcpip.h>
+
+#include "net/rcon_client_win.h"
 
 #include <algorithm>
 #include <atomic>
@@ -35,6 +38,27 @@ std::string HexUnit(char16_t unit) {
   for (int shift = 12; shift >= 0; shift -= 4) text += kDigits[(unit >> shift) & 0xF];
   return text;
 }
+
+// A TCP connection over Winsock. Waits in slices of at most 50 ms and answers kCancelled within
+// one slice of cancelled() turning true. Use it on one thread.
+class WinsockTransport final : public RconTransport {
+ public:
+  explicit WinsockTransport(std::function<bool()> cancelled);
+  ~WinsockTransport() override;
+  WinsockTransport(const WinsockTransport&) = delete;
+  WinsockTransport& operator=(const WinsockTransport&) = delete;
+
+  Status Connect(std::string_view host, std::uint16_t port, Milliseconds limit) override;
+  Status Send(std::string_view bytes) override;
+  Status Receive(std::string& bytes, Milliseconds wait) override;
+  void Close() override;
+  Milliseconds Now() override;
+
+ private:
+  std::function<bool()> cancelled_;
+  SOCKET socket_ = INVALID_SOCKET;
+  bool started_ = false;
+};
 
 enum class Ready { kReady, kFailed, kTimeout, kCancelled };
 
@@ -96,6 +120,8 @@ RconCommand PrepareRconCommandGbk(std::string_view gbk) {
   if (!bytes) prepared.refusal = Joined({"指令中", refusal});
   return prepared;
 }
+
+namespace {
 
 WinsockTransport::WinsockTransport(std::function<bool()> cancelled)
     : cancelled_(std::move(cancelled)) {
@@ -212,8 +238,6 @@ RconTransport::Status WinsockTransport::Receive(std::string& bytes, Milliseconds
     }
   }
 }
-
-namespace {
 
 struct Job {
   std::uint64_t number = 0;
@@ -367,13 +391,46 @@ DWORD WINAPI Work(void* parameter) {
 
 }  // namespace
 
+// The window the worker's events arrive at, one message at a time.
+struct RconClientWindow {
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+      const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    } else if (message == kEventMessage) {
+      auto* client = reinterpret_cast<RconClientWin*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+      if (client == nullptr) return 0;
+      Shared& shared = *client->shared_;
+      AcquireSRWLockExclusive(&shared.lock);
+      const bool any = !shared.events.empty();
+      RconEvent event;
+      if (any) {
+        event = std::move(shared.events.front());
+        shared.events.pop_front();
+      }
+      shared.messagePosted =
+          !shared.events.empty() && PostMessageW(window, kEventMessage, 0, 0) != 0;
+      ReleaseSRWLockExclusive(&shared.lock);
+      if (!any) return 0;
+      if (event.stage == RconEvent::Stage::kFinished) --client->unfinished_;
+      // A copy: the receiver may destroy the client, and with it the client's own copy.
+      const RconClientWin::Receiver receiver = client->receiver_;
+      if (receiver) receiver(event);
+      return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+};
+
 RconClientWin::RconClientWin(Receiver receiver, RconLimits limits)
     : receiver_(std::move(receiver)), shared_(std::make_shared<Shared>()) {
   shared_->limits = limits;
-  base::RegisterWindowClass({.name = kWindowClass, .procedure = &WindowProc, .arrowCursor = false});
-  window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            base::ProgramInstance(), this);
-  shared_->window = window_;
+  base::RegisterWindowClass(
+      {.name = kWindowClass, .procedure = &RconClientWindow::Procedure, .arrowCursor = false});
+  HWND window = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                base::ProgramInstance(), this);
+  window_ = window;
+  shared_->window = window;
 }
 
 RconClientWin::~RconClientWin() {
@@ -384,8 +441,8 @@ RconClientWin::~RconClientWin() {
   WakeAllConditionVariable(&shared_->wake);
   ReleaseSRWLockExclusive(&shared_->lock);
   if (window_ != nullptr) {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
+    SetWindowLongPtrW(static_cast<HWND>(window_), GWLP_USERDATA, 0);
+    DestroyWindow(static_cast<HWND>(window_));
   }
   if (thread_ != nullptr) {
     WaitForSingleObject(thread_, 500);
@@ -436,34 +493,6 @@ void RconClientWin::Cancel() {
 
 bool RconClientWin::Busy() const {
   return unfinished_ > 0;
-}
-
-LRESULT CALLBACK RconClientWin::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  } else if (message == kEventMessage) {
-    auto* client = reinterpret_cast<RconClientWin*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (client == nullptr) return 0;
-    Shared& shared = *client->shared_;
-    AcquireSRWLockExclusive(&shared.lock);
-    const bool any = !shared.events.empty();
-    RconEvent event;
-    if (any) {
-      event = std::move(shared.events.front());
-      shared.events.pop_front();
-    }
-    shared.messagePosted = !shared.events.empty() && PostMessageW(window, kEventMessage, 0, 0) != 0;
-    ReleaseSRWLockExclusive(&shared.lock);
-    if (!any) return 0;
-    if (event.stage == RconEvent::Stage::kFinished) --client->unfinished_;
-    // A copy: the receiver may destroy the client, and with it the client's own copy.
-    const Receiver receiver = client->receiver_;
-    if (receiver) receiver(event);
-    return 0;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace net

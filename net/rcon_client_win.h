@@ -1,11 +1,10 @@
-// The remote console on Windows: the GBK <-> server text conversion, a Winsock transport, and a
-// client that runs jobs (a login test, or a list of commands) one after another on a worker
-// thread of its own. Each step's result comes back to the user-interface thread through a
-// message-only window, in order, so the window never waits for the network and every wait has
-// its limit. Texts given and received are GBK.
+// The remote console on Windows: the GBK <-> server text conversion, and a client that runs jobs
+// (a login test, or a list of commands) one after another over Winsock on a worker thread of its
+// own. Each step's result comes back to the user-interface thread through a message-only window,
+// in order, so the window never waits for the network and every wait has its limit. Texts given
+// and received are GBK. The header pulls in no Windows header (Winsock's must come before
+// windows.h), so any file may include it; the handles it keeps are opaque.
 #pragma once
-
-#include <winsock2.h>
 
 #include <cstdint>
 #include <functional>
@@ -31,27 +30,6 @@ std::string GbkFromServerBytes(std::string_view bytes);
 // A command (GBK) checked as the client will send it: sent (GBK) is without its leading '/', and
 // refusal (GBK) says why it cannot be sent, or is empty.
 RconCommand PrepareRconCommandGbk(std::string_view gbk);
-
-// A TCP connection over Winsock. Waits in slices of at most 50 ms and answers kCancelled within
-// one slice of cancelled() turning true. Use it on one thread.
-class WinsockTransport final : public RconTransport {
- public:
-  explicit WinsockTransport(std::function<bool()> cancelled);
-  ~WinsockTransport() override;
-  WinsockTransport(const WinsockTransport&) = delete;
-  WinsockTransport& operator=(const WinsockTransport&) = delete;
-
-  Status Connect(std::string_view host, std::uint16_t port, Milliseconds limit) override;
-  Status Send(std::string_view bytes) override;
-  Status Receive(std::string& bytes, Milliseconds wait) override;
-  void Close() override;
-  Milliseconds Now() override;
-
- private:
-  std::function<bool()> cancelled_;
-  SOCKET socket_ = INVALID_SOCKET;
-  bool started_ = false;
-};
 
 struct RconServerAddress {
   std::string host;  // GBK: a name or an address
@@ -110,14 +88,14 @@ class RconClientWin {
   struct Shared;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  friend struct RconClientWindow;
   std::uint64_t Queue(RconServerAddress server, SecretBytes password,
                       std::optional<std::vector<std::string>> commands);
 
   Receiver receiver_;
   std::shared_ptr<Shared> shared_;
-  HWND window_ = nullptr;  // the message-only window the events arrive at
-  HANDLE thread_ = nullptr;
+  void* window_ = nullptr;  // the message-only window the events arrive at
+  void* thread_ = nullptr;
   std::uint64_t nextJob_ = 1;
   int unfinished_ = 0;  // jobs whose kFinished event has not been delivered
 };

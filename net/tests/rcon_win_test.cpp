@@ -125,7 +125,7 @@ std::vector<RconEvent> RunToEnd(Recorder& recorder, const std::function<std::uin
                                 DWORD limitMs = 20000) {
   const ULONGLONG before = GetTickCount64();
   const std::uint64_t job = start();
-  EXPECT_LT(GetTickCount64() - before, 100u) << "starting a job returns at once";
+  EXPECT_LT(GetTickCount64() - before, 250u) << "starting a job returns at once";
   EXPECT_TRUE(PumpUntil([&] { return recorder.Finished(job); }, limitMs)) << "job " << job;
   return recorder.Of(job);
 }
@@ -324,7 +324,8 @@ TEST(RconClientWinTest, EveryFailureEndsTheJobWithAClearMessageAndTheWindowAnswe
       EXPECT_EQ(probe.Unanswered(), 0);
       // A job that ends at once may end before the first question.
       EXPECT_TRUE(atLeastMs == 0 || probe.Answered() > 0);
-      EXPECT_LT(probe.Slowest(), 500u);
+      // Below the shortest limit, which a thread waiting for the network would show.
+      EXPECT_LT(probe.Slowest(), 900u);
     }
     const ULONGLONG took = GetTickCount64() - start;
     EXPECT_GE(took + 50, atLeastMs);  // tick granularity
@@ -416,8 +417,8 @@ TEST(RconClientWinTest, CancelAndDestructionEndJobsAtOnce) {
   PumpUntil([] { return false; }, 300);
   const ULONGLONG before = GetTickCount64();
   client.reset();
-  EXPECT_LT(GetTickCount64() - before, 600u);
-  PumpUntil([] { return false; }, 100);  // no event reaches a receiver that is gone
+  EXPECT_LT(GetTickCount64() - before, 1000u);  // the reply limit is ten seconds
+  PumpUntil([] { return false; }, 100);         // no event reaches a receiver that is gone
 }
 
 TEST(ProtectForUserTest, TheBlobHoldsNoPlainTextAndOpensOnlyWhole) {
