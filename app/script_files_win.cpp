@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <optional>
+
 #include "app/settings_win.h"
 #include "base/text_win.h"
 
