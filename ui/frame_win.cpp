@@ -791,6 +791,22 @@ HWND FindControl(WindowId window, ControlId control) {
   return it == state->controls.end() ? nullptr : it->second;
 }
 
+HWND RowFrameOf(HWND control) {
+  HWND root = control != nullptr ? GetAncestor(control, GA_ROOT) : nullptr;
+  if (root == nullptr || !IsOurTopLevel(root)) return nullptr;
+  const OpenWindowState* state = StateOf(root);
+  const Element* element = state != nullptr ? ElementOf(*state, control) : nullptr;
+  const Element* frame = element != nullptr ? RowFrame(*state->description, *element) : nullptr;
+  return frame != nullptr ? ControlOf(*state, frame->id) : nullptr;
+}
+
+RECT RowOnScreen(HWND control) {
+  HWND frame = RowFrameOf(control);
+  RECT rect{};
+  GetWindowRect(frame != nullptr ? frame : control, &rect);
+  return rect;
+}
+
 int RunMessageLoop() {
   MSG msg;
   BOOL got;

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <optional>
@@ -28,6 +29,8 @@
 namespace {
 
 using namespace ui::ids;
+using testing_support::CentreOf;
+using testing_support::ClickAt;
 using testing_support::PumpMessages;
 using testing_support::TextOf;
 using testing_support::WhenLoopRuns;
@@ -399,7 +402,10 @@ TEST_F(TipsTest, RestingShowsTheTipAfterTheDelayWithoutTakingFocus) {
   EXPECT_GE(rect.top, monitor.rcWork.top);
   EXPECT_LE(rect.right, monitor.rcWork.right);
   EXPECT_LE(rect.bottom, monitor.rcWork.bottom);
-  EXPECT_TRUE(std::abs(rect.top - point.y) < 40 || std::abs(rect.bottom - point.y) < 40);
+  // Beside the row of the control, with the pointer sideways.
+  RECT row = ui::win::RowOnScreen(C(编辑框13)), overlap;
+  EXPECT_FALSE(IntersectRect(&overlap, &rect, &row));
+  EXPECT_TRUE(rect.left <= point.x && point.x < rect.right);
 
   // Drawn on #FFFFE1 with the level tip in bold #D98719.
   const std::vector<COLORREF> pixels = testing_support::RenderPixels(popup);
@@ -454,6 +460,42 @@ TEST_F(TipsTest, TheTipHidesTenSecondsAfterItAppeared) {
   EXPECT_LE(hiddenAfter, 10500);
   // Still resting on the same control: it does not come back.
   EXPECT_EQ(WaitUntil(true, 1500), -1);
+}
+
+// With the main title's tip showing, the first click on the subtitle box is the subtitle box's and
+// so is the typing: the tip keeps out of the title row, and the system's hit testing looks
+// through it to the control under it.
+TEST_F(TipsTest, TheTipKeepsOutOfItsRowAndLetsClicksThrough) {
+  SelectPage(2);
+  testing_support::MovePointer(CentreOf(C(编辑框6)));
+  ASSERT_GE(WaitUntil(true, 3000), 0) << "no tip over 编辑框6";
+  HWND popup = Popup();
+  RECT tip, control, overlap;
+  GetWindowRect(popup, &tip);
+  for (ui::ControlId id : {单选框6, 透明标签6, 编辑框6, 透明标签7, 编辑框7, 按钮11}) {
+    GetWindowRect(C(id), &control);
+    EXPECT_FALSE(IntersectRect(&overlap, &tip, &control)) << "the tip covers " << id;
+  }
+  // Beside the row, the item row's gate lies under it: a click there is the gate's.
+  GetWindowRect(C(单选框7), &control);
+  ASSERT_TRUE(IntersectRect(&overlap, &tip, &control));
+  const POINT inside{(overlap.left + overlap.right) / 2, (overlap.top + overlap.bottom) / 2};
+  EXPECT_EQ(WindowFromPoint(inside), C(单选框7));
+  // Clicked there straight from the title box, while the tip still shows.
+  bool arrived = false;
+  for (int attempt = 0; attempt < 5 && !arrived; ++attempt) {
+    testing_support::MovePointer(CentreOf(C(编辑框6)));
+    ASSERT_GE(WaitUntil(true, 3000), 0);
+    arrived = testing_support::ClickInOneGo(inside);
+  }
+  ASSERT_TRUE(arrived);
+  EXPECT_EQ(GetFocus(), C(单选框7));
+  EXPECT_EQ(SendMessageW(C(单选框7), BM_GETCHECK, 0, 0), BST_CHECKED);
+
+  ClickAt(CentreOf(C(编辑框7)));
+  testing_support::TypeText(L"副标题");
+  EXPECT_EQ(TextOf(C(编辑框7)), L"副标题");
+  EXPECT_EQ(TextOf(C(编辑框6)), L"");
 }
 
 // ---- Clock tick and creation ---------------------------------------------------------------
