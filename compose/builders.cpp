@@ -48,8 +48,16 @@ std::span<const ScriptLineRow> ScriptLineRows() {
   return kRows;
 }
 
+std::string GateNote(std::string_view gateCaption) {
+  return "请先选中“" + std::string(gateCaption) + "”，再生成脚本行";
+}
+
 void AppendScriptLine(const ScriptLineRow& row) {
-  if (row.gate != 0 && !ui::ReadChecked(kMainWindow, row.gate)) return;
+  if (row.gate != 0 && !ui::ReadChecked(kMainWindow, row.gate)) {
+    ui::Frame().ShowNote({kMainWindow, row.gate, ui::Kind::kRadioBox},
+                         GateNote(ui::ReadText(kMainWindow, row.gate)));
+    return;
+  }
   std::string line;
   for (const LinePart& part : row.parts) {
     if (part.input != 0) {
@@ -99,8 +107,17 @@ void BuildDelayLine() {
   AppendScriptLine(kDelayRow);
 }
 
+void CopyOutputBox(ui::ControlId box, ui::ControlId button) {
+  const std::string text = ui::ReadText(kMainWindow, box);
+  if (text.empty()) {
+    ui::Frame().ShowNote({kMainWindow, button, ui::Kind::kButton}, kNothingToCopyNote);
+    return;
+  }
+  ui::Frame().CopyToClipboard(text);
+}
+
 void CopyScriptLines() {
-  ui::Frame().CopyToClipboard(ui::ReadText(kMainWindow, 编辑框16));
+  CopyOutputBox(编辑框16, 按钮21);
 }
 void ClearScriptLines() {
   ui::WriteText(kMainWindow, 编辑框16, "");

@@ -22,6 +22,7 @@
 #include "ui/balloon_tip_win.h"
 #include "ui/clipboard_win.h"
 #include "ui/description.h"
+#include "ui/note_popup_win.h"
 #include "ui/prompt_dialog_win.h"
 #include "ui/temp_file_win.h"
 #include "ui/widgets_win.h"
@@ -705,6 +706,13 @@ class Win32Services final : public FrameServices {
   std::optional<std::string> WriteTemporaryTextFile(std::string_view fileName,
                                                     std::string_view text) override {
     return win::WriteTemporaryTextFile(fileName, text);
+  }
+
+  void ShowNote(const ControlRef& at, std::string_view text) override {
+    Kind kind{};
+    if (HWND control = Lookup(at.window, at.control, kind)) {
+      widgets::ShowNote(control, RowOnScreen(control), text);
+    }
   }
 
   bool OpenWebAddress(std::string_view address) override {

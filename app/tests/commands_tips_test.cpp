@@ -17,12 +17,14 @@
 #include "app/tests/window_lookup_win.h"
 #include "app/window_description.h"
 #include "base/text_win.h"
+#include "compose/builders.h"
 #include "compose/command_table.h"
 #include "compose/directive_tips.h"
 #include "compose/help_page.h"
 #include "ui/balloon_tip_win.h"
 #include "ui/frame_win.h"
 #include "ui/hypertext.h"
+#include "ui/note_popup_win.h"
 #include "ui/prompt_dialog_win.h"
 #include "ui/temp_file_win.h"
 
@@ -496,6 +498,79 @@ TEST_F(TipsTest, TheTipKeepsOutOfItsRowAndLetsClicksThrough) {
   testing_support::TypeText(L"副标题");
   EXPECT_EQ(TextOf(C(编辑框7)), L"副标题");
   EXPECT_EQ(TextOf(C(编辑框6)), L"");
+}
+
+std::vector<HWND> g_alerts;
+
+void CALLBACK RecordAlert(HWINEVENTHOOK, DWORD, HWND hwnd, LONG, LONG, DWORD, DWORD) {
+  g_alerts.push_back(hwnd);
+}
+
+// A builder clicked with its gate not selected adds nothing; a note at the gate says which box
+// to select. It takes neither the focus nor a click (one on it reaches the input under it), is
+// announced to screen readers, and goes at the next click or key or after a few seconds.
+TEST_F(TipsTest, AGatelessClickNotesWhichBoxToSelectAndChangesNothing) {
+  g_alerts.clear();
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr, RecordAlert,
+                                       0, 0, WINEVENT_OUTOFCONTEXT);
+  SelectPage(2);
+  SetWindowTextW(C(编辑框16), L"kept");
+  ClickAt(CentreOf(C(编辑框5)));
+  testing_support::TypeText(L"&a欢迎");
+  ClickAt(CentreOf(C(按钮10)));
+  PumpFor(100);
+  HWND note = ui::widgets::ShownNote();
+  ASSERT_NE(note, nullptr) << "no note";
+  EXPECT_EQ(TextOf(note),
+            base::WideFromGbk(compose::GateNote("发送ActionBar信息 (仅支持1.8+服务器)")));
+  EXPECT_EQ(TextOf(C(编辑框16)), L"kept");
+  EXPECT_EQ(GetFocus(), C(按钮10));
+  EXPECT_EQ(GetActiveWindow(), main_);
+  if (hook != nullptr) {
+    EXPECT_NE(std::find(g_alerts.begin(), g_alerts.end(), note), g_alerts.end()) << "not heard";
+    UnhookWinEvent(hook);
+  }
+  // At the gate, pointing at it from outside its row.
+  RECT rect, gate, overlap;
+  const RECT row = ui::win::RowOnScreen(C(单选框5));
+  GetWindowRect(note, &rect);
+  GetWindowRect(C(单选框5), &gate);
+  EXPECT_FALSE(IntersectRect(&overlap, &rect, &row));
+  const LONG gateX = (gate.left + gate.right) / 2;
+  EXPECT_TRUE(rect.left <= gateX && gateX < rect.right);
+  EXPECT_LT(std::min(std::abs(rect.bottom - gate.top), std::abs(rect.top - gate.bottom)), 30);
+
+  // The row above lies under the note: a click on the note there is that input's, and the
+  // note goes.
+  RECT input;
+  GetWindowRect(C(编辑框4), &input);
+  HRGN shape = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(note, shape), ERROR);
+  ASSERT_TRUE(IntersectRect(&overlap, &rect, &input));
+  const POINT inside{(overlap.left + overlap.right) / 2, (overlap.top + overlap.bottom) / 2};
+  EXPECT_TRUE(PtInRegion(shape, inside.x - rect.left, inside.y - rect.top));
+  DeleteObject(shape);
+  ClickAt(inside);
+  EXPECT_EQ(GetFocus(), C(编辑框4));
+  EXPECT_EQ(ui::widgets::ShownNote(), nullptr) << "a click leaves the note";
+
+  ClickAt(CentreOf(C(按钮10)));
+  ASSERT_NE(ui::widgets::ShownNote(), nullptr);
+  testing_support::PressKey(VK_SHIFT);
+  EXPECT_EQ(ui::widgets::ShownNote(), nullptr) << "a key press leaves the note";
+
+  ClickAt(CentreOf(C(按钮10)));
+  ASSERT_NE(ui::widgets::ShownNote(), nullptr);
+  const DWORD shown = GetTickCount();
+  while (ui::widgets::ShownNote() != nullptr && GetTickCount() - shown < 8000) PumpFor(20);
+  EXPECT_GE(GetTickCount() - shown, ui::widgets::kNoteShowMs - 300);
+  EXPECT_LE(GetTickCount() - shown, ui::widgets::kNoteShowMs + 1500);
+
+  // With the gate selected the same click adds the line, and says nothing.
+  ClickAt(CentreOf(C(单选框5)));
+  ClickAt(CentreOf(C(按钮10)));
+  EXPECT_EQ(TextOf(C(编辑框16)), L"kept@msg:&a欢迎");
+  EXPECT_EQ(ui::widgets::ShownNote(), nullptr);
 }
 
 // ---- Clock tick and creation ---------------------------------------------------------------
