@@ -38,6 +38,24 @@ run_wine "$DRIVER" text 16012CBA '&c你必须拥有3个名为&b&l点券&c的钻�
 shoot_preview preview-item-message.png
 run_wine "$DRIVER" page 3 text 16010071 '>=30 &l&c你必须达到30级才能使用它！&z' focus 16010071 sleep 500
 shoot_preview preview-level-message.png
+# The helping popups beside the rows they help with, never over them: the main title's directive
+# tip, the preview of the main title, the note at the item row's gate after a click on its
+# builder with the gate not selected, and the note at an empty box's copy button.
+shoot_popups() {
+  local file=$1 rect x y w h dir="${SCREENSHOTS:-$BUILD/screenshots}"
+  rect=$(run_wine "$DRIVER" popups-rect | tr -d '\r')
+  read -r x y w h <<<"$rect"
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$dir/$file"
+  log "wrote $dir/$file"
+}
+run_wine "$DRIVER" page 2 point 16012CAD sleep 1000
+shoot_popups tip-title-row.png
+run_wine "$DRIVER" text 16012CAD '&6&l欢迎来到 &b%server_name%' focus 16012CAD point 16012CAD sleep 500
+shoot_popups preview-title-row.png
+run_wine "$DRIVER" focus 16012CB3 point 16012CB3 click 16012CBC sleep 300
+shoot_popups note-gate.png
+run_wine "$DRIVER" text 16010085 '' click 16010088 sleep 300
+shoot_popups note-empty-copy.png
 # A dark and a light skin, chosen from the window menu; then back to skin 7, which is remembered.
 for skin in 2:skin-dark.png 5:skin-light.png; do
   run_wine "$DRIVER" page 1 skin "${skin%%:*}" sleep 300

@@ -163,6 +163,10 @@ struct PreviewState {
   HWND under = nullptr;  // watched control under the pointer
   DWORD underSince = 0;  // when the pointer came to rest there
   POINT pointer{};
+  // The screen rectangle of the row of rowOf, found when rowOf was at rowOfRect.
+  HWND rowOf = nullptr;
+  RECT rowOfRect{};
+  RECT row{};
   // Layout of the shown text.
   std::vector<Piece> pieces;
   std::vector<std::wstring> problems;
@@ -417,21 +421,26 @@ bool Present(PreviewState& state, POINT position) {
 
 // ---- Placement and following -------------------------------------------------------------------
 
-// Above the control's row where there is room on its screen, else below it: never over the row,
-// whose gate, inputs and button the user works with.
-POINT PlaceBeside(HWND control, SIZE size) {
-  RECT at{};
-  GetWindowRect(control, &at);
-  const RECT row = win::RowOnScreen(control);
+// Above the target's row where there is room on its screen, else below it: never over the row,
+// whose gate, inputs and button the user works with. The row's place is asked again only when
+// the target or its place changed: typing costs no more window calls.
+POINT PlaceBeside(PreviewState& state, const RECT& control, SIZE size) {
+  if (state.target != state.rowOf || !EqualRect(&control, &state.rowOfRect)) {
+    state.row = win::RowOnScreen(state.target);
+    state.rowOf = state.target;
+    state.rowOfRect = control;
+  }
+  const RECT& row = state.row;
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   if (GetMonitorInfoW(MonitorFromRect(&row, MONITOR_DEFAULTTONEAREST), &monitor)) {
     work = monitor.rcWork;
   }
-  const PopupPlace place = PlaceBesideRow(
-      {row.left, row.top, row.right - row.left, row.bottom - row.top}, size.cx, size.cy, at.left,
-      Side::kAbove, kGap, {work.left, work.top, work.right - work.left, work.bottom - work.top});
+  const PopupPlace place =
+      PlaceBesideRow({row.left, row.top, row.right - row.left, row.bottom - row.top}, size.cx,
+                     size.cy, control.left, Side::kAbove, kGap,
+                     {work.left, work.top, work.right - work.left, work.bottom - work.top});
   return {place.left, place.top};
 }
 
@@ -483,7 +492,7 @@ void Refresh(PreviewState& state, bool force) {
   std::string plain;
   for (const ChatRun& run : chat.runs) plain += run.text;
   SetWindowTextW(state.popup, base::WideFromGbk(plain).c_str());
-  if (!Present(state, PlaceBeside(state.target, state.size))) return;
+  if (!Present(state, PlaceBeside(state, rect, state.size))) return;
   if (!IsWindowVisible(state.popup)) ShowWindow(state.popup, SW_SHOWNOACTIVATE);
   if (state.obfuscated) {
     SetTimer(state.popup, kShuffleTimer, kShuffleMs, nullptr);

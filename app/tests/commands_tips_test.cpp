@@ -491,7 +491,7 @@ TEST_F(TipsTest, TheTipKeepsOutOfItsRowAndLetsClicksThrough) {
     arrived = testing_support::ClickInOneGo(inside);
   }
   ASSERT_TRUE(arrived);
-  EXPECT_EQ(GetFocus(), C(单选框7));
+  EXPECT_EQ(GetFocus(), C(单选框7)) << std::hex << GetDlgCtrlID(GetFocus());
   EXPECT_EQ(SendMessageW(C(单选框7), BM_GETCHECK, 0, 0), BST_CHECKED);
 
   ClickAt(CentreOf(C(编辑框7)));

@@ -92,7 +92,9 @@ INPUT Mouse(DWORD flags, POINT screen) {
   input.type = INPUT_MOUSE;
   input.mi.dx = static_cast<LONG>((screen.x * 65536LL + width - 1) / width);
   input.mi.dy = static_cast<LONG>((screen.y * 65536LL + height - 1) / height);
-  input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+  // Every event carries its position: a button event without one happens wherever the pointer
+  // is by then, which under Wine may still be an older place the X server reports late.
+  input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   return input;
 }
 
@@ -117,7 +119,7 @@ void MovePointer(POINT screen) {
   // Under Wine an older pointer position, reported late by the X server, may still overtake a
   // move: the move is made again until the pointer stays where it was sent.
   for (int attempt = 0; attempt < 10; ++attempt) {
-    Send({Mouse(MOUSEEVENTF_MOVE, screen)});
+    Send({Mouse(0, screen)});
     POINT at{};
     GetCursorPos(&at);
     if (at.x == screen.x && at.y == screen.y) return;
@@ -131,8 +133,7 @@ void ClickAt(POINT screen) {
 }
 
 bool ClickInOneGo(POINT screen) {
-  Send({Mouse(MOUSEEVENTF_MOVE, screen), Mouse(MOUSEEVENTF_LEFTDOWN, screen),
-        Mouse(MOUSEEVENTF_LEFTUP, screen)});
+  Send({Mouse(0, screen), Mouse(MOUSEEVENTF_LEFTDOWN, screen), Mouse(MOUSEEVENTF_LEFTUP, screen)});
   POINT at{};
   GetCursorPos(&at);
   return at.x == screen.x && at.y == screen.y;
