@@ -134,10 +134,9 @@ void Show(TipState& state, int index, POINT pointer) {
   const RECT row = win::RowOnScreen(registration.target);
   const Rect rowRect{row.left, row.top, row.right - row.left, row.bottom - row.top};
   const RECT work = WorkAreaAt(pointer);
-  const int reach = ScaleForDpi(kCorner, state.dpi) + ScaleForDpi(kStemWidth, state.dpi) / 2;
   const PopupPlace place =
-      PlaceBesideRow(rowRect, size.cx, size.cy, pointer.x - reach, NearerSide(rowRect, pointer.y),
-                     ScaleForDpi(kRowGap, state.dpi),
+      PlaceBesideRow(rowRect, size.cx, size.cy, pointer.x - BalloonStemReach(state.dpi),
+                     NearerSide(rowRect, pointer.y), ScaleForDpi(kRowGap, state.dpi),
                      {work.left, work.top, work.right - work.left, work.bottom - work.top});
   state.outline =
       OutlineBalloon(text, pointer.x - place.left, place.side == Side::kBelow, state.dpi);
@@ -264,6 +263,10 @@ HWND CreateClickThroughPopup(const wchar_t* className, HWND owner, void* param) 
       className, L"", WS_POPUP, 0, 0, 0, 0, owner, nullptr, base::ProgramInstance(), param);
   if (popup != nullptr) SetLayeredWindowAttributes(popup, 0, 255, LWA_ALPHA);
   return popup;
+}
+
+int BalloonStemReach(int dpi) {
+  return ScaleForDpi(kCorner, dpi) + ScaleForDpi(kStemWidth, dpi) / 2;
 }
 
 BalloonOutline OutlineBalloon(SIZE content, int pointX, bool stemUp, int dpi) {

@@ -58,6 +58,10 @@ struct BalloonOutline {
 };
 BalloonOutline OutlineBalloon(SIZE content, int pointX, bool stemUp, int dpi);
 
+// How far right of a balloon's left edge its stem points when nothing pushes it aside: a balloon
+// meant to point at x starts there less this.
+int BalloonStemReach(int dpi);
+
 // Moves popup to left, top, gives it the outline's shape and shows it without activating it.
 void ShowBalloon(HWND popup, const BalloonOutline& outline, int left, int top);
 

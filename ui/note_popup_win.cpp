@@ -2,7 +2,6 @@
 // key press whichever message loop gets it (the frame's, a dialog's, a test's).
 #include "ui/note_popup_win.h"
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -22,7 +21,6 @@ namespace {
 constexpr UINT_PTR kHideTimer = 1;
 constexpr int kMaxTextWidth = 360;
 constexpr int kRowGap = 2;
-constexpr int kStemReach = 19;  // from the popup's left edge to the stem's point, at 96 DPI
 
 struct NoteState {
   HWND popup = nullptr;
@@ -67,6 +65,11 @@ LRESULT CALLBACK NextPress(int code, WPARAM wParam, LPARAM lParam) {
   return result;
 }
 
+void PaintNote(HWND popup, HDC dc) {
+  PaintBalloon(popup, dc);
+  DrawHypertext(dc, g_note.outline.content, g_note.lines, StyleSheet::Program(), g_note.dpi);
+}
+
 LRESULT CALLBACK NoteProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCHITTEST:
@@ -80,16 +83,12 @@ LRESULT CALLBACK NoteProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       return 0;
     case WM_PAINT: {
       PAINTSTRUCT paint;
-      HDC dc = BeginPaint(hwnd, &paint);
-      PaintBalloon(hwnd, dc);
-      DrawHypertext(dc, g_note.outline.content, g_note.lines, StyleSheet::Program(), g_note.dpi);
+      PaintNote(hwnd, BeginPaint(hwnd, &paint));
       EndPaint(hwnd, &paint);
       return 0;
     }
     case WM_PRINTCLIENT:
-      PaintBalloon(hwnd, reinterpret_cast<HDC>(wParam));
-      DrawHypertext(reinterpret_cast<HDC>(wParam), g_note.outline.content, g_note.lines,
-                    StyleSheet::Program(), g_note.dpi);
+      PaintNote(hwnd, reinterpret_cast<HDC>(wParam));
       return 0;
     case WM_NCDESTROY:  // with its owner
       if (hwnd == g_note.popup) {
@@ -147,7 +146,7 @@ void ShowNote(HWND control, const RECT& row, std::string_view text) {
   const Rect rowRect{row.left, row.top, row.right - row.left, row.bottom - row.top};
   const RECT work = WorkAreaOf(row);
   const PopupPlace place = PlaceBesideRow(
-      rowRect, size.cx, size.cy, pointX - ScaleForDpi(kStemReach, g_note.dpi),
+      rowRect, size.cx, size.cy, pointX - BalloonStemReach(g_note.dpi),
       NearerSide(rowRect, (at.top + at.bottom) / 2), ScaleForDpi(kRowGap, g_note.dpi),
       {work.left, work.top, work.right - work.left, work.bottom - work.top});
   g_note.outline =
