@@ -73,8 +73,16 @@ std::string ComposeRowLine(const ScriptLineRow& row,
   return line;
 }
 
+std::string GateNote(std::string_view gateCaption) {
+  return "请先选中“" + std::string(gateCaption) + "”，再生成脚本行";
+}
+
 void AppendScriptLine(const ScriptLineRow& row) {
-  if (row.gate != 0 && !ui::ReadChecked(kMainWindow, row.gate)) return;
+  if (row.gate != 0 && !ui::ReadChecked(kMainWindow, row.gate)) {
+    ui::Frame().ShowNote({kMainWindow, row.gate, ui::Kind::kRadioBox},
+                         GateNote(ui::ReadText(kMainWindow, row.gate)));
+    return;
+  }
   const std::string line =
       ComposeRowLine(row, [](ui::ControlId input) { return ui::ReadText(kMainWindow, input); });
   // Only the new line goes into the box, straight after what the box holds, with no separator:
@@ -118,8 +126,17 @@ void BuildDelayLine() {
   AppendScriptLine(kDelayRow);
 }
 
+void CopyOutputBox(ui::ControlId box, ui::ControlId button) {
+  const std::string text = ui::ReadText(kMainWindow, box);
+  if (text.empty()) {
+    ui::Frame().ShowNote({kMainWindow, button, ui::Kind::kButton}, kNothingToCopyNote);
+    return;
+  }
+  ui::Frame().CopyToClipboard(text);
+}
+
 void CopyScriptLines() {
-  ui::Frame().CopyToClipboard(ui::ReadText(kMainWindow, 编辑框16));
+  CopyOutputBox(编辑框16, 按钮21);
 }
 void ClearScriptLines() {
   ui::WriteText(kMainWindow, 编辑框16, "");

@@ -1,6 +1,8 @@
 // Script-line builders and the copy and clear actions of the script-line output box. Every builder
 // reads its input boxes verbatim, joins them with fixed literals and adds the line at the end of
-// the script-line output box; nothing is trimmed, checked or separated. GBK texts.
+// the script-line output box; nothing is trimmed, checked or separated. A click that adds nothing
+// (the row's gate not selected) or copies nothing (an empty box) says why in a note at the
+// control the user must turn to. GBK texts.
 #pragma once
 
 #include <functional>
@@ -42,8 +44,19 @@ const ScriptLineRow* RowOfInput(ui::ControlId input);
 std::string ComposeRowLine(const ScriptLineRow& row,
                            const std::function<std::string(ui::ControlId)>& textOf);
 
-// Appends the row's line to the script-line output box, unless its gate is not checked.
+// Appends the row's line to the script-line output box. With its gate not checked nothing is
+// read or added, and a note at the gate names the box to select first.
 void AppendScriptLine(const ScriptLineRow& row);
+
+// The note at a gate that is not selected, naming it by its caption.
+std::string GateNote(std::string_view gateCaption);
+
+// The note at a copy button whose box is empty.
+inline constexpr std::string_view kNothingToCopyNote = "没有可复制的内容，剪贴板未改变";
+
+// Puts an output box's whole text on the clipboard. An empty box leaves the clipboard as it was
+// (what the user had there is not lost to an empty text) and says so in a note at button.
+void CopyOutputBox(ui::ControlId box, ui::ControlId button);
 
 // Click handlers of the builder buttons.
 void BuildBypassLine();      // 按钮6

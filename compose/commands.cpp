@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "compose/builders.h"
 #include "compose/command_table.h"
 #include "compose/help_page.h"
 #include "ui/frame.h"
@@ -168,7 +169,7 @@ void ComposeOtherCommand() {
 }
 
 void CopyCommand() {
-  ui::Frame().CopyToClipboard(ui::ReadText(kMainWindow, 编辑框15));
+  CopyOutputBox(编辑框15, 按钮19);
 }
 void ClearCommand() {
   ui::WriteText(kMainWindow, 编辑框15, "");

@@ -45,6 +45,24 @@ shoot_preview preview-cost-check.png
 run_wine "$DRIVER" text 16012CA8 '&#FF5E9A粉色公告 &x&3&3&C&C&F&F天蓝色 &#12345 断掉的代码' \
   focus 16012CA8 sleep 500
 shoot_preview preview-hex-colours.png
+# The helping popups beside the rows they help with, never over them: the main title's directive
+# tip, the preview of the main title, the note at the item row's gate after a click on its
+# builder with the gate not selected, and the note at an empty box's copy button.
+shoot_popups() {
+  local file=$1 rect x y w h dir="${SCREENSHOTS:-$BUILD/screenshots}"
+  rect=$(run_wine "$DRIVER" popups-rect | tr -d '\r')
+  read -r x y w h <<<"$rect"
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$dir/$file"
+  log "wrote $dir/$file"
+}
+run_wine "$DRIVER" page 2 point 16012CAD sleep 1000
+shoot_popups tip-title-row.png
+run_wine "$DRIVER" text 16012CAD '&6&l欢迎来到 &b%server_name%' focus 16012CAD point 16012CAD sleep 500
+shoot_popups preview-title-row.png
+run_wine "$DRIVER" focus 16012CB3 point 16012CB3 click 16012CBC sleep 300
+shoot_popups note-gate.png
+run_wine "$DRIVER" text 16010085 '' click 16010088 sleep 300
+shoot_popups note-empty-copy.png
 # A dark and a light skin, chosen from the window menu; then back to skin 7, which is remembered.
 for skin in 2:skin-dark.png 5:skin-light.png; do
   run_wine "$DRIVER" page 1 skin "${skin%%:*}" sleep 300

@@ -12,9 +12,11 @@
 
 #include "base/text_win.h"
 #include "base/win32_win.h"
+#include "ui/frame_win.h"
 #include "ui/hypertext.h"
 #include "ui/hypertext_win.h"
 #include "ui/navigation.h"
+#include "ui/popup_placement.h"
 #include "ui/style_sheet.h"
 #include "ui/widgets_win.h"
 
@@ -33,8 +35,7 @@ constexpr int kCorner = 12;
 constexpr int kStemHeight = 12;
 constexpr int kStemWidth = 14;
 constexpr int kMaxTextWidth = 360;
-constexpr int kBelowPointer = 20;  // clear of the arrow pointer's image
-constexpr int kAbovePointer = 2;
+constexpr int kRowGap = 2;  // between the target's row and the stem's point
 
 struct Registration {
   HWND target;
@@ -53,12 +54,9 @@ struct TipState {
   int under = -1;  // registration under the pointer
   int shown = -1;  // registration whose tip is showing
   DWORD shownAt = 0;
-  bool spent = false;
-  int dpi = 96;  // the layout DPI of the tip's window when the popup was last shown  // the tip
-                 // under the pointer timed out: it waits until the pointer leaves
-  // Layout of the shown popup, in its client coordinates.
-  RECT body{};
-  POINT stem[3]{};
+  bool spent = false;      // the tip under the pointer timed out: it waits until the pointer leaves
+  int dpi = 96;            // the layout DPI of the tip's window when the popup was last shown
+  BalloonOutline outline;  // of the shown popup
 };
 
 // Tip texts by target, for the targets' accessible descriptions.
@@ -116,9 +114,8 @@ RECT WorkAreaAt(POINT point) {
 void Show(TipState& state, int index, POINT pointer) {
   const Registration& registration = state.registrations[static_cast<size_t>(index)];
   if (state.popup == nullptr) {
-    state.popup = CreateWindowExW(
-        WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kBalloonPopupClass, L"", WS_POPUP, 0,
-        0, 0, 0, GetAncestor(state.control, GA_ROOT), nullptr, base::ProgramInstance(), &state);
+    state.popup =
+        CreateClickThroughPopup(kBalloonPopupClass, GetAncestor(state.control, GA_ROOT), &state);
     if (state.popup == nullptr) return;
   }
   // Automation and screen readers read the tip as the popup's text.
@@ -126,45 +123,24 @@ void Show(TipState& state, int index, POINT pointer) {
 
   // Every length of the balloon is given at 96 DPI.
   state.dpi = LayoutDpiOf(state.control);
-  auto px = [&state](int length) { return ScaleForDpi(length, state.dpi); };
-  const int kPadding = px(widgets::kPadding), kCorner = px(widgets::kCorner);
-  const int kStemHeight = px(widgets::kStemHeight), kStemWidth = px(widgets::kStemWidth);
-  const int kBelowPointer = px(widgets::kBelowPointer), kAbovePointer = px(widgets::kAbovePointer);
   HDC dc = GetDC(state.popup);
-  const SIZE text =
-      MeasureHypertext(dc, registration.lines, px(kMaxTextWidth), *state.sheet, state.dpi);
+  const SIZE text = MeasureHypertext(dc, registration.lines, ScaleForDpi(kMaxTextWidth, state.dpi),
+                                     *state.sheet, state.dpi);
   ReleaseDC(state.popup, dc);
-  const int bodyWidth = text.cx + 2 * kPadding;
-  const int bodyHeight = text.cy + 2 * kPadding;
-  const int height = bodyHeight + kStemHeight;
 
-  // Below the pointer, stem up; above it when there is no room below. Always on screen.
+  // Above or below the target's row, on the side nearer the pointer, and sideways with the stem
+  // at the pointer: the tip never covers the row the user is working in. Always on screen.
+  const SIZE size = OutlineBalloon(text, 0, true, state.dpi).size;
+  const RECT row = win::RowOnScreen(registration.target);
+  const Rect rowRect{row.left, row.top, row.right - row.left, row.bottom - row.top};
   const RECT work = WorkAreaAt(pointer);
-  const bool below = pointer.y + kBelowPointer + height <= work.bottom;
-  int top = below ? pointer.y + kBelowPointer : pointer.y - kAbovePointer - height;
-  top = std::clamp<int>(top, work.top, std::max<int>(work.top, work.bottom - height));
-  int left = pointer.x - kCorner - kStemWidth / 2;
-  left = std::clamp<int>(left, work.left, std::max<int>(work.left, work.right - bodyWidth));
-
-  const int bodyTop = below ? kStemHeight : 0;
-  state.body = {0, bodyTop, bodyWidth, bodyTop + bodyHeight};
-  const int stemX = std::clamp<int>(pointer.x - left, kCorner, bodyWidth - kCorner - kStemWidth);
-  const int edge = below ? bodyTop : bodyTop + bodyHeight - 1;
-  const int tip = below ? 0 : height - 1;
-  state.stem[0] = {stemX, edge + (below ? 1 : -1)};
-  state.stem[1] = {stemX + kStemWidth, edge + (below ? 1 : -1)};
-  state.stem[2] = {stemX, tip};
-
-  HRGN shape =
-      CreateRoundRectRgn(0, bodyTop, bodyWidth + 1, bodyTop + bodyHeight + 1, kCorner, kCorner);
-  HRGN stem = CreatePolygonRgn(state.stem, 3, WINDING);
-  CombineRgn(shape, shape, stem, RGN_OR);
-  DeleteObject(stem);
-  SetWindowRgn(state.popup, shape, FALSE);  // the window owns the region now
-
-  SetWindowPos(state.popup, HWND_TOPMOST, left, top, bodyWidth, height,
-               SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  InvalidateRect(state.popup, nullptr, TRUE);
+  const PopupPlace place =
+      PlaceBesideRow(rowRect, size.cx, size.cy, pointer.x - BalloonStemReach(state.dpi),
+                     NearerSide(rowRect, pointer.y), ScaleForDpi(kRowGap, state.dpi),
+                     {work.left, work.top, work.right - work.left, work.bottom - work.top});
+  state.outline =
+      OutlineBalloon(text, pointer.x - place.left, place.side == Side::kBelow, state.dpi);
+  ShowBalloon(state.popup, state.outline, place.left, place.top);
   state.shown = index;
   state.shownAt = GetTickCount();
 }
@@ -197,23 +173,8 @@ void PaintPopup(HWND popup, HDC dc) {
   TipState* state = TipStateOf(popup);
   if (state == nullptr || state->shown < 0) return;
   const Registration& registration = state->registrations[static_cast<size_t>(state->shown)];
-  HRGN shape = CreateRectRgn(0, 0, 0, 0);
-  if (GetWindowRgn(popup, shape) == ERROR) {
-    RECT client;
-    GetClientRect(popup, &client);
-    SetRectRgn(shape, client.left, client.top, client.right, client.bottom);
-  }
-  HBRUSH background = CreateSolidBrush(kBackground);
-  HBRUSH border = CreateSolidBrush(kBorder);
-  FillRgn(dc, shape, background);
-  FrameRgn(dc, shape, border, 1, 1);
-  DeleteObject(border);
-  DeleteObject(background);
-  DeleteObject(shape);
-  RECT text = state->body;
-  const int padding = ScaleForDpi(kPadding, state->dpi);
-  InflateRect(&text, -padding, -padding);
-  DrawHypertext(dc, text, registration.lines, *state->sheet, state->dpi);
+  PaintBalloon(popup, dc);
+  DrawHypertext(dc, state->outline.content, registration.lines, *state->sheet, state->dpi);
 }
 
 LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -292,6 +253,71 @@ bool IsTipControl(HWND hwnd) {
 }
 
 }  // namespace
+
+HWND CreateClickThroughPopup(const wchar_t* className, HWND owner, void* param) {
+  // A window that is layered and transparent is left out of hit testing, so a click on it
+  // reaches the control under it; answering WM_NCHITTEST alone is not enough for input that
+  // another thread or Wine's server routes.
+  HWND popup = CreateWindowExW(
+      WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE,
+      className, L"", WS_POPUP, 0, 0, 0, 0, owner, nullptr, base::ProgramInstance(), param);
+  if (popup != nullptr) SetLayeredWindowAttributes(popup, 0, 255, LWA_ALPHA);
+  return popup;
+}
+
+int BalloonStemReach(int dpi) {
+  return ScaleForDpi(kCorner, dpi) + ScaleForDpi(kStemWidth, dpi) / 2;
+}
+
+BalloonOutline OutlineBalloon(SIZE content, int pointX, bool stemUp, int dpi) {
+  auto px = [dpi](int length) { return ScaleForDpi(length, dpi); };
+  const int padding = px(kPadding), corner = px(kCorner);
+  const int stemHeight = px(kStemHeight), stemWidth = px(kStemWidth);
+  BalloonOutline outline;
+  outline.corner = corner;
+  const int bodyWidth = content.cx + 2 * padding;
+  const int bodyHeight = content.cy + 2 * padding;
+  const int bodyTop = stemUp ? stemHeight : 0;
+  outline.size = {bodyWidth, bodyHeight + stemHeight};
+  outline.body = {0, bodyTop, bodyWidth, bodyTop + bodyHeight};
+  outline.content = {padding, bodyTop + padding, bodyWidth - padding,
+                     bodyTop + bodyHeight - padding};
+  const int stemX =
+      std::clamp<int>(pointX, corner, std::max(corner, bodyWidth - corner - stemWidth));
+  const int edge = stemUp ? bodyTop + 1 : bodyTop + bodyHeight - 2;
+  outline.stem[0] = {stemX, edge};
+  outline.stem[1] = {stemX + stemWidth, edge};
+  outline.stem[2] = {stemX, stemUp ? 0 : outline.size.cy - 1};
+  return outline;
+}
+
+void ShowBalloon(HWND popup, const BalloonOutline& outline, int left, int top) {
+  HRGN shape = CreateRoundRectRgn(outline.body.left, outline.body.top, outline.body.right + 1,
+                                  outline.body.bottom + 1, outline.corner, outline.corner);
+  HRGN stem = CreatePolygonRgn(outline.stem, 3, WINDING);
+  CombineRgn(shape, shape, stem, RGN_OR);
+  DeleteObject(stem);
+  SetWindowRgn(popup, shape, FALSE);  // the window owns the region now
+  SetWindowPos(popup, HWND_TOPMOST, left, top, outline.size.cx, outline.size.cy,
+               SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  InvalidateRect(popup, nullptr, TRUE);
+}
+
+void PaintBalloon(HWND popup, HDC dc) {
+  HRGN shape = CreateRectRgn(0, 0, 0, 0);
+  if (GetWindowRgn(popup, shape) == ERROR) {
+    RECT client;
+    GetClientRect(popup, &client);
+    SetRectRgn(shape, client.left, client.top, client.right, client.bottom);
+  }
+  HBRUSH background = CreateSolidBrush(kBackground);
+  HBRUSH border = CreateSolidBrush(kBorder);
+  FillRgn(dc, shape, background);
+  FrameRgn(dc, shape, border, 1, 1);
+  DeleteObject(border);
+  DeleteObject(background);
+  DeleteObject(shape);
+}
 
 bool RegisterBalloonTipClasses() {
   const bool tipOk =

@@ -22,6 +22,8 @@
 #include "base/text_win.h"
 #include "base/win32_win.h"
 #include "ui/colour_codes.h"
+#include "ui/frame_win.h"
+#include "ui/popup_placement.h"
 #include "ui/widgets_win.h"
 
 namespace ui {
@@ -36,7 +38,7 @@ constexpr UINT_PTR kTopSubclassId = 0x50524556;
 constexpr int kFontHeight = 16;
 constexpr int kLineHeight = 20;
 constexpr int kPadding = 5;
-constexpr int kGap = 3;  // between the previewed control and the popup
+constexpr int kGap = 3;  // between the previewed control's row and the popup
 constexpr int kMaxWidth = 560;
 constexpr int kMaxLines = 16;  // an output box may hold pages; the preview shows its start
 constexpr int kProblemLineHeight = 16;
@@ -172,7 +174,12 @@ struct PreviewState {
   std::size_t length = 0;  // of the whole text, in UTF-16 units
   RECT targetRect{};
   HWND under = nullptr;  // watched control under the pointer
-  DWORD underSince = 0;
+  DWORD underSince = 0;  // when the pointer came to rest there
+  POINT pointer{};
+  // The screen rectangle of the row of rowOf, found when rowOf was at rowOfRect.
+  HWND rowOf = nullptr;
+  RECT rowOfRect{};
+  RECT row{};
   // Layout of the shown text.
   std::vector<Piece> pieces;
   std::vector<NoteLine> problems;
@@ -438,22 +445,43 @@ bool Present(PreviewState& state, POINT position) {
 
 // ---- Placement and following -------------------------------------------------------------------
 
-// Above the control where there is room on its screen, else below it; never over it.
-POINT PlaceBeside(const RECT& control, SIZE size) {
+// Above the target's row where there is room on its screen, else below it: never over the row,
+// whose gate, inputs and button the user works with. The row's place is asked again only when
+// the target or its place changed: typing costs no more window calls.
+POINT PlaceBeside(PreviewState& state, const RECT& control, SIZE size) {
+  if (state.target != state.rowOf || !EqualRect(&control, &state.rowOfRect)) {
+    state.row = win::RowOnScreen(state.target);
+    state.rowOf = state.target;
+    state.rowOfRect = control;
+  }
+  const RECT& row = state.row;
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  if (GetMonitorInfoW(MonitorFromRect(&control, MONITOR_DEFAULTTONEAREST), &monitor)) {
+  if (GetMonitorInfoW(MonitorFromRect(&row, MONITOR_DEFAULTTONEAREST), &monitor)) {
     work = monitor.rcWork;
   }
-  const int left =
-      std::clamp<int>(control.left, work.left, std::max<int>(work.left, work.right - size.cx));
-  const int above = control.top - kGap - size.cy;
-  const int below = control.bottom + kGap;
-  if (above >= work.top) return {left, above};
-  if (below + size.cy <= work.bottom) return {left, below};
-  // Room on neither side: the roomier one, partly off the screen rather than over the control.
-  return {left, control.top - work.top > work.bottom - control.bottom ? above : below};
+  const PopupPlace place =
+      PlaceBesideRow({row.left, row.top, row.right - row.left, row.bottom - row.top}, size.cx,
+                     size.cy, control.left, Side::kAbove, kGap,
+                     {work.left, work.top, work.right - work.left, work.bottom - work.top});
+  return {place.left, place.top};
+}
+
+// An owned popup belongs just above its owner. Windows keeps it there by itself; Wine may not
+// when the owner is clicked while the popup shows, so the order is put right again if needed.
+void KeepAboveOwner(const PreviewState& state) {
+  for (HWND below = GetWindow(state.popup, GW_HWNDNEXT); below != nullptr;
+       below = GetWindow(below, GW_HWNDNEXT)) {
+    if (below == state.top) return;
+  }
+  HWND above = GetWindow(state.top, GW_HWNDPREV);
+  // Under a topmost window it would turn topmost itself: then the top of the ordinary windows.
+  if (above == nullptr || (GetWindowLongW(above, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0) {
+    above = HWND_TOP;
+  }
+  SetWindowPos(state.popup, above, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
 void Hide(PreviewState& state) {
@@ -503,7 +531,7 @@ void Refresh(PreviewState& state, bool force) {
   std::string plain;
   for (const ChatRun& run : chat.runs) plain += run.text;
   SetWindowTextW(state.popup, base::WideFromGbk(plain).c_str());
-  if (!Present(state, PlaceBeside(rect, state.size))) return;
+  if (!Present(state, PlaceBeside(state, rect, state.size))) return;
   if (!IsWindowVisible(state.popup)) ShowWindow(state.popup, SW_SHOWNOACTIVATE);
   if (state.obfuscated) {
     SetTimer(state.popup, kShuffleTimer, kShuffleMs, nullptr);
@@ -527,15 +555,19 @@ void Poll(PreviewState& state) {
       GetCursorPos(&pointer)) {
     const DWORD now = GetTickCount();
     HWND under = WatchedAt(state, pointer);
+    const bool moved = pointer.x != state.pointer.x || pointer.y != state.pointer.y;
+    state.pointer = pointer;
     if (under != state.under) {
       state.under = under;
       state.underSince = now;
+    } else if (moved && state.target != under) {
+      state.underSince = now;  // a pointer passing over a control is not resting on it
     }
     HWND focus = GetFocus();
     if (GetActiveWindow() == state.top && Contains(state.inputs, focus) && IsWindowVisible(focus)) {
       wanted = focus;  // what is being typed wins over what the pointer rests on
     } else if (under != nullptr && IsWindowVisible(under) &&
-               now - state.underSince >= kPreviewRestMs) {
+               (state.target == under || now - state.underSince >= kPreviewRestMs)) {
       wanted = under;
     }
   }
@@ -545,6 +577,7 @@ void Poll(PreviewState& state) {
   } else {
     Refresh(state, false);
   }
+  if (IsWindowVisible(state.popup)) KeepAboveOwner(state);
 }
 
 LRESULT CALLBACK TopSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -622,9 +655,9 @@ HWND AttachColourPreview(HWND top, std::span<const HWND> messageInputs,
     state->fonts[i] = ChatFont((i & 1) != 0, (i & 2) != 0);
     if (state->fonts[i] == nullptr) return nullptr;
   }
-  HWND popup =
-      CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kColourPreviewClass, L"",
-                      WS_POPUP, 0, 0, 0, 0, top, nullptr, base::ProgramInstance(), nullptr);
+  HWND popup = CreateWindowExW(
+      WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kColourPreviewClass,
+      L"", WS_POPUP, 0, 0, 0, 0, top, nullptr, base::ProgramInstance(), nullptr);
   if (popup == nullptr) return nullptr;
   PreviewState* raw = state.release();  // the popup owns it now
   raw->popup = popup;

@@ -69,6 +69,10 @@ class FrameServices {
                                 std::string_view /*text*/, int /*icon*/, const Rect& /*region*/) {
     return false;
   }
+  // Shows a short note (GBK) at a control of an open window: why a click did nothing, or what
+  // to do first. It goes by itself after a few seconds or at the next click or key, never takes
+  // the focus or a click, and screen readers announce it. Frames without notes show nothing.
+  virtual void ShowNote(const ControlRef& /*at*/, std::string_view /*text*/) {}
 };
 
 // The installed services. Calling it with none installed is a programming error.

@@ -22,6 +22,7 @@
 #include "ui/balloon_tip_win.h"
 #include "ui/clipboard_win.h"
 #include "ui/description.h"
+#include "ui/note_popup_win.h"
 #include "ui/prompt_dialog_win.h"
 #include "ui/temp_file_win.h"
 #include "ui/widgets_win.h"
@@ -707,6 +708,13 @@ class Win32Services final : public FrameServices {
     return win::WriteTemporaryTextFile(fileName, text);
   }
 
+  void ShowNote(const ControlRef& at, std::string_view text) override {
+    Kind kind{};
+    if (HWND control = Lookup(at.window, at.control, kind)) {
+      widgets::ShowNote(control, RowOnScreen(control), text);
+    }
+  }
+
   bool OpenWebAddress(std::string_view address) override {
     const std::wstring wide = WideFromGbk(address);
     // shell32 is loaded on the first use, not before the window shows.
@@ -789,6 +797,22 @@ HWND FindControl(WindowId window, ControlId control) {
   if (state == nullptr) return nullptr;
   auto it = state->controls.find(control);
   return it == state->controls.end() ? nullptr : it->second;
+}
+
+HWND RowFrameOf(HWND control) {
+  HWND root = control != nullptr ? GetAncestor(control, GA_ROOT) : nullptr;
+  if (root == nullptr || !IsOurTopLevel(root)) return nullptr;
+  const OpenWindowState* state = StateOf(root);
+  const Element* element = state != nullptr ? ElementOf(*state, control) : nullptr;
+  const Element* frame = element != nullptr ? RowFrame(*state->description, *element) : nullptr;
+  return frame != nullptr ? ControlOf(*state, frame->id) : nullptr;
+}
+
+RECT RowOnScreen(HWND control) {
+  HWND frame = RowFrameOf(control);
+  RECT rect{};
+  GetWindowRect(frame != nullptr ? frame : control, &rect);
+  return rect;
 }
 
 int RunMessageLoop() {

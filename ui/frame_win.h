@@ -27,6 +27,13 @@ HWND ShowStartWindow(WindowId window);
 // The handle of a control of an open window, or nullptr.
 HWND FindControl(WindowId window, ControlId control);
 
+// The group box framing the row a control of an open window belongs to (see RowFrame), or
+// nullptr when it has none or is no control of ours.
+HWND RowFrameOf(HWND control);
+// The screen rectangle of a control's row: its row frame's, else the control's own. Popups that
+// help with the control keep out of it.
+RECT RowOnScreen(HWND control);
+
 // Dispatches messages until the last of the program's windows is destroyed; returns the quit
 // code.
 int RunMessageLoop();

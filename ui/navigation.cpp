@@ -1,4 +1,4 @@
-// Reading order, row names and DPI scaling of a window description.
+// Rows, reading order, row names and DPI scaling of a window description.
 #include "ui/navigation.h"
 
 #include <algorithm>
@@ -29,40 +29,74 @@ int CentreY(const Rect& rect) {
   return rect.top + rect.height / 2;
 }
 
-// Sorts elements into reading order by their placed rectangles.
-void SortByReading(const WindowDescription& window, std::vector<const Element*>& elements) {
-  std::vector<std::pair<const Element*, Rect>> placed;
-  for (const Element* element : elements)
-    placed.emplace_back(element, PlacedRect(window, *element));
+// Puts placed items into reading order: bands from top to bottom, each joined by the items whose
+// centre lies in the vertical span of the band's first item, left to right within a band.
+template <typename T>
+void SortByReading(std::vector<std::pair<T, Rect>>& placed) {
   std::stable_sort(placed.begin(), placed.end(), [](const auto& a, const auto& b) {
     return a.second.top != b.second.top ? a.second.top < b.second.top
                                         : a.second.left < b.second.left;
   });
-  // Rows: each control joins the first open row whose band holds its centre.
-  struct Row {
+  struct Band {
     int top, bottom;
-    std::vector<std::pair<const Element*, Rect>> members;
+    std::vector<std::pair<T, Rect>> members;
   };
-  std::vector<Row> rows;
+  std::vector<Band> bands;
   for (const auto& entry : placed) {
     const int centre = CentreY(entry.second);
-    auto row = std::find_if(rows.begin(), rows.end(), [centre](const Row& candidate) {
+    auto band = std::find_if(bands.begin(), bands.end(), [centre](const Band& candidate) {
       return centre >= candidate.top && centre < candidate.bottom;
     });
-    if (row == rows.end()) {
-      rows.push_back({entry.second.top, entry.second.top + entry.second.height, {}});
-      row = rows.end() - 1;
+    if (band == bands.end()) {
+      bands.push_back({entry.second.top, entry.second.top + entry.second.height, {}});
+      band = bands.end() - 1;
     }
-    row->members.push_back(entry);
+    band->members.push_back(entry);
   }
-  elements.clear();
-  for (Row& row : rows) {
-    std::stable_sort(row.members.begin(), row.members.end(), [](const auto& a, const auto& b) {
+  placed.clear();
+  for (Band& band : bands) {
+    std::stable_sort(band.members.begin(), band.members.end(), [](const auto& a, const auto& b) {
       return a.second.left != b.second.left ? a.second.left < b.second.left
                                             : a.second.top < b.second.top;
     });
-    for (const auto& member : row.members) elements.push_back(member.first);
+    placed.insert(placed.end(), band.members.begin(), band.members.end());
   }
+}
+
+bool Holds(const Rect& outer, const Rect& inner) {
+  return inner.left >= outer.left && inner.top >= outer.top &&
+         inner.left + inner.width <= outer.left + outer.width &&
+         inner.top + inner.height <= outer.top + outer.height;
+}
+
+// The ids of elements in Tab order: row by row, a row's inputs before its buttons.
+std::vector<ControlId> ByRows(const WindowDescription& window,
+                              const std::vector<const Element*>& elements) {
+  struct Row {
+    const Element* frame;  // nullptr: an element without a frame, alone in its row
+    std::vector<std::pair<const Element*, Rect>> members;
+  };
+  std::vector<std::pair<Row, Rect>> rows;
+  for (const Element* element : elements) {
+    const Element* frame = RowFrame(window, *element);
+    auto row = std::find_if(rows.begin(), rows.end(), [frame](const auto& candidate) {
+      return frame != nullptr && candidate.first.frame == frame;
+    });
+    if (row == rows.end()) {
+      rows.push_back({Row{frame, {}}, RowArea(window, *element)});
+      row = rows.end() - 1;
+    }
+    row->first.members.emplace_back(element, PlacedRect(window, *element));
+  }
+  SortByReading(rows);
+  std::vector<ControlId> order;
+  for (auto& [row, area] : rows) {
+    SortByReading(row.members);
+    std::stable_partition(row.members.begin(), row.members.end(),
+                          [](const auto& member) { return member.first->kind != Kind::kButton; });
+    for (const auto& member : row.members) order.push_back(member.first->id);
+  }
+  return order;
 }
 
 }  // namespace
@@ -85,6 +119,31 @@ int PageOf(const WindowDescription& window, const Element& element) {
   return 0;
 }
 
+const Element* RowFrame(const WindowDescription& window, const Element& element) {
+  const Rect at = PlacedRect(window, element);
+  const int page = PageOf(window, element);
+  const Element* smallest = nullptr;
+  long long smallestArea = 0;
+  for (const Element& candidate : window.elements) {
+    if (candidate.kind != Kind::kGroupBox || &candidate == &element ||
+        PageOf(window, candidate) != page) {
+      continue;
+    }
+    const Rect frame = PlacedRect(window, candidate);
+    const long long area = static_cast<long long>(frame.width) * frame.height;
+    if (Holds(frame, at) && (smallest == nullptr || area < smallestArea)) {
+      smallest = &candidate;
+      smallestArea = area;
+    }
+  }
+  return smallest;
+}
+
+Rect RowArea(const WindowDescription& window, const Element& element) {
+  const Element* frame = RowFrame(window, element);
+  return PlacedRect(window, frame != nullptr ? *frame : element);
+}
+
 std::vector<ControlId> TabOrder(const WindowDescription& window, int page) {
   std::vector<ControlId> order;
   std::vector<const Element*> onPage;
@@ -102,10 +161,10 @@ std::vector<ControlId> TabOrder(const WindowDescription& window, int page) {
       onPage.push_back(&element);
     }
   }
-  SortByReading(window, onPage);
-  SortByReading(window, elsewhere);
-  for (const Element* element : onPage) order.push_back(element->id);
-  for (const Element* element : elsewhere) order.push_back(element->id);
+  for (const auto& list : {onPage, elsewhere}) {
+    const std::vector<ControlId> rows = ByRows(window, list);
+    order.insert(order.end(), rows.begin(), rows.end());
+  }
   return order;
 }
 

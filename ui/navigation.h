@@ -1,6 +1,7 @@
 // What the keyboard and assistive technology need of a window description, computed from the
-// elements' rectangles and pages rather than listed by hand: the order Tab visits controls in,
-// the name each input is read out by, and how described rectangles grow with the display's DPI.
+// elements' rectangles and pages rather than listed by hand: the rows controls are grouped in,
+// the order Tab visits controls in, the name each input is read out by, and how described
+// rectangles grow with the display's DPI.
 #pragma once
 
 #include <string_view>
@@ -18,10 +19,21 @@ Rect PlacedRect(const WindowDescription& window, const Element& element);
 // it is on no page.
 int PageOf(const WindowDescription& window, const Element& element);
 
-// The controls Tab visits with `page` showing: the tab control, the page's tab stops in reading
-// order (rows from top to bottom, left to right within a row), then the tab stops on no page in
-// reading order. A control belongs to the row of the first control above it whose vertical span
-// holds its centre.
+// The frame of the row an element belongs to: the smallest group box on the element's page whose
+// placed rectangle holds the element's whole placed rectangle. That is the group box the element
+// sits in, or a captionless one drawn around it as a sibling. nullptr when there is none.
+const Element* RowFrame(const WindowDescription& window, const Element& element);
+
+// The area of the element's row in the window's client coordinates: its row frame's placed
+// rectangle, or the element's own when it has no frame. Popups that help with a row keep out of
+// this area, so they never cover what the user works with.
+Rect RowArea(const WindowDescription& window, const Element& element);
+
+// The controls Tab visits with `page` showing: the tab control, the page's tab stops, then the
+// tab stops on no page. Both lists go row by row in reading order (rows from top to bottom, left
+// to right): the controls of one row frame together, its inputs in reading order before its
+// buttons; controls without a frame each on their own. In reading order a control belongs to the
+// band of the first control above it whose vertical span holds its centre.
 std::vector<ControlId> TabOrder(const WindowDescription& window, int page);
 
 // The name of an input (edit box or combo box): the caption of the label or radio box at the

@@ -31,20 +31,39 @@ TEST(ScriptLineBuilders, CheckedGateWithEmptyInputAppendsBareDirective) {
   EXPECT_EQ(frame.Text(编辑框16), "@bypass ");
 }
 
-TEST(ScriptLineBuilders, UncheckedGateReadsAndWritesNothing) {
-  FakeFrame frame(app::WindowDescriptions());
-  frame.SetText(编辑框16, "kept");
-  frame.SetText(编辑框1, "/give %player% 264 1");
-  for (ui::ControlId gate : kGates) {
-    if (gate != 单选框1) frame.SetChecked(gate, true);
+// A gated row whose gate is not selected adds nothing and reads nothing but its gate; a note at
+// the gate names the box to select, by its caption.
+TEST(ScriptLineBuilders, UncheckedGateAddsNothingAndNotesWhichBoxToSelect) {
+  const std::pair<ui::ControlId, std::string> rows[] = {
+      {按钮6, "OP权限执行"},
+      {按钮7, "普通玩家执行"},
+      {按钮8, "后台执行指令"},
+      {按钮9, "消耗金钱执行"},
+      {按钮10, "发送ActionBar信息 (仅支持1.8+服务器)"},
+      {按钮11, "发送Title信息 (仅支持1.8+服务器)"},
+      {按钮13, "消耗指定物品执行"},
+  };
+  for (const auto& [button, caption] : rows) {
+    SCOPED_TRACE(caption);
+    const compose::ScriptLineRow* row = nullptr;
+    for (const compose::ScriptLineRow& candidate : compose::ScriptLineRows()) {
+      if (candidate.button == button) row = &candidate;
+    }
+    ASSERT_NE(row, nullptr);
+    FakeFrame frame(app::WindowDescriptions());
+    frame.SetText(编辑框16, "kept");
+    frame.SetText(编辑框1, "/give %player% 264 1");
+    for (ui::ControlId gate : kGates) frame.SetChecked(gate, gate != row->gate);
+    frame.reads.clear();
+    frame.Click(button);
+    EXPECT_EQ(frame.Text(编辑框16), "kept");
+    EXPECT_TRUE(frame.writes.empty());
+    EXPECT_TRUE(frame.appends.empty());
+    for (const auto& [window, control] : frame.reads) EXPECT_EQ(control, row->gate);
+    EXPECT_EQ(
+        frame.notes,
+        (std::vector<FakeFrame::Note>{{row->gate, "请先选中“" + caption + "”，再生成脚本行"}}));
   }
-  frame.reads.clear();
-  frame.Click(按钮6);
-  EXPECT_EQ(frame.Text(编辑框16), "kept");
-  EXPECT_TRUE(frame.writes.empty());
-  // Only the gate itself was looked at.
-  ASSERT_EQ(frame.reads.size(), 1u);
-  EXPECT_EQ(frame.reads[0].second, 单选框1);
 }
 
 // Every row, driven through its button's binding with distinct inputs, so a row bound to the
@@ -85,6 +104,7 @@ TEST(ScriptLineBuilders, EveryRowJoinsItsInputsInOrder) {
     for (const auto& [box, text] : c.inputs) frame.SetText(box, text);
     frame.Click(c.button);
     EXPECT_EQ(frame.Text(编辑框16), c.expected);
+    EXPECT_TRUE(frame.notes.empty());
   }
 }
 
@@ -152,6 +172,7 @@ TEST(ScriptLineBuilders, PageThreeRowsIgnoreTheRadioBoxes) {
     frame.Click(按钮17);
     frame.Click(按钮23);
     EXPECT_EQ(frame.Text(编辑框16), "@perm:@papi:%player_level%@papi:%player_health%@delay:");
+    EXPECT_TRUE(frame.notes.empty());
   }
 }
 
@@ -188,11 +209,14 @@ TEST(ScriptLineOutputBox, CopyPutsTheWholeTextOnTheClipboard) {
   EXPECT_EQ(frame.clipboard[0], "@delay:20@msg:好");
 }
 
-TEST(ScriptLineOutputBox, CopyAndClearOfAnEmptyBox) {
+// Copying an empty box would throw away what the clipboard holds: nothing is copied, and a note
+// at the button says so.
+TEST(ScriptLineOutputBox, CopyOfAnEmptyBoxKeepsTheClipboardAndSaysSo) {
   FakeFrame frame(app::WindowDescriptions());
   frame.Click(按钮21);
-  ASSERT_EQ(frame.clipboard.size(), 1u);
-  EXPECT_EQ(frame.clipboard[0], "");
+  EXPECT_TRUE(frame.clipboard.empty());
+  EXPECT_EQ(frame.notes,
+            (std::vector<FakeFrame::Note>{{按钮21, std::string(compose::kNothingToCopyNote)}}));
   frame.Click(按钮22);
   EXPECT_EQ(frame.Text(编辑框16), "");
 }
@@ -213,7 +237,9 @@ TEST(CommandOutputBox, CopyAndClearWorkOnTheCommandBox) {
   frame.Click(按钮19);
   frame.Click(按钮20);
   frame.Click(按钮19);
-  EXPECT_EQ(frame.clipboard, (std::vector<std::string>{"/vrnl reload", ""}));
+  EXPECT_EQ(frame.clipboard, (std::vector<std::string>{"/vrnl reload"}));
+  EXPECT_EQ(frame.notes,
+            (std::vector<FakeFrame::Note>{{按钮19, std::string(compose::kNothingToCopyNote)}}));
   EXPECT_EQ(frame.Text(编辑框16), "@delay:20");
 }
 

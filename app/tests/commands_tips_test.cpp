@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <optional>
@@ -16,18 +17,22 @@
 #include "app/tests/window_lookup_win.h"
 #include "app/window_description.h"
 #include "base/text_win.h"
+#include "compose/builders.h"
 #include "compose/command_table.h"
 #include "compose/directive_tips.h"
 #include "compose/help_page.h"
 #include "ui/balloon_tip_win.h"
 #include "ui/frame_win.h"
 #include "ui/hypertext.h"
+#include "ui/note_popup_win.h"
 #include "ui/prompt_dialog_win.h"
 #include "ui/temp_file_win.h"
 
 namespace {
 
 using namespace ui::ids;
+using testing_support::CentreOf;
+using testing_support::ClickAt;
 using testing_support::PumpMessages;
 using testing_support::TextOf;
 using testing_support::WhenLoopRuns;
@@ -399,7 +404,10 @@ TEST_F(TipsTest, RestingShowsTheTipAfterTheDelayWithoutTakingFocus) {
   EXPECT_GE(rect.top, monitor.rcWork.top);
   EXPECT_LE(rect.right, monitor.rcWork.right);
   EXPECT_LE(rect.bottom, monitor.rcWork.bottom);
-  EXPECT_TRUE(std::abs(rect.top - point.y) < 40 || std::abs(rect.bottom - point.y) < 40);
+  // Beside the row of the control, with the pointer sideways.
+  RECT row = ui::win::RowOnScreen(C(编辑框13)), overlap;
+  EXPECT_FALSE(IntersectRect(&overlap, &rect, &row));
+  EXPECT_TRUE(rect.left <= point.x && point.x < rect.right);
 
   // Drawn on #FFFFE1 with the level tip in bold #D98719.
   const std::vector<COLORREF> pixels = testing_support::RenderPixels(popup);
@@ -454,6 +462,115 @@ TEST_F(TipsTest, TheTipHidesTenSecondsAfterItAppeared) {
   EXPECT_LE(hiddenAfter, 10500);
   // Still resting on the same control: it does not come back.
   EXPECT_EQ(WaitUntil(true, 1500), -1);
+}
+
+// With the main title's tip showing, the first click on the subtitle box is the subtitle box's and
+// so is the typing: the tip keeps out of the title row, and the system's hit testing looks
+// through it to the control under it.
+TEST_F(TipsTest, TheTipKeepsOutOfItsRowAndLetsClicksThrough) {
+  SelectPage(2);
+  testing_support::MovePointer(CentreOf(C(编辑框6)));
+  ASSERT_GE(WaitUntil(true, 3000), 0) << "no tip over 编辑框6";
+  HWND popup = Popup();
+  RECT tip, control, overlap;
+  GetWindowRect(popup, &tip);
+  for (ui::ControlId id : {单选框6, 透明标签6, 编辑框6, 透明标签7, 编辑框7, 按钮11}) {
+    GetWindowRect(C(id), &control);
+    EXPECT_FALSE(IntersectRect(&overlap, &tip, &control)) << "the tip covers " << id;
+  }
+  // Beside the row, the item row's gate lies under it: a click there is the gate's.
+  GetWindowRect(C(单选框7), &control);
+  ASSERT_TRUE(IntersectRect(&overlap, &tip, &control));
+  const POINT inside{(overlap.left + overlap.right) / 2, (overlap.top + overlap.bottom) / 2};
+  EXPECT_EQ(WindowFromPoint(inside), C(单选框7));
+  // Clicked there straight from the title box, while the tip still shows.
+  bool arrived = false;
+  for (int attempt = 0; attempt < 5 && !arrived; ++attempt) {
+    testing_support::MovePointer(CentreOf(C(编辑框6)));
+    ASSERT_GE(WaitUntil(true, 3000), 0);
+    arrived = testing_support::ClickInOneGo(inside);
+  }
+  ASSERT_TRUE(arrived);
+  EXPECT_EQ(GetFocus(), C(单选框7)) << std::hex << GetDlgCtrlID(GetFocus());
+  EXPECT_EQ(SendMessageW(C(单选框7), BM_GETCHECK, 0, 0), BST_CHECKED);
+
+  ClickAt(CentreOf(C(编辑框7)));
+  testing_support::TypeText(L"副标题");
+  EXPECT_EQ(TextOf(C(编辑框7)), L"副标题");
+  EXPECT_EQ(TextOf(C(编辑框6)), L"");
+}
+
+std::vector<HWND> g_alerts;
+
+void CALLBACK RecordAlert(HWINEVENTHOOK, DWORD, HWND hwnd, LONG, LONG, DWORD, DWORD) {
+  g_alerts.push_back(hwnd);
+}
+
+// A builder clicked with its gate not selected adds nothing; a note at the gate says which box
+// to select. It takes neither the focus nor a click (one on it reaches the input under it), is
+// announced to screen readers, and goes at the next click or key or after a few seconds.
+TEST_F(TipsTest, AGatelessClickNotesWhichBoxToSelectAndChangesNothing) {
+  g_alerts.clear();
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr, RecordAlert,
+                                       0, 0, WINEVENT_OUTOFCONTEXT);
+  SelectPage(2);
+  SetWindowTextW(C(编辑框16), L"kept");
+  ClickAt(CentreOf(C(编辑框5)));
+  testing_support::TypeText(L"&a欢迎");
+  ClickAt(CentreOf(C(按钮10)));
+  PumpFor(100);
+  HWND note = ui::widgets::ShownNote();
+  ASSERT_NE(note, nullptr) << "no note";
+  EXPECT_EQ(TextOf(note),
+            base::WideFromGbk(compose::GateNote("发送ActionBar信息 (仅支持1.8+服务器)")));
+  EXPECT_EQ(TextOf(C(编辑框16)), L"kept");
+  EXPECT_EQ(GetFocus(), C(按钮10));
+  EXPECT_EQ(GetActiveWindow(), main_);
+  if (hook != nullptr) {
+    EXPECT_NE(std::find(g_alerts.begin(), g_alerts.end(), note), g_alerts.end()) << "not heard";
+    UnhookWinEvent(hook);
+  }
+  // At the gate, pointing at it from outside its row.
+  RECT rect, gate, overlap;
+  const RECT row = ui::win::RowOnScreen(C(单选框5));
+  GetWindowRect(note, &rect);
+  GetWindowRect(C(单选框5), &gate);
+  EXPECT_FALSE(IntersectRect(&overlap, &rect, &row));
+  const LONG gateX = (gate.left + gate.right) / 2;
+  EXPECT_TRUE(rect.left <= gateX && gateX < rect.right);
+  EXPECT_LT(std::min(std::abs(rect.bottom - gate.top), std::abs(rect.top - gate.bottom)), 30);
+
+  // The row above lies under the note: a click on the note there is that input's, and the
+  // note goes.
+  RECT input;
+  GetWindowRect(C(编辑框4), &input);
+  HRGN shape = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(note, shape), ERROR);
+  ASSERT_TRUE(IntersectRect(&overlap, &rect, &input));
+  const POINT inside{(overlap.left + overlap.right) / 2, (overlap.top + overlap.bottom) / 2};
+  EXPECT_TRUE(PtInRegion(shape, inside.x - rect.left, inside.y - rect.top));
+  DeleteObject(shape);
+  ClickAt(inside);
+  EXPECT_EQ(GetFocus(), C(编辑框4));
+  EXPECT_EQ(ui::widgets::ShownNote(), nullptr) << "a click leaves the note";
+
+  ClickAt(CentreOf(C(按钮10)));
+  ASSERT_NE(ui::widgets::ShownNote(), nullptr);
+  testing_support::PressKey(VK_SHIFT);
+  EXPECT_EQ(ui::widgets::ShownNote(), nullptr) << "a key press leaves the note";
+
+  ClickAt(CentreOf(C(按钮10)));
+  ASSERT_NE(ui::widgets::ShownNote(), nullptr);
+  const DWORD shown = GetTickCount();
+  while (ui::widgets::ShownNote() != nullptr && GetTickCount() - shown < 8000) PumpFor(20);
+  EXPECT_GE(GetTickCount() - shown, ui::widgets::kNoteShowMs - 300);
+  EXPECT_LE(GetTickCount() - shown, ui::widgets::kNoteShowMs + 1500);
+
+  // With the gate selected the same click adds the line, and says nothing.
+  ClickAt(CentreOf(C(单选框5)));
+  ClickAt(CentreOf(C(按钮10)));
+  EXPECT_EQ(TextOf(C(编辑框16)), L"kept@msg:&a欢迎");
+  EXPECT_EQ(ui::widgets::ShownNote(), nullptr);
 }
 
 // ---- Clock tick and creation ---------------------------------------------------------------

@@ -3,9 +3,11 @@
 // one step:
 //   wait-main | page N | open BUTTON_ID WINDOW_ID | close WINDOW_ID | rect WINDOW_ID | sleep MS
 //   text CONTROL_ID TEXT | focus CONTROL_ID | point CONTROL_ID | skin N | preview-rect
-//   select COMBO_ID N | prompt BUTTON_ID | prompt-rect | prompt-close
+//   select COMBO_ID N | prompt BUTTON_ID | prompt-rect | prompt-close | click BUTTON_ID
+//   popups-rect
 // Identifiers are hexadecimal. preview-rect prints the rectangle of the colour-code preview
-// together with the main window; "prompt" clicks a button that asks with the text prompt dialog.
+// together with the main window, popups-rect that of every shown popup (preview, directive tip,
+// note) with it; "prompt" clicks a button that asks with the text prompt dialog.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -20,8 +22,10 @@
 
 #include "app/skin_menu_win.h"
 #include "app/tests/window_lookup_win.h"
+#include "ui/balloon_tip_win.h"
 #include "ui/colour_preview_win.h"
 #include "ui/ids.h"
+#include "ui/note_popup_win.h"
 
 using namespace testing_support;
 
@@ -134,6 +138,25 @@ int main(int argc, char** argv) {
       std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
                   rect.bottom - rect.top);
       std::fflush(stdout);
+    } else if (step == "popups-rect") {
+      HWND main = FindComposerWindow(ui::ids::kMainWindow);
+      if (!main) return Fail("main window not found");
+      RECT rect, popup;
+      GetWindowRect(main, &rect);
+      for (const wchar_t* name : {ui::kColourPreviewClass, ui::widgets::kBalloonPopupClass,
+                                  ui::widgets::kNotePopupClass}) {
+        HWND shown = FindWindowW(name, nullptr);
+        if (shown == nullptr || !IsWindowVisible(shown)) continue;
+        GetWindowRect(shown, &popup);
+        UnionRect(&rect, &rect, &popup);
+      }
+      std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
+                  rect.bottom - rect.top);
+      std::fflush(stdout);
+    } else if (step == "click" && i + 1 < argc) {
+      HWND button = MainControl(argv[++i]);
+      if (!button) return Fail("button not found");
+      PostMessageW(button, BM_CLICK, 0, 0);
     } else if (step == "select" && i + 2 < argc) {
       HWND main = FindComposerWindow(ui::ids::kMainWindow);
       HWND combo = main ? FindControlById(main, Hex(argv[++i])) : nullptr;

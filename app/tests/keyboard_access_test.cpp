@@ -152,6 +152,28 @@ TEST_F(KeyboardTest, TabFollowsTheReadingOrderOfTheShownPage) {
   }
 }
 
+// Real key strokes through the item row: each Tab lands on the row's next input, so text typed
+// at each stop fills the four inputs in order, and the row's button comes after them.
+TEST_F(KeyboardTest, TabFillsTheItemRowInOrderAndThenReachesItsButton) {
+  SelectPage(2);
+  testing_support::ClickAt(testing_support::CentreOf(Control(单选框7)));
+  ASSERT_EQ(Focused(), 单选框7);
+  const std::pair<ui::ControlId, std::wstring> stops[] = {
+      {编辑框8, L"57"}, {编辑框9, L"&b&l点券"}, {编辑框10, L"100"}, {编辑框11, L"&c不足"}};
+  for (const auto& [input, text] : stops) {
+    testing_support::PressKey(VK_TAB);
+    ASSERT_EQ(Focused(), input);
+    testing_support::TypeText(text);
+  }
+  testing_support::PressKey(VK_TAB);
+  EXPECT_EQ(Focused(), 按钮13);
+  for (const auto& [input, text] : stops) EXPECT_EQ(TextOf(Control(input)), text) << input;
+  testing_support::PressKey(VK_SPACE);
+  EXPECT_EQ(TextOf(Control(编辑框16)), L"$item:57#####&b&l点券 100 &c不足");
+  testing_support::PressKey(VK_TAB, true);
+  EXPECT_EQ(Focused(), 编辑框11);
+}
+
 TEST_F(KeyboardTest, CtrlTabTurnsPagesWithoutLosingTheFocusedInput) {
   Focus(编辑框16);
   Type(L"kept");

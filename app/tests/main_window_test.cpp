@@ -1,5 +1,6 @@
 // The real main window in this process: built from the description, driven with real messages
-// (WM_SETTEXT, BM_CLICK, TCM_SETCURSEL), read back with WM_GETTEXT and the clipboard.
+// (WM_SETTEXT, BM_CLICK, TCM_SETCURSEL) or real clicks, read back with WM_GETTEXT and the
+// clipboard.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -16,8 +17,10 @@
 #include "app/window_description.h"
 #include "base/skin_parts.h"
 #include "base/text_win.h"
+#include "compose/builders.h"
 #include "ui/frame_win.h"
 #include "ui/navigation.h"
+#include "ui/note_popup_win.h"
 #include "ui/widgets_win.h"
 
 namespace {
@@ -333,12 +336,24 @@ TEST_F(MainWindowTest, CopyPutsGbkAndUnicodeTextOnTheClipboard) {
   EXPECT_NE(bytes.find("\xB5\xE3"), std::string::npos);
 }
 
-TEST_F(MainWindowTest, CopyOfAnEmptyBoxPlacesAnEmptyText) {
+// Copy on an empty box, clicked as a user clicks: what the clipboard held stays, and a note at
+// the button says so.
+TEST_F(MainWindowTest, CopyOfAnEmptyBoxKeepsTheClipboardAndSaysSo) {
+  SetForegroundWindow(main_);
   testing_support::PutOnClipboard(L"something else");
-  Click(按钮22);
-  Click(按钮21);
-  EXPECT_EQ(testing_support::ClipboardBytes(CF_TEXT), "");
-  EXPECT_EQ(testing_support::ClipboardWideText(), L"");
+  for (const auto& [clear, copy] : {std::pair{按钮22, 按钮21}, std::pair{按钮20, 按钮19}}) {
+    testing_support::ClickAt(testing_support::CentreOf(Control(clear)));
+    testing_support::ClickAt(testing_support::CentreOf(Control(copy)));
+    EXPECT_EQ(testing_support::ClipboardWideText(), L"something else") << copy;
+    HWND note = ui::widgets::ShownNote();
+    ASSERT_NE(note, nullptr) << copy;
+    EXPECT_EQ(TextOf(note), base::WideFromGbk(compose::kNothingToCopyNote));
+    // Beside the button, not over it.
+    RECT noteRect, button, overlap;
+    GetWindowRect(note, &noteRect);
+    GetWindowRect(Control(copy), &button);
+    EXPECT_FALSE(IntersectRect(&overlap, &noteRect, &button));
+  }
   EXPECT_EQ(Text(编辑框16), L"");
 }
 

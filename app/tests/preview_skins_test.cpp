@@ -226,6 +226,54 @@ TEST_F(ExtrasTest, OutputBoxesArePreviewedWhileThePointerRestsOnThem) {
   }
 }
 
+// Clicked from one message input straight to the next, the preview follows and stays above the
+// window it belongs to, beside the row, never over the row's gate, inputs or button.
+TEST_F(ExtrasTest, ThePreviewStaysOnTopBesideTheRowFromOneInputToTheNext) {
+  SelectPage(2);
+  SetWindowTextW(C(编辑框5), L"&a动作栏");
+  SetWindowTextW(C(编辑框6), L"&c主标题");
+  SetWindowTextW(C(编辑框7), L"&9副标题");
+  struct Step {
+    ui::ControlId input;
+    std::vector<ui::ControlId> row;
+  };
+  const Step steps[] = {{编辑框6, {单选框6, 编辑框6, 编辑框7, 按钮11}},
+                        {编辑框7, {单选框6, 编辑框6, 编辑框7, 按钮11}},
+                        {编辑框5, {单选框5, 编辑框5, 按钮10}},
+                        {编辑框6, {单选框6, 编辑框6, 编辑框7, 按钮11}}};
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.input);
+    testing_support::ClickAt(testing_support::CentreOf(C(step.input)));
+    ASSERT_EQ(GetFocus(), C(step.input));
+    ASSERT_GE(WaitForPreviewOf(C(step.input), 2000), 0);
+    PumpFor(100);
+    EXPECT_TRUE(testing_support::IsAbove(popup_, main_)) << "the preview is below its window";
+    RECT popupRect, controlRect, overlap;
+    GetWindowRect(popup_, &popupRect);
+    for (ui::ControlId id : step.row) {
+      GetWindowRect(C(id), &controlRect);
+      EXPECT_FALSE(IntersectRect(&overlap, &popupRect, &controlRect)) << "over " << id;
+    }
+  }
+}
+
+// A pointer passing steadily over an output box brings no preview; it comes once the pointer
+// rests there.
+TEST_F(ExtrasTest, APointerPassingOverAnOutputBoxBringsNoPreviewUntilItRests) {
+  HWND box = C(编辑框16);
+  SetWindowTextW(box, L"@msg:&eYYYY&6GGGG");
+  RECT rect;
+  GetWindowRect(box, &rect);
+  const int y = (rect.top + rect.bottom) / 2;
+  // About 7 px every 65 ms: the pointer never stays 300 ms on one spot.
+  for (int x = rect.left + 2; x < rect.right - 2; x += 7) {
+    testing_support::MovePointer({x, y});
+    ASSERT_EQ(ui::PreviewedControl(popup_), nullptr) << "a preview while passing, at x " << x;
+  }
+  const long after = WaitForPreviewOf(box);
+  EXPECT_GE(after, 0) << "no preview once the pointer rests";
+}
+
 // A 1,000-byte message: an update (the edit box's own work, then reading, laying out, drawing and
 // handing the popup to the system) stays under 5 ms.
 TEST_F(ExtrasTest, AThousandByteMessageUpdatesInUnderFiveMilliseconds) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <initializer_list>
 
 #include "app/startup_win.h"
 #include "app/tests/window_lookup_win.h"
@@ -51,6 +52,114 @@ void PumpMessages() {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+}
+
+void PumpAsTheFrame(DWORD ms) {
+  const DWORD start = GetTickCount();
+  do {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) continue;
+      if (!ui::win::TranslateProgramKeys(msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+    }
+    Sleep(5);
+  } while (GetTickCount() - start < ms);
+}
+
+namespace {
+
+// Sends the input and pumps until the system has delivered it all (a busy machine may take a
+// while), and a little longer for what it sets off.
+void Send(std::initializer_list<INPUT> inputs) {
+  std::vector<INPUT> list(inputs);
+  SendInput(static_cast<UINT>(list.size()), list.data(), sizeof(INPUT));
+  const DWORD start = GetTickCount();
+  do {
+    PumpAsTheFrame(30);
+  } while (HIWORD(GetQueueStatus(QS_INPUT)) != 0 && GetTickCount() - start < 2000);
+  PumpAsTheFrame(30);
+}
+
+INPUT Mouse(DWORD flags, POINT screen) {
+  // Absolute positions run from 0 to 65535 over the primary screen; rounded up, they map back
+  // onto the pixel itself.
+  const long long width = GetSystemMetrics(SM_CXSCREEN);
+  const long long height = GetSystemMetrics(SM_CYSCREEN);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = static_cast<LONG>((screen.x * 65536LL + width - 1) / width);
+  input.mi.dy = static_cast<LONG>((screen.y * 65536LL + height - 1) / height);
+  // Every event carries its position: a button event without one happens wherever the pointer
+  // is by then, which under Wine may still be an older place the X server reports late.
+  input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  return input;
+}
+
+INPUT Key(WORD key, WORD unit, DWORD flags) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.wScan = unit;
+  input.ki.dwFlags = flags;
+  return input;
+}
+
+}  // namespace
+
+POINT CentreOf(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+void MovePointer(POINT screen) {
+  // Under Wine an older pointer position, reported late by the X server, may still overtake a
+  // move: the move is made again until the pointer stays where it was sent.
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    Send({Mouse(0, screen)});
+    POINT at{};
+    GetCursorPos(&at);
+    if (at.x == screen.x && at.y == screen.y) return;
+  }
+  ADD_FAILURE() << "the pointer does not go to " << screen.x << ", " << screen.y;
+}
+
+void ClickAt(POINT screen) {
+  MovePointer(screen);
+  Send({Mouse(MOUSEEVENTF_LEFTDOWN, screen), Mouse(MOUSEEVENTF_LEFTUP, screen)});
+}
+
+bool ClickInOneGo(POINT screen) {
+  Send({Mouse(0, screen), Mouse(MOUSEEVENTF_LEFTDOWN, screen), Mouse(MOUSEEVENTF_LEFTUP, screen)});
+  POINT at{};
+  GetCursorPos(&at);
+  return at.x == screen.x && at.y == screen.y;
+}
+
+void PressKey(WORD key, bool shift) {
+  if (shift) {
+    Send({Key(VK_SHIFT, 0, 0), Key(key, 0, 0), Key(key, 0, KEYEVENTF_KEYUP),
+          Key(VK_SHIFT, 0, KEYEVENTF_KEYUP)});
+  } else {
+    Send({Key(key, 0, 0), Key(key, 0, KEYEVENTF_KEYUP)});
+  }
+}
+
+void TypeText(const std::wstring& text) {
+  for (wchar_t unit : text) {
+    Send({Key(0, unit, KEYEVENTF_UNICODE), Key(0, unit, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP)});
+  }
+}
+
+bool IsAbove(HWND popup, HWND window) {
+  for (HWND below = GetWindow(popup, GW_HWNDNEXT); below != nullptr;
+       below = GetWindow(below, GW_HWNDNEXT)) {
+    if (below == window) return true;
+  }
+  return false;
 }
 
 std::string ClipboardBytes(UINT format) {

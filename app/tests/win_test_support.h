@@ -1,5 +1,5 @@
-// Helpers of the Windows tests: message pumping, the clipboard, rendering a control to pixels,
-// and running code while a modal loop is open.
+// Helpers of the Windows tests: message pumping, real input, the clipboard, rendering a control
+// to pixels, and running code while a modal loop is open.
 #pragma once
 
 #include <windows.h>
@@ -28,6 +28,25 @@ class MainWindowFixture : public ::testing::Test {
 
 // Dispatches pending messages; a quit request is dropped (tests close the start window often).
 void PumpMessages();
+
+// Dispatches messages for ms milliseconds as the frame's loop does (its navigation keys first).
+void PumpAsTheFrame(DWORD ms);
+
+// Real input, as a user gives it: SendInput moves the system's pointer and queues clicks and
+// keys where the system routes hardware input (to the window under the pointer, to the focus of
+// the foreground window). Each pumps messages as the frame does until the input is handled.
+POINT CentreOf(HWND window);
+void MovePointer(POINT screen);
+void ClickAt(POINT screen);
+// Moves there and clicks in one batch of input, so that what shows there as the pointer arrives
+// still shows for the click. False when Wine let an older pointer position overtake the move
+// (the click then went elsewhere).
+bool ClickInOneGo(POINT screen);
+void PressKey(WORD key, bool shift = false);
+void TypeText(const std::wstring& text);  // each character as a Unicode key stroke
+
+// Whether popup lies above window in the z-order.
+bool IsAbove(HWND popup, HWND window);
 
 // The clipboard's content in a format, as bytes without the terminating zero.
 std::string ClipboardBytes(UINT format);

@@ -205,16 +205,17 @@ TEST(WindowDescription, CreationAttachesEveryDirectiveTipWithItsDescribedKind) {
   }
 }
 
-// Tab visits the tab control, the shown page in reading order, then the right-hand side.
+// Tab visits the tab control, the shown page row by row (a row's inputs before its buttons), then
+// the right-hand side.
 TEST(Navigation, TabOrderFollowsReadingOrderOnEveryPage) {
   const WindowDescription& main =
       *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
   const std::vector<ui::ControlId> right = {编辑框15, 按钮19, 按钮20, 编辑框16, 按钮21, 按钮22};
   const std::vector<std::vector<ui::ControlId>> pages = {
       {组合框1, 按钮1, 组合框2, 按钮2, 组合框3, 按钮3, 组合框4, 按钮4, 按钮5},
-      {单选框1, 编辑框1, 按钮6,   单选框2, 编辑框2, 按钮7,    单选框3, 编辑框3, 按钮8,
-       单选框4, 编辑框4, 按钮9,   单选框5, 编辑框5, 按钮10,   单选框6, 编辑框6, 编辑框7,
-       按钮11,  单选框7, 编辑框8, 按钮13,  编辑框9, 编辑框10, 按钮14,  编辑框11},
+      {单选框1, 编辑框1, 按钮6,   单选框2, 编辑框2,  按钮7,    单选框3, 编辑框3, 按钮8,
+       单选框4, 编辑框4, 按钮9,   单选框5, 编辑框5,  按钮10,   单选框6, 编辑框6, 编辑框7,
+       按钮11,  单选框7, 编辑框8, 编辑框9, 编辑框10, 编辑框11, 按钮13,  按钮14},
       {编辑框12, 按钮15, 编辑框13, 按钮16, 编辑框14, 按钮17, 编辑框17, 按钮23, 按钮18, 按钮24},
       {按钮12, 按钮25},
   };
@@ -224,6 +225,31 @@ TEST(Navigation, TabOrderFollowsReadingOrderOnEveryPage) {
     expected.insert(expected.end(), right.begin(), right.end());
     EXPECT_EQ(ui::TabOrder(main, page), expected) << "page " << page;
   }
+}
+
+// A row is the smallest group box around a control: its parent on pages 1 and 3 and round the
+// output boxes, a captionless sibling drawn around it on page 2.
+TEST(Navigation, RowsAreTheSmallestFramesAroundTheirControls) {
+  const WindowDescription& main =
+      *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
+  const std::pair<ui::ControlId, ui::ControlId> rows[] = {
+      {单选框1, 分组框22},  {按钮6, 分组框22},    {单选框5, 分组框6},     {编辑框5, 分组框6},
+      {单选框6, 分组框7},   {编辑框7, 分组框7},   {按钮11, 分组框7},      {编辑框11, 分组框8},
+      {按钮14, 分组框8},    {编辑框12, 分组框14}, {按钮18, 分组框17},     {组合框1, 分组框1},
+      {编辑框15, 分组框19}, {按钮21, 分组框20},   {透明标签20, 分组框21}, {按钮5, 0},
+      {分组框7, 0},         {高级选择夹1, 0},     {气球提示框1, 0}};
+  for (const auto& [control, frame] : rows) {
+    const Element* row = ui::RowFrame(main, *ui::FindElement(main, control));
+    EXPECT_EQ(row != nullptr ? row->id : 0, frame) << ui::FindElement(main, control)->name;
+  }
+  // In client coordinates: the frame's, or the control's own without one.
+  const auto area = [&main](ui::ControlId id) {
+    const ui::Rect rect = ui::RowArea(main, *ui::FindElement(main, id));
+    return std::make_tuple(rect.left, rect.top, rect.width, rect.height);
+  };
+  EXPECT_EQ(area(编辑框6), std::make_tuple(16, 252, 384, 88));
+  EXPECT_EQ(area(编辑框13), std::make_tuple(16, 144, 384, 64));
+  EXPECT_EQ(area(按钮5), std::make_tuple(16, 248, 384, 50));
 }
 
 // Every input reads out its row's label or gate, or the frame it sits in.

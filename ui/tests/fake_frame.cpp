@@ -21,8 +21,10 @@ ui::PropertyValue FakeFrame::ReadProperty(ui::WindowId window, ui::ControlId con
   reads.emplace_back(window, control);
   switch (property) {
     case ui::Property::kText: {
-      auto it = texts.find({window, control});
-      return it == texts.end() ? std::string() : it->second;
+      if (auto it = texts.find({window, control}); it != texts.end()) return it->second;
+      const ui::WindowDescription* described = ui::FindWindowDescription(windows_, window);
+      const ui::Element* element = described ? ui::FindElement(*described, control) : nullptr;
+      return element != nullptr ? std::string(element->caption) : std::string();
     }
     case ui::Property::kChecked: {
       auto it = checks.find({window, control});
@@ -95,6 +97,10 @@ bool FakeFrame::AttachBalloonTip(const ui::ControlRef& tip, const ui::ControlRef
   }
   tips.push_back({tip, target, std::string(text), icon, region});
   return true;
+}
+
+void FakeFrame::ShowNote(const ui::ControlRef& at, std::string_view text) {
+  notes.push_back({at.control, std::string(text)});
 }
 
 }  // namespace testing_support

@@ -22,7 +22,7 @@ class FakeFrame : public ui::FrameServices {
   }
   ~FakeFrame() override { ui::InstallFrameServices(previous_); }
 
-  // Main-window state.
+  // Main-window state. A control's text starts as its described caption.
   void SetText(ui::ControlId control, std::string text) {
     texts[MainKey(control)] = std::move(text);
   }
@@ -51,6 +51,7 @@ class FakeFrame : public ui::FrameServices {
                                                     std::string_view text) override;
   bool AttachBalloonTip(const ui::ControlRef& tip, const ui::ControlRef& target,
                         std::string_view text, int icon, const ui::Rect& region) override;
+  void ShowNote(const ui::ControlRef& at, std::string_view text) override;
 
   using Key = std::pair<ui::WindowId, ui::ControlId>;
   static Key MainKey(ui::ControlId control) { return {ui::ids::kMainWindow, control}; }
@@ -84,6 +85,12 @@ class FakeFrame : public ui::FrameServices {
   };
   std::vector<AttachedTip> tips;
   std::vector<ui::ControlId> rejectedTipTargets;  // attaching to these fails
+  struct Note {
+    ui::ControlId at;
+    std::string text;
+    bool operator==(const Note&) const = default;
+  };
+  std::vector<Note> notes;  // every note shown, oldest first
 
  private:
   std::span<const ui::WindowDescription> windows_;
