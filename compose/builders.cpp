@@ -100,7 +100,7 @@ void BuildDelayLine() {
 }
 
 void CopyScriptLines() {
-  ui::Frame().CopyToClipboard(ui::ReadText(kMainWindow, 编辑框16));
+  ui::Frame().CopyControlText({kMainWindow, 编辑框16, ui::Kind::kEditBox});
 }
 void ClearScriptLines() {
   ui::WriteText(kMainWindow, 编辑框16, "");

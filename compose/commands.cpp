@@ -168,7 +168,7 @@ void ComposeOtherCommand() {
 }
 
 void CopyCommand() {
-  ui::Frame().CopyToClipboard(ui::ReadText(kMainWindow, 编辑框15));
+  ui::Frame().CopyControlText(kCommandBox);
 }
 void ClearCommand() {
   ui::WriteText(kMainWindow, 编辑框15, "");

@@ -191,8 +191,7 @@ TEST(ScriptLineOutputBox, CopyPutsTheWholeTextOnTheClipboard) {
 TEST(ScriptLineOutputBox, CopyAndClearOfAnEmptyBox) {
   FakeFrame frame(app::WindowDescriptions());
   frame.Click(按钮21);
-  ASSERT_EQ(frame.clipboard.size(), 1u);
-  EXPECT_EQ(frame.clipboard[0], "");
+  EXPECT_TRUE(frame.clipboard.empty()) << "an empty box leaves the clipboard as it was";
   frame.Click(按钮22);
   EXPECT_EQ(frame.Text(编辑框16), "");
 }
@@ -213,7 +212,7 @@ TEST(CommandOutputBox, CopyAndClearWorkOnTheCommandBox) {
   frame.Click(按钮19);
   frame.Click(按钮20);
   frame.Click(按钮19);
-  EXPECT_EQ(frame.clipboard, (std::vector<std::string>{"/vrnl reload", ""}));
+  EXPECT_EQ(frame.clipboard, (std::vector<std::string>{"/vrnl reload"}));
   EXPECT_EQ(frame.Text(编辑框16), "@delay:20");
 }
 
