@@ -32,6 +32,11 @@ enum class CopyOutcome {
   kFailed,         // the clipboard could not be opened or filled
 };
 
+// The buttons of a message box, and the one the user left it with (closing a yes-or-no box
+// counts as kNo).
+enum class MessageButtons { kOk, kYesNo };
+enum class MessageAnswer { kOk, kYes, kNo };
+
 // Where an append leaves the caret and the view.
 enum class AppendedView {
   kAtNewText,  // the caret after the new text, scrolled into view
@@ -60,6 +65,9 @@ class FrameServices {
   // ReadText gives. A frame that holds texts in another form copies that form straight away, so
   // a long text costs what the box's own copy costs. This default goes through ReadText.
   virtual CopyOutcome CopyControlText(const ControlRef& control);
+  // A modal message box over the program's active window, with a warning icon.
+  virtual MessageAnswer ShowMessage(std::string_view title, std::string_view text,
+                                    MessageButtons buttons) = 0;
   // Modal one-line entry dialog. The entered text, or nothing when the user cancelled.
   virtual std::optional<std::string> AskText(std::string_view title, std::string_view prompt) = 0;
   // Builds a window of the description and shows it; a modal open returns once it is closed.

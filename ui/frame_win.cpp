@@ -674,6 +674,17 @@ class Win32Services final : public FrameServices {
     return CopyWindowTextToClipboard(hwnd);
   }
 
+  // MessageBoxW owned by the active window is modal to it, and the skin engine dresses it as
+  // every window made on this thread.
+  MessageAnswer ShowMessage(std::string_view title, std::string_view text,
+                            MessageButtons buttons) override {
+    const UINT style = MB_ICONWARNING | (buttons == MessageButtons::kYesNo ? MB_YESNO : MB_OK);
+    const int answer = MessageBoxW(ActiveProgramWindow(), WideFromGbk(text).c_str(),
+                                   WideFromGbk(title).c_str(), style);
+    if (buttons == MessageButtons::kOk) return MessageAnswer::kOk;
+    return answer == IDYES ? MessageAnswer::kYes : MessageAnswer::kNo;
+  }
+
   std::optional<std::string> AskText(std::string_view title, std::string_view prompt) override {
     std::optional<std::wstring> answer = AskTextDialog(
         base::ProgramInstance(), ActiveProgramWindow(), WideFromGbk(title), WideFromGbk(prompt));

@@ -158,4 +158,60 @@ std::wstring BesideThisProgram(const std::wstring& name) {
   return folder + name;
 }
 
+void ClickWithMouse(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  // Moved there first, pressed a moment later and let go, as a hand does.
+  const auto send = [](DWORD flags, LONG x, LONG y) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = x;
+    input.mi.dy = y;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(INPUT));
+  };
+  const LONG x = MulDiv((rect.left + rect.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  const LONG y = MulDiv((rect.top + rect.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  // Each event carries its place: under Wine the pointer may otherwise be taken from where
+  // another process last left the X pointer.
+  constexpr DWORD kAt = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  send(kAt, x, y);
+  Sleep(30);
+  send(kAt | MOUSEEVENTF_LEFTDOWN, x, y);
+  Sleep(30);
+  send(kAt | MOUSEEVENTF_LEFTUP, x, y);
+}
+
+void TypeWithKeyboard(std::wstring_view text) {
+  std::vector<INPUT> inputs;
+  for (const wchar_t unit : text) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wScan = unit;
+    input.ki.dwFlags = KEYEVENTF_UNICODE;
+    inputs.push_back(input);
+    input.ki.dwFlags |= KEYEVENTF_KEYUP;
+    inputs.push_back(input);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void PressKeyChord(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> inputs;
+  for (const WORD key : keys) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    inputs.push_back(input);
+  }
+  for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = *it;
+    input.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(input);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
 }  // namespace testing_support

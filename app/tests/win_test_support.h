@@ -1,5 +1,5 @@
 // Helpers of the Windows tests: message pumping, the clipboard, rendering a control to pixels,
-// and running code while a modal loop is open.
+// running code while a modal loop is open, and real input.
 #pragma once
 
 #include <windows.h>
@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/ids.h"
@@ -44,5 +46,11 @@ void WhenLoopRuns(std::function<bool()> step);
 
 // The path of a file beside this test program.
 std::wstring BesideThisProgram(const std::wstring& name);
+
+// Real input, as the user gives it (SendInput): a left click in the middle of a window; text
+// typed into whatever has the focus; keys pressed together and let go in reverse order.
+void ClickWithMouse(HWND window);
+void TypeWithKeyboard(std::wstring_view text);
+void PressKeyChord(std::initializer_list<WORD> keys);
 
 }  // namespace testing_support
