@@ -214,4 +214,37 @@ void PressKeyChord(std::initializer_list<WORD> keys) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+FileHolder::FileHolder(const std::wstring& path) {
+  const std::wstring name = L"composer-test-holder-" + std::to_wstring(GetCurrentProcessId()) +
+                            L"-" + std::to_wstring(GetTickCount64());
+  ready_ = CreateEventW(nullptr, TRUE, FALSE, (name + L"-ready").c_str());
+  release_ = CreateEventW(nullptr, TRUE, FALSE, (name + L"-release").c_str());
+  std::wstring line = L"\"" + BesideThisProgram(L"file_holder.exe") + L"\" \"" + path + L"\" " +
+                      name + L"-ready " + name + L"-release";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process_)) {
+    return;
+  }
+  const HANDLE waits[2] = {ready_, process_.hProcess};
+  held_ = WaitForMultipleObjects(2, waits, FALSE, 15000) == WAIT_OBJECT_0;
+}
+
+FileHolder::~FileHolder() {
+  LetGo();
+  CloseHandle(ready_);
+  CloseHandle(release_);
+}
+
+void FileHolder::LetGo() {
+  if (process_.hProcess == nullptr) return;
+  SetEvent(release_);
+  WaitForSingleObject(process_.hProcess, 15000);
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+  process_ = {};
+  held_ = false;
+}
+
 }  // namespace testing_support

@@ -1,5 +1,5 @@
 // Helpers of the Windows tests: message pumping, the clipboard, rendering a control to pixels,
-// running code while a modal loop is open, and real input.
+// running code while a modal loop is open, real input and a file held by another process.
 #pragma once
 
 #include <windows.h>
@@ -52,5 +52,24 @@ std::wstring BesideThisProgram(const std::wstring& name);
 void ClickWithMouse(HWND window);
 void TypeWithKeyboard(std::wstring_view text);
 void PressKeyChord(std::initializer_list<WORD> keys);
+
+// Another process (file_holder.exe, beside this program) holding a file open as an editor or a
+// virus scanner does: read, shared for reading only. Held() once it has the file.
+class FileHolder {
+ public:
+  explicit FileHolder(const std::wstring& path);
+  ~FileHolder();
+  FileHolder(const FileHolder&) = delete;
+  FileHolder& operator=(const FileHolder&) = delete;
+  bool Held() const { return held_; }
+  // Returns once the holder has closed the file and ended.
+  void LetGo();
+
+ private:
+  PROCESS_INFORMATION process_{};
+  HANDLE ready_ = nullptr;
+  HANDLE release_ = nullptr;
+  bool held_ = false;
+};
 
 }  // namespace testing_support
