@@ -588,6 +588,7 @@ int LargeTexts(const std::vector<size_t>& sizes, const std::string& exe) {
     const double click = TimedSend(build, BM_CLICK);
     const double clickAfter = WorstRoundTrip(main, 1000);
     const SIZE_T afterClick = PrivateKib(program.info.hProcess);
+    const LRESULT copiedUnits = SendMessageW(output, WM_GETTEXTLENGTH, 0, 0);
     const double copied = TimedSend(copy, BM_CLICK);
     const double copyAfter = WorstRoundTrip(main, 1000);
     const SIZE_T afterCopy = PrivateKib(program.info.hProcess);
@@ -619,6 +620,7 @@ int LargeTexts(const std::vector<size_t>& sizes, const std::string& exe) {
     std::printf("click_after_worst_ms[%zu] %.1f\n", units, clickAfter);
     std::printf("copy_ms[%zu] %.1f\n", units, copied);
     std::printf("copy_after_worst_ms[%zu] %.1f\n", units, copyAfter);
+    std::printf("copied_units[%zu] %ld\n", units, static_cast<long>(copiedUnits));
     std::printf("copy_median_ms[%zu] %.1f\n", units, Median(buttonCopies));
     std::printf("edit_copy_median_ms[%zu] %.1f\n", units, Median(editCopies));
     std::printf("text_paste_median_ms[%zu] %.1f\n", units, Median(textPastes));
