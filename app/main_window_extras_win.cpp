@@ -1,15 +1,18 @@
 // The main window's extras. The settings are read once at start-up and written whole whenever
-// the skin changes and when the main window closes (its place).
+// the skin changes and when the main window closes (its place). A write that finds the file held
+// by another program is tried again on a timer and at exit, so no change is dropped.
 #include "app/main_window_extras_win.h"
 
 #include <commctrl.h>
 
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "app/settings_win.h"
 #include "app/skin_menu_win.h"
+#include "base/runtime.h"
 #include "base/text_win.h"
 #include "compose/builders.h"
 #include "compose/line_checker.h"
@@ -32,6 +35,30 @@ constexpr UINT_PTR kSubclassId = 0x4D41494E;
 
 Settings g_settings;
 HWND g_main = nullptr;
+SettingsSaver g_saver(&SaveSettings);
+UINT_PTR g_retryTimer = 0;
+
+void ScheduleRetry(std::optional<int> delayMs);
+
+void CALLBACK RetrySave(HWND, UINT, UINT_PTR, DWORD) {
+  ScheduleRetry(g_saver.RetryPending());
+}
+
+// A thread timer, so that a save pending after the main window has gone is still tried.
+void ScheduleRetry(std::optional<int> delayMs) {
+  if (g_retryTimer != 0) KillTimer(nullptr, g_retryTimer);
+  g_retryTimer = delayMs ? SetTimer(nullptr, 0, static_cast<UINT>(*delayMs), &RetrySave) : 0;
+}
+
+void PauseMs(int milliseconds) {
+  Sleep(static_cast<DWORD>(milliseconds));
+}
+
+// The exit path: whatever is still pending when the program ends normally.
+void FlushSettings(int /*position*/) {
+  ScheduleRetry(std::nullopt);
+  g_saver.FlushAtExit(&PauseMs);
+}
 
 std::vector<HWND> Controls(std::span<const ControlId> ids) {
   std::vector<HWND> controls;
@@ -113,7 +140,8 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
       break;
     case WM_DESTROY:
       RememberPosition(hwnd);
-      SaveSettings(g_settings);
+      ScheduleRetry(std::nullopt);
+      g_saver.SaveAtExit(g_settings, &PauseMs);
       if (g_main == hwnd) g_main = nullptr;
       break;
     case WM_NCDESTROY:
@@ -139,7 +167,9 @@ void OnWindowBuilt(WindowId window, HWND hwnd) {
 }  // namespace
 
 bool EnableMainWindowExtras() {
+  RemoveLeftoverTemporaryFiles();
   g_settings = LoadSettings();
+  base::RegisterExitRoutine(&FlushSettings);
   skin::SetStartupSkin(g_settings.skin);
   SetWindowBuiltHook(&OnWindowBuilt);
   return ui::RegisterColourPreviewClass();
@@ -150,7 +180,7 @@ void ChooseSkin(int number) {
   skin::ApplySkin(number);
   if (g_main != nullptr) app::CheckSkinInMenu(g_main, number);
   g_settings.skin = number;
-  SaveSettings(g_settings);
+  ScheduleRetry(g_saver.Save(g_settings));
 }
 
 }  // namespace app::win

@@ -4,6 +4,7 @@
 #include "app/settings.h"
 
 #include <charconv>
+#include <iterator>
 
 #include "skin/skins.h"
 
@@ -73,6 +74,73 @@ std::string FormatSettings(const Settings& settings) {
             std::to_string(settings.mainWindow->top) + "\r\n";
   }
   return text;
+}
+
+std::optional<unsigned long> TemporaryFileProcess(std::string_view name) {
+  constexpr std::string_view kPrefix = "settings.ini.";
+  constexpr std::string_view kSuffix = ".tmp";
+  if (!name.starts_with(kPrefix) || !name.ends_with(kSuffix)) return std::nullopt;
+  const std::string_view digits =
+      name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+  unsigned long id = 0;
+  const char* end = digits.data() + digits.size();
+  const auto [stop, error] = std::from_chars(digits.data(), end, id);
+  if (digits.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return id;
+}
+
+std::string TemporaryFileName(unsigned long processId) {
+  return "settings.ini." + std::to_string(processId) + ".tmp";
+}
+
+namespace {
+// While the file stays busy: a few quick tries over about 200 ms, then twice a second.
+constexpr int kBusyRetryMs[] = {25, 50, 100};
+constexpr int kSlowRetryMs = 500;
+}  // namespace
+
+std::optional<int> SettingsSaver::Save(const Settings& settings) {
+  pending_ = settings;
+  busyTries_ = 0;
+  return Try();
+}
+
+std::optional<int> SettingsSaver::RetryPending() {
+  if (!pending_) return std::nullopt;
+  return Try();
+}
+
+std::optional<int> SettingsSaver::Try() {
+  switch (write_(*pending_)) {
+    case SaveResult::kWritten:
+      pending_.reset();
+      return std::nullopt;
+    case SaveResult::kFailed:
+      return std::nullopt;
+    case SaveResult::kBusy:
+      break;
+  }
+  const auto quick = static_cast<int>(std::size(kBusyRetryMs));
+  return busyTries_ < quick ? kBusyRetryMs[busyTries_++] : kSlowRetryMs;
+}
+
+bool SettingsSaver::SaveAtExit(const Settings& settings, const Pause& pause, int patienceMs) {
+  pending_ = settings;
+  return FlushAtExit(pause, patienceMs);
+}
+
+bool SettingsSaver::FlushAtExit(const Pause& pause, int patienceMs) {
+  for (int waited = 0; pending_; waited += kExitRetryMs) {
+    const SaveResult result = write_(*pending_);
+    if (result == SaveResult::kWritten) pending_.reset();
+    if (result != SaveResult::kBusy) break;
+    if (exitPatienceSpent_ || waited + kExitRetryMs > patienceMs) {
+      exitPatienceSpent_ = true;
+      break;
+    }
+    pause(kExitRetryMs);
+  }
+  return !pending_;
 }
 
 }  // namespace app

@@ -4,6 +4,7 @@
 // missing, damaged or out of range falls back to the program's defaults.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,5 +29,54 @@ struct Settings {
 Settings ParseSettings(std::string_view text);
 // The text for settings, which ParseSettings reads back to the same values.
 std::string FormatSettings(const Settings& settings);
+
+// A save writes "settings.ini.<process id>.tmp" beside the file first, then puts it in the file's
+// place. The process id in such a name, or nothing when name is no such temporary file's.
+std::optional<unsigned long> TemporaryFileProcess(std::string_view name);
+std::string TemporaryFileName(unsigned long processId);
+
+// How one try to write the file went.
+enum class SaveResult {
+  kWritten,
+  kBusy,    // another program has the file open: it may let go any moment
+  kFailed,  // no folder, a full disk: trying again soon is no use
+};
+
+// Keeps the settings until they are on disk, so that no change is lost: a save that finds the
+// file busy is tried again on a short schedule (the caller runs the timer), and one that fails
+// otherwise waits for the next change or the exit. Each try writes the newest settings.
+class SettingsSaver {
+ public:
+  using Writer = std::function<SaveResult(const Settings&)>;
+  using Pause = std::function<void(int milliseconds)>;
+
+  // Tries at exit go on this long while the file stays busy; the window is gone by then.
+  static constexpr int kExitPatienceMs = 3000;
+  static constexpr int kExitRetryMs = 50;
+
+  explicit SettingsSaver(Writer write) : write_(std::move(write)) {}
+
+  // A remembered value changed: one try now. The milliseconds after which RetryPending should
+  // run, or nothing when the settings are written or wait for the next change.
+  std::optional<int> Save(const Settings& settings);
+  // The timer Save or the previous retry asked for: one more try, and the next delay as Save.
+  std::optional<int> RetryPending();
+  // At exit: the settings are tried until written, pausing between tries while the file stays
+  // busy, for at most patienceMs. The patience is spent once: the exit path may come here more
+  // than once, and later calls try once without pausing. True when nothing is left unsaved.
+  bool SaveAtExit(const Settings& settings, const Pause& pause, int patienceMs = kExitPatienceMs);
+  // The same for whatever is pending (nothing pending: true at once).
+  bool FlushAtExit(const Pause& pause, int patienceMs = kExitPatienceMs);
+
+  bool Pending() const { return pending_.has_value(); }
+
+ private:
+  std::optional<int> Try();
+
+  Writer write_;
+  std::optional<Settings> pending_;
+  int busyTries_ = 0;
+  bool exitPatienceSpent_ = false;
+};
 
 }  // namespace app

@@ -7,7 +7,8 @@
 
 #include <shlobj.h>
 
-#include <vector>
+#include <optional>
+#include <string_view>
 
 #include "base/late_bound_win.h"
 
@@ -54,6 +55,29 @@ class File {
   HANDLE handle_;
 };
 
+// File names of ours are ASCII; any other character makes a name that is not ours.
+std::wstring WideFromAscii(std::string_view text) {
+  return std::wstring(text.begin(), text.end());
+}
+std::string AsciiFromWide(std::wstring_view text) {
+  std::string ascii;
+  for (const wchar_t c : text) ascii += c < 0x80 ? static_cast<char>(c) : '\x7F';
+  return ascii;
+}
+
+// Whether a process with this id runs now. One that cannot be asked (another user's) counts as
+// running. This process's own id counts as not running: a file under it is from an earlier
+// process that had the same id, since this one has not saved yet.
+bool ProcessRuns(unsigned long id) {
+  if (id == GetCurrentProcessId()) return false;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  if (process == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
+  DWORD code = 0;
+  const bool runs = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+  CloseHandle(process);
+  return runs;
+}
+
 }  // namespace
 
 std::wstring SettingsPath() {
@@ -78,13 +102,14 @@ Settings LoadSettings() {
   return ParseSettings(text);
 }
 
-bool SaveSettings(const Settings& settings) {
+SaveResult SaveSettings(const Settings& settings) {
   const std::wstring folder = SettingsFolder();
-  if (folder.empty()) return false;
+  if (folder.empty()) return SaveResult::kFailed;
   CreateDirectoryW(folder.c_str(), nullptr);  // fails harmlessly when it exists
   const std::wstring path = folder + L"\\" + kFileName;
   // One temporary name per process: two composers saving at once never write the same file.
-  const std::wstring temporary = path + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+  const std::wstring temporary =
+      folder + L"\\" + WideFromAscii(TemporaryFileName(GetCurrentProcessId()));
   const std::string text = FormatSettings(settings);
   bool written = false;
   {
@@ -98,10 +123,29 @@ bool SaveSettings(const Settings& settings) {
   }
   if (written && MoveFileExW(temporary.c_str(), path.c_str(),
                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
+    return SaveResult::kWritten;
   }
+  const DWORD error = GetLastError();
   DeleteFileW(temporary.c_str());
-  return false;
+  // A program that opened the file without sharing it for deletion (an editor, a virus scanner,
+  // a sync client) makes the replace fail with a sharing violation, or under Wine with access
+  // denied, until it lets go.
+  const bool busy = written && (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                                error == ERROR_ACCESS_DENIED);
+  return busy ? SaveResult::kBusy : SaveResult::kFailed;
+}
+
+void RemoveLeftoverTemporaryFiles() {
+  const std::wstring folder = SettingsFolder();
+  if (folder.empty()) return;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((folder + L"\\settings.ini.*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::optional<unsigned long> owner = TemporaryFileProcess(AsciiFromWide(found.cFileName));
+    if (owner && !ProcessRuns(*owner)) DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
 }
 
 }  // namespace app::win

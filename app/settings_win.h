@@ -1,6 +1,7 @@
 // The settings file: %APPDATA%\CommandComposer\settings.ini. Read once at start-up, written
 // whole whenever a remembered value changes. Writing goes to a temporary file beside it that
-// then replaces the old one, so a crash or a full disk never leaves half a file behind.
+// then replaces the old one, so a crash or a full disk never leaves half a file behind; another
+// program holding the file open only delays the write (SettingsSaver).
 #pragma once
 
 #include <string>
@@ -15,8 +16,12 @@ std::wstring SettingsPath();
 // The settings from the file; the defaults when it is missing, unreadable or damaged.
 Settings LoadSettings();
 
-// Writes settings to the file, creating its folder. False when it could not be written; the old
-// file then stays as it was.
-bool SaveSettings(const Settings& settings);
+// Writes settings to the file, creating its folder. When it could not be written the old file
+// stays as it was, and the result says whether another program holding it is the reason.
+SaveResult SaveSettings(const Settings& settings);
+
+// Removes the temporary files that saves of processes no longer running left beside the file
+// (a save killed half way); those of running processes, another composer's, stay.
+void RemoveLeftoverTemporaryFiles();
 
 }  // namespace app::win

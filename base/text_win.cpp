@@ -115,6 +115,25 @@ std::string GbkFromWide(std::wstring_view wide) {
   return gbk;
 }
 
+std::string PlainGbkFromWide(std::wstring_view wide) {
+  const CodeTable& codes = Codes();
+  std::string plain(wide.size() * 2, '\0');
+  char* out = plain.data();
+  for (const wchar_t unit : wide) {
+    const std::uint16_t code = codes[static_cast<std::uint16_t>(unit)];
+    if (code == kNoCode) {
+      *out++ = '?';
+    } else if (code < 0x100) {
+      *out++ = static_cast<char>(code);
+    } else {
+      *out++ = static_cast<char>(code >> 8);
+      *out++ = static_cast<char>(code & 0xFF);
+    }
+  }
+  plain.resize(static_cast<std::size_t>(out - plain.data()));
+  return plain;
+}
+
 std::wstring WindowText(HWND hwnd) {
   const int length = GetWindowTextLengthW(hwnd);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');

@@ -17,6 +17,10 @@ inline constexpr unsigned kGbkCodePage = 936;
 std::wstring WideFromGbk(std::string_view gbk);
 std::string GbkFromWide(std::wstring_view wide);
 
+// The text as a reader that knows only code page 936 sees it: GBK bytes with '?' for each unit
+// GBK cannot hold. The bytes of PlainGbk(GbkFromWide(wide)), made in one pass.
+std::string PlainGbkFromWide(std::wstring_view wide);
+
 // The whole text of a window of this process.
 std::wstring WindowText(HWND hwnd);
 

@@ -9,7 +9,8 @@
 //                                                GDI, USER, handles and private bytes every PERIOD
 //                                                seconds while tips and windows come and go
 //   bench_driver large UNITS... EXE              a builder click and a copy with an input of
-//                                                UNITS UTF-16 units each, timed from outside
+//                                                UNITS UTF-16 units each, timed from outside,
+//                                                and the edit control's own copy of the same text
 //
 // Results go to standard output as "key value" lines, one figure per line, for bench.sh.
 // winsock2.h goes before windows.h.
@@ -532,6 +533,24 @@ double WorstRoundTrip(HWND main, double periodMs) {
   return worst;
 }
 
+// The edit control's own copy of its whole text, as Ctrl+A and Ctrl+C do: the yardstick of
+// "复制指令".
+double TimedEditCopy(HWND edit) {
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  const double took = TimedSend(edit, WM_COPY);
+  SendMessageW(edit, EM_SETSEL, 0, 0);
+  return took;
+}
+
+// What a program that reads only CF_TEXT waits for when it pastes.
+double TimedTextPaste() {
+  const double start = NowMs();
+  if (!OpenClipboard(nullptr)) return -1;
+  HANDLE data = GetClipboardData(CF_TEXT);
+  CloseClipboard();
+  return data != nullptr ? NowMs() - start : -1;
+}
+
 SIZE_T PrivateKib(HANDLE process) {
   PROCESS_MEMORY_COUNTERS_EX memory{};
   memory.cb = sizeof memory;
@@ -555,6 +574,7 @@ int LargeTexts(const std::vector<size_t>& sizes, const std::string& exe) {
   HWND input = ChildById(main, 编辑框2);
   HWND build = ChildById(main, 按钮7);
   HWND copy = ChildById(main, 按钮21);
+  HWND output = ChildById(main, 编辑框16);
   HWND clear = ChildById(main, 按钮22);
   SendMessageW(tab, kSelectTab, 1, 0);
   SendMessageW(ChildById(main, 单选框2), BM_CLICK, 0, 0);
@@ -568,9 +588,22 @@ int LargeTexts(const std::vector<size_t>& sizes, const std::string& exe) {
     const double click = TimedSend(build, BM_CLICK);
     const double clickAfter = WorstRoundTrip(main, 1000);
     const SIZE_T afterClick = PrivateKib(program.info.hProcess);
+    const LRESULT copiedUnits = SendMessageW(output, WM_GETTEXTLENGTH, 0, 0);
     const double copied = TimedSend(copy, BM_CLICK);
     const double copyAfter = WorstRoundTrip(main, 1000);
     const SIZE_T afterCopy = PrivateKib(program.info.hProcess);
+    // The copy button against the box's own copy of the same text, taking turns.
+    constexpr int kCopyRounds = 5;
+    std::vector<double> buttonCopies;
+    std::vector<double> editCopies;
+    std::vector<double> textPastes;
+    for (int round = 0; round < kCopyRounds; ++round) {
+      buttonCopies.push_back(TimedSend(copy, BM_CLICK));
+      textPastes.push_back(TimedTextPaste());
+      WorstRoundTrip(main, 100);
+      editCopies.push_back(TimedEditCopy(output));
+      WorstRoundTrip(main, 100);
+    }
     TimedSend(clear, BM_CLICK);
     WorstRoundTrip(main, 500);
     const SIZE_T after = PrivateKib(program.info.hProcess);
@@ -587,6 +620,10 @@ int LargeTexts(const std::vector<size_t>& sizes, const std::string& exe) {
     std::printf("click_after_worst_ms[%zu] %.1f\n", units, clickAfter);
     std::printf("copy_ms[%zu] %.1f\n", units, copied);
     std::printf("copy_after_worst_ms[%zu] %.1f\n", units, copyAfter);
+    std::printf("copied_units[%zu] %ld\n", units, static_cast<long>(copiedUnits));
+    std::printf("copy_median_ms[%zu] %.1f\n", units, Median(buttonCopies));
+    std::printf("edit_copy_median_ms[%zu] %.1f\n", units, Median(editCopies));
+    std::printf("text_paste_median_ms[%zu] %.1f\n", units, Median(textPastes));
     std::printf("private_kib_before[%zu] %llu\n", units, static_cast<unsigned long long>(before));
     std::printf("private_kib_after_click[%zu] %llu\n", units,
                 static_cast<unsigned long long>(afterClick));

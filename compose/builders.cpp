@@ -127,12 +127,12 @@ void BuildDelayLine() {
 }
 
 void CopyOutputBox(ui::ControlId box, ui::ControlId button) {
-  const std::string text = ui::ReadText(kMainWindow, box);
-  if (text.empty()) {
+  // The box's text goes to the clipboard as the control holds it, without a round trip through
+  // GBK: a large box then costs what the edit control's own copy costs.
+  if (ui::Frame().CopyControlText({kMainWindow, box, ui::Kind::kEditBox}) ==
+      ui::CopyOutcome::kNothingToCopy) {
     ui::Frame().ShowNote({kMainWindow, button, ui::Kind::kButton}, kNothingToCopyNote);
-    return;
   }
-  ui::Frame().CopyToClipboard(text);
 }
 
 void CopyScriptLines() {

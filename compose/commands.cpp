@@ -192,7 +192,7 @@ void OpenExamples() {
   ui::Frame().OpenWindow(kExamplesWindow, true);
 }
 
-// Shown in the user's default browser; whether the shell managed is not reported.
+// Shown in the user's default browser, or the user is told where the page is.
 void OpenHelpPage() {
   ShowHelpPage();
 }

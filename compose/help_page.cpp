@@ -336,7 +336,16 @@ void ShowHelpPage() {
   ui::FrameServices& frame = ui::Frame();
   const std::optional<std::string> path =
       frame.WriteTemporaryTextFile(kHelpFileName, HelpDocument(ForumAddress()));
-  if (path) frame.OpenWebAddress(*path);
+  if (!path) {
+    frame.ShowMessage(kHelpMessageTitle, kHelpNotWrittenText, ui::MessageButtons::kOk);
+    return;
+  }
+  if (frame.OpenWebAddress(*path)) return;
+  const std::string text = std::string(kHelpNotOpenedText) + *path + std::string(kHelpCopyQuestion);
+  if (frame.ShowMessage(kHelpMessageTitle, text, ui::MessageButtons::kYesNo) ==
+      ui::MessageAnswer::kYes) {
+    frame.CopyToClipboard(*path);
+  }
 }
 
 }  // namespace compose

@@ -269,6 +269,9 @@ std::optional<DateTime> NetworkTime(const ClockSource& source, std::optional<std
   options.method = 2;  // HEAD
   options.responseHeaders = &responseHeaders;
   options.timeoutSeconds = timeoutSeconds;
+  // A server that accepts and then stays silent would hold the exchange for as long as the
+  // platform lets it (under Wine, whatever the timeouts say, for good).
+  options.answerWithinSeconds = kClockPatienceSeconds;
   WebRequest(*source.requests, url.value_or(DefaultClockUrl()), options);
   return TimeFromResponseHeaders(responseHeaders, source);
 }
@@ -277,6 +280,11 @@ Milliseconds RequestPatience(std::optional<int> timeoutSeconds) {
   const int seconds = timeoutSeconds.value_or(0);
   const Milliseconds phase = seconds < 1 ? kDefaultTimeoutMs : Milliseconds{seconds} * 1000;
   return 4 * phase;
+}
+
+Milliseconds ClockPatience(std::optional<int> timeoutSeconds) {
+  return std::min<Milliseconds>(RequestPatience(timeoutSeconds),
+                                Milliseconds{kClockPatienceSeconds} * 1000);
 }
 
 ClockTicker::TickOutcome ClockTicker::Tick(Milliseconds now) {

@@ -31,6 +31,10 @@ struct DateTime {
 inline constexpr std::string_view kClockFailureText = "网络时间获取失败";
 // Hours added to the server's time (HTTP dates are in GMT), whatever this machine's time zone.
 inline constexpr int kClockOffsetHours = 8;
+// A request that has not answered in this time is given up: the label says there is no time
+// rather than staying blank or stale, and the next tick asks again. A time that late would be
+// wrong by as much anyway.
+inline constexpr int kClockPatienceSeconds = 5;
 
 // The address asked when NetworkTime gets none; fixed at build time.
 std::string_view DefaultClockUrl();
@@ -83,8 +87,9 @@ std::optional<DateTime> TimeFromResponseHeaders(std::string_view responseHeaders
                                                 const ClockSource& source);
 
 // Sends HEAD to url (absent: DefaultClockUrl()) and reads the time from the answer's Date header.
-// timeoutSeconds as WebRequest takes it (absent: 15 s for each phase). Nothing when the request
-// failed or the answer holds no valid time.
+// timeoutSeconds as WebRequest takes it (absent: 15 s for each phase); the whole exchange is given
+// up after kClockPatienceSeconds all the same. Nothing when the request failed, was given up or
+// the answer holds no valid time.
 std::optional<DateTime> NetworkTime(const ClockSource& source,
                                     std::optional<std::string_view> url = {},
                                     std::optional<int> timeoutSeconds = {});
@@ -95,6 +100,9 @@ using Milliseconds = std::int64_t;
 // The longest a request may be out while its timeouts still allow an answer: the four phases
 // (resolve, connect, send, receive) one after the other.
 Milliseconds RequestPatience(std::optional<int> timeoutSeconds);
+// How long the label waits for the answer of a request with these timeouts: what they allow,
+// but never more than kClockPatienceSeconds.
+Milliseconds ClockPatience(std::optional<int> timeoutSeconds);
 
 // The clock's decisions, on the user-interface thread: at most one request in flight, and the
 // label text for each answer and for a request that is out longer than its timeouts allow.

@@ -70,7 +70,7 @@ NetworkClockWin::NetworkClockWin(std::string url, std::optional<int> timeoutSeco
     : url_(std::move(url)),
       timeoutSeconds_(timeoutSeconds),
       writeLabel_(std::move(writeLabel)),
-      ticker_(RequestPatience(timeoutSeconds)),
+      ticker_(ClockPatience(timeoutSeconds)),
       mailbox_(std::make_shared<Mailbox>()) {
   base::RegisterWindowClass({.name = kWindowClass, .procedure = &WindowProc, .arrowCursor = false});
   window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,

@@ -37,7 +37,7 @@ class NetworkClockWin {
   NetworkClockWin& operator=(const NetworkClockWin&) = delete;
 
   // A timer tick: starts a request when none is out; shows the failure text when the one out has
-  // taken longer than its timeouts allow. Returns at once.
+  // taken longer than ClockPatience allows. Returns at once.
   void Tick();
   void SetWriter(Writer writeLabel) { writeLabel_ = std::move(writeLabel); }
 

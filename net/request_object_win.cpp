@@ -130,6 +130,14 @@ class DispatchRequestObject final : public RequestObject {
   bool SendBytes(std::span<const std::uint8_t> body) override {
     return Method(L"Send", Args(Variant::ByteArray(body)));
   }
+  bool WaitForResponse(int timeoutSeconds) override {
+    Variant result;
+    std::vector<Variant> args = Args(Variant::Int(timeoutSeconds));
+    // A refused call counts as answered: nothing is left to wait for.
+    if (!Invoke(L"WaitForResponse", DISPATCH_METHOD, args, &result.value)) return true;
+    return result.value.vt != VT_BOOL || result.value.boolVal != VARIANT_FALSE;
+  }
+  bool Abort() override { return Method(L"Abort", {}); }
 
   Bytes ResponseBody() override {
     Variant result;

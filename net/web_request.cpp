@@ -34,6 +34,8 @@ class MissingRequestObject final : public RequestObject {
   bool SetRequestHeader(std::string_view, std::string_view) override { return false; }
   bool Send(std::string_view) override { return false; }
   bool SendBytes(std::span<const std::uint8_t>) override { return false; }
+  bool WaitForResponse(int) override { return true; }  // nothing is out
+  bool Abort() override { return false; }
   Bytes ResponseBody() override { return {}; }
   std::string GetAllResponseHeaders() override { return {}; }
   double Status() override { return 0; }
@@ -180,7 +182,7 @@ void OpenRequest(RequestObject& object, std::string_view verb, std::string_view 
   }
   const std::string proxy = options.proxy.value_or("");
   if (!proxy.empty()) object.SetProxy(kProxySettingNamed, proxy);
-  object.Open(verb, url, false);
+  object.Open(verb, url, options.answerWithinSeconds.has_value());
   if (options.noRedirect.value_or(false)) object.SetOption(kOptionEnableRedirects, 0);
   if (options.ignoredCertificateErrors) {
     object.SetOption(kOptionSslErrorIgnoreFlags, *options.ignoredCertificateErrors);
@@ -282,7 +284,12 @@ Bytes WebRequest(RequestPlatform& platform, std::string_view url, const RequestO
   SendHeaderLines(*object, headers);
   SendBody(*object, options);
 
-  const Response response = ReadResponse(*object);
+  bool answered = true;
+  if (options.answerWithinSeconds && !object->WaitForResponse(*options.answerWithinSeconds)) {
+    object->Abort();
+    answered = false;
+  }
+  const Response response = answered ? ReadResponse(*object) : Response{};
   HandBack(response, options);
   object.reset();
   platform.Uninitialize();

@@ -34,6 +34,10 @@ class RequestObject {
   virtual bool SetRequestHeader(std::string_view name, std::string_view value) = 0;
   virtual bool Send(std::string_view body) = 0;
   virtual bool SendBytes(std::span<const std::uint8_t> body) = 0;
+  // For an exchange opened asynchronously: true once the answer is in (or the exchange has
+  // failed), false when it is still out after timeoutSeconds. Abort gives an exchange up.
+  virtual bool WaitForResponse(int timeoutSeconds) = 0;
+  virtual bool Abort() = 0;
   virtual Bytes ResponseBody() = 0;
   virtual std::string GetAllResponseHeaders() = 0;
   virtual double Status() = 0;
@@ -64,6 +68,10 @@ struct RequestOptions {
   std::optional<Bytes> bodyBytes;     // sent instead of bodyText when not empty
   std::optional<std::string> proxy;   // "host:port"
   std::optional<int> timeoutSeconds;  // below 1: 15 s per phase; -1: the object's own timeouts
+  // The whole exchange must be answered within this many seconds, whatever the timeouts of its
+  // phases: the object is opened asynchronously, waited for, and aborted when late. A late
+  // exchange gives what an unreachable server gives. Absent: the object waits for the answer.
+  std::optional<int> answerWithinSeconds;
   std::optional<std::string> proxyUser;
   std::optional<std::string> proxyPassword;
   std::optional<int> credentialTarget;  // 0 server, 1 proxy (the default)

@@ -21,6 +21,12 @@ FrameServices* InstallFrameServices(FrameServices* services) {
   return previous;
 }
 
+CopyOutcome FrameServices::CopyControlText(const ControlRef& control) {
+  const std::string text = ReadText(control.window, control.control);
+  if (text.empty()) return CopyOutcome::kNothingToCopy;
+  return CopyToClipboard(text) ? CopyOutcome::kCopied : CopyOutcome::kFailed;
+}
+
 std::string ReadText(WindowId window, ControlId control) {
   PropertyValue value = Frame().ReadProperty(window, control, Property::kText);
   if (auto* text = std::get_if<std::string>(&value)) return std::move(*text);

@@ -25,6 +25,18 @@ using PropertyValue = std::variant<int, bool, std::string>;
 
 using base::Rect;
 
+// What copying a control's text did.
+enum class CopyOutcome {
+  kCopied,
+  kNothingToCopy,  // the control is empty: the clipboard keeps what it had
+  kFailed,         // the clipboard could not be opened or filled
+};
+
+// The buttons of a message box, and the one the user left it with (closing a yes-or-no box
+// counts as kNo).
+enum class MessageButtons { kOk, kYesNo };
+enum class MessageAnswer { kOk, kYes, kNo };
+
 // Where an append leaves the caret and the view.
 enum class AppendedView {
   kAtNewText,  // the caret after the new text, scrolled into view
@@ -49,6 +61,13 @@ class FrameServices {
   virtual std::string ComboItemText(const ControlRef& comboBox, int index) = 0;
   // Places the text on the clipboard; false when the clipboard could not be opened or filled.
   virtual bool CopyToClipboard(std::string_view text) = 0;
+  // Places the whole text of an edit box on the clipboard, as CopyToClipboard places the text
+  // ReadText gives. A frame that holds texts in another form copies that form straight away, so
+  // a long text costs what the box's own copy costs. This default goes through ReadText.
+  virtual CopyOutcome CopyControlText(const ControlRef& control);
+  // A modal message box over the program's active window, with a warning icon.
+  virtual MessageAnswer ShowMessage(std::string_view title, std::string_view text,
+                                    MessageButtons buttons) = 0;
   // Modal one-line entry dialog. The entered text, or nothing when the user cancelled.
   virtual std::optional<std::string> AskText(std::string_view title, std::string_view prompt) = 0;
   // Builds a window of the description and shows it; a modal open returns once it is closed.

@@ -38,7 +38,6 @@ using base::WindowText;
 namespace {
 
 constexpr wchar_t kTopLevelClass[] = L"ComposerWindow";
-constexpr wchar_t kOwnerClass[] = L"ComposerFrameOwner";
 constexpr int kProgramIconId = 1;
 
 // One open window of the description.
@@ -54,7 +53,6 @@ struct OpenWindowState {
 
 std::span<const WindowDescription> g_windows;
 std::unordered_map<WindowId, std::vector<EnterKey>> g_enterKeys;
-HWND g_ownerWindow = nullptr;
 bool g_initialized = false;
 std::vector<OpenWindowState*> g_openWindows;  // in opening order
 
@@ -73,17 +71,6 @@ const Element* ElementOf(const OpenWindowState& state, HWND control) {
   if (control == nullptr) return nullptr;
   const auto id = static_cast<ControlId>(GetDlgCtrlID(control));
   return FindElement(*state.description, id);
-}
-
-// The hidden window that owns the clipboard's content, made when something is first copied.
-HWND OwnerWindow() {
-  if (g_ownerWindow == nullptr) {
-    base::RegisterWindowClass(
-        {.name = kOwnerClass, .procedure = DefWindowProcW, .arrowCursor = false});
-    g_ownerWindow = CreateWindowExW(0, kOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                    base::ProgramInstance(), nullptr);
-  }
-  return g_ownerWindow;
 }
 
 EventObserver g_eventObserver = nullptr;
@@ -678,8 +665,25 @@ class Win32Services final : public FrameServices {
     return GbkFromWide(text);
   }
 
-  bool CopyToClipboard(std::string_view text) override {
-    return CopyTextToClipboard(OwnerWindow(), text);
+  bool CopyToClipboard(std::string_view text) override { return CopyTextToClipboard(text); }
+
+  // The box's UTF-16 goes to the clipboard as it is, never through GBK and back.
+  CopyOutcome CopyControlText(const ControlRef& control) override {
+    Kind kind{};
+    HWND hwnd = Lookup(control.window, control.control, kind);
+    if (hwnd == nullptr || kind != Kind::kEditBox) return FrameServices::CopyControlText(control);
+    return CopyWindowTextToClipboard(hwnd);
+  }
+
+  // MessageBoxW owned by the active window is modal to it, and the skin engine dresses it as
+  // every window made on this thread.
+  MessageAnswer ShowMessage(std::string_view title, std::string_view text,
+                            MessageButtons buttons) override {
+    const UINT style = MB_ICONWARNING | (buttons == MessageButtons::kYesNo ? MB_YESNO : MB_OK);
+    const int answer = MessageBoxW(ActiveProgramWindow(), WideFromGbk(text).c_str(),
+                                   WideFromGbk(title).c_str(), style);
+    if (buttons == MessageButtons::kOk) return MessageAnswer::kOk;
+    return answer == IDYES ? MessageAnswer::kYes : MessageAnswer::kNo;
   }
 
   std::optional<std::string> AskText(std::string_view title, std::string_view prompt) override {

@@ -325,6 +325,77 @@ TEST_F(HelpPageTest, TheShellReceivesTheWrittenHelpPage) {
   if (search != INVALID_HANDLE_VALUE) FindClose(search);
 }
 
+// A system with no program for web pages: the classes root is replaced, for this process only, by
+// an empty key. The help button then says where the page was saved, and the user's Enter on the
+// message's default button copies that path.
+class HelpPageWithoutBrowserTest : public CommandsTest {
+ protected:
+  void SetUp() override {
+    CommandsTest::SetUp();
+    RegDeleteTreeW(HKEY_CURRENT_USER, kEmptyClasses);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kEmptyClasses, 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &classes_, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, classes_), ERROR_SUCCESS);
+  }
+  void TearDown() override {
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    if (classes_ != nullptr) RegCloseKey(classes_);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kEmptyClasses);
+    CommandsTest::TearDown();
+  }
+
+  static constexpr wchar_t kEmptyClasses[] = L"Software\\ComposerTests\\NoClasses";
+  HKEY classes_ = nullptr;
+};
+
+TEST_F(HelpPageWithoutBrowserTest, AMessageSaysWhereThePageIsAndCopiesItsPath) {
+  testing_support::PutOnClipboard(L"before");
+  wchar_t folder[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, folder);
+  const std::wstring page = folder + base::WideFromGbk(compose::kHelpFileName);
+  DeleteFileW(page.c_str());
+  SendMessageW(C(高级选择夹1), TCM_SETCURSEL, 3, 0);
+  SetForegroundWindow(main_);
+  for (int i = 0; i < 100 && GetForegroundWindow() != main_; ++i) PumpFor(20);
+  PumpFor(100);
+  std::wstring title;
+  std::wstring text;
+  bool mainEnabled = true;
+  HWND main = main_;
+  WhenLoopRuns([&]() -> bool {
+    FindDialogContext context;
+    EnumThreadWindows(GetCurrentThreadId(), FindShownDialog, reinterpret_cast<LPARAM>(&context));
+    if (context.found == nullptr) return false;
+    title = TextOf(context.found);
+    text = TextOf(GetDlgItem(context.found, 0xFFFF));
+    mainEnabled = IsWindowEnabled(main) != FALSE;
+    testing_support::PressKeyChord({VK_RETURN});  // the default button, 是: copy
+    return true;
+  });
+  testing_support::ClickWithMouse(C(按钮25));
+  for (int i = 0; i < 300 && testing_support::ClipboardWideText() == L"before"; ++i) PumpFor(50);
+
+  ASSERT_NE(GetFileAttributesW(page.c_str()), INVALID_FILE_ATTRIBUTES) << "the click was lost";
+  EXPECT_EQ(title, L"帮助页面");
+  EXPECT_FALSE(mainEnabled) << "the message is modal";
+  const std::wstring opening = base::WideFromGbk(compose::kHelpNotOpenedText);
+  const std::wstring closing = base::WideFromGbk(compose::kHelpCopyQuestion);
+  ASSERT_EQ(text.rfind(opening, 0), 0u) << base::GbkFromWide(text);
+  ASSERT_GE(text.size(), opening.size() + closing.size());
+  ASSERT_EQ(text.substr(text.size() - closing.size()), closing);
+  const std::wstring path =
+      text.substr(opening.size(), text.size() - opening.size() - closing.size());
+  EXPECT_EQ(testing_support::ClipboardWideText(), path);
+  // The path named is the page.
+  wchar_t longNamed[MAX_PATH] = {};
+  wchar_t longPage[MAX_PATH] = {};
+  GetLongPathNameW(path.c_str(), longNamed, MAX_PATH);
+  GetLongPathNameW(page.c_str(), longPage, MAX_PATH);
+  EXPECT_EQ(lstrcmpiW(longNamed, longPage), 0) << base::GbkFromWide(path);
+  DeleteFileW(page.c_str());
+}
+
 // ---- Balloon tips ---------------------------------------------------------------------------
 
 class TipsTest : public CommandsTest {

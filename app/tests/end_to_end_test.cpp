@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "app/tests/win_test_support.h"
 #include "app/tests/window_lookup_win.h"
@@ -26,15 +27,19 @@ using testing_support::FindControlById;
 using testing_support::TextOf;
 using testing_support::WaitForComposerWindow;
 
+// The application-data folder of the processes the tests start: one per run of the tests.
+std::wstring ChildAppData() {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  return std::wstring(temp) + L"composer-e2e-" + std::to_wstring(GetCurrentProcessId());
+}
+
 class ChildProcess {
  public:
   explicit ChildProcess(const std::wstring& commandLine) {
     // The composer remembers its skin and place: each run of the tests starts without either.
     // The clock's address comes from the environment the test set (loopback).
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring appData =
-        std::wstring(temp) + L"composer-e2e-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring appData = ChildAppData();
     CreateDirectoryW(appData.c_str(), nullptr);
     SetEnvironmentVariableW(L"APPDATA", appData.c_str());
     STARTUPINFOW startup{};
@@ -156,6 +161,84 @@ TEST(ComposerEndToEnd, BuildsCopiesOpensAWindowAndEndsWithExitCodeZero) {
 
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(composer.WaitForExit(), 0u);
+}
+
+// ---- Nothing is lost at exit ------------------------------------------------------------------
+
+std::string FileText(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  char buffer[512] = {};
+  DWORD read = 0;
+  ReadFile(file, buffer, sizeof buffer, &read, nullptr);
+  CloseHandle(file);
+  return std::string(buffer, read);
+}
+
+void WriteFileText(const std::wstring& path, std::string_view text) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD timeoutMs = 10000) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  while (!condition()) {
+    if (GetTickCount64() > deadline) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+// A user types a command and copies it, then closes the composer while another program (an
+// editor, a virus scanner) holds its settings file. The composer waits for the file after its
+// window has gone and writes it; what was copied stays on the clipboard whole after the program
+// has ended. The temporary file a killed save left is gone after the start; another running
+// process's is left alone.
+TEST(ComposerEndToEnd, NothingIsLostWhenTheSettingsAreHeldAtExit) {
+  const std::wstring folder = ChildAppData() + L"\\CommandComposer";
+  CreateDirectoryW(ChildAppData().c_str(), nullptr);
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring settings = folder + L"\\settings.ini";
+  WriteFileText(settings, "[composer]\r\nskin=5\r\n");
+  const std::wstring killed = folder + L"\\settings.ini.99999.tmp";
+  const std::wstring running =
+      folder + L"\\settings.ini." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+  WriteFileText(killed, "[composer]\r\nskin=9\r\n");
+  WriteFileText(running, "[composer]\r\nskin=9\r\n");
+
+  ChildProcess composer(Quoted(BesideThisProgram(L"composer.exe")));
+  ASSERT_TRUE(composer.Started());
+  HWND main = WaitForComposerWindow(kMainWindow);
+  ASSERT_NE(main, nullptr);
+  EXPECT_FALSE(FileExists(killed));
+  EXPECT_TRUE(FileExists(running));
+
+  const std::wstring typed = L"/vrnl add 回城 \u2603";
+  HWND box = FindControlById(main, 编辑框15);
+  testing_support::ClickWithMouse(box);
+  testing_support::TypeWithKeyboard(typed);
+  EXPECT_TRUE(WaitFor([&] { return TextOf(box) == typed; })) << base::GbkFromWide(TextOf(box));
+  testing_support::ClickWithMouse(FindControlById(main, 按钮19));
+  EXPECT_TRUE(WaitFor([&] { return testing_support::ClipboardWideText() == typed; }));
+
+  testing_support::FileHolder holder(settings);
+  ASSERT_TRUE(holder.Held());
+  testing_support::PressKeyChord({VK_MENU, VK_F4});
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(main); })) << "Alt+F4 did not close it";
+  EXPECT_EQ(composer.WaitForExit(300), static_cast<DWORD>(STILL_ACTIVE)) << "it gave up";
+  EXPECT_EQ(FileText(settings), "[composer]\r\nskin=5\r\n");
+  holder.LetGo();
+  EXPECT_EQ(composer.WaitForExit(), 0u);
+  const std::string written = FileText(settings);
+  EXPECT_EQ(written.rfind("[composer]\r\nskin=5\r\nmain_window=", 0), 0u) << written;
+
+  EXPECT_EQ(testing_support::ClipboardWideText(), typed);
+  EXPECT_EQ(testing_support::ClipboardBytes(CF_TEXT), base::GbkFromWide(L"/vrnl add 回城 ") + "?");
+  DeleteFileW(running.c_str());
 }
 
 // ---- The network clock of composer.exe --------------------------------------------------------

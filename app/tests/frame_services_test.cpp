@@ -11,6 +11,7 @@
 #include "app/tests/win_test_support.h"
 #include "app/tests/window_lookup_win.h"
 #include "app/window_description.h"
+#include "base/gbk.h"
 #include "base/runtime.h"
 #include "base/text_win.h"
 #include "compose/reference_texts.h"
@@ -36,12 +37,15 @@ TEST(TextConversion, EveryUnitComesBackAndGbkStaysByteExact) {
   for (unsigned unit = 1; unit < 0x10000; ++unit) all += static_cast<wchar_t>(unit);
   all += all.substr(0xD800 - 1, 0x800);  // surrogates again, now after other surrogates
   EXPECT_EQ(base::WideFromGbk(base::GbkFromWide(all)), all);
+  // CF_TEXT made straight from UTF-16 is what the GBK text shows a code-page-936 reader.
+  EXPECT_EQ(base::PlainGbkFromWide(all), base::PlainGbk(base::GbkFromWide(all)));
 
   const std::wstring gbk = L"点券 &b&l\u20AC\u00B7「」ａ";
   char system[64] = {};
   const int length = WideCharToMultiByte(936, 0, gbk.c_str(), static_cast<int>(gbk.size()), system,
                                          sizeof system, nullptr, nullptr);
   EXPECT_EQ(base::GbkFromWide(gbk), std::string(system, static_cast<size_t>(length)));
+  EXPECT_EQ(base::PlainGbkFromWide(gbk), std::string(system, static_cast<size_t>(length)));
   EXPECT_EQ(base::GbkFromWide(L"a\u2603"),
             "a\xFF"
             "2603");

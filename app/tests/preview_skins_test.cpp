@@ -502,6 +502,31 @@ TEST_F(ExtrasTest, TheSkinMenuListsEverySkinAndSwitchingReskinsEveryOpenWindow) 
       << SettingsFileText();
 }
 
+// Another program holding the settings file (an editor, a virus scanner) only delays the save: a
+// skin chosen meanwhile is written soon after it lets go, and the window never waits for it.
+TEST_F(ExtrasTest, ASkinChosenWhileAnotherProgramHoldsTheFileIsWrittenWhenItLetsGo) {
+  app::win::ChooseSkin(3);
+  ASSERT_NE(SettingsFileText().find("skin=3\r\n"), std::string::npos) << SettingsFileText();
+  testing_support::FileHolder holder(app::win::SettingsPath());
+  ASSERT_TRUE(holder.Held());
+  const DWORD before = GetTickCount();
+  app::win::ChooseSkin(5);
+  EXPECT_LT(GetTickCount() - before, 100u) << "the window waited for the file";
+  EXPECT_EQ(skin::CurrentSkin(), 5);
+  PumpFor(1000);  // the quick tries come and go while the file stays held
+  EXPECT_NE(SettingsFileText().find("skin=3\r\n"), std::string::npos) << SettingsFileText();
+  holder.LetGo();
+  const DWORD released = GetTickCount();
+  while (SettingsFileText().find("skin=5\r\n") == std::string::npos &&
+         GetTickCount() - released < 3000) {
+    PumpFor(20);
+  }
+  std::printf("written %lu ms after the other program let go\n",
+              static_cast<unsigned long>(GetTickCount() - released));
+  EXPECT_NE(SettingsFileText().find("skin=5\r\n"), std::string::npos) << SettingsFileText();
+  app::win::ChooseSkin(skin::kStartupSkin);
+}
+
 // Switching through every skin leaves as many GDI objects as one switch; so do many updates of
 // the preview.
 TEST_F(ExtrasTest, SkinSwitchesAndPreviewUpdatesLeakNoGdiObject) {

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -52,6 +55,92 @@ TEST(Settings, AnythingUnreadableKeepsTheDefault) {
     EXPECT_EQ(settings.skin, row.skin);
     EXPECT_EQ(settings.mainWindow, row.position);
   }
+}
+
+TEST(Settings, TemporaryFileNamesCarryTheProcessId) {
+  EXPECT_EQ(app::TemporaryFileName(4242), "settings.ini.4242.tmp");
+  EXPECT_EQ(app::TemporaryFileProcess("settings.ini.4242.tmp"), 4242u);
+  EXPECT_EQ(app::TemporaryFileProcess("settings.ini.99999.tmp"), 99999u);
+  for (const char* other :
+       {"settings.ini", "settings.ini.tmp", "settings.ini..tmp", "settings.ini.12a.tmp",
+        "settings.ini.-1.tmp", "settings.ini.+1.tmp", "settings.ini.1.tmp.bak",
+        "Settings.ini.1.tmp", "settings.ini.99999999999999999999999.tmp", "help.html.1.tmp"}) {
+    EXPECT_FALSE(app::TemporaryFileProcess(other)) << other;
+  }
+}
+
+// The file answers each try with the next result of a script (then kWritten); the saver must
+// write the newest settings, ask for quick retries only while the file is busy, and at exit keep
+// trying within its patience.
+TEST(SettingsSaver, NothingIsDroppedWhileTheFileIsBusy) {
+  using app::SaveResult;
+  using Delays = std::vector<std::optional<int>>;
+  std::deque<SaveResult> script;
+  std::vector<int> written;  // skins that reached the file
+  int tries = 0;
+  app::SettingsSaver saver([&](const Settings& settings) {
+    ++tries;
+    const SaveResult result = script.empty() ? SaveResult::kWritten : script.front();
+    if (!script.empty()) script.pop_front();
+    if (result == SaveResult::kWritten) written.push_back(settings.skin);
+    return result;
+  });
+  auto run = [&](std::initializer_list<SaveResult> results, int skin, int retries) {
+    script.assign(results);
+    Delays delays{saver.Save(Settings{skin, {}})};
+    for (int i = 0; i < retries; ++i) delays.push_back(saver.RetryPending());
+    return delays;
+  };
+
+  // Free file: written at once, no timer.
+  EXPECT_EQ(run({}, 3, 0), (Delays{std::nullopt}));
+  EXPECT_EQ(written, (std::vector<int>{3}));
+  // Busy: quick retries over about 200 ms, then twice a second until it lets go.
+  using enum SaveResult;
+  EXPECT_EQ(run({kBusy, kBusy, kBusy, kBusy, kBusy}, 4, 5),
+            (Delays{25, 50, 100, 500, 500, std::nullopt}));
+  EXPECT_EQ(written, (std::vector<int>{3, 4}));
+  EXPECT_FALSE(saver.Pending());
+  // A change while a save is pending: the newest settings are written, the old ones never.
+  EXPECT_EQ(run({kBusy}, 5, 0), (Delays{25}));
+  EXPECT_TRUE(saver.Pending());
+  EXPECT_EQ(run({kBusy}, 6, 1), (Delays{25, std::nullopt}));
+  EXPECT_EQ(written, (std::vector<int>{3, 4, 6}));
+  // Any other failure waits for the next change or the exit, without a timer.
+  EXPECT_EQ(run({kFailed}, 7, 0), (Delays{std::nullopt}));
+  EXPECT_TRUE(saver.Pending());
+  EXPECT_EQ(saver.RetryPending(), std::nullopt);  // a stray timer writes what is pending
+  EXPECT_EQ(written.back(), 7);
+
+  // At exit: busy tries go on within the patience, pausing in between.
+  int paused = 0;
+  const auto pause = [&](int ms) { paused += ms; };
+  script.assign({kBusy, kBusy, kBusy});
+  tries = 0;
+  EXPECT_TRUE(saver.SaveAtExit(Settings{8, {}}, pause, 1000));
+  EXPECT_EQ(tries, 4);
+  EXPECT_EQ(paused, 3 * app::SettingsSaver::kExitRetryMs);
+  EXPECT_EQ(written.back(), 8);
+  // A file that stays busy is given up only when the patience is spent.
+  script.assign(100, kBusy);
+  paused = 0;
+  EXPECT_FALSE(saver.SaveAtExit(Settings{9, {}}, pause, 1000));
+  EXPECT_LE(paused, 1000);
+  EXPECT_GE(paused, 1000 - app::SettingsSaver::kExitRetryMs);
+  // The exit path coming by again tries once more without waiting all over again.
+  paused = 0;
+  tries = 0;
+  EXPECT_FALSE(saver.FlushAtExit(pause, 1000));
+  EXPECT_EQ(tries, 1);
+  EXPECT_EQ(paused, 0);
+  // A hard failure at exit is tried once: no folder must not hold the exit up.
+  script.assign({kFailed});
+  paused = 0;
+  EXPECT_FALSE(saver.FlushAtExit(pause, 1000));
+  EXPECT_EQ(paused, 0);
+  EXPECT_TRUE(saver.FlushAtExit(pause, 1000));  // the next try finds the file writable
+  EXPECT_EQ(written.back(), 9);
+  EXPECT_TRUE(saver.FlushAtExit(pause, 1000));  // nothing pending
 }
 
 }  // namespace

@@ -267,4 +267,93 @@ std::wstring BesideThisProgram(const std::wstring& name) {
   return folder + name;
 }
 
+void ClickWithMouse(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  // Moved there first, pressed a moment later and let go, as a hand does.
+  const auto send = [](DWORD flags, LONG x, LONG y) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = x;
+    input.mi.dy = y;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(INPUT));
+  };
+  const LONG x = MulDiv((rect.left + rect.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  const LONG y = MulDiv((rect.top + rect.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  // Each event carries its place: under Wine the pointer may otherwise be taken from where
+  // another process last left the X pointer.
+  constexpr DWORD kAt = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  send(kAt, x, y);
+  Sleep(30);
+  send(kAt | MOUSEEVENTF_LEFTDOWN, x, y);
+  Sleep(30);
+  send(kAt | MOUSEEVENTF_LEFTUP, x, y);
+}
+
+void TypeWithKeyboard(std::wstring_view text) {
+  std::vector<INPUT> inputs;
+  for (const wchar_t unit : text) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wScan = unit;
+    input.ki.dwFlags = KEYEVENTF_UNICODE;
+    inputs.push_back(input);
+    input.ki.dwFlags |= KEYEVENTF_KEYUP;
+    inputs.push_back(input);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void PressKeyChord(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> inputs;
+  for (const WORD key : keys) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    inputs.push_back(input);
+  }
+  for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = *it;
+    input.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(input);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+FileHolder::FileHolder(const std::wstring& path) {
+  const std::wstring name = L"composer-test-holder-" + std::to_wstring(GetCurrentProcessId()) +
+                            L"-" + std::to_wstring(GetTickCount64());
+  ready_ = CreateEventW(nullptr, TRUE, FALSE, (name + L"-ready").c_str());
+  release_ = CreateEventW(nullptr, TRUE, FALSE, (name + L"-release").c_str());
+  std::wstring line = L"\"" + BesideThisProgram(L"file_holder.exe") + L"\" \"" + path + L"\" " +
+                      name + L"-ready " + name + L"-release";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process_)) {
+    return;
+  }
+  const HANDLE waits[2] = {ready_, process_.hProcess};
+  held_ = WaitForMultipleObjects(2, waits, FALSE, 15000) == WAIT_OBJECT_0;
+}
+
+FileHolder::~FileHolder() {
+  LetGo();
+  CloseHandle(ready_);
+  CloseHandle(release_);
+}
+
+void FileHolder::LetGo() {
+  if (process_.hProcess == nullptr) return;
+  SetEvent(release_);
+  WaitForSingleObject(process_.hProcess, 15000);
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+  process_ = {};
+  held_ = false;
+}
+
 }  // namespace testing_support

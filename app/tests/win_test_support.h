@@ -1,5 +1,5 @@
 // Helpers of the Windows tests: message pumping, real input, the clipboard, rendering a control
-// to pixels, and running code while a modal loop is open.
+// to pixels, running code while a modal loop is open and a file held by another process.
 #pragma once
 
 #include <windows.h>
@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/ids.h"
@@ -63,5 +65,30 @@ void WhenLoopRuns(std::function<bool()> step);
 
 // The path of a file beside this test program.
 std::wstring BesideThisProgram(const std::wstring& name);
+
+// Real input, as the user gives it (SendInput): a left click in the middle of a window; text
+// typed into whatever has the focus; keys pressed together and let go in reverse order.
+void ClickWithMouse(HWND window);
+void TypeWithKeyboard(std::wstring_view text);
+void PressKeyChord(std::initializer_list<WORD> keys);
+
+// Another process (file_holder.exe, beside this program) holding a file open as an editor or a
+// virus scanner does: read, shared for reading only. Held() once it has the file.
+class FileHolder {
+ public:
+  explicit FileHolder(const std::wstring& path);
+  ~FileHolder();
+  FileHolder(const FileHolder&) = delete;
+  FileHolder& operator=(const FileHolder&) = delete;
+  bool Held() const { return held_; }
+  // Returns once the holder has closed the file and ended.
+  void LetGo();
+
+ private:
+  PROCESS_INFORMATION process_{};
+  HANDLE ready_ = nullptr;
+  HANDLE release_ = nullptr;
+  bool held_ = false;
+};
 
 }  // namespace testing_support

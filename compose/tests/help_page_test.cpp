@@ -6,6 +6,7 @@
 
 #include <iconv.h>
 
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -166,11 +167,61 @@ TEST(HelpButton, WritesTheWholeDocumentAndOpensItsPathEachTime) {
   ASSERT_EQ(frame.temporaryFiles.size(), 1u);
   EXPECT_EQ(frame.temporaryFiles[path], compose::HelpDocument(compose::ForumAddress()));
 
-  // A file that cannot be written opens nothing.
-  testing_support::FakeFrame refusing;
-  refusing.refuseFiles = true;
-  compose::OpenHelpPage();
-  EXPECT_TRUE(refusing.openedAddresses.empty());
+  EXPECT_TRUE(frame.messages.empty());
+}
+
+// The page always reaches the user: where the shell cannot open it, a message names the file and
+// offers its path; where it cannot be written, a message says so. Nothing else is touched.
+TEST(HelpButton, TellsWhereThePageIsWhenTheShellCannotOpenIt) {
+  using ui::MessageAnswer;
+  using ui::MessageButtons;
+  const std::string path = "TEMP\\" + std::string(compose::kHelpFileName);
+  const std::string notOpened =
+      std::string(compose::kHelpNotOpenedText) + path + std::string(compose::kHelpCopyQuestion);
+  struct Row {
+    const char* name;
+    bool refuseFiles;
+    bool refuseAddresses;
+    std::optional<MessageAnswer> answer;
+    std::vector<std::string> opened;
+    std::string message;
+    MessageButtons buttons;
+    std::vector<std::string> clipboard;
+  };
+  const Row rows[] = {
+      {"copy chosen",
+       false,
+       true,
+       MessageAnswer::kYes,
+       {path},
+       notOpened,
+       MessageButtons::kYesNo,
+       {path}},
+      {"closed", false, true, MessageAnswer::kNo, {path}, notOpened, MessageButtons::kYesNo, {}},
+      {"not written",
+       true,
+       false,
+       {},
+       {},
+       std::string(compose::kHelpNotWrittenText),
+       MessageButtons::kOk,
+       {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    testing_support::FakeFrame frame;
+    frame.refuseFiles = row.refuseFiles;
+    frame.refuseAddresses = row.refuseAddresses;
+    if (row.answer) frame.messageAnswers.push_back(*row.answer);
+    compose::OpenHelpPage();
+    EXPECT_EQ(frame.openedAddresses, row.opened);
+    ASSERT_EQ(frame.messages.size(), 1u);
+    EXPECT_EQ(frame.messages[0].title, compose::kHelpMessageTitle);
+    EXPECT_EQ(frame.messages[0].text, row.message);
+    EXPECT_EQ(frame.messages[0].buttons, row.buttons);
+    EXPECT_EQ(frame.clipboard, row.clipboard);
+    EXPECT_TRUE(frame.writes.empty());
+  }
 }
 
 }  // namespace

@@ -110,8 +110,9 @@ void LoopbackServer::Handle(SOCKET client) {
   }
   EnterCriticalSection(&lock_);
   requests_.push_back(request);
+  const bool first = requests_.size() == 1;
   LeaveCriticalSection(&lock_);
-  if (mode_ == Mode::kNeverAnswer) {
+  if (mode_ == Mode::kNeverAnswer || (mode_ == Mode::kFirstNeverAnswered && first)) {
     held_.push_back(client);  // open and silent until the server goes
     return;
   }

@@ -1,5 +1,6 @@
 // A tiny HTTP server on 127.0.0.1 for the network tests: it takes one connection at a time,
-// records each request (head and body) and answers with a fixed response, or never answers.
+// records each request (head and body) and answers with a fixed response, or never answers (all
+// connections, or only the first).
 #pragma once
 
 #include <winsock2.h>
@@ -11,7 +12,7 @@ namespace net_test {
 
 class LoopbackServer {
  public:
-  enum class Mode { kAnswer, kNeverAnswer };
+  enum class Mode { kAnswer, kNeverAnswer, kFirstNeverAnswered };
 
   // Listens on port (0: any free port) and serves on a thread of its own. Bind() says whether
   // the port could be taken.

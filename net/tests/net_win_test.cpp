@@ -259,22 +259,44 @@ DWORD WINAPI ProbeThread(void* parameter) {
   return 0;
 }
 
-// The server accepts and never answers. The window keeps answering messages, one request stays
-// out, and once it has been out longer than its timeouts allow the label says so. The server is
-// left running and its request hanging when the test ends: the process must still end.
+// A window that answers probe messages from a thread of their own, timing each round trip: the
+// window's thread must never wait for the network.
+class ResponsivenessProbe {
+ public:
+  ResponsivenessProbe() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &ProbeWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"NetClockProbe";
+    RegisterClassW(&windowClass);
+    probe_.window = CreateWindowW(L"NetClockProbe", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    thread_ = CreateThread(nullptr, 0, &ProbeThread, &probe_, 0, nullptr);
+  }
+  ~ResponsivenessProbe() { Stop(); }
+  void Stop() {
+    if (thread_ == nullptr) return;
+    probe_.stop = true;
+    WaitForSingleObject(thread_, 5000);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+    DestroyWindow(probe_.window);
+  }
+  const Probe& Results() const { return probe_; }
+
+ private:
+  Probe probe_;
+  HANDLE thread_ = nullptr;
+};
+
+// The server accepts and never answers. The window keeps answering messages, one request is out
+// at a time, the label says so once a request has been out longer than its timeouts allow, and
+// a request still out after five seconds is given up so that the next tick can ask again. The
+// server is left running and a request hanging when the test ends: the process must still end.
 TEST(NetworkClockWinTest, ServerThatNeverAnswersFreezesNothing) {
   auto* server = new LoopbackServer(Answer(""), LoopbackServer::Mode::kNeverAnswer);
   ASSERT_TRUE(server->Listening());
-  WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = &ProbeWindowProc;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = L"NetClockProbe";
-  RegisterClassW(&windowClass);
-  Probe probe;
-  probe.window = CreateWindowW(L"NetClockProbe", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                               nullptr, GetModuleHandleW(nullptr), nullptr);
-  ASSERT_NE(probe.window, nullptr);
-  HANDLE prober = CreateThread(nullptr, 0, &ProbeThread, &probe, 0, nullptr);
+  ResponsivenessProbe probe;
 
   std::vector<std::string> labels;
   auto* clock = new net::NetworkClockWin(server->Url(), 1,
@@ -291,27 +313,55 @@ TEST(NetworkClockWinTest, ServerThatNeverAnswersFreezesNothing) {
     if (failureShownAt == 0 && !labels.empty()) failureShownAt = GetTickCount64() - start;
     longestMessage = std::max(longestMessage, PumpUntil([] { return false; }, 1000));
   }
-  probe.stop = true;
-  WaitForSingleObject(prober, 5000);
-  CloseHandle(prober);
+  probe.Stop();
 
   EXPECT_LT(longestTick, 16u);
   EXPECT_LT(longestMessage, 16u);
-  EXPECT_EQ(probe.unanswered, 0);
-  EXPECT_GT(probe.answered, 50);
+  EXPECT_EQ(probe.Results().unanswered, 0);
+  EXPECT_GT(probe.Results().answered, 50);
   std::printf(
       "longest tick %lu ms, longest message %lu ms, longest probe round trip %lu ms over %d "
       "probes; failure shown after %llu ms\n",
       static_cast<unsigned long>(longestTick), static_cast<unsigned long>(longestMessage),
-      static_cast<unsigned long>(probe.longest.load()), probe.answered.load(),
+      static_cast<unsigned long>(probe.Results().longest.load()), probe.Results().answered.load(),
       static_cast<unsigned long long>(failureShownAt));
-  EXPECT_EQ(labels, std::vector<std::string>{std::string(net::kClockFailureText)});
-  EXPECT_GE(failureShownAt, 4000u);     // not before the four 1-second phases could have passed
-  EXPECT_EQ(server->Connections(), 1);  // one request in flight, no more
+  ASSERT_FALSE(labels.empty());
+  for (const std::string& label : labels) EXPECT_EQ(label, net::kClockFailureText);
+  EXPECT_GE(failureShownAt, 4000u);  // not before the four 1-second phases could have passed
+  // The first request given up after five seconds, the second one out when the test ends.
+  EXPECT_EQ(server->Connections(), 2);
   // The clock goes while its request is still out; the late answer, if any, finds no window.
   delete clock;
-  DestroyWindow(probe.window);
   // The server stays (deliberately leaked), so the request is still hanging at exit.
+}
+
+// The program's own clock (the request's timeouts as the program sets them) against a server
+// that accepts the first request and stays silent, then answers again: the label says there is
+// no time within six seconds of the first tick, and the next good answer shows the date.
+TEST(NetworkClockWinTest, ASilentServerIsReportedWithinSixSecondsAndTheNextAnswerShown) {
+  LoopbackServer server(Answer("Date: " + kDate + "\r\n"),
+                        LoopbackServer::Mode::kFirstNeverAnswered);
+  ASSERT_TRUE(server.Listening());
+  ResponsivenessProbe probe;
+  std::vector<std::pair<ULONGLONG, std::string>> labels;
+  const ULONGLONG start = GetTickCount64();
+  net::NetworkClockWin clock(server.Url(), std::nullopt, [&](std::string_view text) {
+    labels.emplace_back(GetTickCount64() - start, text);
+  });
+  const std::string date = "2026年12月8日12时31分36秒";
+  for (int tick = 0; tick < 15 && (labels.empty() || labels.back().second != date); ++tick) {
+    clock.Tick();
+    PumpUntil([] { return false; }, 1000);
+  }
+  probe.Stop();
+  ASSERT_GE(labels.size(), 2u);
+  std::printf("failure shown after %llu ms, the date after %llu ms\n", labels.front().first,
+              labels.back().first);
+  EXPECT_EQ(labels.front().second, net::kClockFailureText);
+  EXPECT_LE(labels.front().first, 6000u);
+  EXPECT_EQ(labels.back().second, date);
+  EXPECT_EQ(server.Connections(), 2) << "one request out at a time";
+  EXPECT_EQ(probe.Results().unanswered, 0);
 }
 
 // The handler the timer calls asks the address COMPOSER_CLOCK_URL names in this process.

@@ -209,6 +209,10 @@ TEST(RequestPatienceTest, FourPhases) {
   EXPECT_EQ(net::RequestPatience(std::nullopt), 60000);
   EXPECT_EQ(net::RequestPatience(0), 60000);
   EXPECT_EQ(net::RequestPatience(1), 4000);
+  // The label never waits longer than five seconds, whatever the phases allow.
+  EXPECT_EQ(net::ClockPatience(std::nullopt), 5000);
+  EXPECT_EQ(net::ClockPatience(1), 4000);
+  EXPECT_EQ(net::ClockPatience(2), 5000);
 }
 
 }  // namespace

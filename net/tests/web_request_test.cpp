@@ -47,6 +47,11 @@ class RecordingObject final : public net::RequestObject {
   bool SendBytes(std::span<const std::uint8_t> body) override {
     return Record("SendBytes(" + std::string(body.begin(), body.end()) + ")");
   }
+  bool WaitForResponse(int timeoutSeconds) override {
+    Record("WaitForResponse(" + std::to_string(timeoutSeconds) + ")");
+    return answers;
+  }
+  bool Abort() override { return Record("Abort"); }
   base::Bytes ResponseBody() override {
     Record("ResponseBody");
     return body;
@@ -64,6 +69,7 @@ class RecordingObject final : public net::RequestObject {
   std::string responseHeaders;
   double status = 200;
   bool accepts = true;  // false: the object refuses every call
+  bool answers = true;  // false: an asynchronous exchange is still out when waited for
 
  private:
   bool Record(std::string call) {
@@ -85,6 +91,7 @@ class RecordingPlatform final : public net::RequestPlatform {
     created->body = body;
     created->status = status;
     created->accepts = accepts;
+    created->answers = answers;
     return created;
   }
 
@@ -117,6 +124,7 @@ class RecordingPlatform final : public net::RequestPlatform {
   std::shared_ptr<Calls> log = std::make_shared<Calls>();
   bool creates = true;
   bool accepts = true;
+  bool answers = true;
   std::string responseHeaders;
   base::Bytes body;
   double status = 200;
@@ -145,6 +153,34 @@ TEST(WebRequestSequenceTest, DefaultsFromStartToEnd) {
       "CoUninitialize",
   };
   EXPECT_EQ(*platform.log, expected);
+}
+
+// An exchange that must be answered in time is opened asynchronously and waited for; a late one
+// is aborted and reads as an unreachable server's: nothing is read, the outputs are emptied.
+TEST(WebRequestSequenceTest, AnswerWithinATime) {
+  for (const bool answers : {true, false}) {
+    SCOPED_TRACE(answers);
+    RecordingPlatform platform;
+    platform.answers = answers;
+    platform.responseHeaders = "Date: x\r\n";
+    std::string responseHeaders = "old";
+    int status = 7;
+    net::WebRequest(platform, kUrl,
+                    {.method = 2,
+                     .responseHeaders = &responseHeaders,
+                     .status = &status,
+                     .answerWithinSeconds = 5});
+    Calls tail(std::find(platform.log->begin(), platform.log->end(), "Send()"),
+               platform.log->end());
+    const Calls answered = {
+        "Send()",  "WaitForResponse(5)", "ResponseBody", "GetAllResponseHeaders", "Status",
+        "Release", "CoUninitialize"};
+    const Calls late = {"Send()", "WaitForResponse(5)", "Abort", "Release", "CoUninitialize"};
+    EXPECT_EQ(platform.Setup().front(), "Open(HEAD," + kUrl + ",true)");
+    EXPECT_EQ(tail, answers ? answered : late);
+    EXPECT_EQ(responseHeaders, answers ? "Date: x\r\n" : "");
+    EXPECT_EQ(status, answers ? 200 : 0);
+  }
 }
 
 TEST(WebRequestSequenceTest, VerbTable) {

@@ -87,7 +87,18 @@ std::optional<std::string> FakeFrame::WriteTemporaryTextFile(std::string_view fi
 
 bool FakeFrame::OpenWebAddress(std::string_view address) {
   openedAddresses.emplace_back(address);
-  return true;
+  return !refuseAddresses;
+}
+
+ui::MessageAnswer FakeFrame::ShowMessage(std::string_view title, std::string_view text,
+                                         ui::MessageButtons buttons) {
+  messages.push_back({std::string(title), std::string(text), buttons});
+  if (!messageAnswers.empty()) {
+    const ui::MessageAnswer answer = messageAnswers.front();
+    messageAnswers.pop_front();
+    return answer;
+  }
+  return buttons == ui::MessageButtons::kOk ? ui::MessageAnswer::kOk : ui::MessageAnswer::kNo;
 }
 
 bool FakeFrame::AttachBalloonTip(const ui::ControlRef& tip, const ui::ControlRef& target,

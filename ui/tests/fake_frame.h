@@ -45,6 +45,7 @@ class FakeFrame : public ui::FrameServices {
   bool CopyToClipboard(std::string_view text) override;
   std::optional<std::string> AskText(std::string_view title, std::string_view prompt) override;
   bool OpenWindow(ui::WindowId window, bool modal) override;
+  // Recorded in openedAddresses; refused (false) when refuseAddresses is set.
   bool OpenWebAddress(std::string_view address) override;
   // Kept in temporaryFiles under "TEMP\\" and the name; refused when refuseFiles is set.
   std::optional<std::string> WriteTemporaryTextFile(std::string_view fileName,
@@ -52,6 +53,9 @@ class FakeFrame : public ui::FrameServices {
   bool AttachBalloonTip(const ui::ControlRef& tip, const ui::ControlRef& target,
                         std::string_view text, int icon, const ui::Rect& region) override;
   void ShowNote(const ui::ControlRef& at, std::string_view text) override;
+  // Recorded in messages; answered from messageAnswers, oldest first, else kOk or kNo.
+  ui::MessageAnswer ShowMessage(std::string_view title, std::string_view text,
+                                ui::MessageButtons buttons) override;
 
   using Key = std::pair<ui::WindowId, ui::ControlId>;
   static Key MainKey(ui::ControlId control) { return {ui::ids::kMainWindow, control}; }
@@ -64,6 +68,14 @@ class FakeFrame : public ui::FrameServices {
   std::vector<std::string> clipboard;  // every text copied, oldest first
   std::vector<std::pair<ui::WindowId, bool>> openedWindows;
   std::vector<std::string> openedAddresses;
+  bool refuseAddresses = false;
+  struct Message {
+    std::string title;
+    std::string text;
+    ui::MessageButtons buttons;
+  };
+  std::vector<Message> messages;
+  std::deque<ui::MessageAnswer> messageAnswers;
   std::map<std::string, std::string> temporaryFiles;  // path -> text
   bool refuseFiles = false;
   std::map<std::pair<ui::WindowId, ui::ControlId>, int> selections;
