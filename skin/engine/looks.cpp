@@ -177,7 +177,7 @@ constexpr Palette kPalettes[kCatalogueSize] = {
   {"波尔多红",    false, 0xEFE3E6, 0xF8F1F3, 0x8E2C48, 0x7F2C40, 0x9A4557, Texture::kPlain,    4,  true,  false},
   {"暴风蓝灰",    true,  0x1F252D, 0x27303A, 0x7FA7D9, 0x434766, 0x5B5E7F, Texture::kLines,    4,  false, false},
   {"蜜桃橙",      false, 0xF7EAE1, 0xFDF6F1, 0xE37B45, 0xE9A782, 0xFFBD97, Texture::kPlain,    8,  true,  true},
-  {"暮色青",      true,  0x182426, 0x1F2F31, 0x3CC8C8, 0x006F6F, 0x008988, Texture::kPlain,    5,  true,  true},
+  {"暮色青",      true,  0x182426, 0x1F2F31, 0x3CC8C8, 0x007060, 0x008A78, Texture::kPlain,    5,  true,  true},
   {"经典银",      false, 0xDADDE2, 0xE9EBEE, 0x3F6CB5, 0x999EA3, 0xB4B9BE, Texture::kGrid,     2,  false, false},
 };
 // clang-format on

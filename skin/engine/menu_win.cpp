@@ -89,7 +89,7 @@ float LineWidth(float scale) {
 }
 
 // The colours of the bar: the tab headers' gradient, which already reads as a strip of the
-// frame, and their ink.
+// frame.
 std::uint32_t BarTop() {
   return g_engine.look.tabFrom;
 }
@@ -151,7 +151,7 @@ void PaintBarItem(Canvas& canvas, HWND hwnd, HMENU menu, int position, RECT item
   canvas.Gradient(bar, BarTop(), BarBottom(), false);
   const std::uint32_t under = Mix(BarTop(), BarBottom(), 0.5f);
   std::uint32_t ink = face.disabled ? Readable(look.disabledTextColor, under, 3.0f)
-                                    : Readable(look.tabTextColor, under, 4.5f);
+                                    : Readable(look.textColor, under, 4.5f);
   ink = PaintHighlight(canvas, item, face, scale, ink);
   wchar_t text[128];
   const int length = ItemText(menu, position, text, 128);
