@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "app/menu_bar_win.h"
 #include "app/settings_win.h"
 #include "app/skin_menu_win.h"
 #include "base/runtime.h"
 #include "base/text_win.h"
 #include "compose/builders.h"
+#include "compose/commands.h"
 #include "compose/line_checker.h"
 #include "compose/message_inputs.h"
 #include "skin/skins.h"
@@ -126,14 +128,34 @@ void RememberPosition(HWND window) {
   g_settings.mainWindow = WindowPosition{rect.left, rect.top};
 }
 
+// Runs the pick of an item of the main window's menus; false when command is none of theirs.
+bool RunMenuCommand(HWND hwnd, UINT command) {
+  if (const int number = app::SkinOfCommand(command)) {
+    ChooseSkin(number);
+  } else if (command == kHelpPageCommand) {
+    compose::OpenHelpPage();
+  } else if (command == kAboutCommand) {
+    ShowAboutBox(hwnd);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+HMENU MakeMenuBar(WindowId window) {
+  return window == ids::kMainWindow ? CreateMenuBar(skin::StartupSkin()) : nullptr;
+}
+
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                 DWORD_PTR) {
   switch (message) {
+    // A pick from the window menu comes as a system command on Windows; as a plain command under
+    // Wine, as every pick from the menu bar does (a menu's command has no control: lParam 0).
     case WM_SYSCOMMAND:
-      if (const int number = app::SkinOfCommand(wParam)) {
-        ChooseSkin(number);
-        return 0;
-      }
+      if (RunMenuCommand(hwnd, static_cast<UINT>(wParam & 0xFFF0))) return 0;
+      break;
+    case WM_COMMAND:
+      if (lParam == 0 && HIWORD(wParam) == 0 && RunMenuCommand(hwnd, LOWORD(wParam))) return 0;
       break;
     case WM_EXITSIZEMOVE:
       RememberPosition(hwnd);
@@ -158,6 +180,7 @@ void OnWindowBuilt(WindowId window, HWND hwnd) {
   g_main = hwnd;
   RestorePosition(hwnd);
   app::AddSkinMenu(hwnd, skin::CurrentSkin());
+  app::CheckSkinInMenus(hwnd, skin::CurrentSkin());
   const std::vector<HWND> inputs = Controls(compose::kMessageInputs);
   const std::vector<HWND> outputs = Controls(compose::kPreviewedOutputs);
   ui::AttachColourPreview(hwnd, inputs, outputs, &CheckPreviewedText);
@@ -172,13 +195,14 @@ bool EnableMainWindowExtras() {
   base::RegisterExitRoutine(&FlushSettings);
   skin::SetStartupSkin(g_settings.skin);
   SetWindowBuiltHook(&OnWindowBuilt);
+  ui::win::SetMenuBarMaker(&MakeMenuBar);
   return ui::RegisterColourPreviewClass();
 }
 
 void ChooseSkin(int number) {
   if (number < 1 || number > skin::kSkinCount) return;
   skin::ApplySkin(number);
-  if (g_main != nullptr) app::CheckSkinInMenu(g_main, number);
+  if (g_main != nullptr) app::CheckSkinInMenus(g_main, number);
   g_settings.skin = number;
   ScheduleRetry(g_saver.Save(g_settings));
 }

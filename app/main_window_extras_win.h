@@ -1,6 +1,6 @@
 // What the main window adds beyond its description: the colour-code preview over the message
-// inputs and output boxes, the skin submenu of its system menu, and the skin and place it
-// remembers between runs.
+// inputs and output boxes, its menu bar, the skin submenu of its system menu, and the skin and
+// place it remembers between runs.
 #pragma once
 
 #include <windows.h>
@@ -13,7 +13,7 @@ namespace app::win {
 bool EnableMainWindowExtras();
 
 // Applies skin number (1 to 34) to every window of the program, checks it in the main window's
-// skin submenu and remembers it. Other numbers do nothing.
+// skin menus and remembers it. Other numbers do nothing.
 void ChooseSkin(int number);
 
 }  // namespace app::win

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the composer's geometry tests and photographs every window at 96, 144 and 192 DPI, the
-# DPI set through the Wine prefix's LogPixels, into build/screenshots/dpi<N>/; then checks that
-# the main window fits a 1366 x 768 screen at 144 DPI. Uses the 64-bit build (COMPOSER_DPI_ARCH
+# DPI set through the Wine prefix's LogPixels, into build/screenshots/dpi<N>/ (the main window
+# also with its skin menu open, in a light and a dark skin); then checks that the main window
+# fits a 1366 x 768 screen at 144 DPI. Uses the 64-bit build (COMPOSER_DPI_ARCH
 # to change). Give DPIs as arguments to run only those. Expects the dependencies installed
 # (scripts/install-deps.sh).
 set -euo pipefail
@@ -42,6 +43,7 @@ wine_at() {
 }
 
 tests="$(windows_build_dir "$arch")/bin/composer_win_tests.exe"
+menu_tests="$(windows_build_dir "$arch")/bin/composer_menus_tests.exe"
 failed=0
 photograph() {
   local dir=$1 main=52010001
@@ -50,6 +52,12 @@ photograph() {
   local composer=$!
   run_wine "$DRIVER" wait-main sleep 1500
   shoot_pages_and_windows
+  # The menu bar, closed and with the skin menu open, in the light skin 7 and the dark skin 2.
+  shoot_menu 1 menu-light.png
+  run_wine "$DRIVER" skin 2 sleep 300
+  shoot $main main-dark.png
+  shoot_menu 1 menu-dark.png
+  run_wine "$DRIVER" skin 7 sleep 300
   # The prompt dialog: 按钮1 with "创建一个Varnel脚本" chosen asks for the script's name.
   run_wine "$DRIVER" page 1 select 16010007 0 prompt 16010008 sleep 500
   local rect x y w h
@@ -67,6 +75,9 @@ for dpi in "${dpis[@]}"; do
   wine_at "$dpi" 2300x1400
   if ! COMPOSER_TEST_LAYOUT_DPI=$dpi run_wine "$tests" \
     --gtest_filter='MainWindowTest.WindowMatchesItsDescription:MainWindowTest.Captions*:MainWindowTest.DpiChange*:KeyboardTest.*'; then
+    failed=1
+  fi
+  if ! run_wine "$menu_tests" --gtest_filter='MenusTest.TheBarTakesItsRoom*'; then
     failed=1
   fi
   photograph "$BUILD/screenshots/dpi$dpi"

@@ -38,7 +38,8 @@ void SetEngineHost(EngineHost* host);
 // Catalogue entry number (1 to 34) as stored in the program; empty for any other number.
 std::span<const std::uint8_t> SkinFile(int number);
 
-// The skin's name as its file gives it (ASCII), or empty for a number outside 1 to 34.
+// The skin's name as its file gives it (GBK, as the skin menus show it), or empty for a number
+// outside 1 to 34.
 std::string SkinName(int number);
 
 // Applies catalogue entry number: 1 to 34 are compared in turn and the matching entry is

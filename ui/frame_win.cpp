@@ -49,6 +49,7 @@ struct OpenWindowState {
   std::vector<HWND> disabledWindows;  // what a modal window disabled, to enable again
   HWND previouslyActive = nullptr;
   int layoutDpi = 96;  // what the description's positions, sizes and fonts are scaled to
+  bool menuBar = false;
 };
 
 std::span<const WindowDescription> g_windows;
@@ -236,31 +237,32 @@ int WindowDpi(HWND hwnd) {
   return dpi >= 48 ? static_cast<int>(dpi) : ScreenDpi();
 }
 
-// The frame around a client area at dpi.
-RECT FrameAt(int dpi) {
+// The frame around a client area at dpi, with a one-line menu bar when menuBar says so.
+RECT FrameAt(int dpi, bool menuBar) {
   using AdjustForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
   static const auto adjustForDpi =
       LateBound<AdjustForDpiFunction>(L"user32.dll", "AdjustWindowRectExForDpi");
   RECT rect{0, 0, 0, 0};
   if (adjustForDpi != nullptr &&
-      adjustForDpi(&rect, kTopLevelStyle, FALSE, kTopLevelExStyle, static_cast<UINT>(dpi))) {
+      adjustForDpi(&rect, kTopLevelStyle, menuBar, kTopLevelExStyle, static_cast<UINT>(dpi))) {
     return rect;
   }
   // One DPI for the whole system: its frame scaled from the screen's DPI.
-  AdjustWindowRectEx(&rect, kTopLevelStyle, FALSE, kTopLevelExStyle);
+  AdjustWindowRectEx(&rect, kTopLevelStyle, menuBar, kTopLevelExStyle);
   const int screen = ScreenDpi();
   return {MulDiv(rect.left, dpi, screen), MulDiv(rect.top, dpi, screen),
           MulDiv(rect.right, dpi, screen), MulDiv(rect.bottom, dpi, screen)};
 }
 
 // The outer size of a described window at dpi: its client area (the described outer size less
-// the frame at 96 DPI) scaled, with the frame at dpi around it. At 96 DPI the described size.
-SIZE OuterSizeAt(const WindowDescription& description, int dpi) {
-  const RECT frame96 = FrameAt(96);
+// the frame at 96 DPI) scaled, with the frame at dpi around it, and the menu bar when it has one.
+// At 96 DPI without a bar the described size.
+SIZE OuterSizeAt(const WindowDescription& description, int dpi, bool menuBar) {
+  const RECT frame96 = FrameAt(96, false);
   const int clientWidth = description.width - (frame96.right - frame96.left);
   const int clientHeight = description.height - (frame96.bottom - frame96.top);
-  if (dpi == 96) return {description.width, description.height};
-  const RECT frame = FrameAt(dpi);
+  if (dpi == 96 && !menuBar) return {description.width, description.height};
+  const RECT frame = FrameAt(dpi, menuBar);
   return {ScaleForDpi(clientWidth, dpi) + frame.right - frame.left,
           ScaleForDpi(clientHeight, dpi) + frame.bottom - frame.top};
 }
@@ -277,12 +279,12 @@ RECT WorkAreaOf(HMONITOR monitor) {
 // The DPI a window's layout is made for: its monitor's, lowered as far as needed (but not below
 // 96) for the whole window to fit the monitor's work area. A window too large for a small screen
 // at its DPI is drawn a little smaller, but sharp, rather than cut off.
-int LayoutDpi(const WindowDescription& description, int dpi, const RECT& work) {
+int LayoutDpi(const WindowDescription& description, int dpi, const RECT& work, bool menuBar) {
   const int workWidth = work.right - work.left;
   const int workHeight = work.bottom - work.top;
   int layout = dpi;
   while (layout > 96) {
-    const SIZE outer = OuterSizeAt(description, layout);
+    const SIZE outer = OuterSizeAt(description, layout, menuBar);
     if (outer.cx <= workWidth && outer.cy <= workHeight) break;
     --layout;
   }
@@ -334,8 +336,8 @@ void SetLayoutDpi(OpenWindowState& state, int dpi) {
 // suggests where it goes; its size and everything in it follow the new DPI.
 void OnDpiChanged(OpenWindowState& state, int dpi, const RECT& suggested) {
   const RECT work = WorkAreaOf(MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST));
-  const int layout = LayoutDpi(*state.description, dpi, work);
-  const SIZE outer = OuterSizeAt(*state.description, layout);
+  const int layout = LayoutDpi(*state.description, dpi, work, state.menuBar);
+  const SIZE outer = OuterSizeAt(*state.description, layout, state.menuBar);
   SetLayoutDpi(state, layout);
   const int left =
       std::clamp<int>(suggested.left, work.left, std::max<int>(work.left, work.right - outer.cx));
@@ -354,32 +356,39 @@ RECT CentredRect(SIZE size, const RECT& work) {
           std::max<LONG>(left, work.left) + size.cx, std::max<LONG>(top, work.top) + size.cy};
 }
 
+MenuBarMaker g_menuBarMaker = nullptr;
+
 // Creates the window and its controls and raises creation complete; the window is not shown.
 HWND BuildWindow(const WindowDescription& description, bool modal) {
   auto state = std::make_unique<OpenWindowState>();
   state->description = &description;
   state->modal = modal;
+  HMENU menuBar = g_menuBarMaker != nullptr ? g_menuBarMaker(description.id) : nullptr;
+  state->menuBar = menuBar != nullptr;
   // Windows open centred on the primary monitor, at its DPI.
   const HMONITOR monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
   const RECT work = WorkAreaOf(monitor);
   int dpi = SystemDpi();
-  int layout = LayoutDpi(description, dpi, work);
-  const RECT placement = CentredRect(OuterSizeAt(description, layout), work);
+  int layout = LayoutDpi(description, dpi, work, state->menuBar);
+  const RECT placement = CentredRect(OuterSizeAt(description, layout, state->menuBar), work);
   const std::wstring title = WideFromGbk(description.title);
   OpenWindowState* raw = state.get();
   HWND hwnd = CreateWindowExW(kTopLevelExStyle, kTopLevelClass, title.c_str(), kTopLevelStyle,
                               placement.left, placement.top, placement.right - placement.left,
-                              placement.bottom - placement.top, nullptr, nullptr,
+                              placement.bottom - placement.top, nullptr, menuBar,
                               base::ProgramInstance(), raw);
-  if (hwnd == nullptr) return nullptr;
+  if (hwnd == nullptr) {
+    if (menuBar != nullptr) DestroyMenu(menuBar);
+    return nullptr;
+  }
   state.release();  // the window owns it now
   g_openWindows.push_back(raw);
   if (const int actual = WindowDpi(hwnd); actual != dpi) {
     // The system put the window somewhere else than asked: it follows that monitor.
     dpi = actual;
     const RECT there = WorkAreaOf(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST));
-    layout = LayoutDpi(description, dpi, there);
-    const RECT centred = CentredRect(OuterSizeAt(description, layout), there);
+    layout = LayoutDpi(description, dpi, there, raw->menuBar);
+    const RECT centred = CentredRect(OuterSizeAt(description, layout, raw->menuBar), there);
     SetWindowPos(hwnd, nullptr, centred.left, centred.top, centred.right - centred.left,
                  centred.bottom - centred.top, SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -852,6 +861,10 @@ void SetEventObserver(EventObserver observer) {
 
 void SetWindowBuiltHook(WindowBuiltHook hook) {
   g_windowBuiltHook = hook;
+}
+
+void SetMenuBarMaker(MenuBarMaker maker) {
+  g_menuBarMaker = maker;
 }
 
 void SetStartObserver(StartObserver observer) {

@@ -60,6 +60,13 @@ void SetEventObserver(EventObserver observer);
 using WindowBuiltHook = void (*)(WindowId window, HWND hwnd);
 void SetWindowBuiltHook(WindowBuiltHook hook);
 
+// Makes the menu bar of a window the frame is about to build, or returns nullptr for none; the
+// window owns the bar from then on. The frame makes a window with a bar taller by the bar's
+// height, so its client area and every control keep their described places and sizes. nullptr
+// removes it.
+using MenuBarMaker = HMENU (*)(WindowId window);
+void SetMenuBarMaker(MenuBarMaker maker);
+
 // Called as the start window comes up: built (its creation handler has run), shown, and through
 // its first paint. For measuring start-up; nullptr removes it.
 enum class StartStep { kBuilt, kShown, kFirstPaint };

@@ -4,10 +4,12 @@
 //   wait-main | page N | open BUTTON_ID WINDOW_ID | close WINDOW_ID | rect WINDOW_ID | sleep MS
 //   text CONTROL_ID TEXT | focus CONTROL_ID | point CONTROL_ID | skin N | preview-rect
 //   select COMBO_ID N | prompt BUTTON_ID | prompt-rect | prompt-close | click BUTTON_ID
-//   popups-rect
+//   popups-rect | menu N | menu-rect | menu-close
 // Identifiers are hexadecimal. preview-rect prints the rectangle of the colour-code preview
 // together with the main window, popups-rect that of every shown popup (preview, directive tip,
-// note) with it; "prompt" clicks a button that asks with the text prompt dialog.
+// note) with it; "prompt" clicks a button that asks with the text prompt dialog. "skin" picks a
+// skin from the menu bar and "menu" opens the bar's N-th menu, both with the keys a user presses;
+// menu-rect prints the rectangle of the main window and its open menus.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -20,7 +22,7 @@
 
 #include <algorithm>
 
-#include "app/skin_menu_win.h"
+#include "app/tests/user_input_win.h"
 #include "app/tests/window_lookup_win.h"
 #include "ui/balloon_tip_win.h"
 #include "ui/colour_preview_win.h"
@@ -70,6 +72,35 @@ int Fail(const char* what) {
 HWND MainControl(const char* id) {
   HWND main = FindComposerWindow(ui::ids::kMainWindow);
   return main ? FindControlById(main, Hex(id)) : nullptr;
+}
+
+// The menus of the main window's process that are shown, as one rectangle with the window.
+bool MenuRect(HWND main, RECT& rect) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(main, &process);
+  GetWindowRect(main, &rect);
+  bool any = false;
+  for (HWND menu = FindWindowW(L"#32768", nullptr); menu != nullptr;
+       menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(menu, &owner);
+    if (owner != process || !IsWindowVisible(menu)) continue;
+    RECT shown;
+    GetWindowRect(menu, &shown);
+    UnionRect(&rect, &rect, &shown);
+    any = true;
+  }
+  return any;
+}
+
+// Opens the menu bar's menu-th menu as a user does: Alt reaches the bar, the arrows the menu.
+void OpenMenu(HWND main, int menu) {
+  SetForegroundWindow(main);
+  Sleep(200);
+  Tap(VK_MENU);
+  Tap(VK_RIGHT, menu - 1);
+  Tap(VK_DOWN);
+  Sleep(300);
 }
 
 }  // namespace
@@ -126,7 +157,25 @@ int main(int argc, char** argv) {
     } else if (step == "skin" && i + 1 < argc) {
       HWND main = FindComposerWindow(ui::ids::kMainWindow);
       if (!main) return Fail("main window not found");
-      SendMessageW(main, WM_SYSCOMMAND, app::SkinCommand(std::atoi(argv[++i])), 0);
+      // The skins stand in the bar's first menu in order, the first one highlighted when it
+      // opens.
+      OpenMenu(main, 1);
+      Tap(VK_DOWN, std::atoi(argv[++i]) - 1);
+      Tap(VK_RETURN);
+      Sleep(300);
+    } else if (step == "menu" && i + 1 < argc) {
+      HWND main = FindComposerWindow(ui::ids::kMainWindow);
+      if (!main) return Fail("main window not found");
+      OpenMenu(main, std::atoi(argv[++i]));
+    } else if (step == "menu-rect") {
+      HWND main = FindComposerWindow(ui::ids::kMainWindow);
+      RECT rect;
+      if (!main || !MenuRect(main, rect)) return Fail("no menu open");
+      std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
+                  rect.bottom - rect.top);
+      std::fflush(stdout);
+    } else if (step == "menu-close") {
+      Tap(VK_ESCAPE, 2);
     } else if (step == "preview-rect") {
       HWND main = FindComposerWindow(ui::ids::kMainWindow);
       HWND preview = FindWindowW(ui::kColourPreviewClass, nullptr);

@@ -1,8 +1,8 @@
 // The real main window with its extras, in process: the colour-code preview over a message input
 // and over the output boxes (shown, placed, coloured, never taking focus, fast, the checks of the
-// line under the text, hex colours, a text of a mebibyte as quick as a short one), and the skin
-// submenu (every skin, switching re-skins the open windows and is remembered, no GDI object
-// leaks). The settings go to a folder of the test's own.
+// line under the text, hex colours, a text of a mebibyte as quick as a short one), skin switches
+// that leak no GDI object and a save that waits for a held file (menus_test.cpp picks skins from
+// the menus). The settings go to a folder of the test's own.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -15,12 +15,10 @@
 
 #include "app/main_window_extras_win.h"
 #include "app/settings_win.h"
-#include "app/skin_menu_win.h"
 #include "app/tests/win_test_support.h"
 #include "app/tests/window_lookup_win.h"
 #include "base/gdi_objects_win.h"
 #include "base/text_win.h"
-#include "skin/engine/skin_format.h"
 #include "skin/module_loader.h"
 #include "skin/skins.h"
 #include "skin/skins_win.h"
@@ -427,20 +425,6 @@ TEST_F(ExtrasTest, AMebibyteMessageAddsLittleToAKeystroke) {
   EXPECT_LT(withPreview - without, 50.0);
 }
 
-skin::engine::Look LookOf(int number) {
-  skin::engine::Look look;
-  const auto file = skin::SkinFile(number);
-  EXPECT_EQ(skin::engine::ReadSkin(file.data(), file.size(), look), skin::engine::ReadStatus::kOk);
-  return look;
-}
-
-// The window's client pixel at x, y as its own painting draws it.
-COLORREF PixelOf(HWND window, int x, int y) {
-  RECT client;
-  GetClientRect(window, &client);
-  return RenderPixels(window)[static_cast<size_t>(y * client.right + x)];
-}
-
 std::string SettingsFileText() {
   HANDLE file = CreateFileW(app::win::SettingsPath().c_str(), GENERIC_READ, FILE_SHARE_READ,
                             nullptr, OPEN_EXISTING, 0, nullptr);
@@ -450,57 +434,6 @@ std::string SettingsFileText() {
   ReadFile(file, buffer, sizeof buffer - 1, &read, nullptr);
   CloseHandle(file);
   return std::string(buffer, read);
-}
-
-TEST_F(ExtrasTest, TheSkinMenuListsEverySkinAndSwitchingReskinsEveryOpenWindow) {
-  HMENU system = GetSystemMenu(main_, FALSE);
-  HMENU skins = nullptr;
-  for (int i = 0; i < GetMenuItemCount(system) && skins == nullptr; ++i) {
-    wchar_t label[32] = {};
-    GetMenuStringW(system, static_cast<UINT>(i), label, 32, MF_BYPOSITION);
-    if (std::wstring(label) == L"皮肤") skins = GetSubMenu(system, i);
-  }
-  ASSERT_NE(skins, nullptr) << "no 皮肤 submenu";
-  ASSERT_EQ(GetMenuItemCount(skins), skin::kSkinCount);
-  for (int number = 1; number <= skin::kSkinCount; ++number) {
-    wchar_t label[64] = {};
-    GetMenuStringW(skins, app::SkinCommand(number), label, 64, MF_BYCOMMAND);
-    EXPECT_NE(std::wstring(label).find(base::WideFromGbk(skin::SkinName(number))),
-              std::wstring::npos)
-        << number;
-    const UINT state = GetMenuState(skins, app::SkinCommand(number), MF_BYCOMMAND);
-    EXPECT_EQ((state & MF_CHECKED) != 0, number == skin::CurrentSkin()) << number;
-  }
-
-  // With a secondary window open (the main window is then disabled), a skin chosen from the
-  // main window's menu re-skins both.
-  const int before = skin::CurrentSkin();
-  const int chosen = before == 2 ? 12 : 2;  // plain surfaces: (1, 1) is the window colour
-  COLORREF mainBefore = 0, mainAfter = 0, secondBefore = 0, secondAfter = 0;
-  bool opened = false;
-  testing_support::WhenLoopRuns([&]() -> bool {
-    HWND second = testing_support::FindComposerWindow(kCommandListWindow);
-    if (second == nullptr || !IsWindowVisible(second)) return false;
-    opened = true;
-    mainBefore = PixelOf(main_, 1, 1);
-    secondBefore = PixelOf(second, 1, 1);
-    SendMessageW(main_, WM_SYSCOMMAND, app::SkinCommand(chosen), 0);
-    mainAfter = PixelOf(main_, 1, 1);
-    secondAfter = PixelOf(second, 1, 1);
-    PostMessageW(second, WM_CLOSE, 0, 0);
-    return true;
-  });
-  SendMessageW(C(按钮5), BM_CLICK, 0, 0);  // returns when the window has closed
-  ASSERT_TRUE(opened);
-  EXPECT_EQ(mainBefore, Colour(LookOf(before).windowColor));
-  EXPECT_EQ(secondBefore, Colour(LookOf(before).windowColor));
-  EXPECT_EQ(mainAfter, Colour(LookOf(chosen).windowColor));
-  EXPECT_EQ(secondAfter, Colour(LookOf(chosen).windowColor));
-  EXPECT_EQ(skin::CurrentSkin(), chosen);
-  EXPECT_TRUE(GetMenuState(skins, app::SkinCommand(chosen), MF_BYCOMMAND) & MF_CHECKED);
-  EXPECT_FALSE(GetMenuState(skins, app::SkinCommand(before), MF_BYCOMMAND) & MF_CHECKED);
-  EXPECT_NE(SettingsFileText().find("skin=" + std::to_string(chosen) + "\r\n"), std::string::npos)
-      << SettingsFileText();
 }
 
 // Another program holding the settings file (an editor, a virus scanner) only delays the save: a

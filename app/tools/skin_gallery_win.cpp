@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/main_window_extras_win.h"
+#include "app/skin_menu_win.h"
 #include "app/startup_win.h"
 #include "base/runtime.h"
 #include "skin/module_loader.h"
@@ -28,11 +30,13 @@ void CALLBACK OpenPrompt(HWND, UINT, UINT_PTR timer, DWORD) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   if (!app::InitializeProgram()) return 1;
+  app::win::EnableMainWindowExtras();  // the menu bar, as the program shows it
   skin::CreateGlobalLoader();
   skin::LoadIntoGlobalLoader(skin::EngineImage());
   g_main = ui::win::ShowStartWindow(ui::ids::kMainWindow);
   if (g_main == nullptr) return 1;
   skin::ApplySkin(std::atoi(commandLine));
+  app::CheckSkinInMenus(g_main, std::atoi(commandLine));
   if (std::strstr(commandLine, "prompt") != nullptr) SetTimer(nullptr, 0, 300, &OpenPrompt);
   ui::win::RunMessageLoop();
   ui::win::TerminateNormally();

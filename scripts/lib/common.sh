@@ -233,6 +233,18 @@ shoot_preview() {
   log "wrote $dir/$file"
 }
 
+# Photographs the main window with the menu bar's menu-th menu open (opened with the keys a user
+# presses), then closes the menu.
+shoot_menu() {
+  local menu=$1 file=$2 rect x y w h dir="${SCREENSHOTS:-$BUILD/screenshots}"
+  mkdir -p "$dir"
+  rect=$(run_wine "$DRIVER" menu "$menu" menu-rect | tr -d '\r')
+  read -r x y w h <<<"$rect"
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$dir/$file"
+  run_wine "$DRIVER" menu-close sleep 200
+  log "wrote $dir/$file"
+}
+
 # Photographs the running composer's main window on each of its four pages and each of the five
 # secondary windows (opened from its page and closed again), named as the screenshots are.
 shoot_pages_and_windows() {

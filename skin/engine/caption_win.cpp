@@ -13,6 +13,7 @@ struct FrameGeometry {
   int height = 0;
   RECT client{};  // in window coordinates
   int border = 0;
+  int captionBottom = 0;  // where the title bar ends: the menu bar's top, or the client's
 };
 
 FrameGeometry GeometryOf(HWND hwnd) {
@@ -28,6 +29,9 @@ FrameGeometry GeometryOf(HWND hwnd) {
   geometry.client = {origin.x - window.left, origin.y - window.top,
                      origin.x - window.left + client.right, origin.y - window.top + client.bottom};
   geometry.border = static_cast<int>(geometry.client.left);
+  const RECT bar = MenuBarRectOf(hwnd);
+  geometry.captionBottom =
+      IsRectEmpty(&bar) ? static_cast<int>(geometry.client.top) : static_cast<int>(bar.top);
   return geometry;
 }
 
@@ -53,7 +57,7 @@ CaptionButtons CaptionButtonsOf(HWND hwnd) {
   const FrameGeometry geometry = GeometryOf(hwnd);
   const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
   const int bandTop = geometry.border;
-  const int band = static_cast<int>(geometry.client.top) - bandTop;
+  const int band = geometry.captionBottom - bandTop;
   if (band < 8) return buttons;
   const float scale = ScaleOf(hwnd);
   int height = band - static_cast<int>(6 * scale + 0.5f);
@@ -102,16 +106,18 @@ CaptionColours CaptionColoursOf(const Look& look, bool active) {
   return colours;
 }
 
-// The title bar's gradient, the three other borders, a highlight under the top edge, the outer
-// edge, and a fine line around the client area.
-void PaintBorders(Canvas& canvas, const FrameGeometry& geometry, const CaptionColours& colours,
-                  float line) {
+// The title bar's gradient, the three other borders, the menu bar, a highlight under the top
+// edge, the outer edge, and a fine line around the client area.
+void PaintBorders(Canvas& canvas, HWND hwnd, const WindowState& state,
+                  const FrameGeometry& geometry, const CaptionColours& colours, float line) {
   const Look& look = g_engine.look;
   const RECT& client = geometry.client;
-  canvas.Gradient(RECT{0, 0, geometry.width, client.top}, colours.from, colours.to,
+  const int captionBottom = geometry.captionBottom;
+  canvas.Gradient(RECT{0, 0, geometry.width, captionBottom}, colours.from, colours.to,
                   look.captionHorizontal != 0);
-  canvas.Fill(RECT{0, client.top, client.left, geometry.height}, colours.side);
-  canvas.Fill(RECT{client.right, client.top, geometry.width, geometry.height}, colours.side);
+  canvas.Fill(RECT{0, captionBottom, client.left, geometry.height}, colours.side);
+  canvas.Fill(RECT{client.right, captionBottom, geometry.width, geometry.height}, colours.side);
+  PaintMenuBar(hwnd, state, canvas);
   canvas.Fill(RECT{client.left, client.bottom, client.right, geometry.height}, colours.side);
   const LONG edge = static_cast<LONG>(line);
   canvas.Fill(RECT{edge, edge, geometry.width - edge, 2 * edge}, Mix(colours.from, 0xFFFFFF, 0.3f));
@@ -148,7 +154,7 @@ void PaintTitle(Canvas& canvas, HWND hwnd, const FrameGeometry& geometry,
   const int got = GetWindowTextW(hwnd, title, length + 1);
   HGDIOBJ oldFont = SelectObject(canvas.Dc(), CaptionFontFor(DpiOf(hwnd)));
   SetBkMode(canvas.Dc(), TRANSPARENT);
-  RECT textRect{textLeft, geometry.border, textRight, geometry.client.top};
+  RECT textRect{textLeft, geometry.border, textRight, geometry.captionBottom};
   constexpr UINT kTitleFormat =
       DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
   GdiFlush();
@@ -229,7 +235,7 @@ void PaintFrameBorder(HWND hwnd, const WindowState& state) {
       const bool active = !state.inactive;
       const CaptionColours colours = CaptionColoursOf(g_engine.look, active);
       const CaptionButtons buttons = CaptionButtonsOf(hwnd);
-      PaintBorders(canvas, geometry, colours, line);
+      PaintBorders(canvas, hwnd, state, geometry, colours, line);
       PaintTitle(canvas, hwnd, geometry, buttons, colours, active, scale, line);
       PaintCaptionButtons(canvas, state, buttons, colours, scale, line);
       canvas.CopyTo(dc, 0, 0);

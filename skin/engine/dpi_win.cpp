@@ -1,6 +1,7 @@
-// The DPI each window is drawn at and the title-bar font for it. Systems without per-window DPI
-// (before Windows 10) give every window the screen's DPI. The title font is the system's caption
-// font, in another face when that one lacks the Chinese glyphs the program's titles use.
+// The DPI each window is drawn at and the title-bar and menu fonts for it. Systems without
+// per-window DPI (before Windows 10) give every window the screen's DPI. The fonts are the
+// system's caption and menu fonts, in another face when theirs lacks the Chinese glyphs the
+// program's texts use.
 #include "base/skin_parts.h"
 #include "skin/engine/engine_win.h"
 
@@ -109,35 +110,49 @@ float ScaleOf(HWND hwnd) {
   return static_cast<float>(DpiOf(hwnd)) / 96;
 }
 
-HFONT CaptionFontFor(int dpi) {
-  for (int i = 0; i < g_engine.captionFontCount; ++i) {
-    if (g_engine.captionFonts[i].dpi == dpi) return g_engine.captionFonts[i].font;
+namespace {
+
+// The system's caption or menu font at dpi, cached in fonts (count of them used).
+HFONT SystemFontFor(int dpi, bool menu, EngineState::DpiFont* fonts, int& count) {
+  for (int i = 0; i < count; ++i) {
+    if (fonts[i].dpi == dpi) return fonts[i].font;
   }
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   const auto forDpi =
       reinterpret_cast<SystemParametersForDpiFunction>(User32Export("SystemParametersInfoForDpi"));
+  LOGFONTW* wanted = menu ? &metrics.lfMenuFont : &metrics.lfCaptionFont;
   if (forDpi == nullptr ||
       !forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi))) {
     if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
       return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     }
     // The system's metrics are at the screen's DPI.
-    metrics.lfCaptionFont.lfHeight = MulDiv(metrics.lfCaptionFont.lfHeight, dpi, ScreenDpi());
+    wanted->lfHeight = MulDiv(wanted->lfHeight, dpi, ScreenDpi());
   }
-  LOGFONTW font = metrics.lfCaptionFont;
+  LOGFONTW font = *wanted;
   font.lfQuality = CLEARTYPE_QUALITY;
   if (!ShowsChinese(font)) UseChineseFace(font);
   HFONT handle = CreateFontIndirectW(&font);
   if (handle == nullptr) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   constexpr int kSlots = sizeof g_engine.captionFonts / sizeof g_engine.captionFonts[0];
-  if (g_engine.captionFontCount < kSlots) {
-    g_engine.captionFonts[g_engine.captionFontCount++] = {dpi, handle};
+  if (count < kSlots) {
+    fonts[count++] = {dpi, handle};
   } else {
-    DeleteObject(g_engine.captionFonts[kSlots - 1].font);
-    g_engine.captionFonts[kSlots - 1] = {dpi, handle};
+    DeleteObject(fonts[kSlots - 1].font);
+    fonts[kSlots - 1] = {dpi, handle};
   }
   return handle;
+}
+
+}  // namespace
+
+HFONT CaptionFontFor(int dpi) {
+  return SystemFontFor(dpi, false, g_engine.captionFonts, g_engine.captionFontCount);
+}
+
+HFONT MenuFontFor(int dpi) {
+  return SystemFontFor(dpi, true, g_engine.menuFonts, g_engine.menuFontCount);
 }
 
 }  // namespace skin::engine

@@ -481,6 +481,7 @@ bool HandleFrame(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPA
   // A minimized window keeps the system's small title bar.
   if (IsIconic(hwnd) && message != WM_ERASEBKGND && message != WM_PRINTCLIENT) return false;
   return HandleFrameSurface(hwnd, message, wParam, lParam, result) ||
+         HandleMenus(hwnd, state, message, wParam, lParam, result) ||
          HandleCaptionLook(hwnd, state, message, wParam, lParam, result) ||
          HandleCaptionButtons(hwnd, state, message, wParam, lParam, result);
 }
@@ -749,6 +750,7 @@ WindowState* Subclass(HWND hwnd, bool exists, bool knownNew = false) {
   if (state == nullptr) return nullptr;
   state->kind = Classify(hwnd, family);
   state->hotTab = -1;
+  state->hotMenuItem = -1;
   if (!AddState(hwnd, state)) {
     HeapFree(GetProcessHeap(), 0, state);
     return nullptr;
@@ -809,7 +811,8 @@ void SubclassShown(HWND root, bool knownNew) {
 
 BOOL CALLBACK AttachTopLevel(HWND hwnd, LPARAM) {
   const bool knownNew = g_engine.generation == 1;
-  Subclass(hwnd, true, knownNew);
+  const WindowState* state = Subclass(hwnd, true, knownNew);
+  if (state != nullptr && state->kind == Kind::kFrame) TakeMenus(hwnd);
   SubclassShown(hwnd, knownNew);
   // A hidden window is painted in full when it is shown; at start-up the skin comes first.
   if (IsWindowVisible(hwnd)) {
@@ -884,6 +887,7 @@ std::uint32_t Attach(const std::uint8_t* file, std::size_t size) {
   ReplaceBrush(g_engine.panelBrush, TextureBrush(look.panelColor, look.textureColor, textured));
   ReplaceBrush(g_engine.cardBrush, CreateSolidBrush(ToColorRef(look.groupFillColor)));
   ReplaceBrush(g_engine.fieldBrush, CreateSolidBrush(ToColorRef(look.fieldColor)));
+  ReplaceBrush(g_engine.menuBrush, CreateSolidBrush(ToColorRef(look.panelColor)));
   if (g_engine.inkMessage == 0)
     g_engine.inkMessage = RegisterWindowMessageW(base::skin_parts::kInkMessage);
   g_engine.attached = true;

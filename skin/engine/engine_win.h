@@ -37,6 +37,7 @@ struct WindowState {
   bool framePainted = false;  // a frame whose border has been painted since it was taken
   int hotTab = -1;
   int hotCaptionButton = 0;  // HTCLOSE, HTMINBUTTON, HTMAXBUTTON or 0
+  int hotMenuItem = -1;      // the menu bar's item under the pointer, or -1
   int pressedCaptionButton = 0;
   bool pressedInside = false;
 };
@@ -60,13 +61,16 @@ struct EngineState {
   HBRUSH panelBrush = nullptr;
   HBRUSH cardBrush = nullptr;
   HBRUSH fieldBrush = nullptr;
-  // Title-bar fonts, one per DPI met so far.
-  struct CaptionFont {
+  HBRUSH menuBrush = nullptr;  // behind the items of the menus the engine draws
+  // Title-bar and menu fonts, one per DPI met so far.
+  struct DpiFont {
     int dpi;
     HFONT font;
   };
-  CaptionFont captionFonts[8];
+  DpiFont captionFonts[8];
   int captionFontCount = 0;
+  DpiFont menuFonts[8];
+  int menuFontCount = 0;
   HWND hotWindow = nullptr;  // the control drawn hot, whose pointer watch is running
   UINT_PTR hotTimer = 0;
   HMODULE dwm = nullptr;    // the desktop composition library, where there is one
@@ -79,8 +83,10 @@ WindowState* StateOf(HWND hwnd);
 // The DPI the window is drawn at, and lengths given at 96 DPI in that DPI's pixels.
 int DpiOf(HWND hwnd);
 float ScaleOf(HWND hwnd);
-// The title-bar font at a DPI, in a face that has the Chinese glyphs the titles need.
+// The title-bar and menu fonts at a DPI, in a face that has the Chinese glyphs the titles and
+// menus need.
 HFONT CaptionFontFor(int dpi);
+HFONT MenuFontFor(int dpi);
 int PartOf(HWND hwnd);
 
 // The surface a window's client area shows, and its origin in the top-level client area (where
@@ -114,5 +120,19 @@ struct CaptionButtons {
   RECT icon;
 };
 CaptionButtons CaptionButtonsOf(HWND hwnd);
+
+// Menu bars. The engine draws a frame's menu bar in its non-client paint, and the items of the
+// bar and of its menus as their owner: it makes them owner-drawn when it takes the frame.
+// The bar of hwnd in window coordinates; empty when it has none.
+RECT MenuBarRectOf(HWND hwnd);
+// Paints hwnd's menu bar into canvas, whose pixel (0, 0) is the window's top-left corner.
+void PaintMenuBar(HWND hwnd, const WindowState& state, Canvas& canvas);
+// Makes the items of hwnd's menu bar and of its menus owner-drawn, the menus' background the
+// skin's. Safe to call again (after an attach, for the new skin's background).
+void TakeMenus(HWND hwnd);
+// A frame's messages about its menus: measuring and drawing the items, their access keys, and
+// the pointer over the bar. True when handled, with result set.
+bool HandleMenus(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                 LRESULT& result);
 
 }  // namespace skin::engine

@@ -1,6 +1,8 @@
-// The catalogue's looks, each derived from a short palette: surfaces, an accent, the title bar's
-// two colours and a few shape choices. Light and dark looks derive their remaining colours
-// differently, so every control stays readable on its surface.
+// The catalogue's looks, each derived from a short palette: a name that says what it looks like,
+// surfaces, an accent, the title bar's two colours and a few shape choices. The title bars are
+// what tells the skins apart at a glance, so no two of them share a colour (the tests keep them
+// apart by a clear margin). Light and dark looks derive their remaining colours differently, so
+// every control stays readable on its surface.
 #include "skin/engine/looks.h"
 
 #include <cmath>
@@ -54,7 +56,7 @@ constexpr Rgb kWhite = 0xFFFFFF;
 constexpr Rgb kBlack = 0x000000;
 
 struct Palette {
-  const char* name;
+  const char* name;  // GBK
   bool dark;
   Rgb window;
   Rgb panel;
@@ -142,41 +144,41 @@ Look Build(const Palette& p) {
 
 // clang-format off
 constexpr Palette kPalettes[kCatalogueSize] = {
-  // name                dark   window    panel     accent    caption from/to       texture             radius filled horizontal
-  {"Porcelain Blue",     false, 0xE6ECF3, 0xF4F7FB, 0x2F6FD0, 0x2F5FAF, 0x4F86D8, Texture::kPlain,    3, false, false},
-  {"Graphite",           true,  0x24272B, 0x2C3036, 0x4CA3FF, 0x1A1C1F, 0x2B2F34, Texture::kPlain,    4, true,  false},
-  {"Sage",               false, 0xE3EBE1, 0xF1F6EF, 0x4E8F5A, 0x4A7F52, 0x6FA374, Texture::kDots,     5, true,  false},
-  {"Crimson Night",      true,  0x221D20, 0x2B2428, 0xE0474C, 0x3A1519, 0x5C1E25, Texture::kPlain,    3, false, true},
-  {"Sandstone",          false, 0xEDE4D6, 0xF7F1E6, 0xB8702C, 0x9C6B3E, 0xC08A55, Texture::kLines,    4, true,  false},
-  {"Ocean Deep",         true,  0x13222F, 0x1A2D3C, 0x2EC4D6, 0x0C1A26, 0x173447, Texture::kDots,     5, true,  false},
-  {"Azure Glass",        false, 0xE4EBF4, 0xF3F6FA, 0x1F6FE0, 0x1D4E9E, 0x3C8BEA, Texture::kPlain,    5, true,  false},
-  {"Lavender",           false, 0xEAE6F2, 0xF6F3FA, 0x7B5CC4, 0x6A4FB0, 0x9478D6, Texture::kPlain,    6, true,  false},
-  {"Midnight Violet",    true,  0x1E1B2B, 0x262236, 0xA77BFF, 0x17142A, 0x2E2450, Texture::kPlain,    6, true,  true},
-  {"Mint",               false, 0xE2F0EC, 0xF1F8F6, 0x1E9E8C, 0x178271, 0x2FB8A3, Texture::kPlain,    8, false, false},
-  {"Ember",              true,  0x261F1B, 0x2F2622, 0xFF8A3D, 0x2A1A12, 0x4A2A18, Texture::kLines,    3, false, false},
-  {"Slate",              false, 0xE1E5EA, 0xEEF1F4, 0x4A5D78, 0x3E4C60, 0x5A6C84, Texture::kPlain,    2, false, false},
-  {"Forest",             true,  0x1B241E, 0x223027, 0x5CC27A, 0x122018, 0x1F3A28, Texture::kDiagonal, 4, true,  false},
-  {"Rose Quartz",        false, 0xF2E6EA, 0xFAF3F5, 0xC94F7C, 0xB0466E, 0xD67898, Texture::kPlain,    7, true,  true},
-  {"Copper",             true,  0x2A221E, 0x332925, 0xD9904A, 0x3B2618, 0x5E3B22, Texture::kPlain,    2, false, false},
-  {"Sky",                false, 0xE3F0FA, 0xF2F8FD, 0x1C8FD8, 0x1679C0, 0x4DB3F0, Texture::kPlain,    6, false, true},
-  {"Carbon",             true,  0x1A1B1D, 0x222326, 0x00B4D8, 0x101113, 0x1E2023, Texture::kGrid,     2, true,  false},
-  {"Lemon",              false, 0xF1EEDD, 0xF9F7EC, 0xB08A00, 0x8C7A2A, 0xB9A445, Texture::kDots,     4, true,  false},
-  {"Plum",               true,  0x271D26, 0x302430, 0xD45AA7, 0x2A1328, 0x4C1F45, Texture::kPlain,    5, true,  false},
-  {"Arctic",             false, 0xEEF3F7, 0xFAFCFD, 0x3D8BFD, 0xD8E4EF, 0xEEF3F8, Texture::kGrid,     4, false, false},
-  {"Steel Blue",         false, 0xDCE4EC, 0xEBF0F5, 0x3C6E91, 0x2E5672, 0x4A7FA3, Texture::kDiagonal, 3, true,  false},
-  {"Olive",              false, 0xE8E9DC, 0xF4F5EC, 0x74852A, 0x5F6D25, 0x8A9B43, Texture::kPlain,    3, true,  true},
-  {"Abyss",              true,  0x101C1E, 0x162628, 0x1FB5A3, 0x0A1415, 0x12302E, Texture::kPlain,    6, false, false},
-  {"Coral",              false, 0xF5E7E2, 0xFCF4F1, 0xE0603F, 0xC85436, 0xEE8466, Texture::kPlain,    6, true,  false},
-  {"Indigo Night",       true,  0x1B1E30, 0x22263B, 0x6C7BFF, 0x14172A, 0x262C58, Texture::kDots,     5, true,  false},
-  {"Cocoa",              false, 0xEDE4DD, 0xF7F1EC, 0x8B5A3C, 0x6E4730, 0x976A4E, Texture::kLines,    3, true,  false},
-  {"Emerald",            false, 0xE1F0E8, 0xF0F8F3, 0x12946B, 0x0E7A58, 0x27AE82, Texture::kPlain,    5, false, true},
-  {"Obsidian",           true,  0x161616, 0x1F1F1F, 0xE3B341, 0x0E0E0E, 0x262320, Texture::kPlain,    3, true,  false},
-  {"Cyan Frost",         false, 0xE0F1F4, 0xF0F9FA, 0x0E97AD, 0x0C7D90, 0x27B2C6, Texture::kDots,     7, true,  false},
-  {"Bordeaux",           false, 0xEFE3E6, 0xF8F1F3, 0x8E2C48, 0x6E1F36, 0x9E3F5C, Texture::kPlain,    4, true,  false},
-  {"Storm",              true,  0x1F252D, 0x27303A, 0x7FA7D9, 0x151A20, 0x2B3744, Texture::kLines,    4, false, false},
-  {"Peach",              false, 0xF7EAE1, 0xFDF6F1, 0xE37B45, 0xD0693A, 0xF09A68, Texture::kPlain,    8, true,  true},
-  {"Teal Dusk",          true,  0x182426, 0x1F2F31, 0x3CC8C8, 0x0F1B1D, 0x1E3D40, Texture::kPlain,    5, true,  true},
-  {"Classic Silver",     false, 0xDADDE2, 0xE9EBEE, 0x3F6CB5, 0x8A93A3, 0xB7BDC8, Texture::kGrid,     2, false, false},
+  // name (GBK)  dark   window    panel     accent    caption from/to       texture             radius filled horizontal
+  {"青花瓷",      false, 0xE6ECF3, 0xF4F7FB, 0x2F6FD0, 0xB3C7EF, 0xCADDFF, Texture::kPlain,    3,  false, false},
+  {"石墨灰",      true,  0x24272B, 0x2C3036, 0x4CA3FF, 0x34373A, 0x4B4E50, Texture::kPlain,    4,  true,  false},
+  {"鼠尾草绿",    false, 0xE3EBE1, 0xF1F6EF, 0x4E8F5A, 0x718468, 0x8A9E81, Texture::kDots,     5,  true,  false},
+  {"绯红夜色",    true,  0x221D20, 0x2B2428, 0xE0474C, 0x6D0010, 0x892224, Texture::kPlain,    3,  false, true},
+  {"砂岩米黄",    false, 0xEDE4D6, 0xF7F1E6, 0xB8702C, 0xD1B894, 0xE8CEA9, Texture::kLines,    4,  true,  false},
+  {"深海蓝",      true,  0x13222F, 0x1A2D3C, 0x2EC4D6, 0x003E75, 0x005A95, Texture::kDots,     5,  true,  false},
+  {"湛蓝玻璃",    false, 0xE4EBF4, 0xF3F6FA, 0x1F6FE0, 0x1D4E9E, 0x3C8BEA, Texture::kPlain,    5,  true,  false},
+  {"薰衣草紫",    false, 0xEAE6F2, 0xF6F3FA, 0x7B5CC4, 0xCEAAD7, 0xE5BFEE, Texture::kPlain,    6,  true,  false},
+  {"午夜紫",      true,  0x1E1B2B, 0x262236, 0xA77BFF, 0x46225F, 0x5F3878, Texture::kPlain,    6,  true,  true},
+  {"薄荷绿",      false, 0xE2F0EC, 0xF1F8F6, 0x1E9E8C, 0xA5DEC0, 0xBBF5D6, Texture::kPlain,    8,  false, false},
+  {"余烬橙",      true,  0x261F1B, 0x2F2622, 0xFF8A3D, 0x8D3316, 0xB05131, Texture::kLines,    3,  false, false},
+  {"石板灰",      false, 0xE1E5EA, 0xEEF1F4, 0x4A5D78, 0x626C74, 0x7B858D, Texture::kPlain,    2,  false, false},
+  {"密林绿",      true,  0x1B241E, 0x223027, 0x5CC27A, 0x153F16, 0x2D572C, Texture::kDiagonal, 4,  true,  false},
+  {"蔷薇粉",      false, 0xF2E6EA, 0xFAF3F5, 0xC94F7C, 0xB85276, 0xD56C90, Texture::kPlain,    7,  true,  true},
+  {"紫铜棕",      true,  0x2A221E, 0x332925, 0xD9904A, 0x824C24, 0xA4693F, Texture::kPlain,    2,  false, false},
+  {"晴空蓝",      false, 0xE3F0FA, 0xF2F8FD, 0x1C8FD8, 0x51AED4, 0x70C9F1, Texture::kPlain,    6,  false, true},
+  {"碳黑",        true,  0x1A1B1D, 0x222326, 0x00B4D8, 0x0F1112, 0x1C1E1F, Texture::kGrid,     2,  true,  false},
+  {"柠檬黄",      false, 0xF1EEDD, 0xF9F7EC, 0xB08A00, 0xE0D468, 0xF2E578, Texture::kDots,     4,  true,  false},
+  {"梅子紫",      true,  0x271D26, 0x302430, 0xD45AA7, 0x630B3E, 0x7E2955, Texture::kPlain,    5,  true,  false},
+  {"极地白",      false, 0xEEF3F7, 0xFAFCFD, 0x3D8BFD, 0xE5ECEF, 0xF0F8FB, Texture::kGrid,     4,  false, false},
+  {"钢蓝",        false, 0xDCE4EC, 0xEBF0F5, 0x3C6E91, 0x17647B, 0x397D95, Texture::kDiagonal, 3,  true,  false},
+  {"橄榄绿",      false, 0xE8E9DC, 0xF4F5EC, 0x74852A, 0x5E722C, 0x788B44, Texture::kPlain,    3,  true,  true},
+  {"深渊青",      true,  0x101C1E, 0x162628, 0x1FB5A3, 0x00413D, 0x005955, Texture::kPlain,    6,  false, false},
+  {"珊瑚红",      false, 0xF5E7E2, 0xFCF4F1, 0xE0603F, 0xC05C45, 0xDE765D, Texture::kPlain,    6,  true,  false},
+  {"靛蓝夜色",    true,  0x1B1E30, 0x22263B, 0x6C7BFF, 0x00215C, 0x143170, Texture::kDots,     5,  true,  false},
+  {"可可棕",      false, 0xEDE4DD, 0xF7F1EC, 0x8B5A3C, 0x593825, 0x734F3B, Texture::kLines,    3,  true,  false},
+  {"翡翠绿",      false, 0xE1F0E8, 0xF0F8F3, 0x12946B, 0x0B7A49, 0x329561, Texture::kPlain,    5,  false, true},
+  {"黑曜金",      true,  0x161616, 0x1F1F1F, 0xE3B341, 0x8B7226, 0xA78B3E, Texture::kPlain,    3,  true,  false},
+  {"冰霜青",      false, 0xE0F1F4, 0xF0F9FA, 0x0E97AD, 0x82CDD3, 0x99E4E9, Texture::kDots,     7,  true,  false},
+  {"波尔多红",    false, 0xEFE3E6, 0xF8F1F3, 0x8E2C48, 0x7F2C40, 0x9A4557, Texture::kPlain,    4,  true,  false},
+  {"暴风蓝灰",    true,  0x1F252D, 0x27303A, 0x7FA7D9, 0x434766, 0x5B5E7F, Texture::kLines,    4,  false, false},
+  {"蜜桃橙",      false, 0xF7EAE1, 0xFDF6F1, 0xE37B45, 0xE9A782, 0xFFBD97, Texture::kPlain,    8,  true,  true},
+  {"暮色青",      true,  0x182426, 0x1F2F31, 0x3CC8C8, 0x007060, 0x008A78, Texture::kPlain,    5,  true,  true},
+  {"经典银",      false, 0xDADDE2, 0xE9EBEE, 0x3F6CB5, 0x999EA3, 0xB4B9BE, Texture::kGrid,     2,  false, false},
 };
 // clang-format on
 

@@ -19,8 +19,22 @@ const fields::Field* FindField(std::uint8_t tag) {
   return nullptr;
 }
 
-// Decodes the records into look; false at the first record that does not fit.
-bool ReadContent(const std::uint8_t* content, std::size_t size, Look& look) {
+// Whether name is printable text: ASCII, or with gbk also whole GBK characters (a lead byte 0x81
+// to 0xFE and a trail byte 0x40 to 0xFE other than 0x7F).
+bool IsNameText(const std::uint8_t* name, std::size_t length, bool gbk) {
+  for (std::size_t i = 0; i < length; ++i) {
+    const std::uint8_t byte = name[i];
+    if (byte >= 0x20 && byte <= 0x7E) continue;
+    if (!gbk || byte < 0x81 || byte == 0xFF || i + 1 == length) return false;
+    const std::uint8_t trail = name[++i];
+    if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return false;
+  }
+  return true;
+}
+
+// Decodes the records into look; false at the first record that does not fit. gbkName: the
+// file's version allows a GBK name.
+bool ReadContent(const std::uint8_t* content, std::size_t size, bool gbkName, Look& look) {
   bool seen[fields::kFieldCount] = {};
   auto* target = reinterpret_cast<std::uint8_t*>(&look);
   std::size_t at = 0;
@@ -54,11 +68,10 @@ bool ReadContent(const std::uint8_t* content, std::size_t size, Look& look) {
         *member = value[0];
         break;
       case fields::Storage::kName:
-        if (length == 0 || length > kMaxNameLength) return false;
-        for (std::size_t i = 0; i < length; ++i) {
-          if (value[i] < 0x20 || value[i] > 0x7E) return false;
-          member[i] = value[i];
+        if (length == 0 || length > kMaxNameLength || !IsNameText(value, length, gbkName)) {
+          return false;
         }
+        for (std::size_t i = 0; i < length; ++i) member[i] = value[i];
         for (std::size_t i = length; i <= kMaxNameLength; ++i) member[i] = 0;
         break;
     }
@@ -101,7 +114,8 @@ ReadStatus ReadSkin(const std::uint8_t* file, std::size_t size, Look& look) {
   for (int i = 0; i < 4; ++i) {
     if (file[i] != kSkinMagic[i]) return ReadStatus::kBadMagic;
   }
-  if (ReadLe32(file + 4) != kSkinVersion) return ReadStatus::kBadVersion;
+  const std::uint32_t version = ReadLe32(file + 4);
+  if (version < kOldestSkinVersion || version > kSkinVersion) return ReadStatus::kBadVersion;
   const std::uint32_t unpackedSize = ReadLe32(file + 8);
   if (unpackedSize > kMaxUnpackedSize) return ReadStatus::kTooLarge;
 
@@ -111,7 +125,7 @@ ReadStatus ReadSkin(const std::uint8_t* file, std::size_t size, Look& look) {
     return ReadStatus::kBadPacking;
   }
   Look decoded;
-  if (!ReadContent(content, unpackedSize, decoded)) return ReadStatus::kBadContent;
+  if (!ReadContent(content, unpackedSize, version >= 2, decoded)) return ReadStatus::kBadContent;
   look = decoded;
   return ReadStatus::kOk;
 }

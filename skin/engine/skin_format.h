@@ -2,7 +2,8 @@
 // 12-byte head (the magic "CSKN", a 32-bit format version, the 32-bit size of the unpacked
 // content, all little-endian) followed by the packed content. The content is a list of tagged
 // records (one byte tag, one byte length, the value) that together describe a complete look:
-// colours as 0xRRGGBB, small metrics as bytes, the skin's name as ASCII.
+// colours as 0xRRGGBB, small metrics as bytes, the skin's name as GBK text (version 2; the
+// names of version 1 are ASCII, and such files are still read).
 //
 // The reader runs inside the engine DLL, which has no C++ run-time library: it allocates
 // nothing, throws nothing and calls no library function. Every length it takes from the file is
@@ -15,7 +16,10 @@
 namespace skin::engine {
 
 inline constexpr std::uint8_t kSkinMagic[4] = {'C', 'S', 'K', 'N'};
-inline constexpr std::uint32_t kSkinVersion = 1;
+// The version written. Version 2 lets the name be GBK text; files of the first version, whose
+// names are ASCII, are still read. Nothing else differs between the two.
+inline constexpr std::uint32_t kSkinVersion = 2;
+inline constexpr std::uint32_t kOldestSkinVersion = 1;
 inline constexpr std::size_t kSkinHeadSize = 12;
 // The largest unpacked content a skin may declare; anything bigger is refused unread.
 inline constexpr std::uint32_t kMaxUnpackedSize = 2048;
@@ -34,7 +38,7 @@ inline constexpr std::uint8_t kTextureCount = 5;
 
 // Everything a skin says. Colours are 0xRRGGBB.
 struct Look {
-  char name[kMaxNameLength + 1] = {};
+  char name[kMaxNameLength + 1] = {};  // GBK, as the program shows it in its skin menus
   bool dark = false;  // dark surfaces: the engine lightens text that would be hard to read
 
   // Window and tab-page surfaces.
@@ -88,7 +92,7 @@ enum class ReadStatus {
   kOk,
   kTooShort,  // shorter than the head
   kBadMagic,
-  kBadVersion,
+  kBadVersion,  // neither of the versions read
   kTooLarge,    // the declared unpacked size is above kMaxUnpackedSize
   kBadPacking,  // the packed content does not unpack to exactly the declared size
   kBadContent,  // a record is cut off, unknown, of the wrong length, or one is missing

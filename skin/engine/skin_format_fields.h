@@ -13,7 +13,7 @@ enum class Storage : std::uint8_t {
   kColor,  // three bytes: red, green, blue
   kFlag,   // one byte, 0 or 1
   kByte,   // one byte, at most the field's limit
-  kName,   // 1 to kMaxNameLength ASCII bytes
+  kName,   // 1 to kMaxNameLength bytes of GBK text (ASCII in version 1), no control bytes
 };
 
 struct Field {

@@ -91,9 +91,9 @@ std::vector<std::uint8_t> Pack(const std::vector<std::uint8_t>& bytes) {
   return out;
 }
 
-std::vector<std::uint8_t> SkinHead(std::uint32_t unpackedSize) {
+std::vector<std::uint8_t> SkinHead(std::uint32_t unpackedSize, std::uint32_t version) {
   std::vector<std::uint8_t> out(kSkinMagic, kSkinMagic + 4);
-  AppendLe32(out, kSkinVersion);
+  AppendLe32(out, version);
   AppendLe32(out, unpackedSize);
   return out;
 }

@@ -17,7 +17,9 @@ std::vector<std::uint8_t> Pack(const std::vector<std::uint8_t>& bytes);
 // A whole skin file: head and packed content.
 std::vector<std::uint8_t> WriteSkin(const Look& look);
 
-// The head of a skin file with the given declared unpacked size (for building damaged files).
-std::vector<std::uint8_t> SkinHead(std::uint32_t unpackedSize);
+// The head of a skin file with the given declared unpacked size and version (for building damaged
+// and older files).
+std::vector<std::uint8_t> SkinHead(std::uint32_t unpackedSize,
+                                   std::uint32_t version = kSkinVersion);
 
 }  // namespace skin::engine

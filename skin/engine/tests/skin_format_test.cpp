@@ -2,7 +2,10 @@
 // damaged file is refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -59,6 +62,29 @@ double ContrastRatio(std::uint32_t a, std::uint32_t b) {
   return la > lb ? la / lb : lb / la;
 }
 
+// How far apart two colours look: the distance of their CIE L*a*b* coordinates (D65).
+double ColourDistance(std::uint32_t a, std::uint32_t b) {
+  auto lab = [](std::uint32_t rgb) {
+    const double r = Linear((rgb >> 16) & 0xFF), g = Linear((rgb >> 8) & 0xFF),
+                 bl = Linear(rgb & 0xFF);
+    auto f = [](double t) { return t > 0.008856 ? std::cbrt(t) : 7.787 * t + 16.0 / 116; };
+    const double x = f((0.4124 * r + 0.3576 * g + 0.1805 * bl) / 0.95047);
+    const double y = f(0.2126 * r + 0.7152 * g + 0.0722 * bl);
+    const double z = f((0.0193 * r + 0.1192 * g + 0.9505 * bl) / 1.08883);
+    return std::array<double, 3>{116 * y - 16, 500 * (x - y), 200 * (y - z)};
+  };
+  const auto p = lab(a), q = lab(b);
+  return std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]);
+}
+
+std::uint32_t Middle(std::uint32_t from, std::uint32_t to) {
+  std::uint32_t out = 0;
+  for (int shift = 0; shift < 24; shift += 8) {
+    out |= (((from >> shift) & 0xFF) + ((to >> shift) & 0xFF) + 1) / 2 << shift;
+  }
+  return out;
+}
+
 TEST(SkinCatalogueTest, CommittedFilesAreTheGeneratorsOutput) {
   const std::vector<Look> looks = CatalogueLooks();
   ASSERT_EQ(looks.size(), static_cast<size_t>(kCatalogueSize));
@@ -95,6 +121,27 @@ TEST(SkinCatalogueTest, LooksAreDistinctAndBothLightAndDark) {
   EXPECT_GE(static_cast<int>(looks.size()) - dark, 8);
 }
 
+// The title bar is what a skin is told by at a glance: no two may look alike. Their colours (the
+// middle of each gradient) lie a clear distance apart; 15 is well beyond what an eye tells apart
+// side by side, and far beyond pairs that once looked the same (below 5).
+TEST(SkinCatalogueTest, EveryTwoTitleBarsAreTellableApart) {
+  const std::vector<Look> looks = CatalogueLooks();
+  double closest = 1e9;
+  for (size_t i = 0; i < looks.size(); ++i) {
+    for (size_t j = i + 1; j < looks.size(); ++j) {
+      const double distance = ColourDistance(Middle(looks[i].captionFrom, looks[i].captionTo),
+                                             Middle(looks[j].captionFrom, looks[j].captionTo));
+      closest = std::min(closest, distance);
+      EXPECT_GE(distance, 15.0) << "skins " << i + 1 << " and " << j + 1;
+    }
+  }
+  std::printf("closest two title bars: %.1f apart\n", closest);
+  // The default skin stays the one in the photographs.
+  EXPECT_EQ(looks[6].captionFrom, 0x1D4E9Eu);
+  EXPECT_EQ(looks[6].captionTo, 0x3C8BEAu);
+  EXPECT_EQ(looks[6].windowColor, 0xE4EBF4u);
+}
+
 // Text must read well on whatever it is drawn on, in every skin.
 TEST(SkinCatalogueTest, EveryTextReadsOnItsSurface) {
   for (const Look& look : CatalogueLooks()) {
@@ -125,9 +172,9 @@ Bytes WithUnpackedSize(Bytes file, std::uint32_t size) {
   return file;
 }
 
-// A file whose head declares content's size and whose payload is content stored as literals.
-Bytes FileOfContent(const Bytes& content) {
-  Bytes file = SkinHead(static_cast<std::uint32_t>(content.size()));
+// A file whose head declares content's size and whose payload is content, packed.
+Bytes FileOfContent(const Bytes& content, std::uint32_t version = kSkinVersion) {
+  Bytes file = SkinHead(static_cast<std::uint32_t>(content.size()), version);
   const Bytes packed = Pack(content);
   file.insert(file.end(), packed.begin(), packed.end());
   return file;
@@ -150,8 +197,10 @@ TEST(ReadSkinTest, DamagedFilesAreRefusedAndLeaveTheLookAlone) {
   const std::uint32_t declared = good[8] | good[9] << 8;
   Bytes badMagic = good;
   badMagic[0] = 'X';
-  Bytes badVersion = good;
-  badVersion[4] = 2;
+  Bytes laterVersion = good;
+  laterVersion[4] = kSkinVersion + 1;
+  Bytes versionZero = good;
+  versionZero[4] = 0;
   Bytes truncated = good;
   truncated.pop_back();
   Bytes extraByte = good;
@@ -174,6 +223,13 @@ TEST(ReadSkinTest, DamagedFilesAreRefusedAndLeaveTheLookAlone) {
   badRadius.insert(badRadius.end(), {23, 1, 200});
   Bytes badName = ContentWithout(1);
   badName.insert(badName.end(), {1, 2, 'A', 0x01});
+  // GBK names: a lead byte without its trail, a trail byte below 0x40, 0x7F as a trail byte.
+  Bytes leadAtEnd = ContentWithout(1);
+  leadAtEnd.insert(leadAtEnd.end(), {1, 2, 'A', 0xC0});
+  Bytes lowTrail = ContentWithout(1);
+  lowTrail.insert(lowTrail.end(), {1, 2, 0xC0, 0x3F});
+  Bytes deleteTrail = ContentWithout(1);
+  deleteTrail.insert(deleteTrail.end(), {1, 2, 0xC0, 0x7F});
   Bytes recordCut = EncodeContent(CatalogueLooks()[6]);
   recordCut.insert(recordCut.end(), {7, 3, 1});
 
@@ -186,7 +242,8 @@ TEST(ReadSkinTest, DamagedFilesAreRefusedAndLeaveTheLookAlone) {
       {"empty", {}, ReadStatus::kTooShort},
       {"head cut off", Bytes(good.begin(), good.begin() + 11), ReadStatus::kTooShort},
       {"wrong magic", badMagic, ReadStatus::kBadMagic},
-      {"other version", badVersion, ReadStatus::kBadVersion},
+      {"a later version", laterVersion, ReadStatus::kBadVersion},
+      {"version zero", versionZero, ReadStatus::kBadVersion},
       {"declared size above the limit", WithUnpackedSize(good, kMaxUnpackedSize + 1),
        ReadStatus::kTooLarge},
       {"declared size far above the limit", WithUnpackedSize(good, 0xFFFFFFFF),
@@ -208,6 +265,11 @@ TEST(ReadSkinTest, DamagedFilesAreRefusedAndLeaveTheLookAlone) {
       {"texture out of range", FileOfContent(badTexture), ReadStatus::kBadContent},
       {"radius out of range", FileOfContent(badRadius), ReadStatus::kBadContent},
       {"name with a control byte", FileOfContent(badName), ReadStatus::kBadContent},
+      {"name ending in a lead byte", FileOfContent(leadAtEnd), ReadStatus::kBadContent},
+      {"name with a trail byte below 0x40", FileOfContent(lowTrail), ReadStatus::kBadContent},
+      {"name with 0x7F as a trail byte", FileOfContent(deleteTrail), ReadStatus::kBadContent},
+      {"a first-version file with a GBK name", FileOfContent(EncodeContent(CatalogueLooks()[6]), 1),
+       ReadStatus::kBadContent},
       {"record cut off", FileOfContent(recordCut), ReadStatus::kBadContent},
       {"record missing", FileOfContent(ContentWithout(36)), ReadStatus::kBadContent},
       {"no records at all", SkinHead(0), ReadStatus::kBadContent},
@@ -220,6 +282,16 @@ TEST(ReadSkinTest, DamagedFilesAreRefusedAndLeaveTheLookAlone) {
   }
   Look look;
   EXPECT_EQ(ReadSkin(nullptr, 100, look), ReadStatus::kTooShort);
+}
+
+// Files of the first version have ASCII names and are read as before.
+TEST(ReadSkinTest, FirstVersionFilesWithAsciiNamesAreRead) {
+  Look old = CatalogueLooks()[6];
+  std::strncpy(old.name, "Azure Glass", kMaxNameLength);
+  const Bytes file = FileOfContent(EncodeContent(old), 1);
+  Look read;
+  ASSERT_EQ(ReadSkin(file.data(), file.size(), read), ReadStatus::kOk);
+  EXPECT_EQ(EncodeContent(read), EncodeContent(old));
 }
 
 TEST(ReadSkinTest, EveryShorterPrefixOfAGoodFileIsRefused) {
