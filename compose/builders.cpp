@@ -4,6 +4,7 @@
 #include <string>
 
 #include "compose/script_line.h"
+#include "compose/script_session.h"
 #include "ui/frame.h"
 
 namespace compose {
@@ -90,6 +91,8 @@ void AppendScriptLine(const ScriptLineRow& row) {
   // exactly as it was. Caret and view end at the start, as after writing the whole text.
   ui::Frame().AppendToEditBox({kMainWindow, 编辑框16, ui::Kind::kEditBox}, line,
                               ui::AppendedView::kAtStart);
+  // The open script collects the same line as a row of its own, whether or not it is shown.
+  Session().AddBuiltLine(line);
 }
 
 void BuildBypassLine() {
@@ -132,7 +135,7 @@ void CopyOutputBox(ui::ControlId box, ui::ControlId button) {
     ui::Frame().ShowNote({kMainWindow, button, ui::Kind::kButton}, kNothingToCopyNote);
     return;
   }
-  ui::Frame().CopyToClipboard(text);
+  if (ui::Frame().CopyToClipboard(text)) Session().NoteCopied(text);
 }
 
 void CopyScriptLines() {
