@@ -87,6 +87,7 @@ HWND OwnerWindow() {
 }
 
 EventObserver g_eventObserver = nullptr;
+MessageFilter g_messageFilter = nullptr;
 WindowBuiltHook g_windowBuiltHook = nullptr;
 int g_handlersRunning = 0;
 // Timer ticks that came due while a handler was running (inside a dialog or modal window it
@@ -548,6 +549,7 @@ bool TranslateNavigationKeys(OpenWindowState& state, MSG& msg) {
 // Keyboard navigation: Tab in reading order, Ctrl+Tab through pages and Enter in inputs here;
 // arrow keys in the radio group, Space on buttons, Esc and mnemonics as in dialogs.
 bool TranslateDialogKeys(MSG& msg) {
+  if (g_messageFilter != nullptr && g_messageFilter(msg)) return true;
   HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
   if (root == nullptr || !IsOurTopLevel(root)) return false;
   if (OpenWindowState* state = StateOf(root);
@@ -852,6 +854,46 @@ void SetWindowBuiltHook(WindowBuiltHook hook) {
 
 void SetStartObserver(StartObserver observer) {
   g_startObserver = observer;
+}
+
+void SetMessageFilter(MessageFilter filter) {
+  g_messageFilter = filter;
+}
+
+DWORD TopLevelStyle() {
+  return kTopLevelStyle;
+}
+
+DWORD TopLevelExStyle() {
+  return kTopLevelExStyle;
+}
+
+WindowPlace PlaceNewWindow(const WindowDescription& description) {
+  const RECT work = WorkAreaOf(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
+  const int dpi = SystemDpi();
+  const int layout = LayoutDpi(description, dpi, work);
+  return {CentredRect(OuterSizeAt(description, layout), work), dpi, layout};
+}
+
+WindowPlace PlaceWindowAtDpi(const WindowDescription& description, int dpi, const RECT& around) {
+  const RECT work = WorkAreaOf(MonitorFromRect(&around, MONITOR_DEFAULTTONEAREST));
+  const int layout = LayoutDpi(description, dpi, work);
+  const SIZE outer = OuterSizeAt(description, layout);
+  const int left =
+      std::clamp<int>(around.left, work.left, std::max<int>(work.left, work.right - outer.cx));
+  const int top =
+      std::clamp<int>(around.top, work.top, std::max<int>(work.top, work.bottom - outer.cy));
+  return {{left, top, left + outer.cx, top + outer.cy}, dpi, layout};
+}
+
+int DpiOfWindow(HWND hwnd) {
+  return WindowDpi(hwnd);
+}
+
+void SetWindowDpiLook(HWND hwnd, const WindowDescription& description, const WindowPlace& place) {
+  SetPropW(hwnd, base::skin_parts::kDpiProperty,
+           reinterpret_cast<HANDLE>(static_cast<INT_PTR>(place.layoutDpi)));
+  if (description.programIcon) SetProgramIcons(hwnd, place.dpi);
 }
 
 }  // namespace ui::win

@@ -210,6 +210,31 @@ std::string_view AccessibleName(const WindowDescription& window, const Element& 
   return {};
 }
 
+char AccessKey(std::string_view caption) {
+  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    const char key = caption[i + 1];
+    if (key == '&') {
+      ++i;
+      continue;
+    }
+    if (key >= 'a' && key <= 'z') return static_cast<char>(key - 'a' + 'A');
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return key;
+    return 0;
+  }
+  return 0;
+}
+
+std::string WithoutAccessMarks(std::string_view caption) {
+  std::string plain;
+  plain.reserve(caption.size());
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+    plain += caption[i];
+  }
+  return plain;
+}
+
 int ScaleForDpi(int value, int dpi) {
   if (dpi == 96) return value;
   const long long scaled = static_cast<long long>(value) * dpi;

@@ -4,6 +4,7 @@
 // rectangles grow with the display's DPI.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -40,6 +41,12 @@ std::vector<ControlId> TabOrder(const WindowDescription& window, int page);
 // left of it on its row, else of the nearest one just above it, else the caption of the group
 // box around it. Empty when there is none.
 std::string_view AccessibleName(const WindowDescription& window, const Element& input);
+
+// The access key a caption marks with "&": the character after it, an ASCII letter (upper case)
+// or digit; 0 when there is none. "&&" is a plain "&".
+char AccessKey(std::string_view caption);
+// The caption as a screen reader says it: without the marks ("&&" reads as "&").
+std::string WithoutAccessMarks(std::string_view caption);
 
 // Enter in input runs button's click handler, as a click would (the row's gate included).
 struct EnterKey {
