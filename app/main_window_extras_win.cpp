@@ -10,6 +10,7 @@
 
 #include "app/settings_win.h"
 #include "app/skin_menu_win.h"
+#include "app/workbench_window_win.h"
 #include "base/text_win.h"
 #include "compose/builders.h"
 #include "compose/line_checker.h"
@@ -111,7 +112,12 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_EXITSIZEMOVE:
       RememberPosition(hwnd);
       break;
+    case WM_CLOSE:
+      // The workbench's unsaved changes are asked about first; the user may stay.
+      if (!CloseWorkbench()) return 0;
+      break;
     case WM_DESTROY:
+      DestroyWorkbench();
       RememberPosition(hwnd);
       SaveSettings(g_settings);
       if (g_main == hwnd) g_main = nullptr;
@@ -142,7 +148,7 @@ bool EnableMainWindowExtras() {
   g_settings = LoadSettings();
   skin::SetStartupSkin(g_settings.skin);
   SetWindowBuiltHook(&OnWindowBuilt);
-  return ui::RegisterColourPreviewClass();
+  return ui::RegisterColourPreviewClass() && EnableWorkbench();
 }
 
 void ChooseSkin(int number) {

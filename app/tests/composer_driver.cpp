@@ -4,10 +4,11 @@
 //   wait-main | page N | open BUTTON_ID WINDOW_ID | close WINDOW_ID | rect WINDOW_ID | sleep MS
 //   text CONTROL_ID TEXT | focus CONTROL_ID | point CONTROL_ID | skin N | preview-rect
 //   select COMBO_ID N | prompt BUTTON_ID | prompt-rect | prompt-close | click BUTTON_ID
-//   popups-rect
+//   popups-rect | workbench | workbench-rect | workbench-close
 // Identifiers are hexadecimal. preview-rect prints the rectangle of the colour-code preview
 // together with the main window, popups-rect that of every shown popup (preview, directive tip,
-// note) with it; "prompt" clicks a button that asks with the text prompt dialog.
+// note) with it; "prompt" clicks a button that asks with the text prompt dialog. "workbench" opens
+// the script workbench with the main window's button, "workbench-rect" prints its rectangle.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -22,6 +23,7 @@
 
 #include "app/skin_menu_win.h"
 #include "app/tests/window_lookup_win.h"
+#include "app/workbench_window_win.h"
 #include "ui/balloon_tip_win.h"
 #include "ui/colour_preview_win.h"
 #include "ui/ids.h"
@@ -181,6 +183,25 @@ int main(int argc, char** argv) {
       HWND prompt = FindPrompt();
       if (!prompt) return Fail("no prompt dialog");
       PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
+    } else if (step == "workbench") {
+      HWND button = MainControl("16012D36");
+      if (!button) return Fail("workbench button not found");
+      PostMessageW(button, BM_CLICK, 0, 0);
+      HWND workbench = nullptr;
+      for (int wait = 0; wait < 200 && workbench == nullptr; ++wait) {
+        Sleep(50);
+        workbench = FindWindowW(app::win::kWorkbenchClass, nullptr);
+        if (workbench != nullptr && !IsWindowVisible(workbench)) workbench = nullptr;
+      }
+      if (!workbench) return Fail("workbench did not open");
+    } else if (step == "workbench-rect") {
+      HWND workbench = FindWindowW(app::win::kWorkbenchClass, nullptr);
+      if (!workbench) return Fail("no workbench");
+      PrintRect(workbench);
+    } else if (step == "workbench-close") {
+      HWND workbench = FindWindowW(app::win::kWorkbenchClass, nullptr);
+      if (!workbench) return Fail("no workbench");
+      PostMessageW(workbench, WM_CLOSE, 0, 0);
     } else if (step == "sleep" && i + 1 < argc) {
       Sleep(static_cast<DWORD>(std::atoi(argv[++i])));
     } else {
