@@ -6,17 +6,9 @@
 
 #include <windows.h>
 
-#include <cstddef>
-#include <optional>
-#include <string>
-
 namespace ui::widgets {
 
 // The answer to WM_GETOBJECT for OBJID_CLIENT of a row list (0 when oleacc is missing).
 LRESULT AnswerRowListObject(HWND list, WPARAM wParam);
-
-// What the accessible object asks of the list.
-std::size_t RowCountOf(HWND list);
-std::wstring RowNameOf(HWND list, std::size_t row);
 
 }  // namespace ui::widgets

@@ -55,6 +55,10 @@ void SetRowSource(HWND list, RowSource* source, int linesPerRow);
 void RowsChanged(HWND list, std::size_t first = 0,
                  std::size_t count = static_cast<std::size_t>(-1));
 
+// The rows the list shows now, and what a screen reader says for one.
+std::size_t RowCountOf(HWND list);
+std::wstring RowNameOf(HWND list, std::size_t row);
+
 std::optional<std::size_t> SelectedRow(HWND list);
 // Selects a row (nothing: none) and scrolls it into view; tells the parent when notify is set.
 void SelectRow(HWND list, std::optional<std::size_t> row, bool notify = false);
