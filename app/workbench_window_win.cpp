@@ -450,17 +450,33 @@ void WorkbenchWindow::OnEditChanged(ui::ControlId edit) {
   filling_ = false;
 }
 
-void WorkbenchWindow::OnScriptChanged(const ScriptChange& change) {
-  HWND list = Control(kScriptRows);
+// The rows of a list that show rows of the script from offset on.
+void RowsOfScriptChanged(HWND list, const ScriptChange& change, std::size_t offset) {
   using Kind = ScriptChange::Kind;
-  if (change.kind == Kind::kRows && change.removed == change.inserted) {
-    ui::widgets::RowsChanged(list, change.first, change.inserted);
-  } else if (change.kind == Kind::kMoved) {
-    const std::size_t first = std::min(change.first, change.to);
-    ui::widgets::RowsChanged(list, first, std::max(change.first, change.to) - first + change.count);
-  } else if (change.kind != Kind::kName && change.kind != Kind::kState) {
-    ui::widgets::RowsChanged(list);
+  switch (change.kind) {
+    case Kind::kRows:
+      ui::widgets::RowsChanged(list, offset + change.first,
+                               std::max(change.removed, change.inserted));
+      break;
+    case Kind::kMoved: {
+      const std::size_t first = std::min(change.first, change.to);
+      const std::size_t count = std::max(change.first, change.to) - first + change.count;
+      ui::widgets::RowsChanged(list, offset + first, count);
+      break;
+    }
+    case Kind::kAll:
+      ui::widgets::RowsChanged(list);
+      break;
+    case Kind::kName:
+    case Kind::kState:
+      break;
   }
+}
+
+void WorkbenchWindow::OnScriptChanged(const ScriptChange& change) {
+  using Kind = ScriptChange::Kind;
+  HWND list = Control(kScriptRows);
+  RowsOfScriptChanged(list, change, 0);
   if (change.kind == Kind::kName || change.kind == Kind::kAll) {
     filling_ = true;
     SetText(kScriptName, Script().Name());
@@ -475,7 +491,10 @@ void WorkbenchWindow::OnScriptChanged(const ScriptChange& change) {
     ui::widgets::SelectRow(list, selected);
     ShowForm(selected);
   }
-  ui::widgets::RowsChanged(Control(kExportList));
+  // The export list names the script in every command; its first row may be the create one.
+  RowsOfScriptChanged(Control(kExportList),
+                      change.kind == Kind::kName ? ScriptChange{.kind = Kind::kAll} : change,
+                      exportRows_.withCreate ? 1 : 0);
   UpdateStatus();
 }
 
@@ -498,13 +517,17 @@ void WorkbenchWindow::ShowForm(std::optional<std::size_t> row) {
   SetText(kDirectiveCaption, caption);
   for (std::size_t i = 0; i < std::size(kFields); ++i) {
     const bool shown = i < fields.size();
-    ShowWindow(Control(kFieldLabels[i]), shown ? SW_SHOWNA : SW_HIDE);
-    ShowWindow(Control(kFields[i]), shown ? SW_SHOWNA : SW_HIDE);
+    if ((IsWindowVisible(Control(kFields[i])) != FALSE) != shown) {
+      ShowWindow(Control(kFieldLabels[i]), shown ? SW_SHOWNA : SW_HIDE);
+      ShowWindow(Control(kFields[i]), shown ? SW_SHOWNA : SW_HIDE);
+    }
     if (!shown) continue;
     const std::string label = std::string(fields[i].label) + "：";
-    SetText(kFieldLabels[i], label);
+    if (base::GbkFromWide(base::WindowText(Control(kFieldLabels[i]))) != label) {
+      SetText(kFieldLabels[i], label);
+      ui::widgets::SetAccessibleName(Control(kFields[i]), base::WideFromGbk(label), nullptr);
+    }
     SetText(kFields[i], fields[i].text);
-    ui::widgets::SetAccessibleName(Control(kFields[i]), base::WideFromGbk(label), nullptr);
   }
   SetText(kRawLine, line != nullptr ? Script().RowText(*row) : std::string());
   EnableWindow(Control(kRawLine), line != nullptr);
@@ -723,7 +746,9 @@ void WorkbenchWindow::UpdateStatus() {
   std::wstring status = path.empty() ? L"新脚本，还没有保存过" : L"文件：" + WidePath(path);
   status += L"　　共 " + std::to_wstring(Script().RowCount()) + L" 行";
   if (Script().Modified()) status += L"　　有未保存的修改";
-  ui::widgets::SetControlText(Control(kScriptStatus), status);
+  if (base::WindowText(Control(kScriptStatus)) != status) {
+    ui::widgets::SetControlText(Control(kScriptStatus), status);
+  }
 }
 
 std::optional<std::size_t> WorkbenchWindow::Selected() const {
@@ -735,8 +760,10 @@ ui::ControlId WorkbenchWindow::FocusedId() const {
   return element != nullptr ? element->id : 0;
 }
 
+// A text that stays is not written again: every write repaints the control.
 void WorkbenchWindow::SetText(ui::ControlId id, std::string_view gbk) {
-  ui::widgets::SetControlText(Control(id), base::WideFromGbk(gbk));
+  const std::wstring text = base::WideFromGbk(gbk);
+  if (base::WindowText(Control(id)) != text) ui::widgets::SetControlText(Control(id), text);
 }
 
 std::string WorkbenchWindow::TextOf(ui::ControlId id) const {

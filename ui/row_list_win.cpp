@@ -53,9 +53,12 @@ class RowList {
   LRESULT OnSetFont(HFONT font);
   LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
 
-  void Paint(HDC target, const RECT& client);
-  void PaintRows(HDC dc, const RECT& client, COLORREF ink, COLORREF background);
-  int RowHeight() const;
+  void Paint(HDC target, const RECT& client, const RECT& dirty);
+  void PaintRows(HDC dc, const RECT& client, const RECT& dirty, COLORREF ink, COLORREF background);
+  // The font, the DPI and the size are measured when they change; every row and every message
+  // would otherwise ask the system for them again.
+  void Measure();
+  int RowHeight() const { return rowHeight_; }
   std::size_t RowsInView() const;  // rows wholly in view, at least one
   void ScrollTo(std::size_t top);
   void EnsureVisible(std::size_t row);
@@ -67,6 +70,10 @@ class RowList {
   RowSource* source_ = nullptr;
   int linesPerRow_ = 1;
   HFONT font_ = nullptr;
+  int dpi_ = 96;
+  int rowHeight_ = 1;
+  SIZE client_{0, 0};
+  SCROLLINFO shownBar_{.nMax = -1};
   std::size_t count_ = 0;
   std::size_t top_ = 0;
   std::optional<std::size_t> selected_;
@@ -117,6 +124,7 @@ LRESULT RowList::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 void RowList::SetSource(RowSource* source, int linesPerRow) {
   source_ = source;
   linesPerRow_ = std::max(linesPerRow, 1);
+  Measure();
   Changed(0, static_cast<std::size_t>(-1));
 }
 
@@ -128,12 +136,14 @@ void RowList::Changed(std::size_t first, std::size_t count) {
   }
   if (top_ + RowsInView() > count_) top_ = count_ > RowsInView() ? count_ - RowsInView() : 0;
   UpdateScrollBar();
-  if (before != count_ || count == static_cast<std::size_t>(-1) || first < top_) {
+  if (count == static_cast<std::size_t>(-1) || first < top_) {
     InvalidateRect(hwnd_, nullptr, FALSE);
     return;
   }
-  // Only the changed rows that are in view are drawn again.
-  const std::size_t last = std::min(first + count, top_ + RowsInView() + 1);
+  // Only the changed rows that are in view are drawn again; when rows came or went, every row
+  // in view from the first changed one on.
+  const std::size_t last =
+      std::min(before != count_ ? top_ + RowsInView() + 1 : first + count, top_ + RowsInView() + 1);
   for (std::size_t row = first; row < last; ++row) {
     const RECT rect = RectOf(row);
     InvalidateRect(hwnd_, &rect, FALSE);
@@ -162,22 +172,21 @@ std::optional<std::size_t> RowList::RowAtPoint(POINT client) const {
 }
 
 RECT RowList::RectOf(std::size_t row) const {
-  RECT client{};
-  GetClientRect(hwnd_, &client);
   if (row < top_ || row > top_ + RowsInView()) return {};
   const int top = 1 + static_cast<int>(row - top_) * RowHeight();
-  return {1, top, client.right - 1, std::min<LONG>(top + RowHeight(), client.bottom - 1)};
+  return {1, top, client_.cx - 1, std::min<LONG>(top + RowHeight(), client_.cy - 1)};
 }
 
 LRESULT RowList::OnPaint() {
   base::ScopedPaint paint(hwnd_);
   RECT client{};
   GetClientRect(hwnd_, &client);
-  Paint(paint, client);
+  Paint(paint, client, paint.Dirty());
   return 0;
 }
 
 LRESULT RowList::OnSize() {
+  Measure();
   UpdateScrollBar();
   return 0;
 }
@@ -190,17 +199,18 @@ LRESULT RowList::OnEnable() {
 LRESULT RowList::OnPrintClient(HDC dc) {
   RECT client{};
   GetClientRect(hwnd_, &client);
-  Paint(dc, client);
+  Paint(dc, client, client);
   return 0;
 }
 
-// Drawn through a bitmap of the list's size, so scrolling and selecting never flicker.
-void RowList::Paint(HDC target, const RECT& client) {
+// Drawn through a bitmap of the list's size, so scrolling and selecting never flicker; only the
+// rows the dirty rectangle touches are drawn.
+void RowList::Paint(HDC target, const RECT& client, const RECT& dirty) {
   base::ScopedMemoryDc memory(target);
   base::ScopedBitmap bitmap(CreateCompatibleBitmap(target, std::max<LONG>(client.right, 1),
                                                    std::max<LONG>(client.bottom, 1)));
   base::ScopedSelect selectBitmap(memory, bitmap);
-  base::ScopedSelect selectFont(memory, font_ != nullptr ? font_ : DefaultFont(LayoutDpiOf(hwnd_)));
+  base::ScopedSelect selectFont(memory, font_ != nullptr ? font_ : DefaultFont(dpi_));
   // The parent answers as for a list box: the skin's field colours, or the system's.
   auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(hwnd_), WM_CTLCOLORLISTBOX,
                                                      reinterpret_cast<WPARAM>(memory.Get()),
@@ -209,19 +219,20 @@ void RowList::Paint(HDC target, const RECT& client) {
   const COLORREF background = GetBkColor(memory);
   FillRect(memory, &client, brush != nullptr ? brush : GetSysColorBrush(COLOR_WINDOW));
   SetBkMode(memory, TRANSPARENT);
-  PaintRows(memory, client, ink, background);
+  PaintRows(memory, client, dirty, ink, background);
   base::ScopedBrush frame(CreateSolidBrush(Blend(ink, background, 45)));
   FrameRect(memory, &client, frame);
   BitBlt(target, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
 }
 
-void RowList::PaintRows(HDC dc, const RECT& client, COLORREF ink, COLORREF background) {
+void RowList::PaintRows(HDC dc, const RECT& client, const RECT& dirty, COLORREF ink,
+                        COLORREF background) {
   if (source_ == nullptr) return;
   const bool focused = GetFocus() == hwnd_;
-  const int dpi = LayoutDpiOf(hwnd_);
   for (std::size_t row = top_; row < count_; ++row) {
     RECT rect = RectOf(row);
     if (rect.top >= client.bottom - 1 || rect.bottom <= rect.top) break;
+    if (rect.bottom <= dirty.top || rect.top >= dirty.bottom) continue;
     const bool selected = selected_ == row;
     const COLORREF behind = selected ? Blend(ink, background, focused ? 28 : 16) : background;
     if (selected) {
@@ -231,24 +242,27 @@ void RowList::PaintRows(HDC dc, const RECT& client, COLORREF ink, COLORREF backg
     base::ScopedRegion clip(CreateRectRgnIndirect(&rect));
     SelectClipRgn(dc, clip);
     SetTextColor(dc, ink);
-    source_->PaintRow(dc, rect, row, {ink, behind, Blend(ink, behind, 55), selected, focused, dpi});
+    source_->PaintRow(dc, rect, row,
+                      {ink, behind, Blend(ink, behind, 55), selected, focused, dpi_});
     SelectClipRgn(dc, nullptr);
     if (selected && focused) DrawFocusRect(dc, &rect);
   }
 }
 
-int RowList::RowHeight() const {
+void RowList::Measure() {
+  dpi_ = LayoutDpiOf(hwnd_);
   base::ScopedGetDc screen(nullptr);
-  base::ScopedSelect select(screen, font_ != nullptr ? font_ : DefaultFont(LayoutDpiOf(hwnd_)));
+  base::ScopedSelect select(screen, font_ != nullptr ? font_ : DefaultFont(dpi_));
   TEXTMETRICW metrics{};
   GetTextMetricsW(screen, &metrics);
-  return metrics.tmHeight * linesPerRow_ + ScaleForDpi(6, LayoutDpiOf(hwnd_));
+  rowHeight_ = std::max<int>(metrics.tmHeight * linesPerRow_ + ScaleForDpi(6, dpi_), 1);
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  client_ = {client.right, client.bottom};
 }
 
 std::size_t RowList::RowsInView() const {
-  RECT client{};
-  GetClientRect(hwnd_, &client);
-  return static_cast<std::size_t>(std::max<LONG>((client.bottom - 2) / RowHeight(), 1));
+  return static_cast<std::size_t>(std::max<LONG>((client_.cy - 2) / RowHeight(), 1));
 }
 
 void RowList::ScrollTo(std::size_t top) {
@@ -275,7 +289,14 @@ void RowList::UpdateScrollBar() {
   info.nMax = count_ > 0 ? static_cast<int>(count_ - 1) : 0;
   info.nPage = static_cast<UINT>(RowsInView());
   info.nPos = static_cast<int>(top_);
-  SetScrollInfo(hwnd_, SB_VERT, &info, TRUE);
+  // The bar is drawn again at each call: only a change is passed on.
+  if (info.nMax == shownBar_.nMax && info.nPage == shownBar_.nPage && info.nPos == shownBar_.nPos) {
+    return;
+  }
+  shownBar_ = info;
+  // Drawn with the next paint rather than now: a change of rows may set it several times.
+  SetScrollInfo(hwnd_, SB_VERT, &info, FALSE);
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOERASE);
 }
 
 LRESULT RowList::OnKeyDown(WPARAM key) {
@@ -376,6 +397,7 @@ LRESULT RowList::OnFocus(bool gained) {
 
 LRESULT RowList::OnSetFont(HFONT font) {
   font_ = font;
+  Measure();
   UpdateScrollBar();
   InvalidateRect(hwnd_, nullptr, FALSE);
   return 0;
