@@ -156,6 +156,10 @@ class WorkbenchWindow {
   void UpdateStatus();
   std::optional<std::size_t> Selected() const;
   HWND Control(ui::ControlId id) const { return window_.Control(id); }
+  // Whether the control itself is shown, whether the window is yet or not.
+  bool Shown(ui::ControlId id) const {
+    return (GetWindowLongW(Control(id), GWL_STYLE) & WS_VISIBLE) != 0;
+  }
   ui::ControlId FocusedId() const;
   void SetText(ui::ControlId id, std::string_view gbk);
   std::string TextOf(ui::ControlId id) const;
@@ -443,7 +447,7 @@ void WorkbenchWindow::OnEditChanged(ui::ControlId edit) {
   // The whole line follows the fields as they are typed.
   std::vector<std::string> texts;
   for (const ui::ControlId id : kFields) {
-    if (IsWindowVisible(Control(id))) texts.push_back(TextOf(id));
+    if (Shown(id)) texts.push_back(TextOf(id));
   }
   filling_ = true;
   SetText(kRawLine, compose::LineOfForm(Script().Row(*formRow_), texts));
@@ -517,7 +521,7 @@ void WorkbenchWindow::ShowForm(std::optional<std::size_t> row) {
   SetText(kDirectiveCaption, caption);
   for (std::size_t i = 0; i < std::size(kFields); ++i) {
     const bool shown = i < fields.size();
-    if ((IsWindowVisible(Control(kFields[i])) != FALSE) != shown) {
+    if (Shown(kFields[i]) != shown) {
       ShowWindow(Control(kFieldLabels[i]), shown ? SW_SHOWNA : SW_HIDE);
       ShowWindow(Control(kFields[i]), shown ? SW_SHOWNA : SW_HIDE);
     }
@@ -549,7 +553,7 @@ void WorkbenchWindow::DiscardForm() {
 void WorkbenchWindow::EditSelectedRow() {
   HWND target = Control(kRawLine);
   for (const ui::ControlId id : kFields) {
-    if (IsWindowVisible(Control(id))) {
+    if (Shown(id)) {
       target = Control(id);
       break;
     }

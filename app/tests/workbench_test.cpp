@@ -216,10 +216,16 @@ TEST_F(WorkbenchTest, TheKeyboardAloneAndAScreenReader) {
   ASSERT_NE(OpenWorkbenchByClick(), nullptr);
   HWND rows = W(kScriptRows);
   ASSERT_EQ(GetFocus(), rows);
+  // The form shows the fields of the selected row's directive only: a console command has one.
+  EXPECT_TRUE(IsWindowVisible(W(kFields[0])));
+  EXPECT_FALSE(IsWindowVisible(W(kFields[1])));
+  EXPECT_FALSE(IsWindowVisible(W(kFieldLabels[4])));
   PressKey(VK_UP);
   PressKey(VK_RETURN);
   ASSERT_EQ(GetFocus(), W(kFields[0]));
   EXPECT_EQ(TextOf(W(kFieldLabels[0])), L"金额：");
+  EXPECT_TRUE(IsWindowVisible(W(kFields[1])));
+  EXPECT_FALSE(IsWindowVisible(W(kFields[2])));
   TypeText(L"250");  // over the selected amount
   EXPECT_EQ(TextOf(W(kRawLine)), L"$cost:250 &c钱不够");
   PressKey(VK_TAB);
