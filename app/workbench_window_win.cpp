@@ -115,6 +115,9 @@ class WorkbenchWindow {
   void Run(WorkbenchCommand command);
   // Asks about unsaved changes; true when the user let the script go (saved or not).
   bool AgreeToLeave(bool revertWhenDiscarded);
+  // The commands that create the script; nothing (and a note at the name) when its name does not
+  // fit them.
+  std::optional<std::vector<compose::ScriptCommand>> Commands();
   HWND Hwnd() const { return window_.Hwnd(); }
 
  private:
@@ -671,16 +674,21 @@ void WorkbenchWindow::ChangeRows(WorkbenchCommand command) {
   if (!changed) MessageBeep(MB_OK);
 }
 
-void WorkbenchWindow::ExportAll() {
+std::optional<std::vector<compose::ScriptCommand>> WorkbenchWindow::Commands() {
   ApplyForm();
   CommitName();
   if (const std::string problem = compose::ScriptNameProblem(Script().Name()); !problem.empty()) {
     Note(kScriptName, problem);
     SetFocus(Control(kScriptName));
-    return;
+    return std::nullopt;
   }
-  const std::vector<compose::ScriptCommand> commands =
-      compose::ScriptCommands(Script().Name(), Script().Rows(), exportRows_.withCreate);
+  return compose::ScriptCommands(Script().Name(), Script().Rows(), exportRows_.withCreate);
+}
+
+void WorkbenchWindow::ExportAll() {
+  const std::optional<std::vector<compose::ScriptCommand>> made = Commands();
+  if (!made) return;
+  const std::vector<compose::ScriptCommand>& commands = *made;
   if (commands.empty()) {
     Note(kExportAll, "脚本还没有脚本行，没有可复制的指令，剪贴板未改变");
     return;
@@ -877,6 +885,11 @@ bool CloseWorkbench() {
 
 void DestroyWorkbench() {
   if (g_workbench != nullptr) DestroyWindow(g_workbench->Hwnd());
+}
+
+std::optional<std::vector<compose::ScriptCommand>> WorkbenchCommands() {
+  if (g_workbench == nullptr) return std::nullopt;
+  return g_workbench->Commands();
 }
 
 }  // namespace app::win

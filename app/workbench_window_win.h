@@ -8,6 +8,11 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <vector>
+
+#include "compose/script_commands.h"
+
 namespace app::win {
 
 inline constexpr wchar_t kWorkbenchClass[] = L"ComposerWorkbench";
@@ -26,5 +31,10 @@ HWND Workbench();
 bool CloseWorkbench();
 // Closes it without asking (the program is ending).
 void DestroyWorkbench();
+
+// The commands "生成全部指令" copies, as the open workbench makes them now (its create box
+// included); nothing, and a note at the name, when the script's name does not fit the commands or
+// no workbench is open. For a button beside 按钮15 that sends them to the server.
+std::optional<std::vector<compose::ScriptCommand>> WorkbenchCommands();
 
 }  // namespace app::win
