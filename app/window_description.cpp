@@ -373,9 +373,10 @@ constexpr Element kWorkbenchElements[] = {
 
     // The rows.
     {.id = kRowsGroup, .kind = Kind::kGroupBox, .name = "分组框1", .rect = {8, 60, 600, 300},
-     .caption = "脚本行(&L)"},
+     .caption = "脚本行 (Alt+L)"},
+    // A row list draws no caption: its caption is its name for screen readers and its key.
     {.id = kScriptRows, .kind = Kind::kRowList, .name = "行列表框1", .rect = {8, 22, 584, 236},
-     .parent = kRowsGroup, .caption = "脚本行", .tabStop = true},
+     .parent = kRowsGroup, .caption = "脚本行(&L)", .tabStop = true},
     {.id = kMoveRowUp, .kind = Kind::kButton, .name = "按钮7", .rect = {8, 264, 88, 28},
      .parent = kRowsGroup, .caption = "上移 Alt+↑", .events = kOn<&RunCommand<Command::kMoveUp>>,
      .tabStop = true},
@@ -470,9 +471,9 @@ constexpr Element kImportElements[] = {
     {.id = kPastedText, .kind = Kind::kRichEdit, .name = "超级编辑框1", .rect = {8, 44, 596, 130},
      .tabStop = true},
     {.id = kReadingLabel, .kind = Kind::kTransLabel, .name = "透明标签2", .rect = {8, 182, 596, 16},
-     .caption = "读出的脚本行(&L)：可能本是一行的两段，可以合并或者拆开"},
+     .caption = "读出的脚本行 (Alt+L)：可能本是一行的两段，可以合并或者拆开"},
     {.id = kReadingRows, .kind = Kind::kRowList, .name = "行列表框1", .rect = {8, 202, 596, 190},
-     .caption = "读出的脚本行", .tabStop = true},
+     .caption = "读出的脚本行(&L)", .tabStop = true},
     {.id = kJoinRow, .kind = Kind::kButton, .name = "按钮1", .rect = {8, 398, 140, 28},
      .caption = "与上一行合并(&J)", .events = kOn<&RunCommand<Command::kJoinRow>>, .tabStop = true},
     {.id = kSplitRow, .kind = Kind::kButton, .name = "按钮2", .rect = {154, 398, 100, 28},

@@ -120,6 +120,11 @@ bool DescribedWindow::Activate(const Element& element) {
     default:
       break;
   }
+  // An input or list whose own caption marks the key (it draws no caption) takes the focus.
+  if (element.tabStop) {
+    FocusByKeyboard(hwnd);
+    return true;
+  }
   if (HWND target = TargetOf(element)) {
     FocusByKeyboard(target);
     return true;

@@ -12,7 +12,7 @@ const Element* ParentOf(const WindowDescription& window, const Element& element)
 }
 
 bool IsInput(Kind kind) {
-  return kind == Kind::kEditBox || kind == Kind::kComboBox;
+  return kind == Kind::kEditBox || kind == Kind::kComboBox || kind == Kind::kRichEdit;
 }
 
 bool NamesARow(Kind kind) {
@@ -229,6 +229,12 @@ std::string WithoutAccessMarks(std::string_view caption) {
   std::string plain;
   plain.reserve(caption.size());
   for (std::size_t i = 0; i < caption.size(); ++i) {
+    // "(&S)" after a Chinese caption only names the key: it is not read.
+    if (caption.substr(i, 2) == "(&" && i + 3 < caption.size() && caption[i + 3] == ')' &&
+        AccessKey(caption.substr(i + 1, 2)) != 0) {
+      i += 3;
+      continue;
+    }
     if (caption[i] == '&' && i + 1 < caption.size()) ++i;
     plain += caption[i];
   }

@@ -6,6 +6,7 @@
 
 #include "base/late_bound_win.h"
 #include "base/text_win.h"
+#include "ui/navigation.h"
 #include "ui/row_list_win.h"
 
 namespace ui::widgets {
@@ -92,7 +93,7 @@ class RowListAccessible final : public IAccessible {
     return Row(child) ? S_FALSE : E_INVALIDARG;  // rows are simple elements
   }
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-    if (IsSelf(child)) return Answer(base::WindowText(list_), name);
+    if (IsSelf(child)) return Answer(OwnName(), name);
     const std::optional<std::size_t> row = Row(child);
     return row ? Answer(RowNameOf(list_, *row), name) : E_INVALIDARG;
   }
@@ -120,9 +121,13 @@ class RowListAccessible final : public IAccessible {
     if (topic != nullptr) *topic = 0;
     return S_FALSE;
   }
-  HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT, BSTR* shortcut) override {
-    if (shortcut != nullptr) *shortcut = nullptr;
-    return S_FALSE;
+  HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
+    const char key = ui::AccessKey(base::GbkFromWide(base::WindowText(list_)));
+    if (!IsSelf(child) || key == 0) {
+      if (shortcut != nullptr) *shortcut = nullptr;
+      return S_FALSE;
+    }
+    return Answer(std::wstring(L"Alt+") + static_cast<wchar_t>(key), shortcut);
   }
   HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override {
     if (child == nullptr) return E_INVALIDARG;
@@ -162,6 +167,10 @@ class RowListAccessible final : public IAccessible {
  private:
   ~RowListAccessible() = default;
 
+  // The list's window text is its caption in the description, its access key marked.
+  std::wstring OwnName() const {
+    return base::WideFromGbk(ui::WithoutAccessMarks(base::GbkFromWide(base::WindowText(list_))));
+  }
   static bool IsSelf(const VARIANT& child) {
     return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
   }

@@ -319,7 +319,12 @@ TEST(Navigation, TheWorkbenchReadsRowByRowAndNamesItsInputs) {
       {"保存(&S)", 'S'}, {"搜索(&f)：", 'F'}, {"(&1)", '1'}, {"R&&D", 0},  {"R&&D(&x)", 'X'},
       {"末尾&", 0},      {"&中", 0},          {"无", 0},     {"&&&a", 'A'}};
   for (const auto& [caption, key] : keys) EXPECT_EQ(ui::AccessKey(caption), key) << caption;
-  EXPECT_EQ(ui::WithoutAccessMarks("脚本名称(&M)："), "脚本名称(M)：");
+  const WindowDescription& import =
+      *ui::FindWindowDescription(app::WindowDescriptions(), kImportWindow);
+  EXPECT_EQ(ui::AccessibleName(import, *ui::FindElement(import, kPastedText)),
+            ui::FindElement(import, kPasteLabel)->caption);
+  EXPECT_EQ(ui::WithoutAccessMarks("脚本名称(&M)："), "脚本名称：");
+  EXPECT_EQ(ui::WithoutAccessMarks("&Save (&&)(&中)"), "Save (&)(中)");
   EXPECT_EQ(ui::WithoutAccessMarks("R&&D&"), "R&D&");
 }
 
