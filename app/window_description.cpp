@@ -535,6 +535,7 @@ constexpr WindowDescription kWindows[] = {
      .title = "导入脚本行",
      .width = 618,
      .height = 510,
+     .programIcon = true,
      .elements = kImportElements},
 };
 
