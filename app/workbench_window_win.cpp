@@ -243,6 +243,11 @@ bool WorkbenchWindow::TranslateKey(MSG& msg) {
 }
 
 bool WorkbenchWindow::OnControlKey(WPARAM key, bool shift) {
+  // In the name and the search box Ctrl+Z and Ctrl+Y take back typing, as in any edit box.
+  const ui::ControlId focused = FocusedId();
+  if ((key == 'Z' || key == 'Y') && (focused == kScriptName || focused == kHistorySearch)) {
+    return false;
+  }
   switch (key) {
     case 'Z':
       if (FormHasFocus() && formDirty_) {
