@@ -13,6 +13,7 @@
 #include "app/menu_bar_win.h"
 #include "app/settings_win.h"
 #include "app/skin_menu_win.h"
+#include "app/workbench_window_win.h"
 #include "base/runtime.h"
 #include "base/text_win.h"
 #include "compose/builders.h"
@@ -160,7 +161,12 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_EXITSIZEMOVE:
       RememberPosition(hwnd);
       break;
+    case WM_CLOSE:
+      // The workbench's unsaved changes are asked about first; the user may stay.
+      if (!CloseWorkbench()) return 0;
+      break;
     case WM_DESTROY:
+      DestroyWorkbench();
       RememberPosition(hwnd);
       ScheduleRetry(std::nullopt);
       g_saver.SaveAtExit(g_settings, &PauseMs);
@@ -196,7 +202,7 @@ bool EnableMainWindowExtras() {
   skin::SetStartupSkin(g_settings.skin);
   SetWindowBuiltHook(&OnWindowBuilt);
   ui::win::SetMenuBarMaker(&MakeMenuBar);
-  return ui::RegisterColourPreviewClass();
+  return ui::RegisterColourPreviewClass() && EnableWorkbench();
 }
 
 void ChooseSkin(int number) {

@@ -1,15 +1,16 @@
 // What the main window adds beyond its description: the colour-code preview over the message
-// inputs and output boxes, its menu bar, the skin submenu of its system menu, and the skin and
-// place it remembers between runs.
+// inputs and output boxes, its menu bar, the skin submenu of its system menu, the skin and place
+// it remembers between runs, and the script workbench beside it.
 #pragma once
 
 #include <windows.h>
 
 namespace app::win {
 
-// Reads the settings, so that the main window's creation applies the remembered skin, and has
-// every main window the frame builds set up. Call after InitializeFrame, before the main window
-// is built. False when the preview's window class could not be registered.
+// Reads the settings, so that the main window's creation applies the remembered skin, has every
+// main window the frame builds set up, and enables the workbench (its files in the settings'
+// folder). Call after InitializeFrame, before the main window is built. False when the preview's
+// or the workbench's window classes could not be registered.
 bool EnableMainWindowExtras();
 
 // Applies skin number (1 to 34) to every window of the program, checks it in the main window's

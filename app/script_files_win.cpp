@@ -215,4 +215,44 @@ std::wstring WidePath(std::string_view utf8) {
   return utf16 ? WideFromUtf16(*utf16) : std::wstring();
 }
 
+namespace {
+
+class ProgramStorage final : public compose::ScriptStorage {
+ public:
+  compose::ScriptFileContent OpenScript(const std::string& path) override {
+    return app::win::OpenScript(WidePath(path));
+  }
+  Written SaveScript(const std::string& path, std::string_view name,
+                     std::span<const compose::ScriptLine> rows, bool replaceExisting) override {
+    switch (app::win::SaveScript(WidePath(path), name, rows, replaceExisting)) {
+      case WriteResult::kWritten:
+        return Written::kWritten;
+      case WriteResult::kExists:
+        return Written::kExists;
+      case WriteResult::kFailed:
+        break;
+    }
+    return Written::kFailed;
+  }
+  std::string DefaultScriptPath(std::string_view name) override {
+    const std::wstring path = app::win::DefaultScriptPath(name);
+    return path.empty() ? std::string() : Utf8Path(path);
+  }
+  compose::CommandHistory LoadHistory() override { return app::win::LoadHistory(); }
+  void SaveHistory(const compose::CommandHistory& history) override {
+    app::win::SaveHistory(history);
+  }
+  compose::RecentScripts LoadRecentScripts() override { return app::win::LoadRecentScripts(); }
+  void SaveRecentScripts(const compose::RecentScripts& recent) override {
+    app::win::SaveRecentScripts(recent);
+  }
+};
+
+}  // namespace
+
+compose::ScriptStorage& ProgramScriptStorage() {
+  static ProgramStorage storage;
+  return storage;
+}
+
 }  // namespace app::win

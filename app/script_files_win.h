@@ -14,6 +14,7 @@
 #include "compose/command_history.h"
 #include "compose/script_file.h"
 #include "compose/script_line.h"
+#include "compose/script_session.h"
 
 namespace app::win {
 
@@ -57,5 +58,8 @@ compose::RecentScripts LoadRecentScripts();
 bool SaveRecentScripts(const compose::RecentScripts& recent);
 std::string Utf8Path(std::wstring_view path);
 std::wstring WidePath(std::string_view utf8);
+
+// All of the above as the open script's storage (paths in UTF-8).
+compose::ScriptStorage& ProgramScriptStorage();
 
 }  // namespace app::win

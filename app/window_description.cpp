@@ -1,8 +1,10 @@
-// The window description: the main window with its four tab pages and the five secondary windows.
+// The window description: the main window with its four tab pages, the five secondary windows,
+// and the script workbench with its import window.
 // Positions are left, top, width, height in pixels relative to the parent; captions are GBK.
 #include "app/window_description.h"
 
 #include "app/wiring.h"
+#include "app/workbench.h"
 #include "assets/illustrations.h"
 #include "compose/builders.h"
 #include "compose/commands.h"
@@ -66,7 +68,9 @@ constexpr Element kMainElements[] = {
     {.id = kTabs, .kind = Kind::kPageControl, .name = "高级选择夹1", .rect = {8, 8, 400, 486},
      .font = {"SimSun", 12}, .pages = kPages, .currentPage = 1, .tabStop = true},
 
-    // Right: command output and script-line output.
+    // Right: the way to the script workbench, then command output and script-line output.
+    {.id = 按钮26, .kind = Kind::kButton, .name = "按钮26", .rect = {706, 1, 160, 22},
+     .caption = "脚本工作台 (Ctrl+E)", .events = kOn<&OpenWorkbench>, .tabStop = true},
     {.id = 分组框19, .kind = Kind::kGroupBox, .name = "分组框19", .rect = {416, 24, 450, 235},
      .caption = "指令生成窗口", .font = kCaptionFont},
     {.id = 编辑框15, .kind = Kind::kEditBox, .name = "编辑框15", .rect = {8, 20, 432, 168},
@@ -343,6 +347,148 @@ constexpr Element kDelayIllustrationElements[] = {
 };
 // clang-format on
 
+using Command = WorkbenchCommand;
+
+// clang-format off
+constexpr Element kWorkbenchElements[] = {
+    // The script: its name, its file and the commands on it.
+    {.id = kScriptNameLabel, .kind = Kind::kTransLabel, .name = "透明标签1", .rect = {8, 12, 92, 16},
+     .caption = "脚本名称(&M)："},
+    {.id = kScriptName, .kind = Kind::kEditBox, .name = "编辑框1", .rect = {100, 9, 190, 22},
+     .tabStop = true},
+    {.id = kNewScript, .kind = Kind::kButton, .name = "按钮1", .rect = {300, 8, 70, 25},
+     .caption = "新建(&N)", .events = kOn<&RunCommand<Command::kNew>>, .tabStop = true},
+    {.id = kOpenScript, .kind = Kind::kButton, .name = "按钮2", .rect = {374, 8, 70, 25},
+     .caption = "打开(&O)…", .events = kOn<&RunCommand<Command::kOpen>>, .tabStop = true},
+    {.id = kRecentScripts, .kind = Kind::kButton, .name = "按钮3", .rect = {448, 8, 90, 25},
+     .caption = "最近打开(&R)", .events = kOn<&RunCommand<Command::kRecent>>, .tabStop = true},
+    {.id = kSaveScript, .kind = Kind::kButton, .name = "按钮4", .rect = {542, 8, 70, 25},
+     .caption = "保存(&S)", .events = kOn<&RunCommand<Command::kSave>>, .tabStop = true},
+    {.id = kSaveScriptAs, .kind = Kind::kButton, .name = "按钮5", .rect = {616, 8, 84, 25},
+     .caption = "另存为(&A)…", .events = kOn<&RunCommand<Command::kSaveAs>>, .tabStop = true},
+    {.id = kImportLines, .kind = Kind::kButton, .name = "按钮6", .rect = {704, 8, 84, 25},
+     .caption = "导入(&I)…", .events = kOn<&RunCommand<Command::kImport>>, .tabStop = true},
+    {.id = kScriptStatus, .kind = Kind::kTransLabel, .name = "透明标签2",
+     .rect = {8, 38, 942, 16}},
+
+    // The rows.
+    {.id = kRowsGroup, .kind = Kind::kGroupBox, .name = "分组框1", .rect = {8, 60, 600, 300},
+     .caption = "脚本行 (Alt+L)"},
+    // A row list draws no caption: its caption is its name for screen readers and its key.
+    {.id = kScriptRows, .kind = Kind::kRowList, .name = "行列表框1", .rect = {8, 22, 584, 236},
+     .parent = kRowsGroup, .caption = "脚本行(&L)", .tabStop = true},
+    {.id = kMoveRowUp, .kind = Kind::kButton, .name = "按钮7", .rect = {8, 264, 88, 28},
+     .parent = kRowsGroup, .caption = "上移 Alt+↑", .events = kOn<&RunCommand<Command::kMoveUp>>,
+     .tabStop = true},
+    {.id = kMoveRowDown, .kind = Kind::kButton, .name = "按钮8", .rect = {100, 264, 88, 28},
+     .parent = kRowsGroup, .caption = "下移 Alt+↓", .events = kOn<&RunCommand<Command::kMoveDown>>,
+     .tabStop = true},
+    {.id = kDuplicateRow, .kind = Kind::kButton, .name = "按钮9", .rect = {192, 264, 110, 28},
+     .parent = kRowsGroup, .caption = "复制一行 Ctrl+D", .events = kOn<&RunCommand<Command::kDuplicate>>,
+     .tabStop = true},
+    {.id = kDeleteRow, .kind = Kind::kButton, .name = "按钮10", .rect = {306, 264, 80, 28},
+     .parent = kRowsGroup, .caption = "删除 Del", .events = kOn<&RunCommand<Command::kDelete>>,
+     .tabStop = true},
+    {.id = kUndoChange, .kind = Kind::kButton, .name = "按钮11", .rect = {390, 264, 96, 28},
+     .parent = kRowsGroup, .caption = "撤销 Ctrl+Z", .events = kOn<&RunCommand<Command::kUndo>>,
+     .tabStop = true},
+    {.id = kRedoChange, .kind = Kind::kButton, .name = "按钮12", .rect = {490, 264, 96, 28},
+     .parent = kRowsGroup, .caption = "重做 Ctrl+Y", .events = kOn<&RunCommand<Command::kRedo>>,
+     .tabStop = true},
+
+    // The selected row as the fields of its directive, and as the whole line.
+    {.id = kEditGroup, .kind = Kind::kGroupBox, .name = "分组框2", .rect = {8, 366, 600, 254},
+     .caption = "修改所选行"},
+    {.id = kDirectiveCaption, .kind = Kind::kTransLabel, .name = "透明标签3",
+     .rect = {12, 22, 576, 18}, .parent = kEditGroup, .font = {"", 14, true}},
+    // A label and an input per field of the row's directive (five at most: a title's), their
+    // captions set for each row.
+    {.id = kFieldLabels[0], .kind = Kind::kTransLabel, .name = "透明标签4",
+     .rect = {12, 47, 128, 16}, .parent = kEditGroup},
+    {.id = kFields[0], .kind = Kind::kEditBox, .name = "编辑框2", .rect = {144, 44, 444, 22},
+     .parent = kEditGroup, .tabStop = true},
+    {.id = kFieldLabels[1], .kind = Kind::kTransLabel, .name = "透明标签5",
+     .rect = {12, 75, 128, 16}, .parent = kEditGroup},
+    {.id = kFields[1], .kind = Kind::kEditBox, .name = "编辑框3", .rect = {144, 72, 444, 22},
+     .parent = kEditGroup, .tabStop = true},
+    {.id = kFieldLabels[2], .kind = Kind::kTransLabel, .name = "透明标签6",
+     .rect = {12, 103, 128, 16}, .parent = kEditGroup},
+    {.id = kFields[2], .kind = Kind::kEditBox, .name = "编辑框4", .rect = {144, 100, 444, 22},
+     .parent = kEditGroup, .tabStop = true},
+    {.id = kFieldLabels[3], .kind = Kind::kTransLabel, .name = "透明标签7",
+     .rect = {12, 131, 128, 16}, .parent = kEditGroup},
+    {.id = kFields[3], .kind = Kind::kEditBox, .name = "编辑框5", .rect = {144, 128, 444, 22},
+     .parent = kEditGroup, .tabStop = true},
+    {.id = kFieldLabels[4], .kind = Kind::kTransLabel, .name = "透明标签8",
+     .rect = {12, 159, 128, 16}, .parent = kEditGroup},
+    {.id = kFields[4], .kind = Kind::kEditBox, .name = "编辑框6", .rect = {144, 156, 444, 22},
+     .parent = kEditGroup, .tabStop = true},
+    {.id = kRawLineLabel, .kind = Kind::kTransLabel, .name = "透明标签9",
+     .rect = {12, 190, 128, 16}, .parent = kEditGroup, .caption = "整行(&E)："},
+    {.id = kRawLine, .kind = Kind::kEditBox, .name = "编辑框7", .rect = {144, 187, 444, 22},
+     .parent = kEditGroup, .tabStop = true},
+    {.id = kApplyEdit, .kind = Kind::kButton, .name = "按钮13", .rect = {144, 218, 130, 28},
+     .parent = kEditGroup, .caption = "应用修改 Enter", .events = kOn<&RunCommand<Command::kApplyEdit>>,
+     .tabStop = true},
+    {.id = kDiscardEdit, .kind = Kind::kButton, .name = "按钮14", .rect = {280, 218, 130, 28},
+     .parent = kEditGroup, .caption = "放弃修改 Esc", .events = kOn<&RunCommand<Command::kDiscardEdit>>,
+     .tabStop = true},
+
+    // The commands that create the script. The room right of 按钮15 is kept for a button that
+    // sends the block to the server.
+    {.id = kExportGroup, .kind = Kind::kGroupBox, .name = "分组框3", .rect = {616, 60, 334, 300},
+     .caption = "导出指令"},
+    {.id = kWithCreate, .kind = Kind::kCheckBox, .name = "选择框1", .rect = {10, 22, 314, 20},
+     .parent = kExportGroup, .caption = "开头加上创建脚本的指令 /vrnl create(&C)",
+     .tabStop = true},
+    {.id = kExportAll, .kind = Kind::kButton, .name = "按钮15", .rect = {10, 46, 150, 30},
+     .parent = kExportGroup, .caption = "生成全部指令(&G)", .events = kOn<&RunCommand<Command::kExportAll>>,
+     .tabStop = true},
+    {.id = kExportList, .kind = Kind::kRowList, .name = "行列表框2", .rect = {10, 82, 314, 176},
+     .parent = kExportGroup, .caption = "导出的指令", .tabStop = true},
+    {.id = kCopyCommand, .kind = Kind::kButton, .name = "按钮16", .rect = {10, 264, 150, 28},
+     .parent = kExportGroup, .caption = "复制这条指令(&P)",
+     .events = kOn<&RunCommand<Command::kCopyCommand>>, .tabStop = true},
+
+    // Every command copied from the program, newest first.
+    {.id = kHistoryGroup, .kind = Kind::kGroupBox, .name = "分组框4", .rect = {616, 366, 334, 254},
+     .caption = "复制过的指令"},
+    {.id = kHistorySearchLabel, .kind = Kind::kTransLabel, .name = "透明标签10",
+     .rect = {10, 26, 62, 16}, .parent = kHistoryGroup, .caption = "搜索(&F)："},
+    {.id = kHistorySearch, .kind = Kind::kEditBox, .name = "编辑框8", .rect = {72, 22, 252, 22},
+     .parent = kHistoryGroup, .tabStop = true},
+    {.id = kHistoryList, .kind = Kind::kRowList, .name = "行列表框3", .rect = {10, 50, 314, 170},
+     .parent = kHistoryGroup, .caption = "复制过的指令", .tabStop = true},
+    {.id = kHistoryHint, .kind = Kind::kTransLabel, .name = "透明标签11",
+     .rect = {10, 228, 314, 16}, .parent = kHistoryGroup,
+     .caption = "单击一条（或选中后按回车）即再次复制"},
+};
+
+constexpr Element kImportElements[] = {
+    {.id = kPasteLabel, .kind = Kind::kTransLabel, .name = "透明标签1", .rect = {8, 8, 596, 32},
+     .caption = "把要导入的文本粘贴(&T)到下面：每行一条脚本行、/vrnl add 指令，\r\n"
+                "或者“脚本行生成窗口”里连在一起的脚本行。"},
+    {.id = kPastedText, .kind = Kind::kRichEdit, .name = "超级编辑框1", .rect = {8, 44, 596, 130},
+     .tabStop = true},
+    {.id = kReadingLabel, .kind = Kind::kTransLabel, .name = "透明标签2", .rect = {8, 182, 596, 16},
+     .caption = "读出的脚本行 (Alt+L)：可能本是一行的两段，可以合并或者拆开"},
+    {.id = kReadingRows, .kind = Kind::kRowList, .name = "行列表框1", .rect = {8, 202, 596, 190},
+     .caption = "读出的脚本行(&L)", .tabStop = true},
+    {.id = kJoinRow, .kind = Kind::kButton, .name = "按钮1", .rect = {8, 398, 140, 28},
+     .caption = "与上一行合并(&J)", .events = kOn<&RunCommand<Command::kJoinRow>>, .tabStop = true},
+    {.id = kSplitRow, .kind = Kind::kButton, .name = "按钮2", .rect = {154, 398, 100, 28},
+     .caption = "拆开(&K)", .events = kOn<&RunCommand<Command::kSplitRow>>, .tabStop = true},
+    {.id = kScriptChoiceLabel, .kind = Kind::kTransLabel, .name = "透明标签3",
+     .rect = {270, 404, 100, 16}, .caption = "导入哪个脚本："},
+    {.id = kScriptChoice, .kind = Kind::kComboBox, .name = "组合框1", .rect = {372, 401, 232, 20},
+     .tabStop = true},
+    {.id = kImportRows, .kind = Kind::kButton, .name = "按钮3", .rect = {384, 440, 106, 30},
+     .caption = "导入(&I)", .events = kOn<&RunCommand<Command::kImportRows>>, .tabStop = true},
+    {.id = kCancelImport, .kind = Kind::kButton, .name = "按钮4", .rect = {498, 440, 106, 30},
+     .caption = "取消", .events = kOn<&RunCommand<Command::kCancelImport>>, .tabStop = true},
+};
+// clang-format on
+
 constexpr WindowDescription kWindows[] = {
     {.id = kMainWindow,
      .title = "岚式脚本方块编辑器v3.1（Varnel）",
@@ -379,6 +525,18 @@ constexpr WindowDescription kWindows[] = {
      .width = 484,
      .height = 298,
      .elements = kDelayIllustrationElements},
+    {.id = kWorkbenchWindow,
+     .title = "脚本工作台",
+     .width = 966,
+     .height = 664,
+     .programIcon = true,
+     .elements = kWorkbenchElements},
+    {.id = kImportWindow,
+     .title = "导入脚本行",
+     .width = 618,
+     .height = 510,
+     .programIcon = true,
+     .elements = kImportElements},
 };
 
 }  // namespace

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <type_traits>
+
 namespace base {
 
 // A window's (or the screen's, for nullptr) DC from GetDC, released at the end of the scope.
@@ -165,7 +167,9 @@ class ScopedHandle {
 //   LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 //
 // which calls DefWindowProcW for what it does not handle. State's constructor runs before the
-// window exists; its destructor after the window is gone.
+// window exists; its destructor after the window is gone. A window of the class made without a
+// state (a control that a generic routine creates with CreateWindowExW) gets a State made with
+// its default constructor, where State has one.
 template <typename State>
 class WindowState {
  public:
@@ -192,8 +196,12 @@ class WindowState {
     if (message == WM_NCCREATE) {
       auto* creation =
           static_cast<Creation*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->state));
-      creation->bound = true;
+      if (creation != nullptr) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->state));
+        creation->bound = true;
+      } else if constexpr (std::is_default_constructible_v<State>) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new State));
+      }
     }
     State* state = Of(hwnd);
     if (state == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);

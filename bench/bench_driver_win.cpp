@@ -11,6 +11,11 @@
 //   bench_driver large UNITS... EXE              a builder click and a copy with an input of
 //                                                UNITS UTF-16 units each, timed from outside,
 //                                                and the edit control's own copy of the same text
+//   bench_driver workbench ROWS SECONDS EXE PLAIN
+//                                                the workbench opened on a script of ROWS rows,
+//                                                then round trips while it scrolls, moves, edits
+//                                                and undoes rows; the same for PLAIN, a plain
+//                                                window with the system's list box
 //
 // Results go to standard output as "key value" lines, one figure per line, for bench.sh.
 // winsock2.h goes before windows.h.
@@ -24,6 +29,8 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <utility>
@@ -67,10 +74,10 @@ struct Program {
   PROCESS_INFORMATION info{};
   bool started = false;
 
-  explicit Program(const std::string& exe) {
+  explicit Program(const std::string& exe, const std::string& arguments = {}) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    std::string command = "\"" + exe + "\"";
+    std::string command = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                              &startup, &info) != 0;
   }
@@ -639,10 +646,204 @@ int LargeTexts(const std::vector<size_t>& sizes, const std::string& exe) {
   return 0;
 }
 
+// ---- The workbench with a long script -----------------------------------------------------
+
+constexpr unsigned kWorkbenchRows = 0x16012E1B;  // the workbench's row list (ui/ids.h)
+
+// Keys as a user presses them, to the foreground window's focus.
+void PressKeys(std::initializer_list<WORD> held, WORD key) {
+  std::vector<INPUT> inputs;
+  const auto add = [&inputs](WORD vk, DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = flags;
+    inputs.push_back(input);
+  };
+  for (WORD modifier : held) add(modifier, 0);
+  add(key, 0);
+  add(key, KEYEVENTF_KEYUP);
+  for (auto modifier = std::rbegin(held); modifier != std::rend(held); ++modifier) {
+    add(*modifier, KEYEVENTF_KEYUP);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void Wheel(HWND over, int notches) {
+  RECT rect;
+  GetWindowRect(over, &rect);
+  SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = MOUSEEVENTF_WHEEL;
+  input.mi.mouseData = static_cast<DWORD>(notches * WHEEL_DELTA);
+  SendInput(1, &input, sizeof input);
+}
+
+// One round of what an admin does to a long script: scroll by page and by wheel, move a row and
+// take it back, change a row and take that back. Each round leaves the script as it found it.
+void WorkbenchRound(HWND list, int step) {
+  switch (step % 12) {
+    case 0:
+      PressKeys({}, VK_PRIOR);
+      break;
+    case 1:
+      PressKeys({}, VK_PRIOR);
+      break;
+    case 2:
+      Wheel(list, 2);
+      break;
+    case 3:
+      Wheel(list, -1);
+      break;
+    case 4:
+      PressKeys({VK_MENU}, VK_UP);
+      break;
+    case 5:
+      PressKeys({VK_CONTROL}, 'Z');
+      break;
+    case 6:
+      PressKeys({VK_MENU}, VK_DOWN);
+      break;
+    case 7:
+      PressKeys({VK_CONTROL}, 'Z');
+      break;
+    case 8:
+      PressKeys({}, VK_RETURN);
+      break;  // to the row's first field
+    case 9:
+      PressKeys({}, 'X');
+      break;
+    case 10:
+      PressKeys({}, VK_RETURN);
+      break;  // the change applied
+    case 11:
+      PressKeys({VK_CONTROL}, 'Z');
+      break;
+    default:
+      break;
+  }
+}
+
+struct RoundTrips {
+  std::vector<double> samples;
+  int unanswered = 0;
+};
+
+// Round trips of WM_NULL, back to back, while this thread gives the rounds' input every 40 ms.
+RoundTrips Drive(HWND window, HWND list, double seconds) {
+  SetForegroundWindow(window);
+  Sleep(300);
+  std::atomic<bool> stop{false};
+  RoundTrips trips;
+  std::thread measure([&] {
+    while (!stop.load()) {
+      const double sent = NowMs();
+      DWORD_PTR ignored = 0;
+      if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &ignored)) {
+        ++trips.unanswered;
+      }
+      trips.samples.push_back(NowMs() - sent);
+      Sleep(1);
+    }
+  });
+  const double end = NowMs() + seconds * 1000.0;
+  for (int step = 0; NowMs() < end || step % 12 != 0; ++step) {
+    WorkbenchRound(list, step);
+    Sleep(40);
+  }
+  Sleep(300);
+  stop = true;
+  measure.join();
+  return trips;
+}
+
+void PrintTrips(const char* name, const RoundTrips& trips) {
+  std::printf("%s_round_trips %zu\n", name, trips.samples.size());
+  std::printf("%s_worst_ms %.2f\n", name, Percentile(trips.samples, 1.0));
+  std::printf("%s_p99_ms %.2f\n", name, Percentile(trips.samples, 0.99));
+  std::printf("%s_median_ms %.3f\n", name, Median(trips.samples));
+  std::printf("%s_unanswered %d\n", name, trips.unanswered);
+}
+
+// The script the workbench restores at start: rows of the kinds admins write, over and over.
+bool WriteLongScript(const std::wstring& appData, int rows) {
+  const std::wstring folder = appData + L"\\CommandComposer";
+  CreateDirectoryW(appData.c_str(), nullptr);
+  CreateDirectoryW(folder.c_str(), nullptr);
+  CreateDirectoryW((folder + L"\\scripts").c_str(), nullptr);
+  const char* const lines[] = {
+      "@console give %player% diamond 5", "$cost:100 &c金币不足100，无法领取",
+      "@title:&6欢迎##&7回来##10##60##10", "$item:57#####&b&l点券 100 &c你当前有%amount%个！",
+      "@papi:%player_level%>=30 &c你必须达到30级才能使用它！"};
+  std::string text = "# Varnel script: bench\r\n";
+  for (int i = 0; i < rows; ++i) text += std::string(lines[i % 5]) + "\r\n";
+  const std::wstring script = folder + L"\\scripts\\bench.txt";
+  const auto write = [](const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size();
+    CloseHandle(file);
+    return ok;
+  };
+  char utf8Path[MAX_PATH * 3] = {};
+  WideCharToMultiByte(CP_UTF8, 0, script.c_str(), -1, utf8Path, sizeof utf8Path, nullptr, nullptr);
+  return write(script, text) &&
+         write(folder + L"\\recent_scripts.txt",
+               std::string("# Command composer: recent scripts, newest first\r\nopen=") + utf8Path +
+                   "\r\n");
+}
+
+int Workbench(int rows, double seconds, const std::string& exe, const std::string& plainExe) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring appData =
+      std::wstring(temp) + L"composer-bench-" + std::to_wstring(GetCurrentProcessId());
+  if (!WriteLongScript(appData, rows)) return 1;
+  SetEnvironmentVariableW(L"APPDATA", appData.c_str());
+  Program composer(exe);
+  HWND main = composer.started ? WaitForMainWindow(composer, 30000) : nullptr;
+  if (main == nullptr) return 1;
+  while (!FullyPainted(main)) Sleep(1);
+  SetForegroundWindow(main);
+  Sleep(300);
+  // Ctrl+E restores the script and shows it: from the keys to a painted, answering window.
+  const double asked = NowMs();
+  PressKeys({VK_CONTROL}, 'E');
+  HWND workbench = nullptr;
+  while (NowMs() - asked < 30000) {
+    workbench = FindWindowW(L"ComposerWorkbench", nullptr);
+    if (workbench != nullptr && IsWindowVisible(workbench) && FullyPainted(workbench)) break;
+    workbench = nullptr;
+    Sleep(1);
+  }
+  if (workbench == nullptr) return 1;
+  std::printf("workbench_open_ms %.1f\n", NowMs() - asked);
+  const RoundTrips script = Drive(workbench, ChildById(workbench, kWorkbenchRows), seconds);
+  PostMessageW(workbench, WM_CLOSE, 0, 0);
+  composer.Close(main);
+
+  Program plain(plainExe, std::to_string(rows));
+  HWND plainWindow = plain.started ? WaitForMainWindow(plain, 30000) : nullptr;
+  if (plainWindow == nullptr) return 1;
+  while (!FullyPainted(plainWindow)) Sleep(1);
+  const RoundTrips trips = Drive(plainWindow, GetWindow(plainWindow, GW_CHILD), seconds);
+  plain.Close(plainWindow);
+  PrintTrips("workbench", script);
+  PrintTrips("plain", trips);
+  std::fflush(stdout);
+  return 0;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: bench_driver startup RUNS EXE... | respond MODE SECONDS PORT EXE |"
-               " stability SECONDS PERIOD PORT EXE | large UNITS... EXE\n");
+               " stability SECONDS PERIOD PORT EXE | large UNITS... EXE |"
+               " workbench ROWS SECONDS EXE PLAIN\n");
   return 2;
 }
 
@@ -664,6 +865,9 @@ int main(int argc, char** argv) {
   if (args.size() == 5 && args[0] == "stability") {
     return Stability(std::atof(args[1].c_str()), std::atof(args[2].c_str()),
                      static_cast<unsigned short>(std::atoi(args[3].c_str())), args[4]);
+  }
+  if (args.size() == 5 && args[0] == "workbench") {
+    return Workbench(std::atoi(args[1].c_str()), std::atof(args[2].c_str()), args[3], args[4]);
   }
   if (args.size() >= 3 && args[0] == "large") {
     std::vector<size_t> sizes;

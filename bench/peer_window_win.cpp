@@ -164,6 +164,13 @@ bool CreateControls(HWND top, const ui::WindowDescription& window) {
         hwnd = Create(element, parent, offset, L"BUTTON", 0,
                       BS_PUSHBUTTON | BS_MULTILINE | BS_CENTER | BS_VCENTER, caption, height);
         break;
+      case Kind::kCheckBox:
+        hwnd = Create(element, parent, offset, L"BUTTON", 0, BS_AUTOCHECKBOX, caption, height);
+        break;
+      case Kind::kRowList:
+        hwnd = Create(element, parent, offset, L"LISTBOX", WS_EX_CLIENTEDGE,
+                      LBS_NOINTEGRALHEIGHT | WS_VSCROLL, L"", height);
+        break;
       case Kind::kRadioBox: {
         const bool first = !radioGroupStarted[parent];
         radioGroupStarted[parent] = true;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "compose/script_line.h"
+#include "compose/script_session.h"
 #include "ui/frame.h"
 
 namespace compose {
@@ -90,6 +91,8 @@ void AppendScriptLine(const ScriptLineRow& row) {
   // exactly as it was. Caret and view end at the start, as after writing the whole text.
   ui::Frame().AppendToEditBox({kMainWindow, 编辑框16, ui::Kind::kEditBox}, line,
                               ui::AppendedView::kAtStart);
+  // The open script collects the same line as a row of its own, whether or not it is shown.
+  Session().AddBuiltLine(line);
 }
 
 void BuildBypassLine() {
@@ -129,9 +132,17 @@ void BuildDelayLine() {
 void CopyOutputBox(ui::ControlId box, ui::ControlId button) {
   // The box's text goes to the clipboard as the control holds it, without a round trip through
   // GBK: a large box then costs what the edit control's own copy costs.
-  if (ui::Frame().CopyControlText({kMainWindow, box, ui::Kind::kEditBox}) ==
-      ui::CopyOutcome::kNothingToCopy) {
-    ui::Frame().ShowNote({kMainWindow, button, ui::Kind::kButton}, kNothingToCopyNote);
+  std::string copied;
+  switch (ui::Frame().CopyControlText({kMainWindow, box, ui::Kind::kEditBox}, &copied)) {
+    case ui::CopyOutcome::kNothingToCopy:
+      ui::Frame().ShowNote({kMainWindow, button, ui::Kind::kButton}, kNothingToCopyNote);
+      break;
+    case ui::CopyOutcome::kCopied:
+      // A text too long to be a command comes back empty and stays out of the history.
+      if (!copied.empty()) Session().NoteCopied(copied);
+      break;
+    case ui::CopyOutcome::kFailed:
+      break;
   }
 }
 

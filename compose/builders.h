@@ -44,8 +44,9 @@ const ScriptLineRow* RowOfInput(ui::ControlId input);
 std::string ComposeRowLine(const ScriptLineRow& row,
                            const std::function<std::string(ui::ControlId)>& textOf);
 
-// Appends the row's line to the script-line output box. With its gate not checked nothing is
-// read or added, and a note at the gate names the box to select first.
+// Appends the row's line to the script-line output box and as a row to the open script. With its
+// gate not checked nothing is read or added, and a note at the gate names the box to select
+// first.
 void AppendScriptLine(const ScriptLineRow& row);
 
 // The note at a gate that is not selected, naming it by its caption.
@@ -54,8 +55,9 @@ std::string GateNote(std::string_view gateCaption);
 // The note at a copy button whose box is empty.
 inline constexpr std::string_view kNothingToCopyNote = "没有可复制的内容，剪贴板未改变";
 
-// Puts an output box's whole text on the clipboard. An empty box leaves the clipboard as it was
-// (what the user had there is not lost to an empty text) and says so in a note at button.
+// Puts an output box's whole text on the clipboard and into the command history. An empty box
+// leaves the clipboard as it was (what the user had there is not lost to an empty text) and says
+// so in a note at button.
 void CopyOutputBox(ui::ControlId box, ui::ControlId button);
 
 // Click handlers of the builder buttons.

@@ -110,7 +110,7 @@ bool ScriptModel::Replace(std::size_t index, const ScriptLine& row) {
   return Splice(index, 1, std::move(rows));
 }
 
-bool ScriptModel::ReplaceText(std::size_t index, std::string_view text) {
+bool ScriptModel::ReplaceLine(std::size_t index, std::string_view text) {
   if (index >= rows_.size()) return false;
   std::vector<ScriptLine> rows = RowsOfText(text);
   if (rows.size() == 1 && rows[0] == rows_[index]) return false;

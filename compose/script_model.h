@@ -67,8 +67,9 @@ class ScriptModel {
   bool Insert(std::size_t at, std::vector<ScriptLine> rows);
   // The row's fields edited; a line break in a field starts another row.
   bool Replace(std::size_t index, const ScriptLine& row);
-  // The row's text edited: read again, so it may become another directive or several rows.
-  bool ReplaceText(std::size_t index, std::string_view text);
+  // The row's text edited: read again, so it may become another directive or several rows. (Not
+  // "ReplaceText": windows.h makes that name a macro in every file that includes it.)
+  bool ReplaceLine(std::size_t index, std::string_view text);
   // The count rows from first, moved so that they start at row to.
   bool Move(std::size_t first, std::size_t count, std::size_t to);
   bool MoveUp(std::size_t first, std::size_t count = 1);

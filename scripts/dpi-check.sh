@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Runs the composer's geometry tests and photographs every window at 96, 144 and 192 DPI, the
-# DPI set through the Wine prefix's LogPixels, into build/screenshots/dpi<N>/ (the main window
-# also with its skin menu open, in a light and a dark skin); then checks that the main window
-# fits a 1366 x 768 screen at 144 DPI. Uses the 64-bit build (COMPOSER_DPI_ARCH
+# Runs the composer's geometry tests and photographs every window (the script workbench and its
+# import window with a five-line script too) at 96, 144 and 192 DPI, the DPI set through the Wine
+# prefix's LogPixels, into build/screenshots/dpi<N>/ (the main window also with its skin menu
+# open, in a light and a dark skin); then checks that the main window and the workbench fit a
+# 1366 x 768 screen at 144 DPI. Uses the 64-bit build (COMPOSER_DPI_ARCH
 # to change). Give DPIs as arguments to run only those. Expects the dependencies installed
 # (scripts/install-deps.sh).
 set -euo pipefail
@@ -44,10 +45,12 @@ wine_at() {
 
 tests="$(windows_build_dir "$arch")/bin/composer_win_tests.exe"
 menu_tests="$(windows_build_dir "$arch")/bin/composer_menus_tests.exe"
+workbench_tests="$(windows_build_dir "$arch")/bin/composer_workbench_tests.exe"
 failed=0
 photograph() {
   local dir=$1 main=52010001
   export SCREENSHOTS=$dir
+  prepare_workbench_script
   run_wine "$EXE" >/dev/null 2>&1 &
   local composer=$!
   run_wine "$DRIVER" wait-main sleep 1500
@@ -64,7 +67,11 @@ photograph() {
   rect=$(run_wine "$DRIVER" prompt-rect | tr -d '\r')
   read -r x y w h <<<"$rect"
   import -window root -crop "${w}x${h}+${x}+${y}" +repage "$dir/prompt.png"
-  run_wine "$DRIVER" prompt-close sleep 300 close $main
+  run_wine "$DRIVER" prompt-close sleep 300 workbench sleep 500
+  shoot_workbench workbench.png
+  run_wine "$DRIVER" import '@msg:使用 @command /home 回家' sleep 500
+  shoot_workbench import.png import-rect
+  run_wine "$DRIVER" import-close sleep 300 workbench-close sleep 300 close $main
   wait "$composer" || true
 }
 
@@ -80,12 +87,19 @@ for dpi in "${dpis[@]}"; do
   if ! run_wine "$menu_tests" --gtest_filter='MenusTest.TheBarTakesItsRoom*'; then
     failed=1
   fi
+  if ! COMPOSER_TEST_LAYOUT_DPI=$dpi run_wine "$workbench_tests" \
+    --gtest_filter='WorkbenchTest.Layout*:WorkbenchTest.TheKeyboard*'; then
+    failed=1
+  fi
   photograph "$BUILD/screenshots/dpi$dpi"
 done
 
 log "at 144 DPI on a 1366 x 768 screen"
 wine_at 144 1366x768
 if ! run_wine "$tests" --gtest_filter='MainWindowTest.Captions*:MainWindowTest.WindowMatches*'; then
+  failed=1
+fi
+if ! run_wine "$workbench_tests" --gtest_filter='WorkbenchTest.Layout*'; then
   failed=1
 fi
 photograph "$BUILD/screenshots/dpi144-small"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the composer and photographs it under a Wine virtual desktop: the main window on each of
 # its four pages, each secondary window, the colour-code preview over five messages, the helping
-# popups beside their rows, and the main window in a dark and a light skin, each also with its
-# skin menu open, as PNGs in build/screenshots/.
+# popups beside their rows, the main window (also with its skin menu open) and the script
+# workbench (with a five-line script) in a dark and a light skin, and the workbench's import
+# window, as PNGs in build/screenshots/.
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 trap stop_background EXIT
@@ -20,8 +21,10 @@ ensure_display
 start_clock_server
 start_wine "$arch" 1200x900
 
-# Photographs show the program as it first starts: skin 7, centred.
+# Photographs show the program as it first starts: skin 7, centred; the workbench a script saved
+# in an earlier run.
 rm -f "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/CommandComposer/settings.ini
+prepare_workbench_script
 run_wine "$EXE" >/dev/null 2>&1 &
 composer=$!
 run_wine "$DRIVER" wait-main sleep 1500
@@ -64,13 +67,22 @@ run_wine "$DRIVER" focus 16012CB3 point 16012CB3 click 16012CBC sleep 300
 shoot_popups note-gate.png
 run_wine "$DRIVER" text 16010085 '' click 16010088 sleep 300
 shoot_popups note-empty-copy.png
-# A dark and a light skin, chosen from the menu bar, each also with the skin menu open; then back
-# to skin 7, which is remembered.
-for skin in 2:skin-dark 5:skin-light; do
+# The workbench with the script it restored, and its import window reading a pasted block of glued
+# lines (one split there may be part of a message) and an add command.
+run_wine "$DRIVER" workbench sleep 500
+shoot_workbench workbench.png
+run_wine "$DRIVER" import '$cost:100 &c金币不足100，无法领取@console give %player% diamond 5
+/vrnl add 每日签到 @msg:&a签到成功！' sleep 500
+shoot_workbench import.png import-rect
+run_wine "$DRIVER" import-close sleep 300
+# A dark and a light skin, chosen from the menu bar, each also with the skin menu open and beside
+# the workbench; then back to skin 7, which is remembered.
+for skin in 2:dark 5:light; do
   run_wine "$DRIVER" page 1 skin "${skin%%:*}" sleep 300
-  shoot $main "${skin#*:}.png"
-  shoot_menu 1 "${skin#*:}-menu.png"
+  shoot $main "skin-${skin#*:}.png"
+  shoot_menu 1 "skin-${skin#*:}-menu.png"
+  shoot_workbench "workbench-${skin#*:}.png"
 done
-run_wine "$DRIVER" skin 7
+run_wine "$DRIVER" skin 7 workbench-close sleep 300
 run_wine "$DRIVER" page 1 close $main
 wait "$composer"

@@ -238,8 +238,9 @@ void PaintTransLabel(HWND hwnd, HDC target) {
     HGDIOBJ oldFont = SelectObject(dc, FittingFont(hwnd, dc, text, client.right));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, InkOver(hwnd, appearance ? appearance->textColor : RGB(0, 0, 0)));
+    const bool noPrefix = (GetWindowLongW(hwnd, GWL_STYLE) & SS_NOPREFIX) != 0;
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &client,
-              DT_LEFT | DT_TOP | DT_NOPREFIX);
+              DT_LEFT | DT_TOP | (noPrefix ? DT_NOPREFIX : 0));
     SelectObject(dc, oldFont);
   });
 }

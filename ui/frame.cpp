@@ -21,10 +21,12 @@ FrameServices* InstallFrameServices(FrameServices* services) {
   return previous;
 }
 
-CopyOutcome FrameServices::CopyControlText(const ControlRef& control) {
-  const std::string text = ReadText(control.window, control.control);
+CopyOutcome FrameServices::CopyControlText(const ControlRef& control, std::string* copied) {
+  std::string text = ReadText(control.window, control.control);
   if (text.empty()) return CopyOutcome::kNothingToCopy;
-  return CopyToClipboard(text) ? CopyOutcome::kCopied : CopyOutcome::kFailed;
+  if (!CopyToClipboard(text)) return CopyOutcome::kFailed;
+  if (copied != nullptr && text.size() <= kCopiedTextLimit) *copied = std::move(text);
+  return CopyOutcome::kCopied;
 }
 
 std::string ReadText(WindowId window, ControlId control) {

@@ -4,6 +4,7 @@
 // are GBK bytes.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,6 +44,9 @@ enum class AppendedView {
   kAtStart,    // the caret and the view at the start, as after writing the whole text
 };
 
+// The longest copied text CopyControlText hands back, in UTF-16 units.
+inline constexpr std::size_t kCopiedTextLimit = 16 * 1024;
+
 class FrameServices {
  public:
   virtual ~FrameServices() = default;
@@ -64,7 +68,9 @@ class FrameServices {
   // Places the whole text of an edit box on the clipboard, as CopyToClipboard places the text
   // ReadText gives. A frame that holds texts in another form copies that form straight away, so
   // a long text costs what the box's own copy costs. This default goes through ReadText.
-  virtual CopyOutcome CopyControlText(const ControlRef& control);
+  // copied, when given, receives what was copied (GBK) if it is at most kCopiedTextLimit UTF-16
+  // units long: the history keeps commands, and reading a long text back would cost a copy more.
+  virtual CopyOutcome CopyControlText(const ControlRef& control, std::string* copied = nullptr);
   // A modal message box over the program's active window, with a warning icon.
   virtual MessageAnswer ShowMessage(std::string_view title, std::string_view text,
                                     MessageButtons buttons) = 0;

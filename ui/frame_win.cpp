@@ -75,6 +75,7 @@ const Element* ElementOf(const OpenWindowState& state, HWND control) {
 }
 
 EventObserver g_eventObserver = nullptr;
+MessageFilter g_messageFilter = nullptr;
 WindowBuiltHook g_windowBuiltHook = nullptr;
 int g_handlersRunning = 0;
 // Timer ticks that came due while a handler was running (inside a dialog or modal window it
@@ -544,6 +545,7 @@ bool TranslateNavigationKeys(OpenWindowState& state, MSG& msg) {
 // Keyboard navigation: Tab in reading order, Ctrl+Tab through pages and Enter in inputs here;
 // arrow keys in the radio group, Space on buttons, Esc and mnemonics as in dialogs.
 bool TranslateDialogKeys(MSG& msg) {
+  if (g_messageFilter != nullptr && g_messageFilter(msg)) return true;
   HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
   if (root == nullptr || !IsOurTopLevel(root)) return false;
   if (OpenWindowState* state = StateOf(root);
@@ -677,11 +679,18 @@ class Win32Services final : public FrameServices {
   bool CopyToClipboard(std::string_view text) override { return CopyTextToClipboard(text); }
 
   // The box's UTF-16 goes to the clipboard as it is, never through GBK and back.
-  CopyOutcome CopyControlText(const ControlRef& control) override {
+  CopyOutcome CopyControlText(const ControlRef& control, std::string* copied) override {
     Kind kind{};
     HWND hwnd = Lookup(control.window, control.control, kind);
-    if (hwnd == nullptr || kind != Kind::kEditBox) return FrameServices::CopyControlText(control);
-    return CopyWindowTextToClipboard(hwnd);
+    if (hwnd == nullptr || kind != Kind::kEditBox) {
+      return FrameServices::CopyControlText(control, copied);
+    }
+    const CopyOutcome outcome = CopyWindowTextToClipboard(hwnd);
+    if (outcome == CopyOutcome::kCopied && copied != nullptr &&
+        static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) <= kCopiedTextLimit) {
+      *copied = GbkFromWide(WindowText(hwnd));
+    }
+    return outcome;
   }
 
   // MessageBoxW owned by the active window is modal to it, and the skin engine dresses it as
@@ -869,6 +878,47 @@ void SetMenuBarMaker(MenuBarMaker maker) {
 
 void SetStartObserver(StartObserver observer) {
   g_startObserver = observer;
+}
+
+void SetMessageFilter(MessageFilter filter) {
+  g_messageFilter = filter;
+}
+
+DWORD TopLevelStyle() {
+  return kTopLevelStyle;
+}
+
+DWORD TopLevelExStyle() {
+  return kTopLevelExStyle;
+}
+
+WindowPlace PlaceNewWindow(const WindowDescription& description) {
+  const RECT work = WorkAreaOf(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
+  const int dpi = SystemDpi();
+  // Windows of our own classes have no menu bar.
+  const int layout = LayoutDpi(description, dpi, work, false);
+  return {CentredRect(OuterSizeAt(description, layout, false), work), dpi, layout};
+}
+
+WindowPlace PlaceWindowAtDpi(const WindowDescription& description, int dpi, const RECT& around) {
+  const RECT work = WorkAreaOf(MonitorFromRect(&around, MONITOR_DEFAULTTONEAREST));
+  const int layout = LayoutDpi(description, dpi, work, false);
+  const SIZE outer = OuterSizeAt(description, layout, false);
+  const int left =
+      std::clamp<int>(around.left, work.left, std::max<int>(work.left, work.right - outer.cx));
+  const int top =
+      std::clamp<int>(around.top, work.top, std::max<int>(work.top, work.bottom - outer.cy));
+  return {{left, top, left + outer.cx, top + outer.cy}, dpi, layout};
+}
+
+int DpiOfWindow(HWND hwnd) {
+  return WindowDpi(hwnd);
+}
+
+void SetWindowDpiLook(HWND hwnd, const WindowDescription& description, const WindowPlace& place) {
+  SetPropW(hwnd, base::skin_parts::kDpiProperty,
+           reinterpret_cast<HANDLE>(static_cast<INT_PTR>(place.layoutDpi)));
+  if (description.programIcon) SetProgramIcons(hwnd, place.dpi);
 }
 
 }  // namespace ui::win

@@ -50,6 +50,31 @@ bool TranslateProgramKeys(MSG& msg);
 // moving the focus. Replaces what was set before.
 void SetEnterKeys(WindowId window, std::vector<EnterKey> keys);
 
+// Called first with each message the frame's loops take (and with each TranslateProgramKeys is
+// given), before the program's navigation keys: windows of the program's own classes and the
+// program's accelerators take their keys there. True when it handled the message, which is then
+// neither translated nor dispatched. nullptr removes it.
+using MessageFilter = bool (*)(MSG& msg);
+void SetMessageFilter(MessageFilter filter);
+
+// For top-level windows of the program's own classes laid out from a description, so that they
+// open, scale and look as the frame's own windows do: the frame's window style, where a new
+// window opens and the DPI its layout is made for (centred on the primary monitor's work area at
+// the system's DPI, shrunk as far as needed to fit), where it goes and at which layout DPI when it
+// is at dpi around a rectangle (after WM_DPICHANGED, or when it opened on another monitor), the
+// window's own DPI, and the program's icons and the layout DPI the skin engine draws it at.
+DWORD TopLevelStyle();
+DWORD TopLevelExStyle();
+struct WindowPlace {
+  RECT rect;      // outer rectangle on the screen
+  int dpi;        // of the monitor it is meant for
+  int layoutDpi;  // what the description's positions, sizes and fonts are scaled to
+};
+WindowPlace PlaceNewWindow(const WindowDescription& description);
+WindowPlace PlaceWindowAtDpi(const WindowDescription& description, int dpi, const RECT& around);
+int DpiOfWindow(HWND hwnd);
+void SetWindowDpiLook(HWND hwnd, const WindowDescription& description, const WindowPlace& place);
+
 // Called just before the frame runs a bound handler: window creation complete (control 0), a
 // click, a timer tick. For tests and diagnostics; nullptr removes it.
 using EventObserver = void (*)(WindowId window, ControlId control);

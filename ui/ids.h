@@ -1,4 +1,4 @@
-// Identifiers of the six windows, their controls and the control kinds.
+// Identifiers of the windows, their controls and the control kinds.
 // Handlers name a control by the pair (window, control); the numbers are also the Win32 control
 // IDs, so automation tools find every control by them. Control names keep the names the window
 // description gives them (edit boxes 编辑框N, buttons 按钮N, ...).
@@ -18,6 +18,7 @@ enum class Kind : std::uint32_t {
   kPicBox = 0x00010006,
   kGroupBox = 0x00010009,
   kButton = 0x0001000B,
+  kCheckBox = 0x0001000C,
   kRadioBox = 0x0001000D,
   kComboBox = 0x0001000E,
   kTimer = 0x00010020,
@@ -26,6 +27,8 @@ enum class Kind : std::uint32_t {
   kBalloonTip = 0x00040001,
   kSimpleHtml = 0x00040002,
   kRichEdit = 0x00050006,
+  // The program's own: a list of any length whose rows its owner draws (ui/row_list_win.h).
+  kRowList = 0x00060001,
 };
 
 // A control, or a whole window (control 0, kind kWindow), as handlers pass it to commands.
@@ -62,6 +65,7 @@ inline constexpr ControlId 分组框20 = 0x1601007D;
 inline constexpr ControlId 编辑框16 = 0x16010085;  // script-line output box
 inline constexpr ControlId 按钮21 = 0x16010088;
 inline constexpr ControlId 按钮22 = 0x16010089;
+inline constexpr ControlId 按钮26 = 0x16012D36;  // opens the script workbench
 
 // Page 1 "脚本编辑".
 inline constexpr ControlId 分组框1 = 0x16010004;
@@ -162,6 +166,59 @@ inline constexpr ControlId 按钮12 = 0x16012D10;
 inline constexpr ControlId 按钮25 = 0x16012D34;
 inline constexpr ControlId 分组框10 = 0x16012D15;
 inline constexpr ControlId 透明标签19 = 0x16012D16;
+
+// The script workbench "脚本工作台": a script as a list of rows, edited, exported and saved.
+inline constexpr WindowId kWorkbenchWindow = 0x52012E10;
+inline constexpr ControlId kScriptNameLabel = 0x16012E11;   // 透明标签1
+inline constexpr ControlId kScriptName = 0x16012E12;        // 编辑框1
+inline constexpr ControlId kNewScript = 0x16012E13;         // 按钮1
+inline constexpr ControlId kOpenScript = 0x16012E14;        // 按钮2
+inline constexpr ControlId kRecentScripts = 0x16012E15;     // 按钮3
+inline constexpr ControlId kSaveScript = 0x16012E16;        // 按钮4
+inline constexpr ControlId kSaveScriptAs = 0x16012E17;      // 按钮5
+inline constexpr ControlId kImportLines = 0x16012E18;       // 按钮6
+inline constexpr ControlId kScriptStatus = 0x16012E19;      // 透明标签2
+inline constexpr ControlId kRowsGroup = 0x16012E1A;         // 分组框1
+inline constexpr ControlId kScriptRows = 0x16012E1B;        // 行列表框1
+inline constexpr ControlId kMoveRowUp = 0x16012E1C;         // 按钮7
+inline constexpr ControlId kMoveRowDown = 0x16012E1D;       // 按钮8
+inline constexpr ControlId kDuplicateRow = 0x16012E1E;      // 按钮9
+inline constexpr ControlId kDeleteRow = 0x16012E1F;         // 按钮10
+inline constexpr ControlId kUndoChange = 0x16012E20;        // 按钮11
+inline constexpr ControlId kRedoChange = 0x16012E21;        // 按钮12
+inline constexpr ControlId kEditGroup = 0x16012E22;         // 分组框2
+inline constexpr ControlId kDirectiveCaption = 0x16012E23;  // 透明标签3
+// The edit form's labels (透明标签4 to 8) and inputs (编辑框2 to 6), one pair per field.
+inline constexpr ControlId kFieldLabels[] = {0x16012E24, 0x16012E25, 0x16012E26, 0x16012E27,
+                                             0x16012E28};
+inline constexpr ControlId kFields[] = {0x16012E29, 0x16012E2A, 0x16012E2B, 0x16012E2C, 0x16012E2D};
+inline constexpr ControlId kRawLineLabel = 0x16012E2E;        // 透明标签9
+inline constexpr ControlId kRawLine = 0x16012E2F;             // 编辑框7
+inline constexpr ControlId kApplyEdit = 0x16012E30;           // 按钮13
+inline constexpr ControlId kDiscardEdit = 0x16012E31;         // 按钮14
+inline constexpr ControlId kExportGroup = 0x16012E32;         // 分组框3
+inline constexpr ControlId kWithCreate = 0x16012E33;          // 选择框1
+inline constexpr ControlId kExportAll = 0x16012E34;           // 按钮15
+inline constexpr ControlId kExportList = 0x16012E35;          // 行列表框2
+inline constexpr ControlId kCopyCommand = 0x16012E36;         // 按钮16
+inline constexpr ControlId kHistoryGroup = 0x16012E37;        // 分组框4
+inline constexpr ControlId kHistorySearchLabel = 0x16012E38;  // 透明标签10
+inline constexpr ControlId kHistorySearch = 0x16012E39;       // 编辑框8
+inline constexpr ControlId kHistoryList = 0x16012E3A;         // 行列表框3
+inline constexpr ControlId kHistoryHint = 0x16012E3B;         // 透明标签11
+
+// The workbench's import "导入脚本行": pasted text read into rows before they are added.
+inline constexpr WindowId kImportWindow = 0x52012E60;
+inline constexpr ControlId kPasteLabel = 0x16012E61;         // 透明标签1
+inline constexpr ControlId kPastedText = 0x16012E62;         // 超级编辑框1
+inline constexpr ControlId kReadingLabel = 0x16012E63;       // 透明标签2
+inline constexpr ControlId kReadingRows = 0x16012E64;        // 行列表框1
+inline constexpr ControlId kJoinRow = 0x16012E65;            // 按钮1
+inline constexpr ControlId kSplitRow = 0x16012E66;           // 按钮2
+inline constexpr ControlId kScriptChoiceLabel = 0x16012E67;  // 透明标签3
+inline constexpr ControlId kScriptChoice = 0x16012E68;       // 组合框1
+inline constexpr ControlId kImportRows = 0x16012E69;         // 按钮3
+inline constexpr ControlId kCancelImport = 0x16012E6A;       // 按钮4
 
 }  // namespace ids
 }  // namespace ui

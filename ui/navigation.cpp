@@ -12,7 +12,7 @@ const Element* ParentOf(const WindowDescription& window, const Element& element)
 }
 
 bool IsInput(Kind kind) {
-  return kind == Kind::kEditBox || kind == Kind::kComboBox;
+  return kind == Kind::kEditBox || kind == Kind::kComboBox || kind == Kind::kRichEdit;
 }
 
 bool NamesARow(Kind kind) {
@@ -208,6 +208,37 @@ std::string_view AccessibleName(const WindowDescription& window, const Element& 
     if (parent->kind == Kind::kGroupBox && !parent->caption.empty()) return parent->caption;
   }
   return {};
+}
+
+char AccessKey(std::string_view caption) {
+  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    const char key = caption[i + 1];
+    if (key == '&') {
+      ++i;
+      continue;
+    }
+    if (key >= 'a' && key <= 'z') return static_cast<char>(key - 'a' + 'A');
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return key;
+    return 0;
+  }
+  return 0;
+}
+
+std::string WithoutAccessMarks(std::string_view caption) {
+  std::string plain;
+  plain.reserve(caption.size());
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    // "(&S)" after a Chinese caption only names the key: it is not read.
+    if (caption.substr(i, 2) == "(&" && i + 3 < caption.size() && caption[i + 3] == ')' &&
+        AccessKey(caption.substr(i + 1, 2)) != 0) {
+      i += 3;
+      continue;
+    }
+    if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+    plain += caption[i];
+  }
+  return plain;
 }
 
 int ScaleForDpi(int value, int dpi) {

@@ -4,6 +4,7 @@
 // rectangles grow with the display's DPI.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -36,10 +37,17 @@ Rect RowArea(const WindowDescription& window, const Element& element);
 // band of the first control above it whose vertical span holds its centre.
 std::vector<ControlId> TabOrder(const WindowDescription& window, int page);
 
-// The name of an input (edit box or combo box): the caption of the label or radio box at the
-// left of it on its row, else of the nearest one just above it, else the caption of the group
-// box around it. Empty when there is none.
+// The name of an input (edit box, rich edit box or combo box): the caption of the label or radio
+// box at the left of it on its row, else of the nearest one just above it, else the caption of the
+// group box around it. Empty when there is none.
 std::string_view AccessibleName(const WindowDescription& window, const Element& input);
+
+// The access key a caption marks with "&": the character after it, an ASCII letter (upper case)
+// or digit; 0 when there is none. "&&" is a plain "&".
+char AccessKey(std::string_view caption);
+// The caption as a screen reader says it: without the marks ("&&" reads as "&"), and without a
+// "(&S)" that only names the key.
+std::string WithoutAccessMarks(std::string_view caption);
 
 // Enter in input runs button's click handler, as a click would (the row's gate included).
 struct EnterKey {

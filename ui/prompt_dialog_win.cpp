@@ -1,6 +1,6 @@
-// The text prompt dialog, laid out in dialog units from an in-memory template with a 9-point
-// font: a sunken frame holding the wrapping prompt, the entry below it, the two buttons under
-// that.
+// The program's dialogs, laid out in dialog units from in-memory templates with a 9-point font.
+// The text prompt: a sunken frame holding the wrapping prompt, the entry below it, the two
+// buttons under that. The question: its wrapping text and a row of buttons at the bottom right.
 #include "ui/prompt_dialog_win.h"
 
 #include <cstdint>
@@ -94,7 +94,56 @@ INT_PTR CALLBACK PromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
   }
 }
 
+struct ChoiceState {
+  int chosen;
+  int cancel;
+  int count;
+};
+
+INT_PTR CALLBACK ChoiceProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    return TRUE;  // focus goes to the first button, the default
+  }
+  if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED) return FALSE;
+  auto* state = reinterpret_cast<ChoiceState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  const int id = LOWORD(wParam);
+  if (id == IDCANCEL) {
+    state->chosen = state->cancel;
+  } else if (id >= kFirstChoiceId && id < kFirstChoiceId + state->count) {
+    state->chosen = id - kFirstChoiceId;
+  } else {
+    return FALSE;
+  }
+  EndDialog(dialog, IDOK);
+  return TRUE;
+}
+
 }  // namespace
+
+int AskChoiceDialog(HINSTANCE instance, HWND owner, std::wstring_view title,
+                    std::wstring_view question, std::span<const std::wstring_view> answers,
+                    int cancel) {
+  constexpr short kWidth = 260;
+  constexpr short kButtonWidth = 64;
+  constexpr short kGap = 6;
+  TemplateWriter writer;
+  const std::wstring face = widgets::ResolveFace(L"宋体");
+  const auto count = static_cast<short>(answers.size());
+  writer.Dialog(DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, kWidth,
+                70, title, 9, face, static_cast<WORD>(count + 1));
+  writer.Item(SS_LEFT | SS_NOPREFIX, 10, 10, kWidth - 20, 28, kChoiceTextId, kStaticClass,
+              question);
+  short left = static_cast<short>(kWidth - 7 - count * kButtonWidth - (count - 1) * kGap);
+  for (short i = 0; i < count; ++i, left = static_cast<short>(left + kButtonWidth + kGap)) {
+    writer.Item((i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP, left, 46, kButtonWidth,
+                17, static_cast<WORD>(kFirstChoiceId + i), kButtonClass, answers[i]);
+  }
+  ChoiceState state{cancel, cancel, count};
+  DialogBoxIndirectParamW(instance, writer.Get(), owner, ChoiceProc,
+                          reinterpret_cast<LPARAM>(&state));
+  return state.chosen;
+}
 
 std::optional<std::wstring> AskTextDialog(HINSTANCE instance, HWND owner, std::wstring_view title,
                                           std::wstring_view prompt) {

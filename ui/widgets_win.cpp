@@ -29,6 +29,7 @@
 #include "ui/navigation.h"
 #include "ui/picture_scale.h"
 #include "ui/png_picture.h"
+#include "ui/row_list_win.h"
 #include "ui/skin_part_win.h"
 #include "ui/tab_control_win.h"
 
@@ -116,6 +117,15 @@ HWND CreateButton(const Element& element, const Placement& at, DWORD style) {
                      style | BS_PUSHBUTTON | BS_MULTILINE | BS_CENTER | BS_VCENTER);
 }
 
+HWND CreateCheckBox(const Element& element, const Placement& at, DWORD style) {
+  return CreateChild(element, at, 0, L"BUTTON", style | BS_AUTOCHECKBOX);
+}
+
+// The list's window text is what screen readers call it; it draws no text of its own.
+HWND CreateRowList(const Element& element, const Placement& at, DWORD style) {
+  return CreateChild(element, at, 0, kRowListClass, style | WS_VSCROLL);
+}
+
 // The first radio box of a parent opens its group; the group runs to the last sibling.
 HWND CreateRadioBox(const Element& element, const Placement& at, DWORD style,
                     CreationState& state) {
@@ -156,7 +166,9 @@ HWND CreateGroupBox(const Element& element, const Placement& at, DWORD style) {
   return group;
 }
 
+// A label shows "&" as written unless its caption marks an access key.
 HWND CreateTransLabel(const Element& element, const Placement& at, DWORD style) {
+  if (AccessKey(element.caption) == 0) style |= SS_NOPREFIX;
   HWND label = CreateChild(element, at, 0, kTransLabelClass, style);
   if (label) AppearanceOf(label)->textColor = ColorRefFromRgb(element.textColor);
   return label;
@@ -212,6 +224,8 @@ HWND CreateElement(const Element& element, const Placement& at, CreationState& s
       return CreateEditBox(element, at, style);
     case Kind::kButton:
       return CreateButton(element, at, style);
+    case Kind::kCheckBox:
+      return CreateCheckBox(element, at, style);
     case Kind::kRadioBox:
       return CreateRadioBox(element, at, style, state);
     case Kind::kComboBox:
@@ -228,6 +242,8 @@ HWND CreateElement(const Element& element, const Placement& at, CreationState& s
       return CreateRichEdit(element, at, style);
     case Kind::kPageControl:
       return CreatePageControl(element, at, style, state);
+    case Kind::kRowList:
+      return CreateRowList(element, at, style);
     case Kind::kBalloonTip:
       return CreateBalloonTip(at.parent, element, at.offset);
     case Kind::kTimer:
@@ -291,7 +307,7 @@ bool RegisterControlClasses() {
       sizeof common, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&common);
 
-  return RegisterBalloonTipClasses() && RegisterCustomKindClasses();
+  return RegisterBalloonTipClasses() && RegisterCustomKindClasses() && RegisterRowListClass();
 }
 
 bool CreateControls(HWND top, const WindowDescription& window,
@@ -317,7 +333,7 @@ bool CreateControls(HWND top, const WindowDescription& window,
     }
     if (element.kind == Kind::kComboBox) FitComboHeight(hwnd, element.rect.height);
     if (const std::string_view name = AccessibleName(window, element); !name.empty()) {
-      SetAccessibleName(hwnd, WideFromGbk(name), &TipTextFor);
+      SetAccessibleName(hwnd, WideFromGbk(WithoutAccessMarks(name)), &TipTextFor);
     }
     controls[element.id] = hwnd;
   }

@@ -4,26 +4,32 @@
 //   wait-main | page N | open BUTTON_ID WINDOW_ID | close WINDOW_ID | rect WINDOW_ID | sleep MS
 //   text CONTROL_ID TEXT | focus CONTROL_ID | point CONTROL_ID | skin N | preview-rect
 //   select COMBO_ID N | prompt BUTTON_ID | prompt-rect | prompt-close | click BUTTON_ID
-//   popups-rect | menu N | menu-rect | menu-close
+//   popups-rect | menu N | menu-rect | menu-close | workbench | workbench-rect | workbench-close
+//   import TEXT | import-rect | import-close
 // Identifiers are hexadecimal. preview-rect prints the rectangle of the colour-code preview
 // together with the main window, popups-rect that of every shown popup (preview, directive tip,
 // note) with it; "prompt" clicks a button that asks with the text prompt dialog. "skin" picks a
 // skin from the menu bar and "menu" opens the bar's N-th menu, both with the keys a user presses;
-// menu-rect prints the rectangle of the main window and its open menus.
+// menu-rect prints the rectangle of the main window and its open menus. "workbench" opens the
+// script workbench with the main window's button, "workbench-rect" prints its rectangle,
+// "import" opens its import window and pastes TEXT into it.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include <shellapi.h>
 
 #include <algorithm>
 
+#include "app/import_window_win.h"
 #include "app/tests/user_input_win.h"
 #include "app/tests/window_lookup_win.h"
+#include "app/workbench_window_win.h"
 #include "ui/balloon_tip_win.h"
 #include "ui/colour_preview_win.h"
 #include "ui/ids.h"
@@ -230,6 +236,54 @@ int main(int argc, char** argv) {
       HWND prompt = FindPrompt();
       if (!prompt) return Fail("no prompt dialog");
       PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
+    } else if (step == "workbench") {
+      HWND button = MainControl("16012D36");
+      if (!button) return Fail("workbench button not found");
+      PostMessageW(button, BM_CLICK, 0, 0);
+      HWND workbench = nullptr;
+      for (int wait = 0; wait < 200 && workbench == nullptr; ++wait) {
+        Sleep(50);
+        workbench = FindWindowW(app::win::kWorkbenchClass, nullptr);
+        if (workbench != nullptr && !IsWindowVisible(workbench)) workbench = nullptr;
+      }
+      if (!workbench) return Fail("workbench did not open");
+    } else if (step == "workbench-rect") {
+      HWND workbench = FindWindowW(app::win::kWorkbenchClass, nullptr);
+      if (!workbench) return Fail("no workbench");
+      PrintRect(workbench);
+    } else if (step == "workbench-close") {
+      HWND workbench = FindWindowW(app::win::kWorkbenchClass, nullptr);
+      if (!workbench) return Fail("no workbench");
+      PostMessageW(workbench, WM_CLOSE, 0, 0);
+    } else if (step == "import" && i + 1 < argc && wideCount == argc) {
+      HWND workbench = FindWindowW(app::win::kWorkbenchClass, nullptr);
+      HWND button = workbench ? FindControlById(workbench, ui::ids::kImportLines) : nullptr;
+      if (!button) return Fail("no workbench to import into");
+      PostMessageW(button, BM_CLICK, 0, 0);
+      HWND import = nullptr;
+      for (int wait = 0; wait < 200 && import == nullptr; ++wait) {
+        Sleep(50);
+        import = FindWindowW(app::win::kImportClass, nullptr);
+      }
+      if (!import) return Fail("import window did not open");
+      // Pasted as a user pastes: from the clipboard.
+      const std::wstring text = wide[++i];
+      if (!OpenClipboard(nullptr)) return Fail("clipboard busy");
+      EmptyClipboard();
+      HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+      std::memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+      GlobalUnlock(block);
+      SetClipboardData(CF_UNICODETEXT, block);
+      CloseClipboard();
+      SendMessageW(FindControlById(import, ui::ids::kPastedText), WM_PASTE, 0, 0);
+    } else if (step == "import-rect") {
+      HWND import = FindWindowW(app::win::kImportClass, nullptr);
+      if (!import) return Fail("no import window");
+      PrintRect(import);
+    } else if (step == "import-close") {
+      HWND import = FindWindowW(app::win::kImportClass, nullptr);
+      if (!import) return Fail("no import window");
+      PostMessageW(import, WM_CLOSE, 0, 0);
     } else if (step == "sleep" && i + 1 < argc) {
       Sleep(static_cast<DWORD>(std::atoi(argv[++i])));
     } else {

@@ -14,8 +14,10 @@
 
 #include "app/tests/win_test_support.h"
 #include "app/tests/window_lookup_win.h"
+#include "app/workbench_window_win.h"
 #include "base/runtime.h"
 #include "base/text_win.h"
+#include "base/unicode.h"
 #include "net/tests/loopback_server_win.h"
 #include "ui/ids.h"
 
@@ -27,8 +29,9 @@ using testing_support::FindControlById;
 using testing_support::TextOf;
 using testing_support::WaitForComposerWindow;
 
-// The application-data folder of the processes the tests start: one per run of the tests.
-std::wstring ChildAppData() {
+// The composer remembers its skin, its place and its scripts: each run of the tests starts
+// without them, in an application-data folder of its own.
+std::wstring TestAppData() {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   return std::wstring(temp) + L"composer-e2e-" + std::to_wstring(GetCurrentProcessId());
@@ -37,9 +40,8 @@ std::wstring ChildAppData() {
 class ChildProcess {
  public:
   explicit ChildProcess(const std::wstring& commandLine) {
-    // The composer remembers its skin and place: each run of the tests starts without either.
     // The clock's address comes from the environment the test set (loopback).
-    const std::wstring appData = ChildAppData();
+    const std::wstring appData = TestAppData();
     CreateDirectoryW(appData.c_str(), nullptr);
     SetEnvironmentVariableW(L"APPDATA", appData.c_str());
     STARTUPINFOW startup{};
@@ -199,8 +201,8 @@ bool WaitFor(Condition condition, DWORD timeoutMs = 10000) {
 // has ended. The temporary file a killed save left is gone after the start; another running
 // process's is left alone.
 TEST(ComposerEndToEnd, NothingIsLostWhenTheSettingsAreHeldAtExit) {
-  const std::wstring folder = ChildAppData() + L"\\CommandComposer";
-  CreateDirectoryW(ChildAppData().c_str(), nullptr);
+  const std::wstring folder = TestAppData() + L"\\CommandComposer";
+  CreateDirectoryW(TestAppData().c_str(), nullptr);
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring settings = folder + L"\\settings.ini";
   WriteFileText(settings, "[composer]\r\nskin=5\r\n");
@@ -313,6 +315,161 @@ TEST(ComposerEndToEnd, OversizedTextFromAnotherProcessLeavesTheProgramAlive) {
     EXPECT_EQ(static_cast<size_t>(SendMessageW(output, WM_GETTEXTLENGTH, 0, 0)), length + 9)
         << "@command + text";
   }
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(composer.WaitForExit(), 0u);
+}
+
+// ---- The script workbench of composer.exe, with real clicks and keys ---------------------------
+
+using testing_support::CentreOf;
+using testing_support::ClickAt;
+using testing_support::PressChord;
+using testing_support::PressKey;
+using testing_support::TypeText;
+
+HWND WaitForWorkbench(DWORD timeoutMs = 15000) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  do {
+    HWND workbench = FindWindowW(app::win::kWorkbenchClass, L"脚本工作台");
+    if (workbench != nullptr && IsWindowVisible(workbench)) return workbench;
+    Sleep(50);
+  } while (GetTickCount64() < deadline);
+  return nullptr;
+}
+
+bool WaitUntilGone(HWND window, DWORD timeoutMs = 10000) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  while (IsWindow(window) && GetTickCount64() < deadline) Sleep(50);
+  return !IsWindow(window);
+}
+
+std::wstring ComposerFolder() {
+  return TestAppData() + L"\\CommandComposer";
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+  FILE* file = _wfopen(path.c_str(), L"wb");
+  ASSERT_NE(file, nullptr);
+  fwrite(bytes.data(), 1, bytes.size(), file);
+  fclose(file);
+}
+
+std::string ReadBytes(const std::wstring& path) {
+  std::string bytes;
+  if (FILE* file = _wfopen(path.c_str(), L"rb")) {
+    char buffer[4096];
+    for (size_t got; (got = fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, got);
+    fclose(file);
+  }
+  return bytes;
+}
+
+// A fresh start: no scripts, no recent list, no history.
+void ForgetScripts() {
+  const std::wstring folder = ComposerFolder();
+  for (const wchar_t* name :
+       {L"recent_scripts.txt", L"history.txt", L"scripts\\每日签到.txt", L"scripts\\旧脚本.txt"}) {
+    DeleteFileW((folder + L"\\" + name).c_str());
+  }
+}
+
+// A user builds two lines, names the script and saves it with Ctrl+S; after a restart the
+// workbench (opened with Ctrl+E) has it back and exports exactly its commands.
+TEST(ComposerWorkbench, ASavedScriptIsBackAfterARestart) {
+  ForgetScripts();
+  {
+    ChildProcess composer(Quoted(BesideThisProgram(L"composer.exe")));
+    ASSERT_TRUE(composer.Started());
+    HWND main = WaitForComposerWindow(kMainWindow);
+    ASSERT_NE(main, nullptr);
+    SetForegroundWindow(main);
+    PressChord({VK_CONTROL}, VK_TAB);  // page "执行设置"
+    ClickAt(CentreOf(FindControlById(main, 单选框2)));
+    ClickAt(CentreOf(FindControlById(main, 编辑框2)));
+    TypeText(L"/spawn");
+    ClickAt(CentreOf(FindControlById(main, 按钮7)));
+    ClickAt(CentreOf(FindControlById(main, 单选框3)));
+    ClickAt(CentreOf(FindControlById(main, 编辑框3)));
+    TypeText(L"say 你好");
+    ClickAt(CentreOf(FindControlById(main, 按钮8)));
+    ClickAt(CentreOf(FindControlById(main, 按钮26)));
+    HWND workbench = WaitForWorkbench();
+    ASSERT_NE(workbench, nullptr);
+    ClickAt(CentreOf(FindControlById(workbench, kScriptName)));
+    TypeText(L"每日签到");
+    PressChord({VK_CONTROL}, 'S');
+    EXPECT_EQ(ReadBytes(ComposerFolder() + L"\\scripts\\每日签到.txt"),
+              base::Utf8FromUtf16(u"# Varnel script: 每日签到\r\n@command /spawn\r\n"
+                                  u"@console say 你好\r\n"));
+    PressKey(VK_ESCAPE);  // saved: it closes without asking
+    EXPECT_TRUE(WaitUntilGone(workbench));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(composer.WaitForExit(), 0u);
+  }
+  ChildProcess again(Quoted(BesideThisProgram(L"composer.exe")));
+  ASSERT_TRUE(again.Started());
+  HWND main = WaitForComposerWindow(kMainWindow);
+  ASSERT_NE(main, nullptr);
+  SetForegroundWindow(main);
+  PressChord({VK_CONTROL}, 'E');
+  HWND workbench = WaitForWorkbench();
+  ASSERT_NE(workbench, nullptr);
+  const std::wstring status = TextOf(FindControlById(workbench, kScriptStatus));
+  EXPECT_NE(status.find(L"每日签到.txt"), std::wstring::npos) << status;
+  EXPECT_NE(status.find(L"共 2 行"), std::wstring::npos) << status;
+  ClickAt(CentreOf(FindControlById(workbench, kExportAll)));
+  EXPECT_EQ(testing_support::ClipboardWideText(),
+            L"/vrnl add 每日签到 @command /spawn\r\n/vrnl add 每日签到 @console say 你好");
+  PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntilGone(workbench));
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(again.WaitForExit(), 0u);
+}
+
+// A file another program wrote in GBK without the name line opens as rows with a message saying
+// so; saving asks before it replaces that file, and a cancel leaves it as it was.
+TEST(ComposerWorkbench, ADamagedFileOpensAsRawRowsWithAMessage) {
+  ForgetScripts();
+  const std::wstring path = ComposerFolder() + L"\\scripts\\旧脚本.txt";
+  CreateDirectoryW(ComposerFolder().c_str(), nullptr);
+  CreateDirectoryW((ComposerFolder() + L"\\scripts").c_str(), nullptr);
+  const std::string damaged = "@command /spawn\r\n\xD5\xE2\xB2\xBB\xCA\xC7\xBD\xC5\xB1\xBE\xFE\r\n";
+  WriteBytes(path, damaged);
+  const std::string utf8Path = base::Utf8FromUtf16(std::u16string(path.begin(), path.end()));
+  WriteBytes(ComposerFolder() + L"\\recent_scripts.txt",
+             "# Command composer: recent scripts, newest first\r\nopen=" + utf8Path + "\r\n");
+  ChildProcess composer(Quoted(BesideThisProgram(L"composer.exe")));
+  ASSERT_TRUE(composer.Started());
+  HWND main = WaitForComposerWindow(kMainWindow);
+  ASSERT_NE(main, nullptr);
+  SetForegroundWindow(main);
+  PressChord({VK_CONTROL}, 'E');
+  HWND box = WaitForMessageBox(composer.Id());
+  ASSERT_NE(box, nullptr);
+  const std::wstring message = TextOf(GetDlgItem(box, 0xFFFF));
+  EXPECT_NE(message.find(L"不是 UTF-8 编码，已按 GBK 读取"), std::wstring::npos) << message;
+  EXPECT_NE(message.find(L"已把每一行读作一个脚本行"), std::wstring::npos) << message;
+  PressKey(VK_RETURN);
+  EXPECT_TRUE(WaitUntilGone(box));
+  HWND workbench = WaitForWorkbench();
+  ASSERT_NE(workbench, nullptr);
+  ClickAt(CentreOf(FindControlById(workbench, kScriptName)));
+  TypeText(L"旧");
+  ClickAt(CentreOf(FindControlById(workbench, kExportAll)));
+  EXPECT_EQ(testing_support::ClipboardWideText(),
+            L"/vrnl add 旧 @command /spawn\r\n/vrnl add 旧 这不是脚本\uFFFD");
+  PressChord({VK_CONTROL}, 'S');
+  HWND replace = WaitForMessageBox(composer.Id());
+  ASSERT_NE(replace, nullptr) << "saving over a file that was no script of ours asks first";
+  PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntilGone(replace));
+  EXPECT_EQ(ReadBytes(path), damaged);
+  PressKey(VK_ESCAPE);  // closing with the unsaved name asks: not saved
+  HWND unsaved = WaitForMessageBox(composer.Id());
+  ASSERT_NE(unsaved, nullptr);
+  PressKey('N');
+  EXPECT_TRUE(WaitUntilGone(workbench));
+  EXPECT_EQ(ReadBytes(path), damaged);
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(composer.WaitForExit(), 0u);
 }

@@ -148,6 +148,22 @@ void PressKey(WORD key, bool shift) {
   }
 }
 
+void PressChord(std::initializer_list<WORD> modifiers, WORD key) {
+  std::vector<INPUT> inputs;
+  for (WORD modifier : modifiers) inputs.push_back(Key(modifier, 0, 0));
+  inputs.push_back(Key(key, 0, 0));
+  inputs.push_back(Key(key, 0, KEYEVENTF_KEYUP));
+  for (auto modifier = std::rbegin(modifiers); modifier != std::rend(modifiers); ++modifier) {
+    inputs.push_back(Key(*modifier, 0, KEYEVENTF_KEYUP));
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  const DWORD start = GetTickCount();
+  do {
+    PumpAsTheFrame(30);
+  } while (HIWORD(GetQueueStatus(QS_INPUT)) != 0 && GetTickCount() - start < 2000);
+  PumpAsTheFrame(30);
+}
+
 void TypeText(const std::wstring& text) {
   for (wchar_t unit : text) {
     Send({Key(0, unit, KEYEVENTF_UNICODE), Key(0, unit, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP)});
@@ -227,6 +243,7 @@ namespace {
 std::function<bool()> g_step;
 UINT_PTR g_timer = 0;
 ULONGLONG g_deadline = 0;
+bool g_stepRunning = false;
 
 BOOL CALLBACK CloseOtherWindow(HWND hwnd, LPARAM keep) {
   if (hwnd != reinterpret_cast<HWND>(keep) && IsWindowVisible(hwnd)) {
@@ -237,8 +254,11 @@ BOOL CALLBACK CloseOtherWindow(HWND hwnd, LPARAM keep) {
 }
 
 void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
-  if (!g_step) return;
-  if (g_step()) {
+  if (!g_step || g_stepRunning) return;
+  g_stepRunning = true;
+  const bool done = g_step();
+  g_stepRunning = false;
+  if (done) {
     KillTimer(nullptr, g_timer);
     g_step = nullptr;
   } else if (GetTickCount64() > g_deadline) {

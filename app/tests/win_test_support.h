@@ -45,6 +45,9 @@ void ClickAt(POINT screen);
 // (the click then went elsewhere).
 bool ClickInOneGo(POINT screen);
 void PressKey(WORD key, bool shift = false);
+// Modifiers held down in order (VK_CONTROL, VK_MENU, VK_SHIFT), key pressed and released, then
+// the modifiers released in reverse order.
+void PressChord(std::initializer_list<WORD> modifiers, WORD key);
 void TypeText(const std::wstring& text);  // each character as a Unicode key stroke
 
 // Whether popup lies above window in the z-order.
@@ -59,8 +62,9 @@ void PutOnClipboard(const std::wstring& text);
 std::vector<COLORREF> RenderPixels(HWND control);
 
 // Runs step on this thread once the current message loop (a modal window's, a dialog's) has
-// started, polling every 50 ms until it returns true. After 15 seconds the test fails and the
-// windows that are open get closed, so that a missing window cannot hang the test run.
+// started, polling every 50 ms until it returns true. A step may give real input and pump
+// messages itself: the polls that come due meanwhile wait for it. After 15 seconds the test fails
+// and the windows that are open get closed, so that a missing window cannot hang the test run.
 void WhenLoopRuns(std::function<bool()> step);
 
 // The path of a file beside this test program.

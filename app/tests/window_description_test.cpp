@@ -35,6 +35,8 @@ Kind KindOfName(const std::string& name) {
                                                    {"分组框", Kind::kGroupBox},
                                                    {"按钮", Kind::kButton},
                                                    {"单选框", Kind::kRadioBox},
+                                                   {"选择框", Kind::kCheckBox},
+                                                   {"行列表框", Kind::kRowList},
                                                    {"组合框", Kind::kComboBox},
                                                    {"时钟", Kind::kTimer},
                                                    {"高级选择夹", Kind::kPageControl},
@@ -60,10 +62,10 @@ TEST(WindowDescription, IdentifiersAreUniqueAndWellFormed) {
       EXPECT_TRUE(names.insert(std::string(element.name)).second) << element.name;
       EXPECT_EQ(KindOfName(std::string(element.name)), element.kind) << element.name;
       const std::uint32_t library = static_cast<std::uint32_t>(element.kind) >> 16;
-      EXPECT_TRUE(library >= 1 && library <= 5) << element.name;
+      EXPECT_TRUE(library >= 1 && library <= 6) << element.name;
     }
   }
-  EXPECT_EQ(app::WindowDescriptions().size(), 6u);
+  EXPECT_EQ(app::WindowDescriptions().size(), 8u);
 }
 
 TEST(WindowDescription, ParentsExistBeforeTheirChildrenAndPagesMatch) {
@@ -90,19 +92,21 @@ TEST(WindowDescription, ParentsExistBeforeTheirChildrenAndPagesMatch) {
 
 // Children of a parent must lie inside it; a slip in a coordinate usually breaks this.
 TEST(WindowDescription, ChildrenFitInsideTheirParents) {
-  const WindowDescription& main =
-      *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
-  for (const Element& element : main.elements) {
-    if (element.parent == 0 || !element.visible) continue;
-    const Element& parent = *ui::FindElement(main, element.parent);
-    EXPECT_GE(element.rect.left, 0) << element.name;
-    EXPECT_GE(element.rect.top, 0) << element.name;
-    EXPECT_LE(element.rect.left + element.rect.width, parent.rect.width) << element.name;
-    EXPECT_LE(element.rect.top + element.rect.height, parent.rect.height) << element.name;
+  for (const WindowDescription& window : app::WindowDescriptions()) {
+    for (const Element& element : window.elements) {
+      if (element.parent == 0 || !element.visible) continue;
+      const Element& parent = *ui::FindElement(window, element.parent);
+      EXPECT_GE(element.rect.left, 0) << element.name;
+      EXPECT_GE(element.rect.top, 0) << element.name;
+      EXPECT_LE(element.rect.left + element.rect.width, parent.rect.width) << element.name;
+      EXPECT_LE(element.rect.top + element.rect.height, parent.rect.height) << element.name;
+    }
   }
 }
 
-TEST(WindowDescription, ExactlyTheProgramsTwentySevenBindings) {
+// The main window's 26 buttons, its creation and its clock; the workbench's 16 buttons and its
+// import window's 4.
+TEST(WindowDescription, EveryButtonAndNothingElseIsBound) {
   int bindings = 0;
   int buttons = 0;
   for (const WindowDescription& window : app::WindowDescriptions()) {
@@ -127,8 +131,8 @@ TEST(WindowDescription, ExactlyTheProgramsTwentySevenBindings) {
       EXPECT_TRUE(window.events.empty());
     }
   }
-  EXPECT_EQ(buttons, 25);
-  EXPECT_EQ(bindings, 27);
+  EXPECT_EQ(buttons, 46);
+  EXPECT_EQ(bindings, 48);
 }
 
 TEST(WindowDescription, BuilderButtonsHaveDistinctHandlers) {
@@ -175,9 +179,11 @@ TEST(WindowDescription, TwoLineCaptionsHoldALineBreak) {
   EXPECT_EQ(ui::FindElement(main, 按钮14)->caption, "详细\r\n图解");
 }
 
-TEST(WindowDescription, SecondaryWindowsHoldOneControlEach) {
+TEST(WindowDescription, ReferenceWindowsHoldOneControlEach) {
   for (const WindowDescription& window : app::WindowDescriptions()) {
-    if (window.id == kMainWindow) continue;
+    if (window.id == kMainWindow || window.id == kWorkbenchWindow || window.id == kImportWindow) {
+      continue;
+    }
     ASSERT_EQ(window.elements.size(), 1u);
     const Element& only = window.elements[0];
     EXPECT_TRUE(only.kind == Kind::kRichEdit || only.kind == Kind::kPicBox);
@@ -210,7 +216,8 @@ TEST(WindowDescription, CreationAttachesEveryDirectiveTipWithItsDescribedKind) {
 TEST(Navigation, TabOrderFollowsReadingOrderOnEveryPage) {
   const WindowDescription& main =
       *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
-  const std::vector<ui::ControlId> right = {编辑框15, 按钮19, 按钮20, 编辑框16, 按钮21, 按钮22};
+  const std::vector<ui::ControlId> right = {按钮26,   编辑框15, 按钮19, 按钮20,
+                                            编辑框16, 按钮21,   按钮22};
   const std::vector<std::vector<ui::ControlId>> pages = {
       {组合框1, 按钮1, 组合框2, 按钮2, 组合框3, 按钮3, 组合框4, 按钮4, 按钮5},
       {单选框1, 编辑框1, 按钮6,   单选框2, 编辑框2,  按钮7,    单选框3, 编辑框3, 按钮8,
@@ -285,6 +292,40 @@ TEST(Navigation, EveryInputIsNamedByItsRow) {
     EXPECT_EQ(ui::AccessibleName(main, element), names.at(element.id)) << element.name;
   }
   EXPECT_EQ(ui::AccessibleName(main, *ui::FindElement(main, 按钮6)), "");
+}
+
+// The workbench: Tab goes along the top row, then through each frame (its inputs before its
+// buttons) left to right and top to bottom; inputs are named by their labels, the form's by its
+// frame until a row gives them captions; access keys come from the captions' marks.
+TEST(Navigation, TheWorkbenchReadsRowByRowAndNamesItsInputs) {
+  const WindowDescription& workbench =
+      *ui::FindWindowDescription(app::WindowDescriptions(), kWorkbenchWindow);
+  EXPECT_EQ(
+      ui::TabOrder(workbench, 0),
+      (std::vector<ui::ControlId>{
+          kScriptName,  kNewScript,   kOpenScript,    kRecentScripts, kSaveScript,   kSaveScriptAs,
+          kImportLines, kScriptRows,  kMoveRowUp,     kMoveRowDown,   kDuplicateRow, kDeleteRow,
+          kUndoChange,  kRedoChange,  kWithCreate,    kExportList,    kExportAll,    kCopyCommand,
+          kFields[0],   kFields[1],   kFields[2],     kFields[3],     kFields[4],    kRawLine,
+          kApplyEdit,   kDiscardEdit, kHistorySearch, kHistoryList}));
+  const std::pair<ui::ControlId, std::string_view> names[] = {{kScriptName, "脚本名称(&M)："},
+                                                              {kRawLine, "整行(&E)："},
+                                                              {kHistorySearch, "搜索(&F)："},
+                                                              {kFields[2], "修改所选行"}};
+  for (const auto& [input, name] : names) {
+    EXPECT_EQ(ui::AccessibleName(workbench, *ui::FindElement(workbench, input)), name);
+  }
+  const std::pair<std::string_view, char> keys[] = {
+      {"保存(&S)", 'S'}, {"搜索(&f)：", 'F'}, {"(&1)", '1'}, {"R&&D", 0},  {"R&&D(&x)", 'X'},
+      {"末尾&", 0},      {"&中", 0},          {"无", 0},     {"&&&a", 'A'}};
+  for (const auto& [caption, key] : keys) EXPECT_EQ(ui::AccessKey(caption), key) << caption;
+  const WindowDescription& import =
+      *ui::FindWindowDescription(app::WindowDescriptions(), kImportWindow);
+  EXPECT_EQ(ui::AccessibleName(import, *ui::FindElement(import, kPastedText)),
+            ui::FindElement(import, kPasteLabel)->caption);
+  EXPECT_EQ(ui::WithoutAccessMarks("脚本名称(&M)："), "脚本名称：");
+  EXPECT_EQ(ui::WithoutAccessMarks("&Save (&&)(&中)"), "Save (&)(中)");
+  EXPECT_EQ(ui::WithoutAccessMarks("R&&D&"), "R&D&");
 }
 
 // Enter runs the button of the row the input is part of, whichever page the row is on.

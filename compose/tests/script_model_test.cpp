@@ -80,11 +80,11 @@ TEST(ScriptModel, EachChangeUndoesAndRedoes) {
        "$cost:1 2 m|b|c|d",
        {Rows(0, 1, 1)}},
       {"edit text into two rows",
-       [](ScriptModel& m) { return m.ReplaceText(3, "@msg:x\r@msg:y"); },
+       [](ScriptModel& m) { return m.ReplaceLine(3, "@msg:x\r@msg:y"); },
        "a|b|c|@msg:x|@msg:y",
        {Rows(3, 1, 2)}},
       {"edit text to nothing",
-       [](ScriptModel& m) { return m.ReplaceText(0, ""); },
+       [](ScriptModel& m) { return m.ReplaceLine(0, ""); },
        "|b|c|d",
        {Rows(0, 1, 1)}},
       {"move up", [](ScriptModel& m) { return m.MoveUp(3); }, "a|b|d|c", {Moved(3, 1, 2)}},
@@ -152,7 +152,7 @@ TEST(ScriptModel, RefusedChangesChangeNothing) {
   EXPECT_FALSE(model.Insert(3, compose::RowsOfText("x")));
   EXPECT_FALSE(model.Insert(0, {}));
   EXPECT_FALSE(model.Replace(2, {}));
-  EXPECT_FALSE(model.ReplaceText(0, "a"));  // the same line
+  EXPECT_FALSE(model.ReplaceLine(0, "a"));  // the same line
   EXPECT_FALSE(model.Rename("s"));
   EXPECT_FALSE(model.Rename("a\nb"));
   EXPECT_FALSE(model.Undo());
@@ -185,7 +185,7 @@ TEST(ScriptModel, RandomRunsUndoAndRedoToEveryState) {
           changed = model.Insert(a, compose::RowsOfText("x" + std::to_string(step) + "\ny"));
           break;
         case 2:
-          changed = model.ReplaceText(a, "@command /r" + std::to_string(step));
+          changed = model.ReplaceLine(a, "@command /r" + std::to_string(step));
           break;
         case 3:
           changed = model.Move(a, n, pick(size + 1));
@@ -293,7 +293,7 @@ TEST(ScriptModel, TenThousandRowsAreNeverCopied) {
   for (int round = 0; round < 50; ++round) {
     ASSERT_TRUE(model.Move(0, 1, kRows - 1));
     ASSERT_TRUE(model.Undo());
-    ASSERT_TRUE(model.ReplaceText(5000, "@msg:x"));
+    ASSERT_TRUE(model.ReplaceLine(5000, "@msg:x"));
     ASSERT_TRUE(model.Undo());
     ASSERT_TRUE(model.Remove(17, 3));
     ASSERT_TRUE(model.Undo());

@@ -267,6 +267,33 @@ shoot_pages_and_windows() {
 LIST
 }
 
+# A five-line script as admins write them, left open by an earlier run, so that the composer
+# started next restores it and the workbench shows it: one row of each kind of text, and a level
+# condition with two slips the checker names (a letter O for a zero, "&z").
+prepare_workbench_script() {
+  local user=${USER:-$(whoami)}
+  local folder="$WINEPREFIX/drive_c/users/$user/AppData/Roaming/CommandComposer"
+  local windows="C:\\users\\$user\\AppData\\Roaming\\CommandComposer\\scripts\\每日签到.txt"
+  mkdir -p "$folder/scripts"
+  rm -f "$folder/history.txt"
+  printf '%s\r\n' '# Varnel script: 每日签到' '$cost:100 &c金币不足100，无法领取' \
+    '@console give %player% diamond 5' '@title:&6&l欢迎回来##&7今日签到 %player%##10##60##10' \
+    '$item:264#####&b&l点券 3 &c你的点券不足3个！' '@papi:%player_level%>=3O &c你必须达到30级&z' \
+    >"$folder/scripts/每日签到.txt"
+  printf '%s\r\n' '# Command composer: recent scripts, newest first' "open=$windows" \
+    "recent=$windows" >"$folder/recent_scripts.txt"
+}
+
+# Photographs the open workbench, or its import window, into the screenshots folder.
+shoot_workbench() {
+  local file=$1 step=${2:-workbench-rect} rect x y w h dir="${SCREENSHOTS:-$BUILD/screenshots}"
+  mkdir -p "$dir"
+  rect=$(run_wine "$DRIVER" sleep 400 "$step" | tr -d '\r')
+  read -r x y w h <<<"$rect"
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$dir/$file"
+  log "wrote $dir/$file"
+}
+
 stop_wine() {
   if [ "${WINE_STARTED:-0}" = 1 ]; then
     wineserver -k 2>/dev/null || true
