@@ -1,5 +1,6 @@
-// The settings file: %APPDATA%\CommandComposer\settings.ini. Read once at start-up, written
-// whole whenever a remembered value changes. Writing goes to a temporary file beside it that
+// The settings file: %APPDATA%\CommandComposer\settings.ini, UTF-8 like every file the program
+// writes (a server's name may be Chinese). Read once at start-up, written whole whenever a
+// remembered value changes. Writing goes to a temporary file beside it that
 // then replaces the old one, so a crash or a full disk never leaves half a file behind.
 #pragma once
 
