@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/server_console_win.h"
 #include "app/settings_win.h"
 #include "app/skin_menu_win.h"
 #include "base/text_win.h"
@@ -114,6 +115,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_DESTROY:
       RememberPosition(hwnd);
       SaveSettings(g_settings);
+      CloseConsoleLog();
       if (g_main == hwnd) g_main = nullptr;
       break;
     case WM_NCDESTROY:
@@ -126,6 +128,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 }
 
 void OnWindowBuilt(WindowId window, HWND hwnd) {
+  OnServerWindowBuilt(window, hwnd);
   if (window != ids::kMainWindow) return;
   g_main = hwnd;
   RestorePosition(hwnd);
@@ -142,7 +145,16 @@ bool EnableMainWindowExtras() {
   g_settings = LoadSettings();
   skin::SetStartupSkin(g_settings.skin);
   SetWindowBuiltHook(&OnWindowBuilt);
+  EnableServerConsole();
   return ui::RegisterColourPreviewClass();
+}
+
+Settings& RememberedSettings() {
+  return g_settings;
+}
+
+void SaveRememberedSettings() {
+  SaveSettings(g_settings);
 }
 
 void ChooseSkin(int number) {

@@ -1,16 +1,23 @@
 // What the main window adds beyond its description: the colour-code preview over the message
-// inputs and output boxes, the skin submenu of its system menu, and the skin and place it
-// remembers between runs.
+// inputs and output boxes, the skin submenu of its system menu, and the settings it remembers
+// between runs (the skin, its place and the game servers).
 #pragma once
 
 #include <windows.h>
 
+#include "app/settings.h"
+
 namespace app::win {
 
-// Reads the settings, so that the main window's creation applies the remembered skin, and has
-// every main window the frame builds set up. Call after InitializeFrame, before the main window
-// is built. False when the preview's window class could not be registered.
+// Reads the settings, so that the main window's creation applies the remembered skin, has every
+// main window the frame builds set up, and the server window and console log with it. Call after
+// InitializeFrame, before the main window is built. False when the preview's window class could
+// not be registered.
 bool EnableMainWindowExtras();
+
+// The settings as read at start-up and changed since, and writing them to the settings file.
+Settings& RememberedSettings();
+void SaveRememberedSettings();
 
 // Applies skin number (1 to 34) to every window of the program, checks it in the main window's
 // skin submenu and remembers it. Other numbers do nothing.

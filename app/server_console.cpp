@@ -258,8 +258,13 @@ bool SendCommandsToServer(std::vector<std::string> commands, const ui::ControlRe
   }
   g_platform->ShowConsoleLog();
   const std::size_t count = commands.size();
-  const std::uint64_t job = g_platform->StartSend(server, std::move(commands));
-  g_jobs[job] = Job{label, count, false};
+  const ServerPlatform::Started started = g_platform->StartSend(server, std::move(commands));
+  if (started.job == 0) {
+    AddToLog({{ui::ConsoleLineKind::kProblem, Stamped(Joined({label, "：", started.refusal}))}});
+    ui::Frame().ShowNote(from, started.refusal);
+    return false;
+  }
+  g_jobs[started.job] = Job{label, count, false};
   return true;
 }
 
@@ -352,8 +357,13 @@ void TestServerLogin() {
                                                                         : kPasswordNeeded);
     return;
   }
+  const ServerPlatform::Started started = g_platform->StartLoginTest(*server);
+  if (started.job == 0) {
+    Write(ids::kServerResult, Joined({"测试失败：", started.refusal}));
+    return;
+  }
   Write(ids::kServerResult, Joined({"正在连接 ", Address(*server), " ……"}));
-  g_jobs[g_platform->StartLoginTest(*server)] = Job{ServerLabel(*server), 0, true};
+  g_jobs[started.job] = Job{ServerLabel(*server), 0, true};
 }
 
 void SaveServer() {

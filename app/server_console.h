@@ -34,10 +34,15 @@ class ServerPlatform {
   };
   virtual TakenPassword TakePassword(bool emptyBox) = 0;
 
-  // Start a job off the window's thread with the server's stored password (server.password),
-  // and return its number; its events come back through OnServerEvent, in order.
-  virtual std::uint64_t StartLoginTest(const ServerEntry& server) = 0;
-  virtual std::uint64_t StartSend(const ServerEntry& server, std::vector<std::string> commands) = 0;
+  // Start a job off the window's thread with the server's stored password (server.password);
+  // its events come back through OnServerEvent, in order. A job that cannot start (the password
+  // does not open for this user) has number 0 and says why.
+  struct Started {
+    std::uint64_t job = 0;
+    std::string refusal;
+  };
+  virtual Started StartLoginTest(const ServerEntry& server) = 0;
+  virtual Started StartSend(const ServerEntry& server, std::vector<std::string> commands) = 0;
   // Ends every job under way or waiting; each still finishes with its last event.
   virtual void StopSending() = 0;
 

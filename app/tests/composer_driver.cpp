@@ -4,7 +4,7 @@
 //   wait-main | page N | open BUTTON_ID WINDOW_ID | close WINDOW_ID | rect WINDOW_ID | sleep MS
 //   text CONTROL_ID TEXT | focus CONTROL_ID | point CONTROL_ID | skin N | preview-rect
 //   select COMBO_ID N | prompt BUTTON_ID | prompt-rect | prompt-close | click BUTTON_ID
-//   popups-rect
+//   popups-rect | wtext WINDOW_ID CONTROL_ID TEXT | wclick WINDOW_ID BUTTON_ID
 // Identifiers are hexadecimal. preview-rect prints the rectangle of the colour-code preview
 // together with the main window, popups-rect that of every shown popup (preview, directive tip,
 // note) with it; "prompt" clicks a button that asks with the text prompt dialog.
@@ -181,6 +181,16 @@ int main(int argc, char** argv) {
       HWND prompt = FindPrompt();
       if (!prompt) return Fail("no prompt dialog");
       PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
+    } else if (step == "wtext" && i + 3 < argc && wideCount == argc) {
+      HWND window = FindComposerWindow(Hex(argv[++i]));
+      HWND control = window ? FindControlById(window, Hex(argv[++i])) : nullptr;
+      if (!control) return Fail("control not found");
+      SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide[++i]));
+    } else if (step == "wclick" && i + 2 < argc) {
+      HWND window = FindComposerWindow(Hex(argv[++i]));
+      HWND button = window ? FindControlById(window, Hex(argv[++i])) : nullptr;
+      if (!button) return Fail("button not found");
+      PostMessageW(button, BM_CLICK, 0, 0);
     } else if (step == "sleep" && i + 1 < argc) {
       Sleep(static_cast<DWORD>(std::atoi(argv[++i])));
     } else {

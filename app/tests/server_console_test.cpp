@@ -42,13 +42,17 @@ class FakePlatform final : public ServerPlatform {
     if (emptyBox) box.clear();
     return taken;
   }
-  std::uint64_t StartLoginTest(const ServerEntry& server) override {
+  Started StartLoginTest(const ServerEntry& server) override {
     tests.push_back(server);
-    return ++lastJob;
+    return Start();
   }
-  std::uint64_t StartSend(const ServerEntry& server, std::vector<std::string> commands) override {
+  Started StartSend(const ServerEntry& server, std::vector<std::string> commands) override {
     sends.push_back({server, std::move(commands)});
-    return ++lastJob;
+    return Start();
+  }
+  Started Start() {
+    if (!refusal.empty()) return {0, refusal};
+    return {++lastJob, {}};
   }
   void StopSending() override { ++stops; }
   bool Confirm(std::string_view question) override {
@@ -76,6 +80,7 @@ class FakePlatform final : public ServerPlatform {
   std::vector<std::string> choices;
   bool confirm = true;
   bool refuseProtection = false;
+  std::string refusal;  // when set, jobs do not start and say this
   int stops = 0;
   int closes = 0;
   int logShown = 0;
@@ -151,6 +156,13 @@ TEST(SendToServer, WhatEachClickSendsOrWhyNothing) {
   ASSERT_EQ(platform.sends.size(), 2u);
   EXPECT_EQ(platform.sends[1].commands, (std::vector<std::string>{"a", "b", "c"}));
   EXPECT_EQ(frame.notes.back(), (Note{按钮26, "没有可发送的指令"}));
+
+  // A password that does not open here: nothing goes, and the note and the log say why.
+  platform.refusal = "密码无法解开";
+  const std::size_t first = app::SessionConsoleLog().LineCount();
+  EXPECT_FALSE(app::SendCommandsToServer({"a"}, from));
+  EXPECT_EQ(frame.notes.back(), (Note{按钮26, "密码无法解开"}));
+  EXPECT_EQ(LogFrom(first), "P:12:00:00  生存服：密码无法解开\n");
 }
 
 // What the log shows of each job, from the events its client delivers.
@@ -267,6 +279,11 @@ TEST(ServerWindow, ServersAreSavedTestedEditedAndDeleted) {
   app::TestServerLogin();
   ASSERT_EQ(platform.tests.size(), 1u);
   EXPECT_EQ(platform.tests[0].password, (base::Bytes{'w', 'p'}));
+  platform.refusal = "密码无法解开";
+  app::TestServerLogin();
+  EXPECT_EQ(Text(frame, kServerResult), "测试失败：密码无法解开");
+  platform.refusal.clear();
+  app::TestServerLogin();
   EXPECT_EQ(Text(frame, kServerPassword), "pw") << "a test leaves the box for saving";
   EXPECT_EQ(Text(frame, kServerResult), "正在连接 mc.example.org:25575 ……");
   RconEvent login;
