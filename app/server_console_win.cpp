@@ -114,12 +114,16 @@ class WindowsServerPlatform final : public ServerPlatform {
     if (list != nullptr) PostMessageW(GetAncestor(list, GA_ROOT), WM_CLOSE, 0, 0);
   }
 
-  // An open log comes forward without taking the keyboard from where the user types.
+  // The log comes forward without taking the keyboard from where the user types: a new one
+  // hands the activation back to the window that had it.
   void ShowConsoleLog() override {
     HWND window = ConsoleLogWindow();
     if (window == nullptr) {
+      HWND previous = GetActiveWindow();
       ui::Frame().OpenWindow(ids::kConsoleLogWindow, false);
-      return;
+      window = ConsoleLogWindow();
+      if (window == nullptr) return;
+      if (previous != nullptr) SetActiveWindow(previous);
     }
     if (IsIconic(window)) ShowWindow(window, SW_SHOWNOACTIVATE);
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

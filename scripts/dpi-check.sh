@@ -46,6 +46,7 @@ failed=0
 photograph() {
   local dir=$1 main=52010001
   export SCREENSHOTS=$dir
+  rm -f "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/CommandComposer/settings.ini
   run_wine "$EXE" >/dev/null 2>&1 &
   local composer=$!
   run_wine "$DRIVER" wait-main sleep 1500
@@ -56,7 +57,9 @@ photograph() {
   rect=$(run_wine "$DRIVER" prompt-rect | tr -d '\r')
   read -r x y w h <<<"$rect"
   import -window root -crop "${w}x${h}+${x}+${y}" +repage "$dir/prompt.png"
-  run_wine "$DRIVER" prompt-close sleep 300 close $main
+  run_wine "$DRIVER" prompt-close sleep 300
+  shoot_server_windows
+  run_wine "$DRIVER" close $main
   wait "$composer" || true
 }
 

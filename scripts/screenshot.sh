@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the composer and photographs it under a Wine virtual desktop: the main window on each of
-# its four pages, each secondary window, the colour-code preview over five messages and the main
-# window in a dark and a light skin, as PNGs in build/screenshots/.
+# its four pages, each secondary window, the colour-code preview over five messages, the server
+# window and the console log with a loopback remote console's answers, and the main window, the
+# log and the server window in a dark and a light skin, as PNGs in build/screenshots/.
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 trap stop_background EXIT
@@ -63,10 +64,15 @@ run_wine "$DRIVER" focus 16012CB3 point 16012CB3 click 16012CBC sleep 300
 shoot_popups note-gate.png
 run_wine "$DRIVER" text 16010085 '' click 16010088 sleep 300
 shoot_popups note-empty-copy.png
+shoot_server_windows
 # A dark and a light skin, chosen from the window menu; then back to skin 7, which is remembered.
-for skin in 2:skin-dark.png 5:skin-light.png; do
+for skin in 2:skin-dark 5:skin-light; do
   run_wine "$DRIVER" page 1 skin "${skin%%:*}" sleep 300
-  shoot $main "${skin#*:}"
+  shoot $main "${skin#*:}.png"
+  shoot 52015302 "${skin#*:}-console-log.png"
+  run_wine "$DRIVER" wopen 52015302 16015322 52015301 sleep 300
+  shoot 52015301 "${skin#*:}-server.png"
+  run_wine "$DRIVER" close 52015301 sleep 300
 done
 run_wine "$DRIVER" skin 7
 run_wine "$DRIVER" page 1 close $main

@@ -5,6 +5,7 @@
 //   text CONTROL_ID TEXT | focus CONTROL_ID | point CONTROL_ID | skin N | preview-rect
 //   select COMBO_ID N | prompt BUTTON_ID | prompt-rect | prompt-close | click BUTTON_ID
 //   popups-rect | wtext WINDOW_ID CONTROL_ID TEXT | wclick WINDOW_ID BUTTON_ID
+//   wopen WINDOW_ID BUTTON_ID OPENED_WINDOW_ID
 // Identifiers are hexadecimal. preview-rect prints the rectangle of the colour-code preview
 // together with the main window, popups-rect that of every shown popup (preview, directive tip,
 // note) with it; "prompt" clicks a button that asks with the text prompt dialog.
@@ -191,6 +192,12 @@ int main(int argc, char** argv) {
       HWND button = window ? FindControlById(window, Hex(argv[++i])) : nullptr;
       if (!button) return Fail("button not found");
       PostMessageW(button, BM_CLICK, 0, 0);
+    } else if (step == "wopen" && i + 3 < argc) {
+      HWND window = FindComposerWindow(Hex(argv[++i]));
+      HWND button = window ? FindControlById(window, Hex(argv[++i])) : nullptr;
+      if (!button) return Fail("button not found");
+      PostMessageW(button, BM_CLICK, 0, 0);
+      if (!WaitForComposerWindow(Hex(argv[++i]))) return Fail("window did not open");
     } else if (step == "sleep" && i + 1 < argc) {
       Sleep(static_cast<DWORD>(std::atoi(argv[++i])));
     } else {

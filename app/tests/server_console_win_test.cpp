@@ -23,6 +23,7 @@
 #include "base/text_win.h"
 #include "net/protected_data_win.h"
 #include "net/rcon_session.h"
+#include "net/rcon_text.h"
 #include "net/tests/rcon_test_server_win.h"
 #include "ui/console_view_win.h"
 #include "ui/frame_win.h"
@@ -131,22 +132,19 @@ void InTheModalLoop(std::function<bool()> action) {
   });
 }
 
+BOOL CALLBACK FindQuestion(HWND hwnd, LPARAM found) {
+  wchar_t name[16] = {};
+  GetClassNameW(hwnd, name, 16);
+  if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(hwnd)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = hwnd;
+  return FALSE;
+}
+
 // The question box the program shows, if one is shown.
 HWND ShownQuestion() {
-  struct Found {
-    HWND dialog = nullptr;
-  } found;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM context) -> BOOL {
-        wchar_t name[16] = {};
-        GetClassNameW(hwnd, name, 16);
-        if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(hwnd)) return TRUE;
-        reinterpret_cast<Found*>(context)->dialog = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found.dialog;
+  HWND found = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindQuestion, reinterpret_cast<LPARAM>(&found));
+  return found;
 }
 
 std::string FileBytes(const std::wstring& path) {
@@ -269,7 +267,7 @@ TEST_F(ServerConsoleTest, SetUpOnceThenSendTheBoxAndABlock) {
 
   // A block of twenty asks once, then goes in order; the last answer comes in several packets.
   std::vector<std::string> block;
-  for (int i = 1; i < 20; ++i) block.push_back("/say line " + std::to_string(i));
+  for (int i = 1; i < 20; ++i) block.push_back(net::Joined({"/say line ", std::to_string(i)}));
   block.push_back("lines 1000");
   bool asked = false;
   InTheModalLoop([&]() -> bool {
@@ -290,7 +288,8 @@ TEST_F(ServerConsoleTest, SetUpOnceThenSendTheBoxAndABlock) {
   EXPECT_LT(probe.Slowest(), 1500u);
   const std::vector<std::string> received = server.Commands();
   ASSERT_EQ(received.size(), 21u);
-  for (int i = 1; i < 20; ++i) EXPECT_EQ(received[i], "say line " + std::to_string(i));
+  for (int i = 1; i < 20; ++i)
+    EXPECT_EQ(received[i], net::Joined({"say line ", std::to_string(i)}));
   EXPECT_EQ(received[20], "lines 1000");
   const std::string text = LogFrom(first);
   EXPECT_NE(text.find("[19/20] > say line 19\r\n"), std::string::npos);
