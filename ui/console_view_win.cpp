@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "base/scoped_win.h"
@@ -71,6 +72,7 @@ class ConsoleView {
   LRESULT OnMouseMove(LPARAM position);
   LRESULT OnCaptureLost();
   bool OnKeyDown(WPARAM key);
+  std::optional<std::size_t> CaretTarget(WPARAM key) const;
 
   void DrawLine(HDC dc, std::size_t index, int y, int width);
   int DrawRun(HDC dc, const ChatRun& run, int x, int y);
@@ -421,49 +423,46 @@ LRESULT ConsoleView::OnMouseMove(LPARAM position) {
 }
 
 bool ConsoleView::OnKeyDown(WPARAM key) {
-  const bool control = GetKeyState(VK_CONTROL) < 0;
-  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  if (GetKeyState(VK_CONTROL) < 0 && (key == 'C' || key == 'A')) {
+    if (key == 'C') {
+      Copy();
+    } else if (Count() > 0) {
+      anchor_ = 0;
+      selected_ = true;
+      MoveCaret(Count() - 1, true);
+    }
+    return true;
+  }
+  if (key == VK_LEFT || key == VK_RIGHT) {
+    ScrollTo(top_, left_ + (key == VK_LEFT ? -kArrowStep : kArrowStep));
+    return true;
+  }
+  const std::optional<std::size_t> line = CaretTarget(key);
+  if (line) MoveCaret(*line, GetKeyState(VK_SHIFT) < 0);
+  return line.has_value();
+}
+
+// The line a movement key takes the caret to; nothing for another key or an empty log.
+std::optional<std::size_t> ConsoleView::CaretTarget(WPARAM key) const {
   const std::size_t count = Count();
+  if (count == 0) return std::nullopt;
   const std::size_t rows = Rows();
   const std::size_t caret = selected_ ? caret_ : top_;
-  if (control && key == 'C') {
-    Copy();
-    return true;
-  }
-  if (control && key == 'A') {
-    if (count == 0) return true;
-    anchor_ = 0;
-    MoveCaret(count - 1, true);
-    return true;
-  }
-  if (count == 0) return false;
   switch (key) {
     case VK_UP:
-      MoveCaret(caret > 0 ? caret - 1 : 0, shift);
-      return true;
+      return caret > 0 ? caret - 1 : 0;
     case VK_DOWN:
-      MoveCaret(caret + 1, shift);
-      return true;
+      return caret + 1;
     case VK_PRIOR:
-      MoveCaret(caret > rows ? caret - rows : 0, shift);
-      return true;
+      return caret > rows ? caret - rows : 0;
     case VK_NEXT:
-      MoveCaret(caret + rows, shift);
-      return true;
+      return caret + rows;
     case VK_HOME:
-      MoveCaret(0, shift);
-      return true;
+      return 0;
     case VK_END:
-      MoveCaret(count - 1, shift);
-      return true;
-    case VK_LEFT:
-      ScrollTo(top_, left_ - kArrowStep);
-      return true;
-    case VK_RIGHT:
-      ScrollTo(top_, left_ + kArrowStep);
-      return true;
+      return count - 1;
     default:
-      return false;
+      return std::nullopt;
   }
 }
 

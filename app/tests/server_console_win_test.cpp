@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,6 +21,7 @@
 #include "app/settings_win.h"
 #include "app/tests/win_test_support.h"
 #include "app/tests/window_lookup_win.h"
+#include "base/scoped_win.h"
 #include "base/text_win.h"
 #include "net/protected_data_win.h"
 #include "net/rcon_session.h"
@@ -149,14 +151,13 @@ HWND ShownQuestion() {
 
 std::string FileBytes(const std::wstring& path) {
   std::string bytes;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
+  const base::ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   char buffer[4096];
   DWORD read = 0;
-  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+  while (file && ::ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
     bytes.append(buffer, read);
-  CloseHandle(file);
+  }
   return bytes;
 }
 
@@ -305,6 +306,14 @@ TEST_F(ServerConsoleTest, SetUpOnceThenSendTheBoxAndABlock) {
   const std::wstring copied = testing_support::ClipboardWideText();
   EXPECT_NE(copied.find(L"ran: say \x4F60\x597D\r\n"), std::wstring::npos);
   EXPECT_NE(copied.find(L"[20/20] > lines 1000"), std::wstring::npos);
+  // A click and Shift+Down twice take three lines.
+  ClickAt(CentreOf(view));
+  PressKey(VK_DOWN, true);
+  PressKey(VK_DOWN, true);
+  PressWithControl('C');
+  const std::string three = ui::SelectedConsoleText(view);
+  EXPECT_EQ(std::count(three.begin(), three.end(), '\n'), 2) << three;
+  EXPECT_EQ(testing_support::ClipboardWideText(), base::WideFromGbk(three));
   testing_support::PutOnClipboard(L"sentinel");
   ClickAt(CentreOf(Log(kConsoleCopyAll)));
   EXPECT_EQ(testing_support::ClipboardWideText(), base::WideFromGbk(LogFrom(0)));
