@@ -1,4 +1,4 @@
-// Enter keys of the main window, from the rows that the builders and choosers run on.
+// Enter keys: the main window's from the rows that the builders and choosers run on.
 #include "app/enter_keys.h"
 
 #include "compose/builders.h"
@@ -15,6 +15,15 @@ std::vector<ui::EnterKey> MainWindowEnterKeys() {
   }
   for (const compose::Chooser& chooser : compose::Choosers()) {
     keys.push_back({chooser.comboBox, chooser.button});
+  }
+  return keys;
+}
+
+std::vector<ui::EnterKey> ServerWindowEnterKeys() {
+  using namespace ui::ids;
+  std::vector<ui::EnterKey> keys;
+  for (const ui::ControlId field : {kServerName, kServerHost, kServerPort, kServerPassword}) {
+    keys.push_back({field, kServerSave});
   }
   return keys;
 }

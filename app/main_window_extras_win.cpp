@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/menu_bar_win.h"
+#include "app/server_console_win.h"
 #include "app/settings_win.h"
 #include "app/skin_menu_win.h"
 #include "app/workbench_window_win.h"
@@ -170,6 +171,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
       RememberPosition(hwnd);
       ScheduleRetry(std::nullopt);
       g_saver.SaveAtExit(g_settings, &PauseMs);
+      CloseConsoleLog();
       if (g_main == hwnd) g_main = nullptr;
       break;
     case WM_NCDESTROY:
@@ -182,6 +184,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 }
 
 void OnWindowBuilt(WindowId window, HWND hwnd) {
+  OnServerWindowBuilt(window, hwnd);
   if (window != ids::kMainWindow) return;
   g_main = hwnd;
   RestorePosition(hwnd);
@@ -201,8 +204,18 @@ bool EnableMainWindowExtras() {
   base::RegisterExitRoutine(&FlushSettings);
   skin::SetStartupSkin(g_settings.skin);
   SetWindowBuiltHook(&OnWindowBuilt);
+  EnableServerConsole();
   ui::win::SetMenuBarMaker(&MakeMenuBar);
   return ui::RegisterColourPreviewClass() && EnableWorkbench();
+}
+
+Settings& RememberedSettings() {
+  return g_settings;
+}
+
+// Servers are settings like the skin: a file held by another program delays them, never drops them.
+void SaveRememberedSettings() {
+  ScheduleRetry(g_saver.Save(g_settings));
 }
 
 void ChooseSkin(int number) {

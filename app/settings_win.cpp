@@ -8,9 +8,13 @@
 #include <shlobj.h>
 
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/late_bound_win.h"
+#include "base/text_win.h"
+#include "base/unicode.h"
 
 namespace app::win {
 namespace {
@@ -33,6 +37,19 @@ std::wstring AppDataFolder() {
     return path;
   }
   return {};
+}
+
+// The file's UTF-8 as the program's GBK. A file that is not UTF-8 (damaged, or written by hand
+// in another encoding) is read as it is: its ASCII keys and numbers still count.
+std::string GbkFromFile(const std::string& bytes) {
+  const std::optional<std::u16string> units = base::Utf16FromUtf8(bytes);
+  if (!units) return bytes;
+  return base::GbkFromWide(std::wstring(units->begin(), units->end()));
+}
+
+std::string FileFromGbk(std::string_view gbk) {
+  const std::wstring wide = base::WideFromGbk(gbk);
+  return base::Utf8FromUtf16(std::u16string(wide.begin(), wide.end()));
 }
 
 std::wstring SettingsFolder() {
@@ -99,7 +116,7 @@ Settings LoadSettings() {
     return {};
   }
   text.resize(read);
-  return ParseSettings(text);
+  return ParseSettings(GbkFromFile(text));
 }
 
 SaveResult SaveSettings(const Settings& settings) {
@@ -110,7 +127,7 @@ SaveResult SaveSettings(const Settings& settings) {
   // One temporary name per process: two composers saving at once never write the same file.
   const std::wstring temporary =
       folder + L"\\" + WideFromAscii(TemporaryFileName(GetCurrentProcessId()));
-  const std::string text = FormatSettings(settings);
+  const std::string text = FileFromGbk(FormatSettings(settings));
   bool written = false;
   {
     File file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -1,7 +1,8 @@
-// The settings file: %APPDATA%\CommandComposer\settings.ini. Read once at start-up, written
-// whole whenever a remembered value changes. Writing goes to a temporary file beside it that
-// then replaces the old one, so a crash or a full disk never leaves half a file behind; another
-// program holding the file open only delays the write (SettingsSaver).
+// The settings file: %APPDATA%\CommandComposer\settings.ini, UTF-8 like every file the program
+// writes (a server's name may be Chinese). Read once at start-up, written whole whenever a
+// remembered value changes. Writing goes to a temporary file beside it that then replaces the old
+// one, so a crash or a full disk never leaves half a file behind; another program holding the
+// file open only delays the write (SettingsSaver).
 #pragma once
 
 #include <string>

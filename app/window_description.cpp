@@ -1,8 +1,10 @@
-// The window description: the main window with its four tab pages, the five secondary windows,
-// and the script workbench with its import window.
+// The window description: the main window with its four tab pages, the five secondary windows of
+// reference texts and illustrations, the script workbench with its import window, the server
+// window and the console log.
 // Positions are left, top, width, height in pixels relative to the parent; captions are GBK.
 #include "app/window_description.h"
 
+#include "app/server_console.h"
 #include "app/wiring.h"
 #include "app/workbench.h"
 #include "assets/illustrations.h"
@@ -68,9 +70,14 @@ constexpr Element kMainElements[] = {
     {.id = kTabs, .kind = Kind::kPageControl, .name = "高级选择夹1", .rect = {8, 8, 400, 486},
      .font = {"SimSun", 12}, .pages = kPages, .currentPage = 1, .tabStop = true},
 
-    // Right: the way to the script workbench, then command output and script-line output.
-    {.id = 按钮26, .kind = Kind::kButton, .name = "按钮26", .rect = {706, 1, 160, 22},
+    // Above the right-hand side: the way to the script workbench, and the command going to the
+    // game server from above the command box's top right corner.
+    {.id = 按钮26, .kind = Kind::kButton, .name = "按钮26", .rect = {580, 1, 160, 22},
      .caption = "脚本工作台 (Ctrl+E)", .events = kOn<&OpenWorkbench>, .tabStop = true},
+    {.id = 按钮27, .kind = Kind::kButton, .name = "按钮27", .rect = {746, 1, 120, 22},
+     .caption = "发送到服务器", .events = kOn<&SendCommandBox>, .tabStop = true},
+
+    // Right: command output and script-line output.
     {.id = 分组框19, .kind = Kind::kGroupBox, .name = "分组框19", .rect = {416, 24, 450, 235},
      .caption = "指令生成窗口", .font = kCaptionFont},
     {.id = 编辑框15, .kind = Kind::kEditBox, .name = "编辑框15", .rect = {8, 20, 432, 168},
@@ -489,6 +496,66 @@ constexpr Element kImportElements[] = {
 };
 // clang-format on
 
+// The server window: the servers kept (one chosen in the list), the chosen one's fields, its
+// login test and the warning for a host outside the private ranges. Labels hold their own line
+// breaks.
+// clang-format off
+constexpr Element kServerElements[] = {
+    {.id = kServerListLabel, .kind = Kind::kTransLabel, .name = "透明标签1",
+     .rect = {12, 16, 56, 20}, .caption = "服务器："},
+    {.id = kServerList, .kind = Kind::kComboBox, .name = "组合框1", .rect = {72, 13, 200, 22},
+     .tabStop = true},
+    {.id = kServerNew, .kind = Kind::kButton, .name = "按钮1", .rect = {280, 12, 70, 24},
+     .caption = "新建", .events = kOn<&NewServer>, .tabStop = true},
+    {.id = kServerDelete, .kind = Kind::kButton, .name = "按钮2", .rect = {356, 12, 70, 24},
+     .caption = "删除", .events = kOn<&DeleteServer>, .tabStop = true},
+    {.id = kServerNameLabel, .kind = Kind::kTransLabel, .name = "透明标签2",
+     .rect = {12, 55, 56, 20}, .caption = "名称："},
+    {.id = kServerName, .kind = Kind::kEditBox, .name = "编辑框1", .rect = {72, 52, 354, 22},
+     .tabStop = true},
+    {.id = kServerHostLabel, .kind = Kind::kTransLabel, .name = "透明标签3",
+     .rect = {12, 87, 56, 20}, .caption = "地址："},
+    {.id = kServerHost, .kind = Kind::kEditBox, .name = "编辑框2", .rect = {72, 84, 222, 22},
+     .tabStop = true},
+    {.id = kServerPortLabel, .kind = Kind::kTransLabel, .name = "透明标签4",
+     .rect = {304, 87, 48, 20}, .caption = "端口："},
+    {.id = kServerPort, .kind = Kind::kEditBox, .name = "编辑框3", .rect = {356, 84, 70, 22},
+     .tabStop = true},
+    {.id = kServerPasswordLabel, .kind = Kind::kTransLabel, .name = "透明标签5",
+     .rect = {12, 119, 56, 20}, .caption = "密码："},
+    {.id = kServerPassword, .kind = Kind::kEditBox, .name = "编辑框4", .rect = {72, 116, 354, 22},
+     .tabStop = true},
+    {.id = kServerPasswordHint, .kind = Kind::kTransLabel, .name = "透明标签6",
+     .rect = {72, 142, 354, 18}, .textColor = 0x707070},
+    {.id = kServerWarning, .kind = Kind::kTransLabel, .name = "透明标签7",
+     .rect = {12, 168, 414, 36}, .textColor = 0xD00000},
+    {.id = kServerTest, .kind = Kind::kButton, .name = "按钮3", .rect = {12, 214, 90, 26},
+     .caption = "测试连接", .events = kOn<&TestServerLogin>, .tabStop = true},
+    {.id = kServerResult, .kind = Kind::kTransLabel, .name = "透明标签8",
+     .rect = {110, 218, 316, 36}},
+    {.id = kServerSave, .kind = Kind::kButton, .name = "按钮4", .rect = {250, 264, 84, 28},
+     .caption = "保存", .events = kOn<&SaveServer>, .tabStop = true},
+    {.id = kServerClose, .kind = Kind::kButton, .name = "按钮5", .rect = {342, 264, 84, 28},
+     .caption = "关闭", .events = kOn<&CloseServerSettings>, .tabStop = true},
+};
+// clang-format on
+
+// The console log window: where commands go, the log's lines, copying and stopping.
+// clang-format off
+constexpr Element kConsoleLogElements[] = {
+    {.id = kConsoleTarget, .kind = Kind::kTransLabel, .name = "透明标签1",
+     .rect = {8, 12, 520, 20}},
+    {.id = kConsoleSettings, .kind = Kind::kButton, .name = "按钮1", .rect = {536, 8, 96, 26},
+     .caption = "服务器设置", .events = kOn<&OpenServerSettings>, .tabStop = true},
+    {.id = kConsoleLines, .kind = Kind::kConsoleLog, .name = "日志框1", .rect = {8, 42, 624, 350},
+     .tabStop = true},
+    {.id = kConsoleCopyAll, .kind = Kind::kButton, .name = "按钮2", .rect = {8, 402, 100, 28},
+     .caption = "复制全部", .events = kOn<&CopyConsoleLog>, .tabStop = true},
+    {.id = kConsoleStop, .kind = Kind::kButton, .name = "按钮3", .rect = {116, 402, 100, 28},
+     .caption = "停止发送", .events = kOn<&StopSendingToServer>, .tabStop = true},
+};
+// clang-format on
+
 constexpr WindowDescription kWindows[] = {
     {.id = kMainWindow,
      .title = "岚式脚本方块编辑器v3.1（Varnel）",
@@ -537,6 +604,20 @@ constexpr WindowDescription kWindows[] = {
      .height = 510,
      .programIcon = true,
      .elements = kImportElements},
+    {.id = kServerWindow,
+     .title = "服务器",
+     .width = 446,
+     .height = 334,
+     .programIcon = true,
+     .elements = kServerElements,
+     .events = kOn<&OnServerWindowCreated>},
+    {.id = kConsoleLogWindow,
+     .title = "控制台日志",
+     .width = 656,
+     .height = 478,
+     .programIcon = true,
+     .elements = kConsoleLogElements,
+     .events = kOn<&OnConsoleLogWindowCreated>},
 };
 
 }  // namespace

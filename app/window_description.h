@@ -1,5 +1,6 @@
-// The six windows of the program as static data: the main window with its four tab pages and the
-// five secondary windows, each control bound to its handlers. Texts are GBK bytes.
+// The windows of the program as static data: the main window with its four tab pages, the five
+// secondary windows of reference texts and illustrations, the server window and the console log,
+// each control bound to its handlers. Texts are GBK bytes.
 #pragma once
 
 #include <span>

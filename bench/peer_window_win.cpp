@@ -205,6 +205,9 @@ bool CreateControls(HWND top, const ui::WindowDescription& window) {
         hwnd = Create(element, parent, offset, MSFTEDIT_CLASS, WS_EX_CLIENTEDGE,
                       ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL, caption, height);
         break;
+      case Kind::kConsoleLog:
+        hwnd = Create(element, parent, offset, L"LISTBOX", 0, WS_VSCROLL | WS_HSCROLL, L"", height);
+        break;
       case Kind::kPageControl: {
         TabPages pages;
         hwnd = CreateTab(element, parent, offset, pages);

@@ -50,6 +50,7 @@ failed=0
 photograph() {
   local dir=$1 main=52010001
   export SCREENSHOTS=$dir
+  rm -f "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/CommandComposer/settings.ini
   prepare_workbench_script
   run_wine "$EXE" >/dev/null 2>&1 &
   local composer=$!
@@ -67,7 +68,9 @@ photograph() {
   rect=$(run_wine "$DRIVER" prompt-rect | tr -d '\r')
   read -r x y w h <<<"$rect"
   import -window root -crop "${w}x${h}+${x}+${y}" +repage "$dir/prompt.png"
-  run_wine "$DRIVER" prompt-close sleep 300 workbench sleep 500
+  run_wine "$DRIVER" prompt-close sleep 300
+  shoot_server_windows
+  run_wine "$DRIVER" workbench sleep 500
   shoot_workbench workbench.png
   run_wine "$DRIVER" import '@msg:使用 @command /home 回家' sleep 500
   shoot_workbench import.png import-rect

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the composer and photographs it under a Wine virtual desktop: the main window on each of
 # its four pages, each secondary window, the colour-code preview over five messages, the helping
-# popups beside their rows, the main window (also with its skin menu open) and the script
-# workbench (with a five-line script) in a dark and a light skin, and the workbench's import
-# window, as PNGs in build/screenshots/.
+# popups beside their rows, the server window and the console log with a loopback remote
+# console's answers, the script workbench (with a five-line script) and its import window, and
+# the main window (also with its skin menu open), the workbench, the log and the server window in
+# a dark and a light skin, as PNGs in build/screenshots/.
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 trap stop_background EXIT
@@ -67,6 +68,7 @@ run_wine "$DRIVER" focus 16012CB3 point 16012CB3 click 16012CBC sleep 300
 shoot_popups note-gate.png
 run_wine "$DRIVER" text 16010085 '' click 16010088 sleep 300
 shoot_popups note-empty-copy.png
+shoot_server_windows
 # The workbench with the script it restored, and its import window reading a pasted block of glued
 # lines (one split there may be part of a message) and an add command.
 run_wine "$DRIVER" workbench sleep 500
@@ -82,6 +84,10 @@ for skin in 2:dark 5:light; do
   shoot $main "skin-${skin#*:}.png"
   shoot_menu 1 "skin-${skin#*:}-menu.png"
   shoot_workbench "workbench-${skin#*:}.png"
+  shoot 52015302 "skin-${skin#*:}-console-log.png"
+  run_wine "$DRIVER" wopen 52015302 16015322 52015301 sleep 300
+  shoot 52015301 "skin-${skin#*:}-server.png"
+  run_wine "$DRIVER" close 52015301 sleep 300
 done
 run_wine "$DRIVER" skin 7 workbench-close sleep 300
 run_wine "$DRIVER" page 1 close $main

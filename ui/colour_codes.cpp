@@ -1,5 +1,5 @@
-// Reading chat codes the way the game does: it replaces "&" and a code character by the style
-// and leaves every other "&" as written; a colour code starts a fresh style, so formats written
+// Reading chat codes the way the game does: it replaces a sign and a code character by the style
+// and leaves every other sign as written; a colour code starts a fresh style, so formats written
 // before it are lost.
 #include "ui/colour_codes.h"
 
@@ -17,8 +17,7 @@ constexpr std::uint32_t kColours[kChatColourCount] = {
 
 using base::CharLength;
 
-constexpr std::size_t kHexCodeLength = 8;      // &#RRGGBB
-constexpr std::size_t kSpelledHexLength = 14;  // &x&R&R&G&G&B&B
+constexpr std::size_t kHexDigits = 6;  // &#RRGGBB, &x&R&R&G&G&B&B
 
 char Lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -37,26 +36,34 @@ int HexDigit(char c) {
   return -1;
 }
 
-// The colour of a hex code at offset ("&" at offset) as 0xRRGGBB and its length, or a length
-// of 0 when none starts there: a cut or misspelt one is read as the codes it starts with.
-std::pair<std::uint32_t, std::size_t> HexCodeAt(std::string_view text, std::size_t offset) {
+// The section sign "§" in GBK, the sign the game itself and servers write.
+constexpr std::string_view kSectionSign = "\xA1\xEC";
+
+// The colour of a hex code at offset (its sign, of signLength bytes, at offset) as 0xRRGGBB and
+// its length, or a length of 0 when none starts there: a cut or misspelt one is read as the codes
+// it starts with. The spelled form repeats the same sign before every digit.
+std::pair<std::uint32_t, std::size_t> HexCodeAt(std::string_view text, std::size_t offset,
+                                                std::size_t signLength) {
   const std::string_view rest = text.substr(offset);
+  const std::string_view sign = rest.substr(0, signLength);
+  const std::size_t shortLength = signLength + 1 + kHexDigits;
+  const std::size_t spelledLength = signLength + 1 + kHexDigits * (signLength + 1);
   std::uint32_t rgb = 0;
-  if (rest.size() >= kHexCodeLength && rest[1] == '#') {
-    for (std::size_t i = 2; i < kHexCodeLength; ++i) {
+  if (rest.size() >= shortLength && rest[signLength] == '#') {
+    for (std::size_t i = signLength + 1; i < shortLength; ++i) {
       const int digit = HexDigit(rest[i]);
       if (digit < 0) return {0, 0};
       rgb = rgb << 4 | static_cast<std::uint32_t>(digit);
     }
-    return {rgb, kHexCodeLength};
+    return {rgb, shortLength};
   }
-  if (rest.size() >= kSpelledHexLength && Lower(rest[1]) == 'x') {
-    for (std::size_t i = 2; i < kSpelledHexLength; i += 2) {
-      const int digit = HexDigit(rest[i + 1]);
-      if (rest[i] != '&' || digit < 0) return {0, 0};
+  if (rest.size() >= spelledLength && Lower(rest[signLength]) == 'x') {
+    for (std::size_t i = signLength + 1; i < spelledLength; i += signLength + 1) {
+      const int digit = HexDigit(rest[i + signLength]);
+      if (rest.substr(i, signLength) != sign || digit < 0) return {0, 0};
       rgb = rgb << 4 | static_cast<std::uint32_t>(digit);
     }
-    return {rgb, kSpelledHexLength};
+    return {rgb, spelledLength};
   }
   return {0, 0};
 }
@@ -76,13 +83,13 @@ std::size_t PlaceholderLength(std::string_view text, std::size_t offset) {
 
 class Reader {
  public:
-  explicit Reader(std::string_view text) : text_(text) {}
+  Reader(std::string_view text, CodeSigns signs) : text_(text), signs_(signs) {}
 
   ChatLine Read() {
     while (at_ < text_.size()) {
       const char c = text_[at_];
-      if (c == '&') {
-        ReadAmpersand();
+      if (const std::size_t sign = SignAt(at_)) {
+        ReadCode(sign);
       } else if (const std::size_t length = c == '%' ? PlaceholderLength(text_, at_) : 0) {
         Emit(text_.substr(at_, length), RunKind::kPlaceholder);
         Advance(length);
@@ -101,18 +108,30 @@ class Reader {
     std::string code;
   };
 
-  void ReadAmpersand() {
-    if (at_ + 1 >= text_.size() || text_[at_ + 1] == '&') {
-      Flag(CodeProblemKind::kLoneAmpersand, 1);
+  // The length of the code sign starting at offset, or 0 when none does.
+  std::size_t SignAt(std::size_t offset) const {
+    const auto wanted = [this](CodeSigns sign) {
+      return (static_cast<unsigned>(signs_) & static_cast<unsigned>(sign)) != 0;
+    };
+    if (wanted(CodeSigns::kAmpersand) && text_[offset] == '&') return 1;
+    if (wanted(CodeSigns::kSection) && text_.substr(offset, 2) == kSectionSign) return 2;
+    return 0;
+  }
+
+  // A sign of signLength bytes at at_, and what follows it.
+  void ReadCode(std::size_t signLength) {
+    const std::size_t after = at_ + signLength;
+    if (after >= text_.size() || SignAt(after) != 0) {
+      Flag(CodeProblemKind::kLoneAmpersand, signLength);
       return;
     }
-    const char next = text_[at_ + 1];
+    const char next = text_[after];
     if (next == ' ' || next == '\t') {  // "A & B": plainly meant as written
-      Emit(text_.substr(at_, 1), RunKind::kText);
-      Advance(1);
+      Emit(text_.substr(at_, signLength), RunKind::kText);
+      Advance(signLength);
       return;
     }
-    if (const auto [rgb, length] = HexCodeAt(text_, at_); length > 0) {
+    if (const auto [rgb, length] = HexCodeAt(text_, at_, signLength); length > 0) {
       const std::string written(text_.substr(at_, length));
       StartColour(written);
       line_.problems.push_back({CodeProblemKind::kHexColour, at_, column_, written, {}});
@@ -121,11 +140,11 @@ class Reader {
       return;
     }
     const char code = Lower(next);
-    const std::string written(text_.substr(at_, 2));
+    const std::string written(text_.substr(at_, signLength + 1));
     if (const int colour = ColourIndex(code); colour >= 0 || code == 'r') {
       StartColour(written);
       if (colour >= 0) style_.colour = colour;
-      Advance(2);
+      Advance(written.size());
       return;
     }
     bool* format = nullptr;
@@ -151,11 +170,11 @@ class Reader {
     if (format != nullptr) {
       *format = true;
       pending_.push_back({at_, column_, written});
-      Advance(2);
+      Advance(written.size());
       return;
     }
-    // Not a code: the game shows "&" and the character after it, whole.
-    Flag(CodeProblemKind::kUnknownCode, 1 + CharLength(text_, at_ + 1));
+    // Not a code: the game shows the sign and the character after it, whole.
+    Flag(CodeProblemKind::kUnknownCode, signLength + CharLength(text_, after));
   }
 
   // A colour or reset code: the formats written since the last text are lost, and the style
@@ -197,6 +216,7 @@ class Reader {
   }
 
   std::string_view text_;
+  CodeSigns signs_;
   std::size_t at_ = 0;
   std::size_t column_ = 1;
   ChatStyle style_;
@@ -206,8 +226,8 @@ class Reader {
 
 }  // namespace
 
-ChatLine ReadChatCodes(std::string_view text) {
-  return Reader(text).Read();
+ChatLine ReadChatCodes(std::string_view text, CodeSigns signs) {
+  return Reader(text, signs).Read();
 }
 
 std::uint32_t ChatColour(int index) {
@@ -234,10 +254,10 @@ std::string DescribeCodeProblem(const CodeProblem& problem) {
     case CodeProblemKind::kUnknownCode:
       return where + "的 " + problem.code + " 不是颜色或格式代码，游戏会原样显示";
     case CodeProblemKind::kLoneAmpersand:
-      return where + "的 & 后面没有代码，游戏会原样显示";
+      return where + "的 " + problem.code + " 后面没有代码，游戏会原样显示";
     case CodeProblemKind::kFormatBeforeColour:
       return where + "的 " + problem.code + " 写在 " + problem.clearedBy + " 之前，" +
-             (problem.clearedBy.size() == 2 && Lower(problem.clearedBy[1]) == 'r'
+             (!problem.clearedBy.empty() && Lower(problem.clearedBy.back()) == 'r'
                   ? "重置代码清除所有格式"
                   : "游戏遇到颜色代码会清除格式") +
              "，" + problem.code + " 不起作用（应写成 " + problem.clearedBy + problem.code + "）";

@@ -1,11 +1,13 @@
 // The game's chat colour and format codes, read the way the game reads them, so that a message
-// can be previewed before it is pasted. A code is "&" and one letter or digit, in either case:
+// can be previewed before it is pasted, and a server's answer shown in its colours. A code is a
+// sign and one letter or digit, in either case. The sign admins type is "&", which plugins turn
+// into the game's own sign "§" (GBK A1 EC); the server writes "§" in what it answers. The codes:
 // &0-&9 and &a-&f the sixteen chat colours, &k obfuscated, &l bold, &m strikethrough, &n
 // underline, &o italic, &r reset. A colour code also clears every format, as in the game.
 // Servers of 1.16 and later also read any colour as hex digits, "&#RRGGBB" or
-// "&x&R&R&G&G&B&B" (either case); the reader applies them and notes that they need such a
-// server. Anything else after "&" is shown by the game as written; the reader keeps it in the
-// text and reports it. Texts are GBK: a double-byte character or an escape of a unit GBK lacks
+// "&x&R&R&G&G&B&B" (either case, either sign); the reader applies them and notes that they need
+// such a server. Anything else after a sign is shown by the game as written; the reader keeps it in
+// the text and reports it. Texts are GBK: a double-byte character or an escape of a unit GBK lacks
 // (base/gbk.h) is never split.
 #pragma once
 
@@ -44,9 +46,16 @@ struct ChatRun {
   bool operator==(const ChatRun&) const = default;
 };
 
+// Which signs start a code: what an admin types reads "&" (the default), a server's answer "§".
+enum class CodeSigns : std::uint8_t {
+  kAmpersand = 1,
+  kSection = 2,
+  kBoth = 3,
+};
+
 enum class CodeProblemKind : std::uint8_t {
-  kUnknownCode,         // "&" followed by something that is no code, e.g. "&z"
-  kLoneAmpersand,       // "&" at the end of the text, or right before another "&"
+  kUnknownCode,         // a sign followed by something that is no code, e.g. "&z"
+  kLoneAmpersand,       // a sign at the end of the text, or right before another sign
   kFormatBeforeColour,  // a format code whose format a following colour or reset code clears
   kHexColour,           // no problem on 1.16 and later: a hex colour code, which older servers
                         // show as written
@@ -54,9 +63,9 @@ enum class CodeProblemKind : std::uint8_t {
 
 struct CodeProblem {
   CodeProblemKind kind;
-  std::size_t offset;     // byte offset of the "&" in the text
-  std::size_t column;     // 1-based character position of the "&" (a two-byte character is one)
-  std::string code;       // the code as written, e.g. "&z", "&l"
+  std::size_t offset;     // byte offset of the sign in the text
+  std::size_t column;     // 1-based character position of the sign (a two-byte character is one)
+  std::string code;       // the code as written, e.g. "&z", "&l", "§l"; a lone sign alone
   std::string clearedBy;  // kFormatBeforeColour: the colour or reset code, e.g. "&c"
   bool operator==(const CodeProblem&) const = default;
 };
@@ -66,9 +75,9 @@ struct ChatLine {
   std::vector<CodeProblem> problems;  // in text order
 };
 
-// Reads a message's codes. Never fails; every byte of the text that is not a valid code ends up
-// in exactly one run, in order.
-ChatLine ReadChatCodes(std::string_view text);
+// Reads a message's codes, started by signs. Never fails; every byte of the text that is not a
+// valid code ends up in exactly one run, in order.
+ChatLine ReadChatCodes(std::string_view text, CodeSigns signs = CodeSigns::kAmpersand);
 
 // The chat colour of code digit index (0 to 15) as 0xRRGGBB, and the colour of its shadow.
 std::uint32_t ChatColour(int index);

@@ -29,6 +29,7 @@ enum class Kind : std::uint32_t {
   kRichEdit = 0x00050006,
   // The program's own: a list of any length whose rows its owner draws (ui/row_list_win.h).
   kRowList = 0x00060001,
+  kConsoleLog = 0x00060002,  // the console log's lines, drawn by the program (console_view_win)
 };
 
 // A control, or a whole window (control 0, kind kWindow), as handlers pass it to commands.
@@ -219,6 +220,38 @@ inline constexpr ControlId kScriptChoiceLabel = 0x16012E67;  // 透明标签3
 inline constexpr ControlId kScriptChoice = 0x16012E68;       // 组合框1
 inline constexpr ControlId kImportRows = 0x16012E69;         // 按钮3
 inline constexpr ControlId kCancelImport = 0x16012E6A;       // 按钮4
+
+// Main window: sending the command output box to the game server.
+inline constexpr ControlId 按钮27 = 0x16015340;  // "发送到服务器"
+
+// The server window "服务器": the servers kept, the one shown and its test.
+inline constexpr WindowId kServerWindow = 0x52015301;
+inline constexpr ControlId kServerListLabel = 0x16015301;      // 透明标签1
+inline constexpr ControlId kServerList = 0x16015302;           // 组合框1
+inline constexpr ControlId kServerNew = 0x16015303;            // 按钮1
+inline constexpr ControlId kServerDelete = 0x16015304;         // 按钮2
+inline constexpr ControlId kServerNameLabel = 0x16015305;      // 透明标签2
+inline constexpr ControlId kServerName = 0x16015306;           // 编辑框1
+inline constexpr ControlId kServerHostLabel = 0x16015307;      // 透明标签3
+inline constexpr ControlId kServerHost = 0x16015308;           // 编辑框2
+inline constexpr ControlId kServerPortLabel = 0x16015309;      // 透明标签4
+inline constexpr ControlId kServerPort = 0x1601530A;           // 编辑框3
+inline constexpr ControlId kServerPasswordLabel = 0x1601530B;  // 透明标签5
+inline constexpr ControlId kServerPassword = 0x1601530C;       // 编辑框4
+inline constexpr ControlId kServerPasswordHint = 0x1601530D;   // 透明标签6
+inline constexpr ControlId kServerWarning = 0x1601530E;        // 透明标签7
+inline constexpr ControlId kServerTest = 0x1601530F;           // 按钮3
+inline constexpr ControlId kServerResult = 0x16015310;         // 透明标签8
+inline constexpr ControlId kServerSave = 0x16015311;           // 按钮4
+inline constexpr ControlId kServerClose = 0x16015312;          // 按钮5
+
+// The console log window: what was sent and what the server answered.
+inline constexpr WindowId kConsoleLogWindow = 0x52015302;
+inline constexpr ControlId kConsoleTarget = 0x16015321;    // 透明标签1
+inline constexpr ControlId kConsoleSettings = 0x16015322;  // 按钮1
+inline constexpr ControlId kConsoleLines = 0x16015323;     // 日志框1
+inline constexpr ControlId kConsoleCopyAll = 0x16015324;   // 按钮2
+inline constexpr ControlId kConsoleStop = 0x16015325;      // 按钮3
 
 }  // namespace ids
 }  // namespace ui

@@ -23,6 +23,7 @@
 #include "base/win32_win.h"
 #include "ui/accessible_win.h"
 #include "ui/balloon_tip_win.h"
+#include "ui/console_view_win.h"
 #include "ui/custom_kinds_win.h"
 #include "ui/hypertext.h"
 #include "ui/hypertext_win.h"
@@ -203,6 +204,13 @@ HWND CreateRichEdit(const Element& element, const Placement& at, DWORD style) {
   return edit;
 }
 
+HWND CreateConsoleLog(const Element& element, const Placement& at, DWORD style) {
+  const RECT place{element.rect.left + at.offset.x, element.rect.top + at.offset.y,
+                   element.rect.left + at.offset.x + element.rect.width,
+                   element.rect.top + at.offset.y + element.rect.height};
+  return CreateConsoleView(at.parent, element.id, place, style);
+}
+
 HWND CreatePageControl(const Element& element, const Placement& at, DWORD style,
                        CreationState& state) {
   TabState* tabState = nullptr;
@@ -240,6 +248,8 @@ HWND CreateElement(const Element& element, const Placement& at, CreationState& s
       return CreatePicBox(element, at, style);
     case Kind::kRichEdit:
       return CreateRichEdit(element, at, style);
+    case Kind::kConsoleLog:
+      return CreateConsoleLog(element, at, style);
     case Kind::kPageControl:
       return CreatePageControl(element, at, style, state);
     case Kind::kRowList:
@@ -307,7 +317,8 @@ bool RegisterControlClasses() {
       sizeof common, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&common);
 
-  return RegisterBalloonTipClasses() && RegisterCustomKindClasses() && RegisterRowListClass();
+  return RegisterBalloonTipClasses() && RegisterCustomKindClasses() && RegisterRowListClass() &&
+         RegisterConsoleViewClass();
 }
 
 bool CreateControls(HWND top, const WindowDescription& window,

@@ -6,6 +6,8 @@
 //   select COMBO_ID N | prompt BUTTON_ID | prompt-rect | prompt-close | click BUTTON_ID
 //   popups-rect | menu N | menu-rect | menu-close | workbench | workbench-rect | workbench-close
 //   import TEXT | import-rect | import-close
+//   wtext WINDOW_ID CONTROL_ID TEXT | wclick WINDOW_ID BUTTON_ID
+//   wopen WINDOW_ID BUTTON_ID OPENED_WINDOW_ID
 // Identifiers are hexadecimal. preview-rect prints the rectangle of the colour-code preview
 // together with the main window, popups-rect that of every shown popup (preview, directive tip,
 // note) with it; "prompt" clicks a button that asks with the text prompt dialog. "skin" picks a
@@ -284,6 +286,22 @@ int main(int argc, char** argv) {
       HWND import = FindWindowW(app::win::kImportClass, nullptr);
       if (!import) return Fail("no import window");
       PostMessageW(import, WM_CLOSE, 0, 0);
+    } else if (step == "wtext" && i + 3 < argc && wideCount == argc) {
+      HWND window = FindComposerWindow(Hex(argv[++i]));
+      HWND control = window ? FindControlById(window, Hex(argv[++i])) : nullptr;
+      if (!control) return Fail("control not found");
+      SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide[++i]));
+    } else if (step == "wclick" && i + 2 < argc) {
+      HWND window = FindComposerWindow(Hex(argv[++i]));
+      HWND button = window ? FindControlById(window, Hex(argv[++i])) : nullptr;
+      if (!button) return Fail("button not found");
+      PostMessageW(button, BM_CLICK, 0, 0);
+    } else if (step == "wopen" && i + 3 < argc) {
+      HWND window = FindComposerWindow(Hex(argv[++i]));
+      HWND button = window ? FindControlById(window, Hex(argv[++i])) : nullptr;
+      if (!button) return Fail("button not found");
+      PostMessageW(button, BM_CLICK, 0, 0);
+      if (!WaitForComposerWindow(Hex(argv[++i]))) return Fail("window did not open");
     } else if (step == "sleep" && i + 1 < argc) {
       Sleep(static_cast<DWORD>(std::atoi(argv[++i])));
     } else {

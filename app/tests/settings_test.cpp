@@ -16,10 +16,23 @@ using app::WindowPosition;
 using namespace std::string_literals;
 
 TEST(Settings, WrittenTextReadsBackToTheSameValues) {
+  const std::vector<app::ServerEntry> servers = {
+      {"生存服", "mc.example.org", 25575, {0x01, 0x00, 0xFF, 0x7A}},
+      {"", "192.168.1.20", 1, {}},
+      {"名称=有等号", "::1", 65535, {0xAB}},
+  };
   for (const Settings& settings :
-       {Settings{}, Settings{1, WindowPosition{-1200, 35}}, Settings{34, WindowPosition{0, 0}}}) {
+       {Settings{}, Settings{1, WindowPosition{-1200, 35}}, Settings{34, WindowPosition{0, 0}},
+        Settings{7, {}, servers, 1}, Settings{7, {}, servers, -1}}) {
     EXPECT_EQ(app::ParseSettings(app::FormatSettings(settings)), settings);
   }
+  // Only the blob is written, never anything else of the password.
+  const std::string text = app::FormatSettings(Settings{7, {}, servers, 0});
+  EXPECT_NE(text.find("server.1.password=0100FF7A\r\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("server.2.password"), std::string::npos) << text;
+  // A line break in a name cannot start a line of its own.
+  const Settings broken{7, {}, {{"a\r\nskin=3", "h", 25575, {}}}, 0};
+  EXPECT_EQ(app::ParseSettings(app::FormatSettings(broken)).skin, 7);
 }
 
 TEST(Settings, AnythingUnreadableKeepsTheDefault) {
@@ -141,6 +154,40 @@ TEST(SettingsSaver, NothingIsDroppedWhileTheFileIsBusy) {
   EXPECT_TRUE(saver.FlushAtExit(pause, 1000));  // the next try finds the file writable
   EXPECT_EQ(written.back(), 9);
   EXPECT_TRUE(saver.FlushAtExit(pause, 1000));  // nothing pending
+}
+
+// Servers are read by their number; one without a host is left out, and a bad port or password
+// falls back alone.
+TEST(Settings, ServersReadByNumberAndFallBackFieldByField) {
+  struct Row {
+    std::string text;
+    std::string servers;  // "name@host:port/password bytes" joined by " | "
+    int current;
+  };
+  const Row rows[] = {
+      {"server.2.host=b\nserver.1.host=a\nserver.1.name=甲\ncurrent_server=2",
+       "甲@a:25575/0 | @b:25575/0", 1},
+      {"server.1.host= h \nserver.1.port=80\nserver.1.password=00ff", "@h:80/2", -1},
+      {"server.1.host=h\nserver.1.port=0\nserver.1.password=0g", "@h:25575/0", -1},
+      {"server.1.host=h\nserver.1.port=65536\nserver.1.password=abc", "@h:25575/0", -1},
+      {"server.1.name=没有地址\nserver.2.host=h\ncurrent_server=1", "@h:25575/0", -1},
+      {"server.17.host=h\nserver.0.host=h\nserver.x.host=h\nserver.1host=h", "", -1},
+      {"server.16.host=h\ncurrent_server=16", "@h:25575/0", 0},
+      {"server.1.host=h\ncurrent_server=3", "@h:25575/0", -1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    const Settings settings = app::ParseSettings(row.text);
+    std::string servers;
+    for (const app::ServerEntry& server : settings.servers) {
+      if (!servers.empty()) servers += " | ";
+      servers += server.name + "@" + server.host + ":" + std::to_string(server.port) + "/" +
+                 std::to_string(server.password.size());
+    }
+    EXPECT_EQ(servers, row.servers);
+    EXPECT_EQ(settings.currentServer, row.current);
+    EXPECT_EQ(app::CurrentServer(settings) != nullptr, row.current >= 0);
+  }
 }
 
 }  // namespace

@@ -323,8 +323,57 @@ start_clock_server() {
   log "clock server on $LOCAL_CLOCK_URL"
 }
 
+# A game server's remote console on loopback (scripts/lib/rcon_server.py) on a free port, with
+# the password "composer"; sets RCON_PORT. Started once per run.
+start_rcon_server() {
+  [ -n "${RCON_SERVER_PID:-}" ] && return
+  local port_file="$BUILD/rcon_server.port.$$" i
+  mkdir -p "$BUILD"
+  rm -f "$port_file"
+  python3 "$ROOT/scripts/lib/rcon_server.py" "$port_file" composer &
+  RCON_SERVER_PID=$!
+  for i in $(seq 50); do
+    [ -s "$port_file" ] && break
+    sleep 0.1
+  done
+  if [ ! -s "$port_file" ]; then
+    echo "the loopback remote-console server did not start" >&2
+    return 1
+  fi
+  RCON_PORT=$(cat "$port_file")
+  rm -f "$port_file"
+  log "remote console on 127.0.0.1:$RCON_PORT"
+}
+
+# Photographs the server window (with the warning for a host outside the private ranges, then
+# tested against the loopback remote console) and the console log with the answers to a few
+# commands sent with "发送到服务器". The running composer must have been started without a
+# saved server, so that its first send opens the server window.
+shoot_server_windows() {
+  start_rcon_server
+  run_wine "$DRIVER" text 1601007F '/list' open 16015340 52015301 sleep 300 \
+    wtext 52015301 16015306 '生存服' wtext 52015301 16015308 'mc.example.org' \
+    wtext 52015301 1601530C 'composer'
+  shoot 52015301 server-warning.png
+  run_wine "$DRIVER" wtext 52015301 16015308 127.0.0.1 wtext 52015301 1601530A "$RCON_PORT" \
+    wclick 52015301 1601530F sleep 1500
+  shoot 52015301 server.png
+  run_wine "$DRIVER" wclick 52015301 16015311 sleep 300 close 52015301 sleep 300 \
+    click 16015340 sleep 1000
+  local command
+  for command in '/help' '/vrnl reload' '/say 你好' 'foo'; do
+    run_wine "$DRIVER" text 1601007F "$command" click 16015340 sleep 800
+  done
+  shoot 52015302 console-log.png
+}
+
 stop_background() {
   stop_wine
+  if [ -n "${RCON_SERVER_PID:-}" ]; then
+    kill "$RCON_SERVER_PID" 2>/dev/null || true
+    wait "$RCON_SERVER_PID" 2>/dev/null || true
+    RCON_SERVER_PID=""
+  fi
   if [ -n "${CLOCK_SERVER_PID:-}" ]; then
     kill "$CLOCK_SERVER_PID" 2>/dev/null || true
     wait "$CLOCK_SERVER_PID" 2>/dev/null || true

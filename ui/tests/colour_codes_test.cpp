@@ -67,6 +67,7 @@ struct Row {
   std::string text;
   std::string runs;
   std::string problems;
+  ui::CodeSigns signs = ui::CodeSigns::kAmpersand;
 };
 
 TEST(ReadChatCodes, TableOfMessages) {
@@ -131,10 +132,23 @@ TEST(ReadChatCodes, TableOfMessages) {
       // A lead byte cut off at the very end stands alone.
       {"&\x81", "f!:&\x81", "unknown@1:&\x81"},
       {"a\x81", "f:a\x81", ""},
+      // A server's answer: "§" (GBK A1 EC) is the sign, "&" plain text; both where asked for.
+      {"§c红色§r白&c", "c:红色 | f:白&c", "", ui::CodeSigns::kSection},
+      {"§l§cX§z", "c:X | c!:§z", "lost@1:§l>§c unknown@6:§z", ui::CodeSigns::kSection},
+      {"§l§rX", "f:X", "lost@1:§l>§r", ui::CodeSigns::kSection},
+      {"end§", "f:end | f!:§", "lone@4:§", ui::CodeSigns::kSection},
+      {"§§c!", "f!:§ | c:!", "lone@1:§", ui::CodeSigns::kSection},
+      {"&a§bX&cY", "b:X | c:Y", "", ui::CodeSigns::kBoth},
+      {"§x§f§f§0§0§a§aHex§#12AB34x", "#ff00aa:Hex | #12ab34:x",
+       "hex@1:§x§f§f§0§0§a§a hex@18:§#12AB34", ui::CodeSigns::kSection},
+      // A spelled hex colour keeps one sign throughout.
+      {"§x&f§f§0§0§a§a", "f!:§x", "unknown@1:§x", ui::CodeSigns::kBoth},
+      // A1 EC across two characters (a full-width space, then a character led by EC) is no sign.
+      {"\xA1\xA1\xEC\x63", "f:\xA1\xA1\xEC\x63", "", ui::CodeSigns::kSection},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.text);
-    const ChatLine line = ui::ReadChatCodes(row.text);
+    const ChatLine line = ui::ReadChatCodes(row.text, row.signs);
     EXPECT_EQ(Runs(line), row.runs);
     EXPECT_EQ(Problems(line), row.problems);
   }
@@ -155,6 +169,10 @@ TEST(ReadChatCodes, ProblemsAreDescribedWithTheirCodes) {
   EXPECT_NE(ui::DescribeCodeProblem(line.problems[0]).find("&c&l"), std::string::npos);
   EXPECT_NE(ui::DescribeCodeProblem(line.problems[1]).find("&z"), std::string::npos);
   EXPECT_NE(ui::DescribeCodeProblem(line.problems[2]).find("第8字"), std::string::npos);
+  const ChatLine server = ui::ReadChatCodes("§o§r§", ui::CodeSigns::kSection);
+  ASSERT_EQ(server.problems.size(), 2u);
+  EXPECT_NE(ui::DescribeCodeProblem(server.problems[0]).find("重置代码"), std::string::npos);
+  EXPECT_NE(ui::DescribeCodeProblem(server.problems[1]).find("的 § 后面"), std::string::npos);
 }
 
 }  // namespace
