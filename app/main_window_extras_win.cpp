@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/menu_bar.h"
 #include "app/menu_bar_win.h"
 #include "app/server_console_win.h"
 #include "app/settings_win.h"
@@ -134,10 +135,12 @@ void RememberPosition(HWND window) {
 bool RunMenuCommand(HWND hwnd, UINT command) {
   if (const int number = app::SkinOfCommand(command)) {
     ChooseSkin(number);
-  } else if (command == kHelpPageCommand) {
-    compose::OpenHelpPage();
-  } else if (command == kAboutCommand) {
-    ShowAboutBox(hwnd);
+  } else if (const MenuItem* item = MenuItemOfCommand(command)) {
+    if (item->command == MenuCommand::kAbout) {
+      ShowAboutBox(hwnd);
+    } else if (item->handler != nullptr) {
+      item->handler();
+    }
   } else {
     return false;
   }
