@@ -44,7 +44,7 @@ class NetworkClockWin {
   struct Mailbox;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  friend struct ClockWindow;
   void StartRequest();
   void TakeAnswer(std::uint64_t id);
   void Write(std::string_view text);
