@@ -152,6 +152,17 @@ HMENU MakeMenuBar(WindowId window) {
   return window == ids::kMainWindow ? CreateMenuBar(skin::StartupSkin()) : nullptr;
 }
 
+// The workbench and the console log go with the main window; the settings are saved.
+void OnMainWindowDestroyed(HWND hwnd) {
+  DestroyWorkbench();
+  RememberPosition(hwnd);
+  ScheduleRetry(std::nullopt);
+  // What is still pending the exit routine tries once more before the program ends.
+  static_cast<void>(g_saver.SaveAtExit(g_settings, &PauseMs));
+  CloseConsoleLog();
+  if (g_main == hwnd) g_main = nullptr;
+}
+
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                 DWORD_PTR) {
   switch (message) {
@@ -171,13 +182,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
       if (!CloseWorkbench()) return 0;
       break;
     case WM_DESTROY:
-      DestroyWorkbench();
-      RememberPosition(hwnd);
-      ScheduleRetry(std::nullopt);
-      // What is still pending the exit routine tries once more before the program ends.
-      static_cast<void>(g_saver.SaveAtExit(g_settings, &PauseMs));
-      CloseConsoleLog();
-      if (g_main == hwnd) g_main = nullptr;
+      OnMainWindowDestroyed(hwnd);
       break;
     case WM_NCDESTROY:
       RemoveWindowSubclass(hwnd, MainWindowProc, kSubclassId);
