@@ -34,35 +34,33 @@ TEST(ScriptLineBuilders, CheckedGateWithEmptyInputAppendsBareDirective) {
 // A gated row whose gate is not selected adds nothing and reads nothing but its gate; a note at
 // the gate names the box to select, by its caption.
 TEST(ScriptLineBuilders, UncheckedGateAddsNothingAndNotesWhichBoxToSelect) {
-  const std::pair<ui::ControlId, std::string> rows[] = {
-      {按钮6, "OP权限执行"},
-      {按钮7, "普通玩家执行"},
-      {按钮8, "后台执行指令"},
-      {按钮9, "消耗金钱执行"},
-      {按钮10, "发送ActionBar信息 (仅支持1.8+服务器)"},
-      {按钮11, "发送Title信息 (仅支持1.8+服务器)"},
-      {按钮13, "消耗指定物品执行"},
+  const struct {
+    ui::ControlId button;
+    ui::ControlId gate;
+    std::string caption;
+  } rows[] = {
+      {按钮6, 单选框1, "OP权限执行"},
+      {按钮7, 单选框2, "普通玩家执行"},
+      {按钮8, 单选框3, "后台执行指令"},
+      {按钮9, 单选框4, "消耗金钱执行"},
+      {按钮10, 单选框5, "发送ActionBar信息 (仅支持1.8+服务器)"},
+      {按钮11, 单选框6, "发送Title信息 (仅支持1.8+服务器)"},
+      {按钮13, 单选框7, "消耗指定物品执行"},
   };
-  for (const auto& [button, caption] : rows) {
+  for (const auto& [button, gate, caption] : rows) {
     SCOPED_TRACE(caption);
-    const compose::ScriptLineRow* row = nullptr;
-    for (const compose::ScriptLineRow& candidate : compose::ScriptLineRows()) {
-      if (candidate.button == button) row = &candidate;
-    }
-    ASSERT_NE(row, nullptr);
     FakeFrame frame(app::WindowDescriptions());
     frame.SetText(编辑框16, "kept");
     frame.SetText(编辑框1, "/give %player% 264 1");
-    for (ui::ControlId gate : kGates) frame.SetChecked(gate, gate != row->gate);
+    for (ui::ControlId other : kGates) frame.SetChecked(other, other != gate);
     frame.reads.clear();
     frame.Click(button);
     EXPECT_EQ(frame.Text(编辑框16), "kept");
     EXPECT_TRUE(frame.writes.empty());
     EXPECT_TRUE(frame.appends.empty());
-    for (const auto& [window, control] : frame.reads) EXPECT_EQ(control, row->gate);
-    EXPECT_EQ(
-        frame.notes,
-        (std::vector<FakeFrame::Note>{{row->gate, "请先选中“" + caption + "”，再生成脚本行"}}));
+    for (const auto& [window, control] : frame.reads) EXPECT_EQ(control, gate);
+    EXPECT_EQ(frame.notes,
+              (std::vector<FakeFrame::Note>{{gate, "请先选中“" + caption + "”，再生成脚本行"}}));
   }
 }
 
@@ -216,7 +214,7 @@ TEST(ScriptLineOutputBox, CopyOfAnEmptyBoxKeepsTheClipboardAndSaysSo) {
   frame.Click(按钮21);
   EXPECT_TRUE(frame.clipboard.empty());
   EXPECT_EQ(frame.notes,
-            (std::vector<FakeFrame::Note>{{按钮21, std::string(compose::kNothingToCopyNote)}}));
+            (std::vector<FakeFrame::Note>{{按钮21, "没有可复制的内容，剪贴板未改变"}}));
   frame.Click(按钮22);
   EXPECT_EQ(frame.Text(编辑框16), "");
 }
@@ -239,7 +237,7 @@ TEST(CommandOutputBox, CopyAndClearWorkOnTheCommandBox) {
   frame.Click(按钮19);
   EXPECT_EQ(frame.clipboard, (std::vector<std::string>{"/vrnl reload"}));
   EXPECT_EQ(frame.notes,
-            (std::vector<FakeFrame::Note>{{按钮19, std::string(compose::kNothingToCopyNote)}}));
+            (std::vector<FakeFrame::Note>{{按钮19, "没有可复制的内容，剪贴板未改变"}}));
   EXPECT_EQ(frame.Text(编辑框16), "@delay:20");
 }
 

@@ -162,7 +162,9 @@ TEST_F(CommandsTest, AnswersOutsideGbkReachTheBoxAndTheClipboardUnchanged) {
   SendMessageW(C(按钮19), BM_CLICK, 0, 0);
   EXPECT_EQ(testing_support::ClipboardWideText(), expected);
   EXPECT_EQ(testing_support::ClipboardBytes(CF_TEXT),
-            "/vrnl add " + base::GbkFromWide(L"回城") + "?? @msg:???");
+            "/vrnl add "
+            "\xBB\xD8\xB3\xC7"  // 回城
+            "?? @msg:???");
 }
 
 TEST_F(CommandsTest, NothingChosenAsksNothingWhereNoQuestionBelongs) {
@@ -305,7 +307,21 @@ TEST_F(HelpPageTest, TheShellReceivesTheWrittenHelpPage) {
 
   // The whole page in UTF-8, with the command list and the tips.
   const std::string page = FileBytes(page_);
-  EXPECT_EQ(page, ui::win::Utf8FromGbk(compose::HelpDocument(compose::ForumAddress())));
+  // The document's GBK as the system's code page 936 reads it, written as UTF-8.
+  const std::string utf8 = [] {
+    const std::string gbk = compose::HelpDocument(compose::ForumAddress());
+    std::wstring text(gbk.size(), L'\0');
+    text.resize(static_cast<size_t>(MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, gbk.data(),
+                                                        static_cast<int>(gbk.size()), text.data(),
+                                                        static_cast<int>(text.size()))));
+    std::string bytes(text.size() * 3, '\0');
+    bytes.resize(static_cast<size_t>(
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                            static_cast<int>(bytes.size()), nullptr, nullptr)));
+    return bytes;
+  }();
+  ASSERT_FALSE(utf8.empty());
+  EXPECT_EQ(page, utf8);
   const std::wstring wide = [&page] {
     std::wstring text(page.size(), L'\0');
     text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, page.data(),
@@ -379,8 +395,8 @@ TEST_F(HelpPageWithoutBrowserTest, AMessageSaysWhereThePageIsAndCopiesItsPath) {
   ASSERT_NE(GetFileAttributesW(page.c_str()), INVALID_FILE_ATTRIBUTES) << "the click was lost";
   EXPECT_EQ(title, L"帮助页面");
   EXPECT_FALSE(mainEnabled) << "the message is modal";
-  const std::wstring opening = base::WideFromGbk(compose::kHelpNotOpenedText);
-  const std::wstring closing = base::WideFromGbk(compose::kHelpCopyQuestion);
+  const std::wstring opening = L"无法用浏览器打开帮助页面。\r\n\r\n帮助页面已保存在：\r\n";
+  const std::wstring closing = L"\r\n\r\n可以在浏览器中打开这个文件。要复制它的路径吗？";
   ASSERT_EQ(text.rfind(opening, 0), 0u) << base::GbkFromWide(text);
   ASSERT_GE(text.size(), opening.size() + closing.size());
   ASSERT_EQ(text.substr(text.size() - closing.size()), closing);
@@ -592,8 +608,7 @@ TEST_F(TipsTest, AGatelessClickNotesWhichBoxToSelectAndChangesNothing) {
   PumpFor(100);
   HWND note = ui::widgets::ShownNote();
   ASSERT_NE(note, nullptr) << "no note";
-  EXPECT_EQ(TextOf(note),
-            base::WideFromGbk(compose::GateNote("发送ActionBar信息 (仅支持1.8+服务器)")));
+  EXPECT_EQ(TextOf(note), L"请先选中“发送ActionBar信息 (仅支持1.8+服务器)”，再生成脚本行");
   EXPECT_EQ(TextOf(C(编辑框16)), L"kept");
   EXPECT_EQ(GetFocus(), C(按钮10));
   EXPECT_EQ(GetActiveWindow(), main_);

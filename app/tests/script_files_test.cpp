@@ -138,6 +138,10 @@ TEST_F(ScriptFilesTest, DamagedHistoryIsReplaced) {
   history.Add("/vrnl add 签到 @msg:a\r\nb");
   history.Add(base::GbkFromWide(L"/say \U0001F600"));
   ASSERT_TRUE(app::win::SaveHistory(history));
+  EXPECT_EQ(Bytes(path),
+            "# Command composer: copied commands, newest first\r\n"
+            "/say \xF0\x9F\x98\x80\r\n"                               // U+1F600
+            "/vrnl add \xE7\xAD\xBE\xE5\x88\xB0 @msg:a\\r\\nb\r\n");  // 签到
   EXPECT_EQ(app::win::LoadHistory().Entries(), history.Entries());
   EXPECT_EQ(FilesIn(appData_ + L"\\CommandComposer"), std::vector<std::wstring>{L"history.txt"});
 }
@@ -149,6 +153,17 @@ TEST_F(ScriptFilesTest, RecentListKeepsAnyPath) {
   compose::NoteOpened(recent, app::win::Utf8Path(path));
   recent.openAtExit = recent.paths.front();
   ASSERT_TRUE(app::win::SaveRecentScripts(recent));
+  // 脚本, an emoji and a lone surrogate, each as the UTF-8 of its units.
+  const std::string written = "C:\\\xE8\x84\x9A\xE6\x9C\xAC\\\xF0\x9F\x98\x80\xED\xA0\x80.txt";
+  EXPECT_EQ(Bytes(appData_ + L"\\CommandComposer\\recent_scripts.txt"),
+            "# Command composer: recent scripts, newest first\r\n"
+            "open=" +
+                written +
+                "\r\n"
+                "recent=" +
+                written +
+                "\r\n"
+                "recent=D:\\a.txt\r\n");
   const compose::RecentScripts loaded = app::win::LoadRecentScripts();
   EXPECT_EQ(loaded, recent);
   ASSERT_EQ(loaded.paths.size(), 2u);

@@ -39,15 +39,42 @@ TEST(CharLengthTest, LeadBytesAndEscapes) {
   }
 }
 
+// Written as 0xFF and four upper-case hex digits, and read back from those bytes.
 TEST(EscapedUnitTest, EveryUnitComesBack) {
-  for (const char16_t unit : {0x0000, 0x003F, 0x2603, 0xD83D, 0xDE00, 0xFFFD, 0xFFFF}) {
+  const struct {
+    char16_t unit;
+    std::string escape;
+  } cases[] = {
+      {0x0000,
+       "\xFF"
+       "0000"},
+      {0x003F,
+       "\xFF"
+       "003F"},
+      {0x2603, kSnowman},
+      {0xD83D,
+       "\xFF"
+       "D83D"},
+      {0xDE00,
+       "\xFF"
+       "DE00"},
+      {0xFFFD,
+       "\xFF"
+       "FFFD"},
+      {0xFFFF,
+       "\xFF"
+       "FFFF"},
+  };
+  for (const auto& c : cases) {
     std::string text = "a";
-    base::AppendEscapedUnit(text, unit);
+    base::AppendEscapedUnit(text, c.unit);
     ASSERT_EQ(text.size(), 1 + base::kUnitEscapeLength);
-    EXPECT_EQ(base::EscapedUnitAt(text, 1), unit);
+    EXPECT_EQ(text, "a" + c.escape);
+    EXPECT_EQ(base::EscapedUnitAt("a" + c.escape, 1), c.unit);
     EXPECT_FALSE(base::EscapedUnitAt(text, 0));
   }
   EXPECT_FALSE(base::EscapedUnitAt(kSnowman, 1));
+  EXPECT_EQ(base::kUnitEscapeLength, 5u);
 }
 
 TEST(PlainGbkTest, EscapesShowAsQuestionMarks) {

@@ -162,7 +162,7 @@ TEST(HelpButton, WritesTheWholeDocumentAndOpensItsPathEachTime) {
   testing_support::FakeFrame frame;
   compose::OpenHelpPage();
   compose::OpenHelpPage();  // the same file, rewritten
-  const std::string path = "TEMP\\" + std::string(compose::kHelpFileName);
+  const std::string path = "TEMP\\composer-help-v3.1.html";
   EXPECT_EQ(frame.openedAddresses, (std::vector<std::string>{path, path}));
   ASSERT_EQ(frame.temporaryFiles.size(), 1u);
   EXPECT_EQ(frame.temporaryFiles[path], compose::HelpDocument(compose::ForumAddress()));
@@ -175,9 +175,11 @@ TEST(HelpButton, WritesTheWholeDocumentAndOpensItsPathEachTime) {
 TEST(HelpButton, TellsWhereThePageIsWhenTheShellCannotOpenIt) {
   using ui::MessageAnswer;
   using ui::MessageButtons;
-  const std::string path = "TEMP\\" + std::string(compose::kHelpFileName);
+  const std::string path = "TEMP\\composer-help-v3.1.html";
   const std::string notOpened =
-      std::string(compose::kHelpNotOpenedText) + path + std::string(compose::kHelpCopyQuestion);
+      "无法用浏览器打开帮助页面。\r\n\r\n帮助页面已保存在：\r\n"
+      "TEMP\\composer-help-v3.1.html\r\n\r\n"
+      "可以在浏览器中打开这个文件。要复制它的路径吗？";
   struct Row {
     const char* name;
     bool refuseFiles;
@@ -203,7 +205,7 @@ TEST(HelpButton, TellsWhereThePageIsWhenTheShellCannotOpenIt) {
        false,
        {},
        {},
-       std::string(compose::kHelpNotWrittenText),
+       "无法保存帮助页面：临时文件夹不能写入（磁盘已满或没有写入权限）。",
        MessageButtons::kOk,
        {}},
   };
@@ -216,7 +218,7 @@ TEST(HelpButton, TellsWhereThePageIsWhenTheShellCannotOpenIt) {
     compose::OpenHelpPage();
     EXPECT_EQ(frame.openedAddresses, row.opened);
     ASSERT_EQ(frame.messages.size(), 1u);
-    EXPECT_EQ(frame.messages[0].title, compose::kHelpMessageTitle);
+    EXPECT_EQ(frame.messages[0].title, "帮助页面");
     EXPECT_EQ(frame.messages[0].text, row.message);
     EXPECT_EQ(frame.messages[0].buttons, row.buttons);
     EXPECT_EQ(frame.clipboard, row.clipboard);

@@ -49,9 +49,13 @@ TEST(ScriptCommands, BlockByteForByte) {
                 "\r\n"
                 "/vrnl add 签到 \r\n"
                 "/vrnl add 签到 hello");
-  EXPECT_EQ(
-      "/vrnl create 签到\r\n" + compose::CommandBlock(compose::ScriptCommands(name, rows, false)),
-      compose::CommandBlock(compose::ScriptCommands(name, rows, true)));
+  EXPECT_EQ(compose::CommandBlock(compose::ScriptCommands(name, rows, false)),
+            "/vrnl add 签到 @command /spawn\r\n"
+            "/vrnl add 签到 $cost:100 &c金币不足" +
+                kSnowman +
+                "\r\n"
+                "/vrnl add 签到 \r\n"
+                "/vrnl add 签到 hello");
   EXPECT_EQ(compose::CommandBlock(compose::ScriptCommands(name, {}, true)), "/vrnl create 签到");
   EXPECT_EQ(compose::CommandBlock(compose::ScriptCommands(name, {}, false)), "");
   EXPECT_EQ(compose::AddCommand("a", "@delay:20"), "/vrnl add a @delay:20");

@@ -208,7 +208,21 @@ TEST(RecentScripts, NewestFirstWithinTheLimit) {
   EXPECT_EQ(recent.paths.size(), compose::kRecentScriptsLimit);
   EXPECT_EQ(recent.paths.front(), "c:\\S\\5.TXT");
   recent.openAtExit = "c:\\s\\5.txt";
-  EXPECT_EQ(compose::ParseRecentScripts(compose::FormatRecentScripts(recent)), recent);
+  const std::string file = compose::FormatRecentScripts(recent);
+  EXPECT_EQ(file,
+            "# Command composer: recent scripts, newest first\r\n"
+            "open=c:\\s\\5.txt\r\n"
+            "recent=c:\\S\\5.TXT\r\n"
+            "recent=C:\\s\\11.txt\r\n"
+            "recent=C:\\s\\10.txt\r\n"
+            "recent=C:\\s\\9.txt\r\n"
+            "recent=C:\\s\\8.txt\r\n"
+            "recent=C:\\s\\7.txt\r\n"
+            "recent=C:\\s\\6.txt\r\n"
+            "recent=C:\\s\\4.txt\r\n"
+            "recent=C:\\s\\3.txt\r\n"
+            "recent=C:\\s\\2.txt\r\n");
+  EXPECT_EQ(compose::ParseRecentScripts(file), recent);
   compose::Forget(recent, "C:\\S\\5.txt");
   EXPECT_EQ(recent.paths.size(), compose::kRecentScriptsLimit - 1);
   EXPECT_EQ(recent.openAtExit, "");

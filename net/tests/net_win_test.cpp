@@ -158,7 +158,7 @@ TEST(WebRequestWinTest, RefusedConnectionIsSilent) {
 }
 
 TEST(NetworkTimeWinTest, DateHeadersFromRealResponses) {
-  const std::string failure(net::kClockFailureText);
+  const std::string failure = "网络时间获取失败";
   const std::pair<std::string, std::string> cases[] = {
       {"Date: " + kDate + "\r\n", "2026年12月8日12时31分36秒"},
       {"Date: Thu, 31 Dec 2026 20:00:00 GMT\r\n", "2027年1月1日4时"},
@@ -326,7 +326,7 @@ TEST(NetworkClockWinTest, ServerThatNeverAnswersFreezesNothing) {
       static_cast<unsigned long>(probe.Results().longest.load()), probe.Results().answered.load(),
       static_cast<unsigned long long>(failureShownAt));
   ASSERT_FALSE(labels.empty());
-  for (const std::string& label : labels) EXPECT_EQ(label, net::kClockFailureText);
+  for (const std::string& label : labels) EXPECT_EQ(label, "网络时间获取失败");
   EXPECT_GE(failureShownAt, 4000u);  // not before the four 1-second phases could have passed
   // The first request given up after five seconds, the second one out when the test ends.
   EXPECT_EQ(server->Connections(), 2);
@@ -357,7 +357,7 @@ TEST(NetworkClockWinTest, ASilentServerIsReportedWithinSixSecondsAndTheNextAnswe
   ASSERT_GE(labels.size(), 2u);
   std::printf("failure shown after %llu ms, the date after %llu ms\n", labels.front().first,
               labels.back().first);
-  EXPECT_EQ(labels.front().second, net::kClockFailureText);
+  EXPECT_EQ(labels.front().second, "网络时间获取失败");
   EXPECT_LE(labels.front().first, 6000u);
   EXPECT_EQ(labels.back().second, date);
   EXPECT_EQ(server.Connections(), 2) << "one request out at a time";

@@ -186,12 +186,12 @@ TEST(ClockTickerTest, OneRequestInFlightAndOverdueFailure) {
   }
   outcome = ticker.Tick(5001);
   EXPECT_FALSE(outcome.startRequest);
-  EXPECT_EQ(outcome.label, std::string(net::kClockFailureText));
+  EXPECT_EQ(outcome.label, "网络时间获取失败");
   EXPECT_FALSE(ticker.Tick(6001).label);  // said once
   // A late answer is shown, and the next tick asks again.
   EXPECT_EQ(ticker.Answer(DateTime{2026, 12, 9}), "2026年12月9日");
   EXPECT_TRUE(ticker.Tick(7001).startRequest);
-  EXPECT_EQ(ticker.Answer(std::nullopt), net::kClockFailureText);
+  EXPECT_EQ(ticker.Answer(std::nullopt), "网络时间获取失败");
   EXPECT_TRUE(ticker.Tick(8001).startRequest);
   EXPECT_FALSE(ticker.Tick(12001).label);  // a new request gets its own patience
   outcome = ticker.Tick(12002);

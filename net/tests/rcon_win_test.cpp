@@ -167,7 +167,7 @@ TEST(RconClientWinTest, LogsInThenSendsACommandAndATwentyLineBlock) {
   EXPECT_EQ(events[1].sent, "say hi");
   EXPECT_TRUE(events[1].slashRemoved);
   EXPECT_EQ(events[1].reply, "ran: say hi");
-  EXPECT_TRUE(Has(events[1].message, std::string(net::kRconSlashNote))) << events[1].message;
+  EXPECT_TRUE(Has(events[1].message, "已去掉开头的“/”：控制台的指令不带斜杠")) << events[1].message;
   EXPECT_EQ(events[2].unsent, 0u);
   EXPECT_EQ(events[2].message, "1 条指令都已发送");
 
