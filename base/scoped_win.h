@@ -34,6 +34,25 @@ class ScopedGetDc {
   HDC dc_;
 };
 
+// A window's DC for the whole window, its frame and title bar too (GetWindowDC), released at the
+// end of the scope: for drawing what the system would draw outside the client area.
+class ScopedWindowDc {
+ public:
+  explicit ScopedWindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetWindowDC(hwnd)) {}
+  ~ScopedWindowDc() {
+    if (dc_ != nullptr) ReleaseDC(hwnd_, dc_);
+  }
+  ScopedWindowDc(const ScopedWindowDc&) = delete;
+  ScopedWindowDc& operator=(const ScopedWindowDc&) = delete;
+
+  HDC Get() const { return dc_; }
+  operator HDC() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  HDC dc_;
+};
+
 // BeginPaint and EndPaint of one WM_PAINT.
 class ScopedPaint {
  public:

@@ -2,6 +2,8 @@
 // per-window DPI (before Windows 10) give every window the screen's DPI. The fonts are the
 // system's caption and menu fonts, in another face when theirs lacks the Chinese glyphs the
 // program's texts use.
+#include <utility>
+
 #include "base/skin_parts.h"
 #include "skin/engine/engine_win.h"
 
@@ -112,10 +114,10 @@ float ScaleOf(HWND hwnd) {
 
 namespace {
 
-// The system's caption or menu font at dpi, cached in fonts (count of them used).
-HFONT SystemFontFor(int dpi, bool menu, EngineState::DpiFont* fonts, int& count) {
-  for (int i = 0; i < count; ++i) {
-    if (fonts[i].dpi == dpi) return fonts[i].font;
+// The system's caption or menu font at dpi, kept in cache.
+HFONT SystemFontFor(int dpi, bool menu, FontCache& cache) {
+  for (int i = 0; i < cache.count; ++i) {
+    if (cache.entries[i].dpi == dpi) return cache.entries[i].font;
   }
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
@@ -133,26 +135,23 @@ HFONT SystemFontFor(int dpi, bool menu, EngineState::DpiFont* fonts, int& count)
   LOGFONTW font = *wanted;
   font.lfQuality = CLEARTYPE_QUALITY;
   if (!ShowsChinese(font)) UseChineseFace(font);
-  HFONT handle = CreateFontIndirectW(&font);
-  if (handle == nullptr) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  constexpr int kSlots = sizeof g_engine.captionFonts / sizeof g_engine.captionFonts[0];
-  if (count < kSlots) {
-    fonts[count++] = {dpi, handle};
-  } else {
-    DeleteObject(fonts[kSlots - 1].font);
-    fonts[kSlots - 1] = {dpi, handle};
-  }
-  return handle;
+  base::ScopedFont made(CreateFontIndirectW(&font));
+  if (!made) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  FontCache::Entry& slot =
+      cache.entries[cache.count < FontCache::kSlots ? cache.count++ : FontCache::kSlots - 1];
+  slot.dpi = dpi;
+  slot.font = std::move(made);
+  return slot.font;
 }
 
 }  // namespace
 
 HFONT CaptionFontFor(int dpi) {
-  return SystemFontFor(dpi, false, g_engine.captionFonts, g_engine.captionFontCount);
+  return SystemFontFor(dpi, false, g_engine.objects->captionFonts);
 }
 
 HFONT MenuFontFor(int dpi) {
-  return SystemFontFor(dpi, true, g_engine.menuFonts, g_engine.menuFontCount);
+  return SystemFontFor(dpi, true, g_engine.objects->menuFonts);
 }
 
 }  // namespace skin::engine

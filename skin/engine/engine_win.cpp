@@ -9,6 +9,8 @@
 #include <richedit.h>
 #include <windowsx.h>
 
+#include <new>
+
 #include "base/skin_parts.h"
 #include "skin/engine/canvas_win.h"
 
@@ -17,6 +19,11 @@ namespace skin::engine {
 using base::skin_parts::Part;
 
 constinit EngineState g_engine{};
+
+namespace {
+// Where the engine's GDI objects live while it is loaded.
+alignas(EngineObjects) constinit unsigned char g_objectStorage[sizeof(EngineObjects)]{};
+}  // namespace
 
 namespace {
 
@@ -314,7 +321,7 @@ LRESULT AnswerColor(HWND parent, UINT message, HDC dc, HWND control) {
     SetTextColor(
         dc, ToColorRef(IsWindowEnabled(control) ? look.fieldTextColor : look.disabledTextColor));
     SetBkColor(dc, ToColorRef(look.fieldColor));
-    return reinterpret_cast<LRESULT>(g_engine.fieldBrush);
+    return reinterpret_cast<LRESULT>(g_engine.objects->fieldBrush.Get());
   }
   const Surface surface = SurfaceOf(message == WM_CTLCOLORDLG ? control : parent);
   const bool enabled = control == nullptr || IsWindowEnabled(control);
@@ -491,10 +498,8 @@ bool HandlePaint(HWND hwnd, const WindowState& state, UINT message, WPARAM wPara
                  LRESULT& result) {
   switch (message) {
     case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(hwnd, &paint);
-      if (dc != nullptr) Paint(hwnd, state, dc);
-      EndPaint(hwnd, &paint);
+      const base::ScopedPaint paint(hwnd);
+      if (paint.Get() != nullptr) Paint(hwnd, state, paint);
       result = 0;
       return true;
     }
@@ -850,11 +855,6 @@ HBRUSH TextureBrush(std::uint32_t base, std::uint32_t texture, bool textured) {
   return CreateDIBPatternBrushPt(&tile, DIB_RGB_COLORS);
 }
 
-void ReplaceBrush(HBRUSH& slot, HBRUSH brush) {
-  if (slot != nullptr) DeleteObject(slot);
-  slot = brush;
-}
-
 }  // namespace
 
 WindowState* StateOf(HWND hwnd) {
@@ -883,11 +883,12 @@ std::uint32_t Attach(const std::uint8_t* file, std::size_t size) {
 
   g_engine.look = look;
   const bool textured = look.texture != Texture::kPlain;
-  ReplaceBrush(g_engine.windowBrush, TextureBrush(look.windowColor, look.textureColor, textured));
-  ReplaceBrush(g_engine.panelBrush, TextureBrush(look.panelColor, look.textureColor, textured));
-  ReplaceBrush(g_engine.cardBrush, CreateSolidBrush(ToColorRef(look.groupFillColor)));
-  ReplaceBrush(g_engine.fieldBrush, CreateSolidBrush(ToColorRef(look.fieldColor)));
-  ReplaceBrush(g_engine.menuBrush, CreateSolidBrush(ToColorRef(look.panelColor)));
+  EngineObjects& objects = *g_engine.objects;
+  objects.windowBrush.Reset(TextureBrush(look.windowColor, look.textureColor, textured));
+  objects.panelBrush.Reset(TextureBrush(look.panelColor, look.textureColor, textured));
+  objects.cardBrush.Reset(CreateSolidBrush(ToColorRef(look.groupFillColor)));
+  objects.fieldBrush.Reset(CreateSolidBrush(ToColorRef(look.fieldColor)));
+  objects.menuBrush.Reset(CreateSolidBrush(ToColorRef(look.panelColor)));
   if (g_engine.inkMessage == 0)
     g_engine.inkMessage = RegisterWindowMessageW(base::skin_parts::kInkMessage);
   g_engine.attached = true;
@@ -897,6 +898,17 @@ std::uint32_t Attach(const std::uint8_t* file, std::size_t size) {
   ++g_engine.generation;
   EnumThreadWindows(GetCurrentThreadId(), &AttachTopLevel, 0);
   return 1;
+}
+
+void Load() {
+  g_engine.objects = new (g_objectStorage) EngineObjects;
+}
+
+void Unload() {
+  if (g_engine.hook != nullptr) UnhookWindowsHookEx(g_engine.hook);
+  g_engine.hook = nullptr;
+  if (g_engine.objects != nullptr) g_engine.objects->~EngineObjects();
+  g_engine.objects = nullptr;
 }
 
 }  // namespace
@@ -914,9 +926,7 @@ extern "C" __declspec(dllexport) std::uint32_t
 }
 
 extern "C" BOOL WINAPI SkinEngineMain(HINSTANCE, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_DETACH && skin::engine::g_engine.hook != nullptr) {
-    UnhookWindowsHookEx(skin::engine::g_engine.hook);
-    skin::engine::g_engine.hook = nullptr;
-  }
+  if (reason == DLL_PROCESS_ATTACH) skin::engine::Load();
+  if (reason == DLL_PROCESS_DETACH) skin::engine::Unload();
   return TRUE;
 }

@@ -71,7 +71,7 @@ void TakePopup(HMENU bar, int index) {
   MENUINFO background{};
   background.cbSize = sizeof background;
   background.fMask = MIM_BACKGROUND;
-  background.hbrBack = g_engine.menuBrush;
+  background.hbrBack = g_engine.objects->menuBrush;
   SetMenuInfo(popup, &background);
 }
 
@@ -134,13 +134,12 @@ std::uint32_t PaintHighlight(Canvas& canvas, RECT item, const ItemFace& face, fl
 
 void DrawItemText(Canvas& canvas, const wchar_t* text, int length, RECT rect, UINT align,
                   std::uint32_t ink, HFONT font, bool accessKeys) {
-  HGDIOBJ oldFont = SelectObject(canvas.Dc(), font);
+  const base::ScopedSelect selected(canvas.Dc(), font);
   SetBkMode(canvas.Dc(), TRANSPARENT);
   SetTextColor(canvas.Dc(), ToColorRef(ink));
   GdiFlush();
   DrawTextW(canvas.Dc(), text, length, &rect,
             align | DT_VCENTER | DT_SINGLELINE | (accessKeys ? 0 : DT_HIDEPREFIX));
-  SelectObject(canvas.Dc(), oldFont);
 }
 
 // One item of the bar at item, over the bar's gradient (bar: the bar in the same coordinates).
@@ -226,19 +225,15 @@ int BarItemAt(HWND hwnd, POINT screen) {
 void RepaintBar(HWND hwnd, const WindowState& state) {
   const RECT bar = MenuBarRectOf(hwnd);
   if (IsRectEmpty(&bar)) return;
-  HDC dc = GetWindowDC(hwnd);
-  if (dc == nullptr) return;
-  {
-    RECT window{};
-    GetWindowRect(hwnd, &window);
-    Canvas canvas(dc, window.right - window.left, window.bottom - window.top);
-    if (canvas.Ok()) {
-      canvas.SetClip(bar);
-      PaintMenuBar(hwnd, state, canvas);
-      canvas.CopyAreaTo(dc, bar);
-    }
-  }
-  ReleaseDC(hwnd, dc);
+  const base::ScopedWindowDc dc(hwnd);
+  if (dc.Get() == nullptr) return;
+  RECT window{};
+  GetWindowRect(hwnd, &window);
+  Canvas canvas(dc, window.right - window.left, window.bottom - window.top);
+  if (!canvas.Ok()) return;
+  canvas.SetClip(bar);
+  PaintMenuBar(hwnd, state, canvas);
+  canvas.CopyAreaTo(dc, bar);
 }
 
 void SetHotItem(HWND hwnd, WindowState& state, int item) {
@@ -253,14 +248,14 @@ void OnMeasureItem(HWND hwnd, MEASUREITEMSTRUCT& measure) {
   const float scale = ScaleOf(hwnd);
   wchar_t text[128];
   const int length = ItemText(menu, position, text, 128);
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ oldFont = SelectObject(dc, MenuFontFor(DpiOf(hwnd)));
   RECT extent{0, 0, 0, 0};
-  DrawTextW(dc, text, length, &extent, DT_CALCRECT | DT_SINGLELINE);
   TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
-  SelectObject(dc, oldFont);
-  ReleaseDC(nullptr, dc);
+  {
+    const base::ScopedGetDc screen(nullptr);
+    const base::ScopedSelect font(screen, MenuFontFor(DpiOf(hwnd)));
+    DrawTextW(screen, text, length, &extent, DT_CALCRECT | DT_SINGLELINE);
+    GetTextMetricsW(screen, &metrics);
+  }
   if (MenuOf(measure.itemData) == 0) {
     // The system adds room on both sides of a bar's item and gives it the bar's height.
     measure.itemWidth = static_cast<UINT>(extent.right + static_cast<int>(6 * scale));
