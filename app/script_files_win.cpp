@@ -239,12 +239,13 @@ class ProgramStorage final : public compose::ScriptStorage {
     return path.empty() ? std::string() : Utf8Path(path);
   }
   compose::CommandHistory LoadHistory() override { return app::win::LoadHistory(); }
+  // A list that could not be written stays in memory and is written whole at its next change.
   void SaveHistory(const compose::CommandHistory& history) override {
-    app::win::SaveHistory(history);
+    static_cast<void>(app::win::SaveHistory(history));
   }
   compose::RecentScripts LoadRecentScripts() override { return app::win::LoadRecentScripts(); }
   void SaveRecentScripts(const compose::RecentScripts& recent) override {
-    app::win::SaveRecentScripts(recent);
+    static_cast<void>(app::win::SaveRecentScripts(recent));
   }
 };
 

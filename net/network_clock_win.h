@@ -17,7 +17,7 @@
 namespace net {
 
 // wininet's InternetTimeToSystemTime on a date text; nothing when it reports failure.
-std::optional<DateTime> PlatformHttpDate(std::string_view text);
+[[nodiscard]] std::optional<DateTime> PlatformHttpDate(std::string_view text);
 
 // The real request object, the platform parser and this year.
 ClockSource SystemClockSource();
