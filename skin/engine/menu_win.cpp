@@ -395,53 +395,81 @@ void TakeMenus(HWND hwnd) {
   if (changed) DrawMenuBar(hwnd);
 }
 
+namespace {
+
+bool OnMeasureItemMessage(HWND hwnd, LPARAM lParam, LRESULT& result) {
+  auto& measure = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+  if (measure.CtlType != ODT_MENU || !IsOurs(measure.itemData)) return false;
+  OnMeasureItem(hwnd, measure);
+  result = TRUE;
+  return true;
+}
+
+bool OnDrawItemMessage(HWND hwnd, const WindowState& state, LPARAM lParam, LRESULT& result) {
+  const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+  if (draw.CtlType != ODT_MENU || !IsOurs(draw.itemData)) return false;
+  OnDrawItem(hwnd, state, draw);
+  result = TRUE;
+  return true;
+}
+
+// Items the application adds as one of the bar's menus opens are drawn by the engine too.
+bool OnInitMenuPopup(HWND hwnd, const WindowState& state, WPARAM wParam, LPARAM lParam,
+                     LRESULT& result) {
+  result = CallWindowProcW(state.original, hwnd, WM_INITMENUPOPUP, wParam, lParam);
+  HMENU bar = GetMenu(hwnd);
+  const int count = bar != nullptr ? GetMenuItemCount(bar) : 0;
+  for (int i = 0; i < count && i < 254; ++i) {
+    if (GetSubMenu(bar, i) == reinterpret_cast<HMENU>(wParam)) TakePopup(bar, i);
+  }
+  return true;
+}
+
+// The bar's item under the pointer is drawn hot.
+bool OnNcMouseMove(HWND hwnd, WindowState& state, WPARAM hit, LPARAM lParam) {
+  if (hit != HTMENU) {
+    if (state.hotMenuItem >= 0) SetHotItem(hwnd, state, -1);
+    return false;
+  }
+  SetHotItem(hwnd, state,
+             BarItemAt(hwnd, POINT{static_cast<short>(LOWORD(lParam)),
+                                   static_cast<short>(HIWORD(lParam))}));
+  return false;
+}
+
+bool OnLeaveBar(HWND hwnd, WindowState& state) {
+  if (state.hotMenuItem >= 0) SetHotItem(hwnd, state, -1);
+  return false;
+}
+
+// Items are measured again in the new DPI's font.
+bool OnDpiChanged(HWND hwnd, const WindowState& state, WPARAM wParam, LPARAM lParam,
+                  LRESULT& result) {
+  result = CallWindowProcW(state.original, hwnd, WM_DPICHANGED, wParam, lParam);
+  if (GetMenu(hwnd) != nullptr) DrawMenuBar(hwnd);
+  return true;
+}
+
+}  // namespace
+
 bool HandleMenus(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
                  LRESULT& result) {
   switch (message) {
-    case WM_MEASUREITEM: {
-      auto& measure = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-      if (measure.CtlType != ODT_MENU || !IsOurs(measure.itemData)) return false;
-      OnMeasureItem(hwnd, measure);
-      result = TRUE;
-      return true;
-    }
-    case WM_DRAWITEM: {
-      const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (draw.CtlType != ODT_MENU || !IsOurs(draw.itemData)) return false;
-      OnDrawItem(hwnd, state, draw);
-      result = TRUE;
-      return true;
-    }
+    case WM_MEASUREITEM:
+      return OnMeasureItemMessage(hwnd, lParam, result);
+    case WM_DRAWITEM:
+      return OnDrawItemMessage(hwnd, state, lParam, result);
     case WM_MENUCHAR:
       return OnMenuChar(wParam, lParam, result);
-    case WM_INITMENUPOPUP: {
-      // Items the application adds as one of the bar's menus opens are drawn by the engine too.
-      result = CallWindowProcW(state.original, hwnd, message, wParam, lParam);
-      HMENU bar = GetMenu(hwnd);
-      const int count = bar != nullptr ? GetMenuItemCount(bar) : 0;
-      for (int i = 0; i < count && i < 254; ++i) {
-        if (GetSubMenu(bar, i) == reinterpret_cast<HMENU>(wParam)) TakePopup(bar, i);
-      }
-      return true;
-    }
+    case WM_INITMENUPOPUP:
+      return OnInitMenuPopup(hwnd, state, wParam, lParam, result);
     case WM_NCMOUSEMOVE:
-      if (wParam != HTMENU) {
-        if (state.hotMenuItem >= 0) SetHotItem(hwnd, state, -1);
-        return false;
-      }
-      SetHotItem(hwnd, state,
-                 BarItemAt(hwnd, POINT{static_cast<short>(LOWORD(lParam)),
-                                       static_cast<short>(HIWORD(lParam))}));
-      return false;
+      return OnNcMouseMove(hwnd, state, wParam, lParam);
     case WM_NCMOUSELEAVE:
     case WM_ENTERMENULOOP:
-      if (state.hotMenuItem >= 0) SetHotItem(hwnd, state, -1);
-      return false;
+      return OnLeaveBar(hwnd, state);
     case WM_DPICHANGED:
-      // Items are measured again in the new DPI's font.
-      result = CallWindowProcW(state.original, hwnd, message, wParam, lParam);
-      if (GetMenu(hwnd) != nullptr) DrawMenuBar(hwnd);
-      return true;
+      return OnDpiChanged(hwnd, state, wParam, lParam, result);
     default:
       return false;
   }
