@@ -25,7 +25,7 @@ enum class Kind : std::uint8_t {
   kRichEdit,
 };
 
-// Per-window bookkeeping, kept in a window property for the window's life.
+// Per-window bookkeeping, kept in the engine's window table for the window's life.
 struct WindowState {
   WNDPROC original = nullptr;
   Kind kind = Kind::kOther;
