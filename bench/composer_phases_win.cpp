@@ -55,7 +55,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   skin::SetEngineHost(&g_host);
   g_phases.Mark("frame");
   skin::CreateGlobalLoader();
-  skin::LoadIntoGlobalLoader(skin::EngineImage());
+  if (!skin::LoadIntoGlobalLoader(skin::EngineImage())) return 1;
   g_phases.Mark("engine");
   ui::win::SetEventObserver([](ui::WindowId window, ui::ControlId control) {
     if (window == ui::ids::kMainWindow && control == 0) g_phases.Mark("controls");

@@ -13,6 +13,7 @@ log "checking the formatting"
 (cd "$ROOT" && git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror)
 log "checking that each folder includes only the folders below it"
 "$ROOT/scripts/check-layers.sh"
+"$ROOT/scripts/check-layers.sh" --self-test
 
 build_native
 log "native tests"

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "skin/pe_format.h"
 
@@ -200,6 +201,36 @@ InMemoryModuleLoader::InMemoryModuleLoader(LoaderPlatform& platform, ImageFormat
 
 InMemoryModuleLoader::~InMemoryModuleLoader() = default;
 
+InMemoryModuleLoader::InMemoryModuleLoader(InMemoryModuleLoader&& other) noexcept
+    : platform_(other.platform_),
+      format_(other.format_),
+      moduleBase_(std::exchange(other.moduleBase_, 0)),
+      moduleSize_(std::exchange(other.moduleSize_, 0)),
+      detachEntry_(std::exchange(other.detachEntry_, 0)),
+      functionTable_(std::exchange(other.functionTable_, 0)),
+      tlsCallbacks_(std::exchange(other.tlsCallbacks_, {})),
+      error_(other.error_),
+      dos_(other.dos_),
+      nt_(other.nt_),
+      sections_(std::move(other.sections_)) {}
+
+InMemoryModuleLoader& InMemoryModuleLoader::operator=(InMemoryModuleLoader&& other) noexcept {
+  if (this != &other) {
+    platform_ = other.platform_;
+    format_ = other.format_;
+    moduleBase_ = std::exchange(other.moduleBase_, 0);
+    moduleSize_ = std::exchange(other.moduleSize_, 0);
+    detachEntry_ = std::exchange(other.detachEntry_, 0);
+    functionTable_ = std::exchange(other.functionTable_, 0);
+    tlsCallbacks_ = std::exchange(other.tlsCallbacks_, {});
+    error_ = other.error_;
+    dos_ = other.dos_;
+    nt_ = other.nt_;
+    sections_ = std::move(other.sections_);
+  }
+  return *this;
+}
+
 bool InMemoryModuleLoader::Fail(LoadError error) {
   error_ = error;
   return false;
@@ -298,16 +329,15 @@ bool InMemoryModuleLoader::ReadHeaders(std::span<const std::uint8_t> bytes, DosH
   const std::uint64_t table = ntOffset + layout.ntHeadersSize;
   const std::uint64_t tableSize = sizeof(pe::SectionHeader) * std::uint64_t{nt.numberOfSections};
   sections.assign(nt.numberOfSections, SectionHeader{});
-  if (!pe::InRange(table, tableSize, bytes.size())) return Fail(LoadError::kBadSections);
-  // The headers copied into the block must hold the section table, or the copy read back
-  // would not be the one checked here.
-  if (nt.sizeOfHeaders < table + tableSize) return Fail(LoadError::kBadHeaders);
   for (std::size_t i = 0; i < sections.size(); ++i) {
     pe::SectionHeader raw;
-    pe::ReadAt(bytes, table + sizeof raw * i, raw);
+    if (!pe::ReadAt(bytes, table + sizeof raw * i, raw)) return Fail(LoadError::kBadSections);
     sections[i] = {raw.virtualSize, raw.virtualAddress, raw.sizeOfRawData, raw.pointerToRawData,
                    raw.characteristics};
   }
+  // The headers copied into the block must hold the section table, or the copy read back
+  // would not be the one checked here.
+  if (nt.sizeOfHeaders < table + tableSize) return Fail(LoadError::kBadHeaders);
 
   // Sections lie above the headers and apart from each other, so that no copy overwrites the
   // headers or another section. Sections of no extent occupy nothing.
@@ -433,7 +463,7 @@ bool InMemoryModuleLoader::ApplyRelocations(Block block) {
     const std::uint64_t entries = head + sizeof relocation;
     for (std::uint64_t i = 0; i < count; ++i) {
       std::uint16_t entry = 0;
-      pe::ReadAt(view, entries + 2 * i, entry);
+      if (!pe::ReadAt(view, entries + 2 * i, entry)) return Fail(LoadError::kBadRelocation);
       const unsigned type = entry >> 12;
       const std::uint64_t target = std::uint64_t{relocation.virtualAddress} + (entry & 0x0FFF);
       if (type == pe::kRelocationAbsolute) continue;  // pads a block to a multiple of 4 bytes
@@ -451,10 +481,10 @@ bool InMemoryModuleLoader::ApplyRelocations(Block block) {
         // carry after adding the distance (rounded) goes into the high half.
         std::uint16_t high = 0;
         std::uint16_t low = 0;
-        if (i + 1 >= count || !pe::ReadAt(view, target, high)) {
+        if (i + 1 >= count || !pe::ReadAt(view, target, high) ||
+            !pe::ReadAt(view, entries + 2 * ++i, low)) {
           return Fail(LoadError::kBadRelocation);
         }
-        pe::ReadAt(view, entries + 2 * ++i, low);
         const std::uint32_t value = (std::uint32_t{high} << 16) +
                                     static_cast<std::uint32_t>(static_cast<std::int16_t>(low)) +
                                     delta32 + 0x8000;

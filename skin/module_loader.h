@@ -86,22 +86,24 @@ class LoaderPlatform {
   virtual ~LoaderPlatform() = default;
   // A zero-filled, readable and writable (not executable) block of at least size bytes, starting
   // exactly at preferred when that is not 0, or 0.
-  virtual std::uintptr_t Reserve(std::uint64_t preferred, std::size_t size) = 0;
+  [[nodiscard]] virtual std::uintptr_t Reserve(std::uint64_t preferred, std::size_t size) = 0;
   // Releases a whole block that Reserve returned.
   virtual void Release(std::uintptr_t block) = 0;
   // Gives whole pages of a block a protection (size is a multiple of kPageSize); false when the
   // system refuses.
-  virtual bool Protect(std::uintptr_t address, std::size_t size, PageProtection protection) = 0;
+  [[nodiscard]] virtual bool Protect(std::uintptr_t address, std::size_t size,
+                                     PageProtection protection) = 0;
   // A module already in the process, or 0.
-  virtual std::uintptr_t FindModule(const char* name) = 0;
+  [[nodiscard]] virtual std::uintptr_t FindModule(const char* name) = 0;
   // Loads a module (never released by the loader), or 0.
-  virtual std::uintptr_t LoadModule(const char* name) = 0;
-  virtual std::uintptr_t FindSymbol(std::uintptr_t module, const char* name) = 0;
-  virtual std::uintptr_t FindSymbol(std::uintptr_t module, std::uint16_t ordinal) = 0;
+  [[nodiscard]] virtual std::uintptr_t LoadModule(const char* name) = 0;
+  [[nodiscard]] virtual std::uintptr_t FindSymbol(std::uintptr_t module, const char* name) = 0;
+  [[nodiscard]] virtual std::uintptr_t FindSymbol(std::uintptr_t module, std::uint16_t ordinal) = 0;
   // Makes the function table of a 64-bit image (its exception directory: entries of 12 bytes
   // at block + rva) known to the system's unwinder, so that exceptions and long jumps can unwind
   // through the mapped code; false when the system refuses. Until RemoveFunctionTable.
-  virtual bool AddFunctionTable(std::uintptr_t block, std::uint32_t rva, std::uint32_t count) = 0;
+  [[nodiscard]] virtual bool AddFunctionTable(std::uintptr_t block, std::uint32_t rva,
+                                              std::uint32_t count) = 0;
   virtual void RemoveFunctionTable(std::uintptr_t block, std::uint32_t rva) = 0;
   // Calls a DLL entry point or a TLS callback with (block, reason, 0) and returns its BOOL
   // result (a TLS callback's is meaningless).
@@ -163,15 +165,19 @@ class InMemoryModuleLoader {
   // Frees the bookkeeping only: a loaded block stays mapped (the skin engine stays mapped until
   // the process ends).
   virtual ~InMemoryModuleLoader();
-  // The copy shares the module base; only one of the two may unload it.
-  InMemoryModuleLoader(const InMemoryModuleLoader&) = default;
-  InMemoryModuleLoader& operator=(const InMemoryModuleLoader&) = default;
+  // Only one loader may unload a module, so a loader is moved, never copied: the loader moved
+  // from is left empty (nothing loaded). A loader moved onto keeps nothing of its own module,
+  // which stays mapped, as at destruction.
+  InMemoryModuleLoader(const InMemoryModuleLoader&) = delete;
+  InMemoryModuleLoader& operator=(const InMemoryModuleLoader&) = delete;
+  InMemoryModuleLoader(InMemoryModuleLoader&& other) noexcept;
+  InMemoryModuleLoader& operator=(InMemoryModuleLoader&& other) noexcept;
 
   // Maps, relocates, binds, protects and initialises the image: its TLS callbacks, then its entry
   // point, hear of DLL_PROCESS_ATTACH. False, with nothing left reserved and LastError saying
   // why, when any step fails; false without any change while a module is loaded. The image
   // buffer is only read, and only during the call.
-  bool Load(std::span<const std::uint8_t> image);
+  [[nodiscard]] bool Load(std::span<const std::uint8_t> image);
   // Why the last Load, or the last step called on its own, failed; kNone after a success.
   LoadError LastError() const { return error_; }
   // Calls the entry point (DLL images with an entry point), then the TLS callbacks, with
@@ -179,45 +185,45 @@ class InMemoryModuleLoader {
   void Unload();
   // The address of the export with this exact (case-sensitive) name, or 0: nothing loaded, no
   // export directory, no such name, an empty or null name, or a forwarder entry.
-  std::uintptr_t GetExport(const char* name) const;
+  [[nodiscard]] std::uintptr_t GetExport(const char* name) const;
   std::uintptr_t GetEntryAddress() const;  // 0 when nothing is loaded
   std::uintptr_t GetModuleBase() const;    // 0 when nothing is loaded
 
   // The steps of Load, public so each can be checked on its own.
   // Reads the headers and the section table into the loader; false at the first failed check.
-  bool CheckHeaders(std::span<const std::uint8_t> image);
+  [[nodiscard]] bool CheckHeaders(std::span<const std::uint8_t> image);
   // The block size the checked headers need (SizeOfImage, which must cover every section), or 0
   // when they describe no sane block.
-  std::uint64_t ComputeImageSize() const;
+  [[nodiscard]] std::uint64_t ComputeImageSize() const;
   // The smallest multiple of alignment not below value; value itself for alignment 0.
   static std::uint64_t AlignUp(std::uint64_t value, std::uint64_t alignment);
   // Copies the headers and the sections into a zero-filled block, then reads the headers back
   // from the block and checks them again. False when a copy would leave the image or the block,
   // or the headers read back are not the ones checked.
-  bool MapImage(Block block, std::span<const std::uint8_t> image);
+  [[nodiscard]] bool MapImage(Block block, std::span<const std::uint8_t> image);
   // Adds the block's distance from ImageBase to every address the relocation directory lists;
   // nothing at all for a block at ImageBase. False, at the first fault, for a relocation block
   // outside the directory or the block, not a whole number of entries, an entry type this format
   // does not define, or a fixup touching bytes outside the block.
-  bool ApplyRelocations(Block block);
+  [[nodiscard]] bool ApplyRelocations(Block block);
   // Binds every import through the platform: names and ordinals from OriginalFirstThunk (from
   // FirstThunk when that is 0), addresses into FirstThunk. False when a module or symbol is
   // missing or an import structure lies outside the block.
-  bool ResolveImports(Block block);
+  [[nodiscard]] bool ResolveImports(Block block);
   // Reads the TLS directory of a relocated block: its callbacks, which must be code of the image.
   // False for thread-local data (a template or zero fill): that needs a static TLS slot of the
   // system's, which only the system loader can give.
-  bool ReadTls(Block block);
+  [[nodiscard]] bool ReadTls(Block block);
   // Gives every page its section's protection: code execute+read, read-only data read-only,
   // writable data read+write, the headers read-only, discardable sections decommitted, pages of
   // no section no access. False for a page two sections would make writable and executable, or
   // when the platform refuses.
-  bool ProtectSections(Block block);
+  [[nodiscard]] bool ProtectSections(Block block);
 
   // The export walk over any mapped block (GetExport on the loaded block).
-  std::uintptr_t FindExport(Block block, const char* name) const;
+  [[nodiscard]] std::uintptr_t FindExport(Block block, const char* name) const;
   // The address of the export with this ordinal (the export directory's Base counts), or 0.
-  std::uintptr_t GetExportByOrdinal(std::uint32_t ordinal) const;
+  [[nodiscard]] std::uintptr_t GetExportByOrdinal(std::uint32_t ordinal) const;
 
   // The header copies: they describe the last image examined, loaded or not.
   const DosHeader& Dos() const { return dos_; }
@@ -227,12 +233,12 @@ class InMemoryModuleLoader {
 
  private:
   class BlockGuard;
-  bool Fail(LoadError error);
-  bool ReadHeaders(std::span<const std::uint8_t> bytes, DosHeader& dos, NtHeaders& nt,
-                   std::vector<SectionHeader>& sections);
+  [[nodiscard]] bool Fail(LoadError error);
+  [[nodiscard]] bool ReadHeaders(std::span<const std::uint8_t> bytes, DosHeader& dos, NtHeaders& nt,
+                                 std::vector<SectionHeader>& sections);
   bool DirectoryInBlock(int index, std::size_t blockSize) const;
   bool IsCode(std::uint64_t rva) const;
-  bool AddFunctionTable(Block block);
+  [[nodiscard]] bool AddFunctionTable(Block block);
   void CallTlsCallbacks(std::uintptr_t block, std::uint32_t reason);
   void ReleaseBlock(std::uintptr_t block);
 
@@ -271,7 +277,7 @@ void CreateGlobalLoader();
 void ReleaseGlobalLoader(int position);
 // Loads an image through the global loader; false when there is none or the image is refused
 // (GlobalLoader()->LastError() says why).
-bool LoadIntoGlobalLoader(std::span<const std::uint8_t> image);
+[[nodiscard]] bool LoadIntoGlobalLoader(std::span<const std::uint8_t> image);
 // Writes RefusedImageMessage on the debug output (OutputDebugStringW), where a debugger or a
 // debug-output viewer shows it.
 void ReportRefusedImage(const char* name, LoadError error);

@@ -194,13 +194,13 @@ inline constexpr unsigned kRelocationDir64 = 10;
 
 // Whether [offset, offset + length) lies inside size bytes; 64-bit arithmetic, so no 32-bit field
 // of an image can wrap an offset back into range.
-inline bool InRange(std::uint64_t offset, std::uint64_t length, std::uint64_t size) {
+[[nodiscard]] inline bool InRange(std::uint64_t offset, std::uint64_t length, std::uint64_t size) {
   return offset <= size && length <= size - offset;
 }
 
 // Copies the T at offset; false, with value untouched, when it does not lie wholly inside bytes.
 template <typename T>
-bool ReadAt(std::span<const std::uint8_t> bytes, std::uint64_t offset, T& value) {
+[[nodiscard]] bool ReadAt(std::span<const std::uint8_t> bytes, std::uint64_t offset, T& value) {
   if (!InRange(offset, sizeof(T), bytes.size())) return false;
   std::memcpy(&value, bytes.data() + offset, sizeof(T));
   return true;

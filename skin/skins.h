@@ -23,7 +23,7 @@ class EngineHost {
  public:
   virtual ~EngineHost() = default;
   // The address of the named export of the loaded engine, or 0 (no engine, no such export).
-  virtual std::uintptr_t GetExport(const char* name) = 0;
+  [[nodiscard]] virtual std::uintptr_t GetExport(const char* name) = 0;
   // Calls address with ten arguments; the result is the callee's.
   virtual std::uintptr_t Call(std::uintptr_t address, std::uintptr_t a1, std::uintptr_t a2,
                               std::uintptr_t a3, std::uintptr_t a4, std::uintptr_t a5,

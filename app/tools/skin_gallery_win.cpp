@@ -32,7 +32,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   if (!app::InitializeProgram()) return 1;
   if (!app::win::EnableMainWindowExtras()) return 1;  // the menu bar, as the program shows it
   skin::CreateGlobalLoader();
-  skin::LoadIntoGlobalLoader(skin::EngineImage());
+  if (!skin::LoadIntoGlobalLoader(skin::EngineImage())) return 1;
   g_main = ui::win::ShowStartWindow(ui::ids::kMainWindow);
   if (g_main == nullptr) return 1;
   skin::ApplySkin(std::atoi(commandLine));

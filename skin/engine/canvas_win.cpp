@@ -87,41 +87,48 @@ float Contrast(std::uint32_t a, std::uint32_t b) {
   return la > lb ? la / lb : lb / la;
 }
 
-Canvas::Canvas(HDC reference, int width, int height)
-    : width_(width < 1 ? 1 : width), height_(height < 1 ? 1 : height) {
+namespace {
+
+// A 32-bit bitmap of width by height pixels, top row first, for a memory DC (nullptr: none);
+// bits is set to its pixels.
+HBITMAP MakeBitmap(HDC reference, HDC dc, int width, int height, std::uint32_t*& bits) {
+  if (dc == nullptr) return nullptr;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width_;
-  info.bmiHeader.biHeight = -height_;  // top row first
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top row first
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  dc_ = CreateCompatibleDC(reference);
-  if (dc_ == nullptr) return;
-  bitmap_ = CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap_ == nullptr) return;
-  oldBitmap_ = SelectObject(dc_, bitmap_);
-  bits_ = static_cast<std::uint32_t*>(bits);
-  ResetClip();
+  void* pixels = nullptr;
+  HBITMAP bitmap = CreateDIBSection(reference, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+  if (bitmap != nullptr) bits = static_cast<std::uint32_t*>(pixels);
+  return bitmap;
 }
 
-Canvas::~Canvas() {
-  if (dc_ != nullptr && oldBitmap_ != nullptr) SelectObject(dc_, oldBitmap_);
-  if (bitmap_ != nullptr) DeleteObject(bitmap_);
-  if (dc_ != nullptr) DeleteDC(dc_);
+}  // namespace
+
+Canvas::Canvas(HDC reference, int width, int height)
+    : width_(width < 1 ? 1 : width),
+      height_(height < 1 ? 1 : height),
+      dc_(reference),
+      bitmap_(MakeBitmap(reference, dc_.Get(), width_, height_, bits_)),
+      selected_(dc_.Get(), bitmap_.Get()) {
+  if (Ok()) ResetClip();
 }
+
+Canvas::~Canvas() = default;
 
 void Canvas::CopyTo(HDC target, int x, int y) const {
   if (bits_ == nullptr) return;
   GdiFlush();
-  BitBlt(target, x, y, width_, height_, dc_, 0, 0, SRCCOPY);
+  BitBlt(target, x, y, width_, height_, dc_.Get(), 0, 0, SRCCOPY);
 }
 
 void Canvas::CopyAreaTo(HDC target, RECT area) const {
   if (bits_ == nullptr) return;
   GdiFlush();
-  BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc_,
+  BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc_.Get(),
          area.left, area.top, SRCCOPY);
 }
 

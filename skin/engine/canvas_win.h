@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "base/scoped_win.h"
+
 namespace skin::engine {
 
 std::uint32_t Mix(std::uint32_t from, std::uint32_t to, float amount);  // amount 0..1 towards to
@@ -27,7 +29,7 @@ class Canvas {
   Canvas& operator=(const Canvas&) = delete;
 
   bool Ok() const { return bits_ != nullptr; }
-  HDC Dc() const { return dc_; }
+  HDC Dc() const { return dc_.Get(); }
   int Width() const { return width_; }
   int Height() const { return height_; }
   // Copies the bitmap to target at x, y.
@@ -55,12 +57,12 @@ class Canvas {
   // The pixels of box that lie inside the clip.
   RECT Span(const Box& box) const;
 
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ oldBitmap_ = nullptr;
-  std::uint32_t* bits_ = nullptr;
   int width_ = 0;
   int height_ = 0;
+  std::uint32_t* bits_ = nullptr;  // the bitmap's pixels; nullptr when it could not be made
+  base::ScopedMemoryDc dc_;
+  base::ScopedBitmap bitmap_;
+  base::ScopedSelect selected_;  // the bitmap, in dc_ for the canvas's life
   RECT clip_{};
 };
 

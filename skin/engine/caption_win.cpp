@@ -152,7 +152,7 @@ void PaintTitle(Canvas& canvas, HWND hwnd, const FrameGeometry& geometry,
       HeapAlloc(GetProcessHeap(), 0, (static_cast<SIZE_T>(length) + 1) * sizeof(wchar_t)));
   if (title == nullptr) return;
   const int got = GetWindowTextW(hwnd, title, length + 1);
-  HGDIOBJ oldFont = SelectObject(canvas.Dc(), CaptionFontFor(DpiOf(hwnd)));
+  const base::ScopedSelect font(canvas.Dc(), CaptionFontFor(DpiOf(hwnd)));
   SetBkMode(canvas.Dc(), TRANSPARENT);
   RECT textRect{textLeft, geometry.border, textRight, geometry.captionBottom};
   constexpr UINT kTitleFormat =
@@ -168,7 +168,6 @@ void PaintTitle(Canvas& canvas, HWND hwnd, const FrameGeometry& geometry,
   }
   SetTextColor(canvas.Dc(), ToColorRef(colours.ink));
   DrawTextW(canvas.Dc(), title, got, &textRect, kTitleFormat);
-  SelectObject(canvas.Dc(), oldFont);
   HeapFree(GetProcessHeap(), 0, title);
 }
 
@@ -223,25 +222,21 @@ void PaintFrameBorder(HWND hwnd, const WindowState& state) {
   if ((style & WS_CAPTION) != WS_CAPTION || (style & WS_MINIMIZE)) return;
   const FrameGeometry geometry = GeometryOf(hwnd);
   if (geometry.width <= 0 || geometry.height <= 0) return;
-  HDC dc = GetWindowDC(hwnd);
-  if (dc == nullptr) return;
+  const base::ScopedWindowDc dc(hwnd);
+  if (dc.Get() == nullptr) return;
   ExcludeClipRect(dc, geometry.client.left, geometry.client.top, geometry.client.right,
                   geometry.client.bottom);
-  {
-    Canvas canvas(dc, geometry.width, geometry.height);
-    if (canvas.Ok()) {
-      const float scale = ScaleOf(hwnd);
-      const float line = scale < 1.5f ? 1 : static_cast<float>(static_cast<int>(scale + 0.25f));
-      const bool active = !state.inactive;
-      const CaptionColours colours = CaptionColoursOf(g_engine.look, active);
-      const CaptionButtons buttons = CaptionButtonsOf(hwnd);
-      PaintBorders(canvas, hwnd, state, geometry, colours, line);
-      PaintTitle(canvas, hwnd, geometry, buttons, colours, active, scale, line);
-      PaintCaptionButtons(canvas, state, buttons, colours, scale, line);
-      canvas.CopyTo(dc, 0, 0);
-    }
-  }
-  ReleaseDC(hwnd, dc);
+  Canvas canvas(dc, geometry.width, geometry.height);
+  if (!canvas.Ok()) return;
+  const float scale = ScaleOf(hwnd);
+  const float line = scale < 1.5f ? 1 : static_cast<float>(static_cast<int>(scale + 0.25f));
+  const bool active = !state.inactive;
+  const CaptionColours colours = CaptionColoursOf(g_engine.look, active);
+  const CaptionButtons buttons = CaptionButtonsOf(hwnd);
+  PaintBorders(canvas, hwnd, state, geometry, colours, line);
+  PaintTitle(canvas, hwnd, geometry, buttons, colours, active, scale, line);
+  PaintCaptionButtons(canvas, state, buttons, colours, scale, line);
+  canvas.CopyTo(dc, 0, 0);
 }
 
 }  // namespace skin::engine

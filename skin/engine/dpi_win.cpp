@@ -2,13 +2,15 @@
 // per-window DPI (before Windows 10) give every window the screen's DPI. The fonts are the
 // system's caption and menu fonts, in another face when theirs lacks the Chinese glyphs the
 // program's texts use.
-#include "base/skin_parts.h"
+#include <utility>
+
+#include "base/dpi_win.h"
+#include "base/scoped_win.h"
 #include "skin/engine/engine_win.h"
 
 namespace skin::engine {
 namespace {
 
-using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
 using SystemParametersForDpiFunction = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
 
 void* User32Export(const char* name) {
@@ -16,26 +18,16 @@ void* User32Export(const char* name) {
   return user32 != nullptr ? reinterpret_cast<void*>(GetProcAddress(user32, name)) : nullptr;
 }
 
-int ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-  if (screen != nullptr) ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
-}
-
 // "岚式脚本方块编辑器": characters of the main window's title.
 constexpr wchar_t kSampleTitle[] = L"\u5c9a\u5f0f\u811a\u672c\u65b9\u5757\u7f16\u8f91\u5668";
 
 bool ShowsChinese(const LOGFONTW& font) {
-  HFONT handle = CreateFontIndirectW(&font);
-  if (handle == nullptr) return false;
-  HDC screen = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(screen, handle);
+  const base::ScopedFont handle(CreateFontIndirectW(&font));
+  if (!handle) return false;
+  const base::ScopedGetDc screen(nullptr);
+  const base::ScopedSelect selected(screen, handle.Get());
   WORD glyphs[9] = {};
   const DWORD got = GetGlyphIndicesW(screen, kSampleTitle, 9, glyphs, GGI_MARK_NONEXISTING_GLYPHS);
-  SelectObject(screen, old);
-  ReleaseDC(nullptr, screen);
-  DeleteObject(handle);
   if (got != 9) return false;
   for (WORD glyph : glyphs) {
     if (glyph == 0xFFFF) return false;
@@ -43,22 +35,8 @@ bool ShowsChinese(const LOGFONTW& font) {
   return true;
 }
 
-// Faces that show Chinese well, best first; any other face with the GB2312 set comes after them.
-constexpr const wchar_t* kChineseFaces[] = {L"Microsoft YaHei",
-                                            L"\u5fae\u8f6f\u96c5\u9ed1",
-                                            L"SimSun",
-                                            L"\u5b8b\u4f53",
-                                            L"NSimSun",
-                                            L"SimHei",
-                                            L"WenQuanYi Micro Hei",
-                                            L"WenQuanYi Zen Hei",
-                                            L"Noto Sans CJK SC",
-                                            L"Source Han Sans SC",
-                                            L"Droid Sans Fallback"};
-constexpr int kFaceCount = sizeof kChineseFaces / sizeof kChineseFaces[0];
-
 struct FaceSearch {
-  int best = kFaceCount;  // index into kChineseFaces of the best face found
+  int best = base::kChineseFallbackFaceCount;  // index into the fallback faces of the best found
   wchar_t any[LF_FACESIZE] = {};
 };
 
@@ -66,7 +44,7 @@ int CALLBACK NoteFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM pa
   auto* search = reinterpret_cast<FaceSearch*>(param);
   if (font->lfFaceName[0] == L'@') return 1;  // vertical variants
   for (int i = 0; i < search->best; ++i) {
-    if (lstrcmpiW(font->lfFaceName, kChineseFaces[i]) == 0) search->best = i;
+    if (lstrcmpiW(font->lfFaceName, base::kChineseFallbackFaces[i]) == 0) search->best = i;
   }
   if (search->any[0] == 0) lstrcpynW(search->any, font->lfFaceName, LF_FACESIZE);
   return 1;
@@ -77,10 +55,13 @@ bool UseChineseFace(LOGFONTW& font) {
   FaceSearch search;
   LOGFONTW query{};
   query.lfCharSet = GB2312_CHARSET;
-  HDC screen = GetDC(nullptr);
-  EnumFontFamiliesExW(screen, &query, &NoteFace, reinterpret_cast<LPARAM>(&search), 0);
-  ReleaseDC(nullptr, screen);
-  const wchar_t* face = search.best < kFaceCount ? kChineseFaces[search.best] : search.any;
+  {
+    const base::ScopedGetDc screen(nullptr);
+    EnumFontFamiliesExW(screen, &query, &NoteFace, reinterpret_cast<LPARAM>(&search), 0);
+  }
+  const wchar_t* face = search.best < base::kChineseFallbackFaceCount
+                            ? base::kChineseFallbackFaces[search.best]
+                            : search.any;
   if (face[0] == 0) return false;
   lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
   font.lfCharSet = GB2312_CHARSET;
@@ -90,32 +71,22 @@ bool UseChineseFace(LOGFONTW& font) {
 }  // namespace
 
 int DpiOf(HWND hwnd) {
+  const int told = base::ToldLayoutDpi(hwnd);
+  if (told != 0) return told;
   HWND root = hwnd != nullptr ? GetAncestor(hwnd, GA_ROOT) : nullptr;
-  if (root == nullptr) root = hwnd;
-  if (root != nullptr) {
-    const auto told =
-        static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(root, base::skin_parts::kDpiProperty)));
-    if (told >= 48 && told <= 960) return told;
-    const auto forWindow =
-        reinterpret_cast<GetDpiForWindowFunction>(User32Export("GetDpiForWindow"));
-    if (forWindow != nullptr) {
-      const UINT dpi = forWindow(root);
-      if (dpi >= 48 && dpi <= 960) return static_cast<int>(dpi);
-    }
-  }
-  return ScreenDpi();
+  return base::WindowDpi(root != nullptr ? root : hwnd);
 }
 
 float ScaleOf(HWND hwnd) {
-  return static_cast<float>(DpiOf(hwnd)) / 96;
+  return static_cast<float>(DpiOf(hwnd)) / base::kBaseDpi;
 }
 
 namespace {
 
-// The system's caption or menu font at dpi, cached in fonts (count of them used).
-HFONT SystemFontFor(int dpi, bool menu, EngineState::DpiFont* fonts, int& count) {
-  for (int i = 0; i < count; ++i) {
-    if (fonts[i].dpi == dpi) return fonts[i].font;
+// The system's caption or menu font at dpi, kept in cache.
+HFONT SystemFontFor(int dpi, bool menu, FontCache& cache) {
+  for (int i = 0; i < cache.count; ++i) {
+    if (cache.entries[i].dpi == dpi) return cache.entries[i].font;
   }
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
@@ -128,31 +99,28 @@ HFONT SystemFontFor(int dpi, bool menu, EngineState::DpiFont* fonts, int& count)
       return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     }
     // The system's metrics are at the screen's DPI.
-    wanted->lfHeight = MulDiv(wanted->lfHeight, dpi, ScreenDpi());
+    wanted->lfHeight = MulDiv(wanted->lfHeight, dpi, base::ScreenDpi());
   }
   LOGFONTW font = *wanted;
   font.lfQuality = CLEARTYPE_QUALITY;
   if (!ShowsChinese(font)) UseChineseFace(font);
-  HFONT handle = CreateFontIndirectW(&font);
-  if (handle == nullptr) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  constexpr int kSlots = sizeof g_engine.captionFonts / sizeof g_engine.captionFonts[0];
-  if (count < kSlots) {
-    fonts[count++] = {dpi, handle};
-  } else {
-    DeleteObject(fonts[kSlots - 1].font);
-    fonts[kSlots - 1] = {dpi, handle};
-  }
-  return handle;
+  base::ScopedFont made(CreateFontIndirectW(&font));
+  if (!made) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  FontCache::Entry& slot =
+      cache.entries[cache.count < FontCache::kSlots ? cache.count++ : FontCache::kSlots - 1];
+  slot.dpi = dpi;
+  slot.font = std::move(made);
+  return slot.font;
 }
 
 }  // namespace
 
 HFONT CaptionFontFor(int dpi) {
-  return SystemFontFor(dpi, false, g_engine.captionFonts, g_engine.captionFontCount);
+  return SystemFontFor(dpi, false, g_engine.objects->captionFonts);
 }
 
 HFONT MenuFontFor(int dpi) {
-  return SystemFontFor(dpi, true, g_engine.menuFonts, g_engine.menuFontCount);
+  return SystemFontFor(dpi, true, g_engine.objects->menuFonts);
 }
 
 }  // namespace skin::engine

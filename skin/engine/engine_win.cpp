@@ -5,306 +5,20 @@
 // comes from the process heap.
 #include "skin/engine/engine_win.h"
 
-#include <commctrl.h>
-#include <richedit.h>
-#include <windowsx.h>
+#include <new>
 
 #include "base/skin_parts.h"
 #include "skin/engine/canvas_win.h"
+#include "skin/engine/handlers_win.h"
 
 namespace skin::engine {
-
-using base::skin_parts::Part;
 
 constinit EngineState g_engine{};
 
 namespace {
 
-// The state of each window taken over, by handle. Kept in the engine rather than in a window
-// property: the state is looked up for every message a skinned window gets, and a property costs
-// a trip to the window server each time (under Wine).
-struct StateSlot {
-  HWND hwnd;  // nullptr: free; Removed(): freed, keep probing
-  WindowState* state;
-};
-// A freed slot (no static initialisers in the engine: a function, not a constant).
-HWND Removed() {
-  return reinterpret_cast<HWND>(static_cast<INT_PTR>(-1));
-}
-constinit StateSlot* g_slots = nullptr;
-constinit std::size_t g_slotCount = 0;  // a power of two
-constinit std::size_t g_slotsUsed = 0;  // taken or removed
-
-std::size_t SlotIndex(HWND hwnd, std::size_t count) {
-  auto key = reinterpret_cast<std::uintptr_t>(hwnd);
-  key ^= key >> 7;
-  key *= 0x9E3779B1u;
-  return (key ^ (key >> 15)) & (count - 1);
-}
-
-WindowState* FindState(HWND hwnd) {
-  if (g_slots == nullptr || hwnd == nullptr) return nullptr;
-  for (std::size_t i = SlotIndex(hwnd, g_slotCount);; i = (i + 1) & (g_slotCount - 1)) {
-    if (g_slots[i].hwnd == hwnd) return g_slots[i].state;
-    if (g_slots[i].hwnd == nullptr) return nullptr;
-  }
-}
-
-void PutSlot(StateSlot* slots, std::size_t count, HWND hwnd, WindowState* state) {
-  for (std::size_t i = SlotIndex(hwnd, count);; i = (i + 1) & (count - 1)) {
-    if (slots[i].hwnd == nullptr || slots[i].hwnd == Removed()) {
-      slots[i] = {hwnd, state};
-      return;
-    }
-  }
-}
-
-bool AddState(HWND hwnd, WindowState* state) {
-  if ((g_slotsUsed + 1) * 2 > g_slotCount) {
-    // Rebuilt at twice the live entries' room, dropping the removed ones.
-    std::size_t live = 0;
-    for (std::size_t i = 0; i < g_slotCount; ++i) {
-      if (g_slots[i].hwnd != nullptr && g_slots[i].hwnd != Removed()) ++live;
-    }
-    std::size_t count = 256;
-    while (count < (live + 1) * 4) count *= 2;
-    auto* slots = static_cast<StateSlot*>(
-        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, count * sizeof(StateSlot)));
-    if (slots == nullptr) return false;
-    for (std::size_t i = 0; i < g_slotCount; ++i) {
-      if (g_slots[i].hwnd != nullptr && g_slots[i].hwnd != Removed()) {
-        PutSlot(slots, count, g_slots[i].hwnd, g_slots[i].state);
-      }
-    }
-    if (g_slots != nullptr) HeapFree(GetProcessHeap(), 0, g_slots);
-    g_slots = slots;
-    g_slotCount = count;
-    g_slotsUsed = live;
-  }
-  PutSlot(g_slots, g_slotCount, hwnd, state);
-  ++g_slotsUsed;
-  return true;
-}
-
-void RemoveState(HWND hwnd) {
-  if (g_slots == nullptr) return;
-  for (std::size_t i = SlotIndex(hwnd, g_slotCount);; i = (i + 1) & (g_slotCount - 1)) {
-    if (g_slots[i].hwnd == hwnd) {
-      g_slots[i].hwnd = Removed();
-      return;
-    }
-    if (g_slots[i].hwnd == nullptr) return;
-  }
-}
-
-bool SameClass(const wchar_t* a, const wchar_t* b) {
-  return lstrcmpiW(a, b) == 0;
-}
-
-// What a window class is to the engine.
-enum class Family : std::uint8_t {
-  kOther,
-  // Classes the engine never touches: menus, tooltips, the input method's windows draw
-  // themselves, partly from other threads' state.
-  kIgnored,
-  kComboList,  // the drop-down part of a combo box: never touched, but a field for colours
-  kButton,
-  kEdit,
-  kListBox,
-  kComboBox,
-  kTab,
-  kStatic,
-  kRichEdit,
-};
-
-Family FamilyOfName(const wchar_t* name) {
-  static constexpr struct {
-    const wchar_t* name;
-    Family family;
-  } kNames[] = {
-      {L"Button", Family::kButton},        {L"Edit", Family::kEdit},
-      {L"ComboBox", Family::kComboBox},    {WC_TABCONTROLW, Family::kTab},
-      {L"Static", Family::kStatic},        {L"RichEdit50W", Family::kRichEdit},
-      {L"RichEdit20W", Family::kRichEdit}, {L"ListBox", Family::kListBox},
-      {L"ComboLBox", Family::kComboList},  {L"#32768", Family::kIgnored},
-      {L"#32769", Family::kIgnored},       {L"tooltips_class32", Family::kIgnored},
-      {L"IME", Family::kIgnored},          {L"MSCTFIME UI", Family::kIgnored},
-      {L"Message", Family::kIgnored},
-  };
-  for (const auto& known : kNames) {
-    if (SameClass(name, known.name)) return known.family;
-  }
-  return Family::kOther;
-}
-
-// Classes already seen, by atom: a class's name is compared once, not once per window.
-struct KnownClass {
-  ATOM atom;
-  Family family;
-};
-constexpr int kKnownClassSlots = 64;
-constinit KnownClass g_knownClasses[kKnownClassSlots]{};
-constinit int g_knownClassCount = 0;
-
-Family FamilyOf(HWND hwnd) {
-  const auto atom = static_cast<ATOM>(GetClassLongPtrW(hwnd, GCW_ATOM));
-  for (int i = 0; i < g_knownClassCount; ++i) {
-    if (g_knownClasses[i].atom == atom) return g_knownClasses[i].family;
-  }
-  wchar_t name[64] = {};
-  GetClassNameW(hwnd, name, 64);
-  const Family family = FamilyOfName(name);
-  if (atom != 0 && g_knownClassCount < kKnownClassSlots) {
-    g_knownClasses[g_knownClassCount++] = {atom, family};
-  }
-  return family;
-}
-
-Kind Classify(HWND hwnd, Family family) {
-  const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
-  switch (family) {
-    case Family::kButton:
-      switch (style & BS_TYPEMASK) {
-        case BS_PUSHBUTTON:
-        case BS_DEFPUSHBUTTON:
-          return Kind::kPushButton;
-        case BS_RADIOBUTTON:
-        case BS_AUTORADIOBUTTON:
-        case BS_CHECKBOX:
-        case BS_AUTOCHECKBOX:
-          return Kind::kCheck;
-        case BS_GROUPBOX:
-          return Kind::kGroupButton;
-        default:
-          return Kind::kOther;
-      }
-    case Family::kEdit:
-      return Kind::kEdit;
-    case Family::kComboBox:
-      return (style & 3) == CBS_DROPDOWNLIST ? Kind::kCombo : Kind::kOther;
-    case Family::kTab:
-      return Kind::kTab;
-    case Family::kStatic:
-      return Kind::kStatic;
-    case Family::kRichEdit:
-      return Kind::kRichEdit;
-    default:
-      break;
-  }
-  if ((style & WS_CHILD) == 0 && (style & WS_CAPTION) == WS_CAPTION) return Kind::kFrame;
-  return Kind::kOther;
-}
-
-LRESULT CallOriginal(const WindowState& state, HWND hwnd, UINT message, WPARAM wParam,
-                     LPARAM lParam) {
-  return CallWindowProcW(state.original, hwnd, message, wParam, lParam);
-}
-
-// Runs the control's own handling of a state change without letting it paint, then lets the
-// engine repaint: the system's look never shows in between. A control with windows inside it (a
-// tab control and its pages) only invalidates on these changes; turning its drawing off would
-// also drop the paint still due to the windows inside it.
-LRESULT CallQuietly(const WindowState& state, HWND hwnd, UINT message, WPARAM wParam,
-                    LPARAM lParam) {
-  if ((GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) == 0) {
-    return CallOriginal(state, hwnd, message, wParam, lParam);
-  }
-  if (GetWindow(hwnd, GW_CHILD) != nullptr) {
-    const LRESULT result = CallOriginal(state, hwnd, message, wParam, lParam);
-    InvalidateRect(hwnd, nullptr, FALSE);
-    return result;
-  }
-  DefWindowProcW(hwnd, WM_SETREDRAW, FALSE, 0);
-  const LRESULT result = CallOriginal(state, hwnd, message, wParam, lParam);
-  DefWindowProcW(hwnd, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(hwnd, nullptr, FALSE);
-  return result;
-}
-
-// Runs the control's own handling of input, then repaints at once over whatever it drew.
-LRESULT CallThenRepaint(const WindowState& state, HWND hwnd, UINT message, WPARAM wParam,
-                        LPARAM lParam) {
-  const LRESULT result = CallOriginal(state, hwnd, message, wParam, lParam);
-  if (IsWindow(hwnd)) RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-  return result;
-}
-
-void TrackLeave(HWND hwnd, DWORD flags) {
-  TRACKMOUSEEVENT track{};
-  track.cbSize = sizeof track;
-  track.dwFlags = TME_LEAVE | flags;
-  track.hwndTrack = hwnd;
-  TrackMouseEvent(&track);
-}
-
-void RepaintHot(HWND hwnd, WindowState& state) {
-  if (state.kind == Kind::kEdit || state.kind == Kind::kRichEdit) {
-    PaintFieldBorder(hwnd, state);
-  } else {
-    InvalidateRect(hwnd, nullptr, FALSE);
-  }
-}
-
-void StopHotWatch() {
-  if (g_engine.hotTimer != 0) KillTimer(nullptr, g_engine.hotTimer);
-  g_engine.hotTimer = 0;
-}
-
-// Clears the hot look of the control that has it.
-void ClearHot() {
-  HWND hwnd = g_engine.hotWindow;
-  g_engine.hotWindow = nullptr;
-  StopHotWatch();
-  if (hwnd == nullptr || !IsWindow(hwnd)) return;
-  if (WindowState* state = StateOf(hwnd)) {
-    state->hot = false;
-    if (state->kind == Kind::kTab) state->hotTab = -1;
-    RepaintHot(hwnd, *state);
-  }
-}
-
-bool PointerIsOver(HWND hwnd) {
-  POINT pointer{};
-  if (!GetCursorPos(&pointer)) return true;
-  RECT rect{};
-  GetWindowRect(hwnd, &rect);
-  if (!PtInRect(&rect, pointer)) return false;
-  HWND under = WindowFromPoint(pointer);
-  return under == hwnd || IsChild(hwnd, under);
-}
-
-// WM_MOUSELEAVE does not always come (a fast move out of a window, a window that opens under the
-// pointer), so while a control is hot the pointer is also looked at a few times a second.
-void CALLBACK WatchHot(HWND, UINT, UINT_PTR, DWORD) {
-  HWND hwnd = g_engine.hotWindow;
-  if (hwnd == nullptr || !IsWindow(hwnd) || !PointerIsOver(hwnd)) ClearHot();
-}
-
-void SetHot(HWND hwnd, WindowState& state, bool hot) {
-  if (hot && g_engine.hotWindow != nullptr && g_engine.hotWindow != hwnd) ClearHot();
-  if (state.hot == hot) return;
-  state.hot = hot;
-  if (hot) {
-    TrackLeave(hwnd, 0);
-    g_engine.hotWindow = hwnd;
-    if (g_engine.hotTimer == 0) g_engine.hotTimer = SetTimer(nullptr, 0, 100, &WatchHot);
-  } else if (g_engine.hotWindow == hwnd) {
-    g_engine.hotWindow = nullptr;
-    StopHotWatch();
-  }
-  RepaintHot(hwnd, state);
-}
-
-bool HasFieldBorder(HWND hwnd) {
-  const LONG exStyle = GetWindowLongW(hwnd, GWL_EXSTYLE);
-  return (exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) != 0 ||
-         (GetWindowLongW(hwnd, GWL_STYLE) & WS_BORDER) != 0;
-}
-
-bool IsFieldClass(HWND hwnd) {
-  const Family family = FamilyOf(hwnd);
-  return family == Family::kEdit || family == Family::kListBox || family == Family::kComboList;
-}
+// Where the engine's GDI objects live while it is loaded.
+alignas(EngineObjects) constinit unsigned char g_objectStorage[sizeof(EngineObjects)]{};
 
 // A parent answers how its children paint their backgrounds and text.
 LRESULT AnswerColor(HWND parent, UINT message, HDC dc, HWND control) {
@@ -314,7 +28,7 @@ LRESULT AnswerColor(HWND parent, UINT message, HDC dc, HWND control) {
     SetTextColor(
         dc, ToColorRef(IsWindowEnabled(control) ? look.fieldTextColor : look.disabledTextColor));
     SetBkColor(dc, ToColorRef(look.fieldColor));
-    return reinterpret_cast<LRESULT>(g_engine.fieldBrush);
+    return reinterpret_cast<LRESULT>(g_engine.objects->fieldBrush.Get());
   }
   const Surface surface = SurfaceOf(message == WM_CTLCOLORDLG ? control : parent);
   const bool enabled = control == nullptr || IsWindowEnabled(control);
@@ -327,344 +41,10 @@ LRESULT AnswerColor(HWND parent, UINT message, HDC dc, HWND control) {
   return reinterpret_cast<LRESULT>(BrushFor(surface));
 }
 
-void StyleRichEdit(HWND hwnd, WindowState& state) {
-  state.styledFor = g_engine.generation;
-  const Look& look = g_engine.look;
-  SendMessageW(hwnd, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ToColorRef(look.fieldColor)));
-  CHARFORMAT2W format{};
-  format.cbSize = sizeof format;
-  format.dwMask = CFM_COLOR;
-  format.crTextColor = ToColorRef(look.fieldTextColor);
-  SendMessageW(hwnd, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
-  SendMessageW(hwnd, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
-}
-
-int CaptionButtonAt(HWND hwnd, POINT screen) {
-  RECT window{};
-  GetWindowRect(hwnd, &window);
-  const POINT at{screen.x - window.left, screen.y - window.top};
-  const CaptionButtons buttons = CaptionButtonsOf(hwnd);
-  if (PtInRect(&buttons.close, at)) return HTCLOSE;
-  if (PtInRect(&buttons.maximize, at)) return HTMAXBUTTON;
-  if (PtInRect(&buttons.minimize, at)) return HTMINBUTTON;
-  if (PtInRect(&buttons.icon, at)) return HTSYSMENU;
-  return 0;
-}
-
-// The client surface of a skinned frame: erased and printed with the skin's window surface.
-bool HandleFrameSurface(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  switch (message) {
-    case WM_ERASEBKGND:
-      FillSurface(hwnd, reinterpret_cast<HDC>(wParam));
-      result = 1;
-      return true;
-    case WM_PRINTCLIENT:
-      if (lParam & (PRF_ERASEBKGND | PRF_CLIENT)) PaintPanel(hwnd, reinterpret_cast<HDC>(wParam));
-      result = 0;
-      return true;
-    default:
-      return false;
-  }
-}
-
-// Whatever changes the title bar's look: painting, activation, a new title or icon.
-bool HandleCaptionLook(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
-                       LRESULT& result) {
-  switch (message) {
-    case WM_NCPAINT:
-      state.framePainted = true;
-      PaintFrameBorder(hwnd, state);
-      result = 0;
-      return true;
-    case WM_NCACTIVATE:
-      state.inactive = wParam == FALSE;
-      // -1: the system updates its state without drawing its own title bar.
-      CallOriginal(state, hwnd, message, wParam, -1);
-      // A window being shown is activated before its frame's first paint, which follows anyway.
-      if (state.framePainted) PaintFrameBorder(hwnd, state);
-      result = TRUE;
-      return true;
-    case WM_SETTEXT:
-    case WM_SETICON:
-      result = CallOriginal(state, hwnd, message, wParam, lParam);
-      if (state.framePainted && IsWindowVisible(hwnd)) PaintFrameBorder(hwnd, state);
-      return true;
-    case WM_NCHITTEST:
-      result = CallOriginal(state, hwnd, message, wParam, lParam);
-      if (result == HTCAPTION || result == HTCLOSE || result == HTMINBUTTON ||
-          result == HTMAXBUTTON || result == HTSYSMENU || result == HTHELP) {
-        // The skin's caption buttons are where it draws them, not where the system would.
-        const int button = CaptionButtonAt(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        result = button != 0 ? button : HTCAPTION;
-      }
-      return true;
-    default:
-      return false;
-  }
-}
-
-// Ends a press on a caption button: its command runs when the pointer was released inside it.
-void ReleaseCaptionButton(HWND hwnd, WindowState& state) {
-  const int button = state.pressedCaptionButton;
-  const bool inside = state.pressedInside;
-  ReleaseCapture();
-  state.pressedCaptionButton = 0;
-  state.pressedInside = false;
-  PaintFrameBorder(hwnd, state);
-  if (!inside) return;
-  WPARAM command = SC_CLOSE;
-  if (button == HTMINBUTTON) command = SC_MINIMIZE;
-  if (button == HTMAXBUTTON) command = IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE;
-  PostMessageW(hwnd, WM_SYSCOMMAND, command, 0);
-}
-
-// The caption buttons' hot and pressed looks, and their clicks.
-bool HandleCaptionButtons(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
-                          LRESULT& result) {
-  const bool captionButton = wParam == HTCLOSE || wParam == HTMINBUTTON || wParam == HTMAXBUTTON;
-  switch (message) {
-    case WM_NCMOUSEMOVE: {
-      const int hot = captionButton ? static_cast<int>(wParam) : 0;
-      if (hot != state.hotCaptionButton) {
-        state.hotCaptionButton = hot;
-        PaintFrameBorder(hwnd, state);
-      }
-      TrackLeave(hwnd, TME_NONCLIENT);
-      return false;
-    }
-    case WM_NCMOUSELEAVE:
-      if (state.hotCaptionButton != 0) {
-        state.hotCaptionButton = 0;
-        PaintFrameBorder(hwnd, state);
-      }
-      return false;
-    case WM_NCLBUTTONDOWN:
-    case WM_NCLBUTTONDBLCLK:
-      if (!captionButton) return false;
-      state.pressedCaptionButton = static_cast<int>(wParam);
-      state.pressedInside = true;
-      SetCapture(hwnd);
-      PaintFrameBorder(hwnd, state);
-      result = 0;
-      return true;
-    case WM_MOUSEMOVE: {
-      if (state.pressedCaptionButton == 0) return false;
-      POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-      ClientToScreen(hwnd, &at);
-      const bool inside = CaptionButtonAt(hwnd, at) == state.pressedCaptionButton;
-      if (inside != state.pressedInside) {
-        state.pressedInside = inside;
-        PaintFrameBorder(hwnd, state);
-      }
-      result = 0;
-      return true;
-    }
-    case WM_LBUTTONUP:
-      if (state.pressedCaptionButton == 0) return false;
-      ReleaseCaptionButton(hwnd, state);
-      result = 0;
-      return true;
-    case WM_CAPTURECHANGED:
-      if (state.pressedCaptionButton != 0 && reinterpret_cast<HWND>(lParam) != hwnd) {
-        state.pressedCaptionButton = 0;
-        state.pressedInside = false;
-        PaintFrameBorder(hwnd, state);
-      }
-      return false;
-    default:
-      return false;
-  }
-}
-
-bool HandleFrame(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
-                 LRESULT& result) {
-  // A minimized window keeps the system's small title bar.
-  if (IsIconic(hwnd) && message != WM_ERASEBKGND && message != WM_PRINTCLIENT) return false;
-  return HandleFrameSurface(hwnd, message, wParam, lParam, result) ||
-         HandleMenus(hwnd, state, message, wParam, lParam, result) ||
-         HandleCaptionLook(hwnd, state, message, wParam, lParam, result) ||
-         HandleCaptionButtons(hwnd, state, message, wParam, lParam, result);
-}
-
-template <void (*Paint)(HWND, const WindowState&, HDC)>
-bool HandlePaint(HWND hwnd, const WindowState& state, UINT message, WPARAM wParam,
-                 LRESULT& result) {
-  switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(hwnd, &paint);
-      if (dc != nullptr) Paint(hwnd, state, dc);
-      EndPaint(hwnd, &paint);
-      result = 0;
-      return true;
-    }
-    case WM_PRINTCLIENT:
-      Paint(hwnd, state, reinterpret_cast<HDC>(wParam));
-      result = 0;
-      return true;
-    case WM_ERASEBKGND:
-      result = 1;
-      return true;
-    default:
-      return false;
-  }
-}
-
-void PaintGroupWithState(HWND hwnd, const WindowState&, HDC dc) {
-  PaintGroup(hwnd, dc);
-}
-
-void PaintPanelWithState(HWND hwnd, const WindowState&, HDC dc) {
-  PaintPanel(hwnd, dc);
-}
-
-bool HandleButton(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
-                  LRESULT& result) {
-  switch (message) {
-    case BM_SETSTATE:
-    case BM_SETCHECK:
-    case BM_SETSTYLE:
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_ENABLE:
-    case WM_SETTEXT:
-    case WM_SETFONT:
-    case WM_UPDATEUISTATE:
-      result = CallQuietly(state, hwnd, message, wParam, lParam);
-      return true;
-    case WM_MOUSEMOVE:
-      SetHot(hwnd, state, true);
-      result = CallOriginal(state, hwnd, message, wParam, lParam);
-      return true;
-    case WM_MOUSELEAVE:
-      SetHot(hwnd, state, false);
-      result = CallOriginal(state, hwnd, message, wParam, lParam);
-      return true;
-    default:
-      break;
-  }
-  if (state.kind == Kind::kPushButton) {
-    return HandlePaint<PaintPushButton>(hwnd, state, message, wParam, result);
-  }
-  if (state.kind == Kind::kCheck)
-    return HandlePaint<PaintCheck>(hwnd, state, message, wParam, result);
-  return HandlePaint<PaintGroupWithState>(hwnd, state, message, wParam, result);
-}
-
-bool HandleCombo(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
-                 LRESULT& result) {
-  switch (message) {
-    case CB_SETCURSEL:
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_ENABLE:
-    case WM_SETFONT:
-      result = CallQuietly(state, hwnd, message, wParam, lParam);
-      return true;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_LBUTTONDBLCLK:
-    case WM_KEYDOWN:
-    case WM_CHAR:
-    case WM_MOUSEWHEEL:
-    case WM_COMMAND:
-    case WM_CAPTURECHANGED:
-    case CB_SHOWDROPDOWN:
-      result = CallThenRepaint(state, hwnd, message, wParam, lParam);
-      return true;
-    case WM_MOUSEMOVE:
-      SetHot(hwnd, state, true);
-      if (GetCapture() == hwnd) {
-        result = CallThenRepaint(state, hwnd, message, wParam, lParam);
-        return true;
-      }
-      return false;
-    case WM_MOUSELEAVE:
-      SetHot(hwnd, state, false);
-      return false;
-    default:
-      return HandlePaint<PaintCombo>(hwnd, state, message, wParam, result);
-  }
-}
-
-int TabAt(HWND hwnd, LPARAM lParam) {
-  TCHITTESTINFO hit{};
-  hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-  return static_cast<int>(SendMessageW(hwnd, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-}
-
-bool HandleTab(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
-               LRESULT& result) {
-  switch (message) {
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_SETFONT:
-      result = CallQuietly(state, hwnd, message, wParam, lParam);
-      return true;
-    case WM_LBUTTONDOWN:
-    case WM_KEYDOWN:
-      result = CallThenRepaint(state, hwnd, message, wParam, lParam);
-      return true;
-    case WM_MOUSEMOVE: {
-      const int hot = TabAt(hwnd, lParam);
-      if (hot != state.hotTab) {
-        state.hotTab = hot;
-        InvalidateRect(hwnd, nullptr, FALSE);
-      }
-      SetHot(hwnd, state, true);
-      return false;
-    }
-    case WM_MOUSELEAVE:
-      state.hotTab = -1;
-      SetHot(hwnd, state, false);
-      InvalidateRect(hwnd, nullptr, FALSE);
-      return false;
-    default:
-      return HandlePaint<PaintTab>(hwnd, state, message, wParam, result);
-  }
-}
-
-bool HandleField(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
-                 LRESULT& result) {
-  const bool scrollBars = (GetWindowLongW(hwnd, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL)) != 0;
-  switch (message) {
-    case WM_NCPAINT:
-      if (!HasFieldBorder(hwnd)) return false;
-      // Scroll bars live in the non-client area too: let the control draw them first.
-      result = scrollBars ? CallOriginal(state, hwnd, message, wParam, lParam) : 0;
-      PaintFieldBorder(hwnd, state);
-      return true;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_ENABLE:
-      result = CallOriginal(state, hwnd, message, wParam, lParam);
-      if (HasFieldBorder(hwnd)) PaintFieldBorder(hwnd, state);
-      return true;
-    case WM_MOUSEMOVE:
-      if (HasFieldBorder(hwnd)) SetHot(hwnd, state, true);
-      return false;
-    case WM_MOUSELEAVE:
-      if (HasFieldBorder(hwnd)) SetHot(hwnd, state, false);
-      return false;
-    case WM_PAINT:
-      if (state.kind == Kind::kRichEdit && state.styledFor != g_engine.generation) {
-        StyleRichEdit(hwnd, state);
-      }
-      return false;
-    default:
-      return false;
-  }
-}
-
-bool HandlePart(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LRESULT& result) {
-  const int part = PartOf(hwnd);
-  if (part == static_cast<int>(Part::kPanel)) {
-    return HandlePaint<PaintPanelWithState>(hwnd, state, message, wParam, result);
-  }
-  if (part == static_cast<int>(Part::kFrame)) {
-    return HandlePaint<PaintGroupWithState>(hwnd, state, message, wParam, result);
-  }
-  return false;
+// A window asks which of its text colours reads well on the surface behind it.
+LRESULT AnswerInk(HWND hwnd, COLORREF wanted) {
+  const std::uint32_t ink = LegibleInk(FromColorRef(wanted), SurfaceOf(hwnd));
+  return static_cast<LRESULT>(base::skin_parts::kInkAnswered | ToColorRef(ink));
 }
 
 bool Handle(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
@@ -682,9 +62,7 @@ bool Handle(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM l
       break;
   }
   if (message == g_engine.inkMessage && message != 0) {
-    const std::uint32_t ink =
-        LegibleInk(FromColorRef(static_cast<COLORREF>(wParam)), SurfaceOf(hwnd));
-    result = static_cast<LRESULT>(base::skin_parts::kInkAnswered | ToColorRef(ink));
+    result = AnswerInk(hwnd, static_cast<COLORREF>(wParam));
     return true;
   }
   switch (state.kind) {
@@ -850,21 +228,12 @@ HBRUSH TextureBrush(std::uint32_t base, std::uint32_t texture, bool textured) {
   return CreateDIBPatternBrushPt(&tile, DIB_RGB_COLORS);
 }
 
-void ReplaceBrush(HBRUSH& slot, HBRUSH brush) {
-  if (slot != nullptr) DeleteObject(slot);
-  slot = brush;
-}
-
 }  // namespace
-
-WindowState* StateOf(HWND hwnd) {
-  return FindState(hwnd);
-}
 
 int PartOf(HWND hwnd) {
   // A window names its part once, right after it is made (after the engine may have taken it
   // over): a window taken over remembers its part once it has one.
-  WindowState* state = FindState(hwnd);
+  WindowState* state = StateOf(hwnd);
   if (state != nullptr && state->partKnown) return state->part;
   const auto part =
       static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(hwnd, base::skin_parts::kPartProperty)));
@@ -883,11 +252,12 @@ std::uint32_t Attach(const std::uint8_t* file, std::size_t size) {
 
   g_engine.look = look;
   const bool textured = look.texture != Texture::kPlain;
-  ReplaceBrush(g_engine.windowBrush, TextureBrush(look.windowColor, look.textureColor, textured));
-  ReplaceBrush(g_engine.panelBrush, TextureBrush(look.panelColor, look.textureColor, textured));
-  ReplaceBrush(g_engine.cardBrush, CreateSolidBrush(ToColorRef(look.groupFillColor)));
-  ReplaceBrush(g_engine.fieldBrush, CreateSolidBrush(ToColorRef(look.fieldColor)));
-  ReplaceBrush(g_engine.menuBrush, CreateSolidBrush(ToColorRef(look.panelColor)));
+  EngineObjects& objects = *g_engine.objects;
+  objects.windowBrush.Reset(TextureBrush(look.windowColor, look.textureColor, textured));
+  objects.panelBrush.Reset(TextureBrush(look.panelColor, look.textureColor, textured));
+  objects.cardBrush.Reset(CreateSolidBrush(ToColorRef(look.groupFillColor)));
+  objects.fieldBrush.Reset(CreateSolidBrush(ToColorRef(look.fieldColor)));
+  objects.menuBrush.Reset(CreateSolidBrush(ToColorRef(look.panelColor)));
   if (g_engine.inkMessage == 0)
     g_engine.inkMessage = RegisterWindowMessageW(base::skin_parts::kInkMessage);
   g_engine.attached = true;
@@ -897,6 +267,17 @@ std::uint32_t Attach(const std::uint8_t* file, std::size_t size) {
   ++g_engine.generation;
   EnumThreadWindows(GetCurrentThreadId(), &AttachTopLevel, 0);
   return 1;
+}
+
+void Load() {
+  g_engine.objects = new (g_objectStorage) EngineObjects;
+}
+
+void Unload() {
+  if (g_engine.hook != nullptr) UnhookWindowsHookEx(g_engine.hook);
+  g_engine.hook = nullptr;
+  if (g_engine.objects != nullptr) g_engine.objects->~EngineObjects();
+  g_engine.objects = nullptr;
 }
 
 }  // namespace
@@ -914,9 +295,7 @@ extern "C" __declspec(dllexport) std::uint32_t
 }
 
 extern "C" BOOL WINAPI SkinEngineMain(HINSTANCE, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_DETACH && skin::engine::g_engine.hook != nullptr) {
-    UnhookWindowsHookEx(skin::engine::g_engine.hook);
-    skin::engine::g_engine.hook = nullptr;
-  }
+  if (reason == DLL_PROCESS_ATTACH) skin::engine::Load();
+  if (reason == DLL_PROCESS_DETACH) skin::engine::Unload();
   return TRUE;
 }

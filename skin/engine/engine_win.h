@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "base/scoped_win.h"
 #include "skin/engine/skin_format.h"
 
 namespace skin::engine {
@@ -24,7 +25,7 @@ enum class Kind : std::uint8_t {
   kRichEdit,
 };
 
-// Per-window bookkeeping, kept in a window property for the window's life.
+// Per-window bookkeeping, kept in the engine's window table for the window's life.
 struct WindowState {
   WNDPROC original = nullptr;
   Kind kind = Kind::kOther;
@@ -52,26 +53,37 @@ struct Surface {
   bool textured;
 };
 
+// Title-bar or menu fonts, one per DPI met so far; when every slot is taken, the last is reused.
+struct FontCache {
+  struct Entry {
+    int dpi = 0;
+    base::ScopedFont font;
+  };
+  static constexpr int kSlots = 8;
+  Entry entries[kSlots];
+  int count = 0;
+};
+
+// The GDI objects the engine keeps: the brushes of the skin attached last and the fonts of each
+// DPI met. The engine's entry point makes them when it is loaded and deletes them when it is
+// unloaded, as the engine has no run-time that would construct and destroy a static object.
+struct EngineObjects {
+  base::ScopedBrush windowBrush;
+  base::ScopedBrush panelBrush;
+  base::ScopedBrush cardBrush;
+  base::ScopedBrush fieldBrush;
+  base::ScopedBrush menuBrush;  // behind the items of the menus the engine draws
+  FontCache captionFonts;
+  FontCache menuFonts;
+};
+
 struct EngineState {
   Look look;
   bool attached = false;
   HHOOK hook = nullptr;
   UINT inkMessage = 0;
-  HBRUSH windowBrush = nullptr;
-  HBRUSH panelBrush = nullptr;
-  HBRUSH cardBrush = nullptr;
-  HBRUSH fieldBrush = nullptr;
-  HBRUSH menuBrush = nullptr;  // behind the items of the menus the engine draws
-  // Title-bar and menu fonts, one per DPI met so far.
-  struct DpiFont {
-    int dpi;
-    HFONT font;
-  };
-  DpiFont captionFonts[8];
-  int captionFontCount = 0;
-  DpiFont menuFonts[8];
-  int menuFontCount = 0;
-  HWND hotWindow = nullptr;  // the control drawn hot, whose pointer watch is running
+  EngineObjects* objects = nullptr;  // while the engine is loaded
+  HWND hotWindow = nullptr;          // the control drawn hot, whose pointer watch is running
   UINT_PTR hotTimer = 0;
   HMODULE dwm = nullptr;    // the desktop composition library, where there is one
   unsigned generation = 0;  // counts the attaches

@@ -71,7 +71,7 @@ void TakePopup(HMENU bar, int index) {
   MENUINFO background{};
   background.cbSize = sizeof background;
   background.fMask = MIM_BACKGROUND;
-  background.hbrBack = g_engine.menuBrush;
+  background.hbrBack = g_engine.objects->menuBrush;
   SetMenuInfo(popup, &background);
 }
 
@@ -142,13 +142,12 @@ int TabIn(const wchar_t* text, int length) {
 
 void DrawItemText(Canvas& canvas, const wchar_t* text, int length, RECT rect, UINT align,
                   std::uint32_t ink, HFONT font, bool accessKeys) {
-  HGDIOBJ oldFont = SelectObject(canvas.Dc(), font);
+  const base::ScopedSelect selected(canvas.Dc(), font);
   SetBkMode(canvas.Dc(), TRANSPARENT);
   SetTextColor(canvas.Dc(), ToColorRef(ink));
   GdiFlush();
   DrawTextW(canvas.Dc(), text, length, &rect,
             align | DT_VCENTER | DT_SINGLELINE | (accessKeys ? 0 : DT_HIDEPREFIX));
-  SelectObject(canvas.Dc(), oldFont);
 }
 
 // One item of the bar at item, over the bar's gradient (bar: the bar in the same coordinates).
@@ -240,19 +239,15 @@ int BarItemAt(HWND hwnd, POINT screen) {
 void RepaintBar(HWND hwnd, const WindowState& state) {
   const RECT bar = MenuBarRectOf(hwnd);
   if (IsRectEmpty(&bar)) return;
-  HDC dc = GetWindowDC(hwnd);
-  if (dc == nullptr) return;
-  {
-    RECT window{};
-    GetWindowRect(hwnd, &window);
-    Canvas canvas(dc, window.right - window.left, window.bottom - window.top);
-    if (canvas.Ok()) {
-      canvas.SetClip(bar);
-      PaintMenuBar(hwnd, state, canvas);
-      canvas.CopyAreaTo(dc, bar);
-    }
-  }
-  ReleaseDC(hwnd, dc);
+  const base::ScopedWindowDc dc(hwnd);
+  if (dc.Get() == nullptr) return;
+  RECT window{};
+  GetWindowRect(hwnd, &window);
+  Canvas canvas(dc, window.right - window.left, window.bottom - window.top);
+  if (!canvas.Ok()) return;
+  canvas.SetClip(bar);
+  PaintMenuBar(hwnd, state, canvas);
+  canvas.CopyAreaTo(dc, bar);
 }
 
 void SetHotItem(HWND hwnd, WindowState& state, int item) {
@@ -267,20 +262,20 @@ void OnMeasureItem(HWND hwnd, MEASUREITEMSTRUCT& measure) {
   const float scale = ScaleOf(hwnd);
   wchar_t text[128];
   const int length = ItemText(menu, position, text, 128);
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ oldFont = SelectObject(dc, MenuFontFor(DpiOf(hwnd)));
   const int tab = TabIn(text, length);
   RECT extent{0, 0, 0, 0};
-  DrawTextW(dc, text, tab, &extent, DT_CALCRECT | DT_SINGLELINE);
-  if (tab < length) {
-    RECT shortcut{0, 0, 0, 0};
-    DrawTextW(dc, text + tab + 1, length - tab - 1, &shortcut, DT_CALCRECT | DT_SINGLELINE);
-    extent.right += shortcut.right + static_cast<int>(24 * scale);
-  }
   TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
-  SelectObject(dc, oldFont);
-  ReleaseDC(nullptr, dc);
+  {
+    const base::ScopedGetDc screen(nullptr);
+    const base::ScopedSelect font(screen, MenuFontFor(DpiOf(hwnd)));
+    DrawTextW(screen, text, tab, &extent, DT_CALCRECT | DT_SINGLELINE);
+    if (tab < length) {
+      RECT shortcut{0, 0, 0, 0};
+      DrawTextW(screen, text + tab + 1, length - tab - 1, &shortcut, DT_CALCRECT | DT_SINGLELINE);
+      extent.right += shortcut.right + static_cast<int>(24 * scale);
+    }
+    GetTextMetricsW(screen, &metrics);
+  }
   if (MenuOf(measure.itemData) == 0) {
     // The system adds room on both sides of a bar's item and gives it the bar's height.
     measure.itemWidth = static_cast<UINT>(extent.right + static_cast<int>(6 * scale));
@@ -400,53 +395,81 @@ void TakeMenus(HWND hwnd) {
   if (changed) DrawMenuBar(hwnd);
 }
 
+namespace {
+
+bool OnMeasureItemMessage(HWND hwnd, LPARAM lParam, LRESULT& result) {
+  auto& measure = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+  if (measure.CtlType != ODT_MENU || !IsOurs(measure.itemData)) return false;
+  OnMeasureItem(hwnd, measure);
+  result = TRUE;
+  return true;
+}
+
+bool OnDrawItemMessage(HWND hwnd, const WindowState& state, LPARAM lParam, LRESULT& result) {
+  const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+  if (draw.CtlType != ODT_MENU || !IsOurs(draw.itemData)) return false;
+  OnDrawItem(hwnd, state, draw);
+  result = TRUE;
+  return true;
+}
+
+// Items the application adds as one of the bar's menus opens are drawn by the engine too.
+bool OnInitMenuPopup(HWND hwnd, const WindowState& state, WPARAM wParam, LPARAM lParam,
+                     LRESULT& result) {
+  result = CallWindowProcW(state.original, hwnd, WM_INITMENUPOPUP, wParam, lParam);
+  HMENU bar = GetMenu(hwnd);
+  const int count = bar != nullptr ? GetMenuItemCount(bar) : 0;
+  for (int i = 0; i < count && i < 254; ++i) {
+    if (GetSubMenu(bar, i) == reinterpret_cast<HMENU>(wParam)) TakePopup(bar, i);
+  }
+  return true;
+}
+
+// The bar's item under the pointer is drawn hot.
+bool OnNcMouseMove(HWND hwnd, WindowState& state, WPARAM hit, LPARAM lParam) {
+  if (hit != HTMENU) {
+    if (state.hotMenuItem >= 0) SetHotItem(hwnd, state, -1);
+    return false;
+  }
+  SetHotItem(hwnd, state,
+             BarItemAt(hwnd, POINT{static_cast<short>(LOWORD(lParam)),
+                                   static_cast<short>(HIWORD(lParam))}));
+  return false;
+}
+
+bool OnLeaveBar(HWND hwnd, WindowState& state) {
+  if (state.hotMenuItem >= 0) SetHotItem(hwnd, state, -1);
+  return false;
+}
+
+// Items are measured again in the new DPI's font.
+bool OnDpiChanged(HWND hwnd, const WindowState& state, WPARAM wParam, LPARAM lParam,
+                  LRESULT& result) {
+  result = CallWindowProcW(state.original, hwnd, WM_DPICHANGED, wParam, lParam);
+  if (GetMenu(hwnd) != nullptr) DrawMenuBar(hwnd);
+  return true;
+}
+
+}  // namespace
+
 bool HandleMenus(HWND hwnd, WindowState& state, UINT message, WPARAM wParam, LPARAM lParam,
                  LRESULT& result) {
   switch (message) {
-    case WM_MEASUREITEM: {
-      auto& measure = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-      if (measure.CtlType != ODT_MENU || !IsOurs(measure.itemData)) return false;
-      OnMeasureItem(hwnd, measure);
-      result = TRUE;
-      return true;
-    }
-    case WM_DRAWITEM: {
-      const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (draw.CtlType != ODT_MENU || !IsOurs(draw.itemData)) return false;
-      OnDrawItem(hwnd, state, draw);
-      result = TRUE;
-      return true;
-    }
+    case WM_MEASUREITEM:
+      return OnMeasureItemMessage(hwnd, lParam, result);
+    case WM_DRAWITEM:
+      return OnDrawItemMessage(hwnd, state, lParam, result);
     case WM_MENUCHAR:
       return OnMenuChar(wParam, lParam, result);
-    case WM_INITMENUPOPUP: {
-      // Items the application adds as one of the bar's menus opens are drawn by the engine too.
-      result = CallWindowProcW(state.original, hwnd, message, wParam, lParam);
-      HMENU bar = GetMenu(hwnd);
-      const int count = bar != nullptr ? GetMenuItemCount(bar) : 0;
-      for (int i = 0; i < count && i < 254; ++i) {
-        if (GetSubMenu(bar, i) == reinterpret_cast<HMENU>(wParam)) TakePopup(bar, i);
-      }
-      return true;
-    }
+    case WM_INITMENUPOPUP:
+      return OnInitMenuPopup(hwnd, state, wParam, lParam, result);
     case WM_NCMOUSEMOVE:
-      if (wParam != HTMENU) {
-        if (state.hotMenuItem >= 0) SetHotItem(hwnd, state, -1);
-        return false;
-      }
-      SetHotItem(hwnd, state,
-                 BarItemAt(hwnd, POINT{static_cast<short>(LOWORD(lParam)),
-                                       static_cast<short>(HIWORD(lParam))}));
-      return false;
+      return OnNcMouseMove(hwnd, state, wParam, lParam);
     case WM_NCMOUSELEAVE:
     case WM_ENTERMENULOOP:
-      if (state.hotMenuItem >= 0) SetHotItem(hwnd, state, -1);
-      return false;
+      return OnLeaveBar(hwnd, state);
     case WM_DPICHANGED:
-      // Items are measured again in the new DPI's font.
-      result = CallWindowProcW(state.original, hwnd, message, wParam, lParam);
-      if (GetMenu(hwnd) != nullptr) DrawMenuBar(hwnd);
-      return true;
+      return OnDpiChanged(hwnd, state, wParam, lParam, result);
     default:
       return false;
   }

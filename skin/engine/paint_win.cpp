@@ -185,13 +185,13 @@ POINT OriginInTop(HWND hwnd) {
 HBRUSH BrushFor(const Surface& surface) {
   switch (surface.kind) {
     case SurfaceKind::kPanel:
-      return g_engine.panelBrush;
+      return g_engine.objects->panelBrush;
     case SurfaceKind::kCard:
-      return g_engine.cardBrush;
+      return g_engine.objects->cardBrush;
     case SurfaceKind::kWindow:
       break;
   }
-  return g_engine.windowBrush;
+  return g_engine.objects->windowBrush;
 }
 
 void PaintSurface(Canvas& canvas, RECT rect, const Surface& surface, POINT origin) {
@@ -263,7 +263,7 @@ void PaintGroup(HWND hwnd, HDC dc) {
 
   int length = 0;
   wchar_t* text = TextOf(hwnd, &length);
-  HGDIOBJ oldFont = SelectObject(canvas.Dc(), FontOf(hwnd));
+  const base::ScopedSelect font(canvas.Dc(), FontOf(hwnd));
   TEXTMETRICW metrics{};
   GetTextMetricsW(canvas.Dc(), &metrics);
   SIZE extent{};
@@ -315,7 +315,6 @@ void PaintGroup(HWND hwnd, HDC dc) {
     TextOutW(canvas.Dc(), static_cast<int>(badgeBox.left + padding),
              (badgeHeight - metrics.tmHeight + 1) / 2, text, length);
   }
-  SelectObject(canvas.Dc(), oldFont);
   FreeText(text);
   canvas.CopyAreaTo(dc, area);
 }
@@ -372,7 +371,7 @@ void PaintPushButton(HWND hwnd, const WindowState& state, HDC dc) {
 
   int length = 0;
   wchar_t* text = TextOf(hwnd, &length);
-  HGDIOBJ oldFont = SelectObject(canvas.Dc(), FontOf(hwnd));
+  const base::ScopedSelect font(canvas.Dc(), FontOf(hwnd));
   SetBkMode(canvas.Dc(), TRANSPARENT);
   // Disabled text is dimmed, but never below a contrast that can still be read.
   SetTextColor(canvas.Dc(),
@@ -385,7 +384,6 @@ void PaintPushButton(HWND hwnd, const WindowState& state, HDC dc) {
   GdiFlush();
   DrawCentred(canvas.Dc(), text, length, textRect,
               (GetWindowLongW(hwnd, GWL_STYLE) & BS_MULTILINE) != 0);
-  SelectObject(canvas.Dc(), oldFont);
   FreeText(text);
   canvas.CopyTo(dc, 0, 0);
 }
@@ -480,7 +478,7 @@ void PaintCheck(HWND hwnd, const WindowState& state, HDC dc) {
                        .hot = state.hot};
   const Surface behind = SurfaceBehind(hwnd);
 
-  HGDIOBJ oldFont = SelectObject(canvas.Dc(), FontOf(hwnd));
+  const base::ScopedSelect font(canvas.Dc(), FontOf(hwnd));
   TEXTMETRICW metrics{};
   GetTextMetricsW(canvas.Dc(), &metrics);
   const float scale = ScaleOf(hwnd);
@@ -494,7 +492,6 @@ void PaintCheck(HWND hwnd, const WindowState& state, HDC dc) {
   const Box mark{line, top, line + static_cast<float>(size), top + static_cast<float>(size)};
   PaintCheckMark(canvas, mark, static_cast<float>(size), face, behind, scale, line);
   PaintCheckCaption(canvas, hwnd, client, size, face, behind, scale, line);
-  SelectObject(canvas.Dc(), oldFont);
   canvas.CopyTo(dc, 0, 0);
 }
 
@@ -556,7 +553,7 @@ void PaintCombo(HWND hwnd, const WindowState& state, HDC dc) {
       if (text != nullptr) {
         const LRESULT got = SendMessageW(hwnd, CB_GETLBTEXT, static_cast<WPARAM>(selection),
                                          reinterpret_cast<LPARAM>(text));
-        HGDIOBJ oldFont = SelectObject(canvas.Dc(), FontOf(hwnd));
+        const base::ScopedSelect font(canvas.Dc(), FontOf(hwnd));
         SetBkMode(canvas.Dc(), TRANSPARENT);
         SetTextColor(canvas.Dc(),
                      ToColorRef(disabled ? look.disabledTextColor : look.fieldTextColor));
@@ -568,7 +565,6 @@ void PaintCombo(HWND hwnd, const WindowState& state, HDC dc) {
           DrawTextW(canvas.Dc(), text, static_cast<int>(got), &textRect,
                     DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
         }
-        SelectObject(canvas.Dc(), oldFont);
         HeapFree(GetProcessHeap(), 0, text);
       }
     }
@@ -596,7 +592,7 @@ void PaintTab(HWND hwnd, const WindowState& state, HDC dc) {
 
   const int count = static_cast<int>(SendMessageW(hwnd, TCM_GETITEMCOUNT, 0, 0));
   const int selected = static_cast<int>(SendMessageW(hwnd, TCM_GETCURSEL, 0, 0));
-  HGDIOBJ oldFont = SelectObject(canvas.Dc(), FontOf(hwnd));
+  const base::ScopedSelect font(canvas.Dc(), FontOf(hwnd));
   SetBkMode(canvas.Dc(), TRANSPARENT);
   for (int pass = 0; pass < 2; ++pass) {
     // Unselected tabs first, so the selected one overlaps its neighbours.
@@ -654,7 +650,6 @@ void PaintTab(HWND hwnd, const WindowState& state, HDC dc) {
       }
     }
   }
-  SelectObject(canvas.Dc(), oldFont);
   canvas.CopyTo(dc, 0, 0);
 }
 
@@ -668,8 +663,8 @@ void PaintFieldBorder(HWND hwnd, const WindowState& state) {
   const int width = window.right - window.left;
   const int height = window.bottom - window.top;
   if (inset <= 0 || width <= 0 || height <= 0) return;
-  HDC dc = GetWindowDC(hwnd);
-  if (dc == nullptr) return;
+  const base::ScopedWindowDc dc(hwnd);
+  if (dc.Get() == nullptr) return;
   const bool disabled = !IsWindowEnabled(hwnd);
   std::uint32_t border = look.fieldBorderColor;
   if (GetFocus() == hwnd && !disabled) {
@@ -706,7 +701,6 @@ void PaintFieldBorder(HWND hwnd, const WindowState& state) {
              canvas.Dc(), strip.left, strip.top, SRCCOPY);
     }
   }
-  ReleaseDC(hwnd, dc);
 }
 
 }  // namespace skin::engine

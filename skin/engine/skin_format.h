@@ -99,11 +99,11 @@ enum class ReadStatus {
 };
 
 // Reads a whole skin file into look. On any status but kOk, look is left untouched.
-ReadStatus ReadSkin(const std::uint8_t* file, std::size_t size, Look& look);
+[[nodiscard]] ReadStatus ReadSkin(const std::uint8_t* file, std::size_t size, Look& look);
 
 // Unpacks packed into out (capacity bytes). Returns the number of bytes produced, or -1 when the
 // packed data is malformed or would produce more than capacity bytes.
-long Unpack(const std::uint8_t* packed, std::size_t packedSize, std::uint8_t* out,
-            std::size_t capacity);
+[[nodiscard]] long Unpack(const std::uint8_t* packed, std::size_t packedSize, std::uint8_t* out,
+                          std::size_t capacity);
 
 }  // namespace skin::engine

@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "skin/tests/fake_platform.h"
@@ -107,6 +109,7 @@ TEST_P(LoaderTest, CheckHeadersRefusesEachBrokenField) {
   const struct {
     const char* name;
     std::function<void(Bytes&)> damage;
+    LoadError why = LoadError::kNone;  // kNone: any reason
   } cases[] = {
       {"shorter than a DOS header", [](Bytes& b) { b.resize(63); }},
       {"no MZ", [](Bytes& b) { b[1] = 'Y'; }},
@@ -120,7 +123,10 @@ TEST_P(LoaderTest, CheckHeadersRefusesEachBrokenField) {
       {"machine of the other format",
        [&](Bytes& b) { Put<std::uint16_t>(b, nt + 4, Wide() ? 0x014C : 0x8664); }},
       {"section table past the end of the buffer",
-       [&](Bytes& b) { Put<std::uint16_t>(b, nt + 6, 0xFFFF); }},
+       [&](Bytes& b) { Put<std::uint16_t>(b, nt + 6, 0xFFFF); }, LoadError::kBadSections},
+      {"last section header cut by the end of the buffer",
+       [&](Bytes& b) { b.resize(SectionHeaderOffset(Format(), kSectionCount - 1) + 20); },
+       LoadError::kBadSections},
       {"raw data ending one byte past the buffer", [](Bytes& b) { b.resize(b.size() - 1); }},
       {"raw range that wraps 32 bits",
        [&](Bytes& b) { Put<std::uint32_t>(b, SectionHeaderOffset(Format(), 0) + 20, 0xFFFFFF00); }},
@@ -134,7 +140,7 @@ TEST_P(LoaderTest, CheckHeadersRefusesEachBrokenField) {
     image.shrink_to_fit();
     InMemoryModuleLoader loader(platform, Format());
     EXPECT_FALSE(loader.CheckHeaders(image));
-    ExpectRefused(image);
+    ExpectRefused(image, c.why);
     EXPECT_TRUE(platform.reserveCalls.empty());
   }
 }
@@ -961,9 +967,23 @@ TEST_P(LoaderTest, GetExportMatchesWholeNamesExactly) {
   EXPECT_EQ(loader.GetExportByOrdinal(0), 0u);
   EXPECT_EQ(loader.GetExportByOrdinal(4), 0u);
 
-  InMemoryModuleLoader copy(loader);  // shares the module base
-  EXPECT_EQ(copy.GetModuleBase(), base);
-  EXPECT_EQ(copy.GetExport("beta"), base + kCodeRva + 0x20);
+  // Only one loader may unload the module: it moves, and the loader it left has nothing loaded.
+  static_assert(!std::is_copy_constructible_v<InMemoryModuleLoader> &&
+                !std::is_copy_assignable_v<InMemoryModuleLoader>);
+  InMemoryModuleLoader moved(std::move(loader));
+  EXPECT_EQ(moved.GetModuleBase(), base);
+  EXPECT_EQ(moved.GetExport("beta"), base + kCodeRva + 0x20);
+  EXPECT_EQ(loader.GetModuleBase(), 0u);
+  EXPECT_EQ(loader.GetExport("beta"), 0u);
+  loader.Unload();
+  InMemoryModuleLoader assigned(platform, Format());
+  assigned = std::move(moved);
+  EXPECT_EQ(moved.GetModuleBase(), 0u);
+  moved.Unload();
+  EXPECT_TRUE(platform.released.empty());
+  EXPECT_EQ(assigned.GetExportByOrdinal(3), base + kCodeRva + 0x30);
+  assigned.Unload();
+  EXPECT_EQ(platform.released, (std::vector<std::uintptr_t>{base}));
 }
 
 TEST_P(LoaderTest, ExportNamesAreFoundThroughTheNameTable) {

@@ -7,6 +7,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   skin::engine::Look look;
-  skin::engine::ReadSkin(data, size, look);
+  (void)skin::engine::ReadSkin(data, size, look);
   return 0;
 }
