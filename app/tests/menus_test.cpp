@@ -23,7 +23,6 @@
 #include "app/tests/window_lookup_win.h"
 #include "base/text_win.h"
 #include "skin/engine/skin_format.h"
-#include "skin/module_loader.h"
 #include "skin/skins.h"
 #include "skin/skins_win.h"
 #include "ui/frame.h"
@@ -167,20 +166,9 @@ std::string SettingsFileText() {
 }
 
 // The main window with its extras and the skin engine, as the program has them.
-class MenusTest : public testing_support::MainWindowFixture {
+class MenusTest : public testing_support::ProgramFixture {
  protected:
-  static void SetUpTestSuite() {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder =
-        std::wstring(temp) + L"composer-menus-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(folder.c_str(), nullptr);
-    SetEnvironmentVariableW(L"APPDATA", folder.c_str());
-    MainWindowFixture::SetUpTestSuite();
-    ASSERT_TRUE(app::win::EnableMainWindowExtras());
-    skin::CreateGlobalLoader();
-    ASSERT_TRUE(skin::LoadIntoGlobalLoader(skin::EngineImage()));
-  }
+  static void SetUpTestSuite() { SetUpProgram(L"menus"); }
 
   void SetUp() override {
     MainWindowFixture::SetUp();

@@ -19,7 +19,6 @@
 #include "app/tests/window_lookup_win.h"
 #include "base/gdi_objects_win.h"
 #include "base/text_win.h"
-#include "skin/module_loader.h"
 #include "skin/skins.h"
 #include "skin/skins_win.h"
 #include "ui/colour_codes.h"
@@ -80,21 +79,9 @@ bool HasLine(const std::vector<std::wstring>& lines, const std::wstring& wanted)
   return std::find(lines.begin(), lines.end(), wanted) != lines.end();
 }
 
-class ExtrasTest : public testing_support::MainWindowFixture {
+class ExtrasTest : public testing_support::ProgramFixture {
  protected:
-  static void SetUpTestSuite() {
-    // Settings in a fresh folder of our own, read before the main window is first built.
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder =
-        std::wstring(temp) + L"composer-extras-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(folder.c_str(), nullptr);
-    SetEnvironmentVariableW(L"APPDATA", folder.c_str());
-    MainWindowFixture::SetUpTestSuite();
-    ASSERT_TRUE(app::win::EnableMainWindowExtras());
-    skin::CreateGlobalLoader();
-    ASSERT_TRUE(skin::LoadIntoGlobalLoader(skin::EngineImage()));
-  }
+  static void SetUpTestSuite() { SetUpProgram(L"extras"); }
 
   void SetUp() override {
     MainWindowFixture::SetUp();

@@ -164,20 +164,10 @@ std::string FileBytes(const std::wstring& path) {
   return bytes;
 }
 
-class ServerConsoleTest : public testing_support::MainWindowFixture {
+class ServerConsoleTest : public testing_support::ProgramFixture {
  protected:
-  // An application-data folder of the test's own, so the settings file is the test's to read.
-  static void SetUpTestSuite() {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder =
-        std::wstring(temp) + L"composer-server-test-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(folder.c_str(), nullptr);
-    SetEnvironmentVariableW(L"APPDATA", folder.c_str());
-    DeleteFileW(app::win::SettingsPath().c_str());
-    MainWindowFixture::SetUpTestSuite();
-    ASSERT_TRUE(app::win::EnableMainWindowExtras());
-  }
+  // The settings file is the test's own to read.
+  static void SetUpTestSuite() { SetUpProgram(L"server-test", false); }
 
   HWND Server(ui::ControlId id) const { return ui::win::FindControl(kServerWindow, id); }
   HWND Log(ui::ControlId id) const { return ui::win::FindControl(kConsoleLogWindow, id); }

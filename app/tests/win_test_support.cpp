@@ -4,8 +4,12 @@
 #include <cwchar>
 #include <initializer_list>
 
+#include "app/main_window_extras_win.h"
+#include "app/settings_win.h"
 #include "app/startup_win.h"
 #include "app/tests/window_lookup_win.h"
+#include "skin/module_loader.h"
+#include "skin/skins_win.h"
 #include "ui/frame_win.h"
 
 namespace testing_support {
@@ -29,6 +33,21 @@ struct ClockOnLoopback {
 
 void MainWindowFixture::SetUpTestSuite() {
   ASSERT_TRUE(app::InitializeProgram());
+}
+
+void ProgramFixture::SetUpProgram(const wchar_t* suite, bool skinned) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder =
+      std::wstring(temp) + L"composer-" + suite + L"-" + std::to_wstring(GetCurrentProcessId());
+  CreateDirectoryW(folder.c_str(), nullptr);
+  SetEnvironmentVariableW(L"APPDATA", folder.c_str());
+  DeleteFileW(app::win::SettingsPath().c_str());  // from an earlier run that had this id
+  MainWindowFixture::SetUpTestSuite();
+  ASSERT_TRUE(app::win::EnableMainWindowExtras());
+  if (!skinned) return;
+  skin::CreateGlobalLoader();
+  ASSERT_TRUE(skin::LoadIntoGlobalLoader(skin::EngineImage()));
 }
 
 void MainWindowFixture::SetUp() {

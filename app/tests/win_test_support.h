@@ -28,6 +28,15 @@ class MainWindowFixture : public ::testing::Test {
   HWND main_ = nullptr;
 };
 
+// The program as it runs: the main window's extras, and when skinned the skin engine loaded as the
+// program loads it, on an application-data folder of this test run's own (named after the suite),
+// so that settings, scripts and history stay apart from the user's and from other runs. Call from
+// SetUpTestSuite.
+class ProgramFixture : public MainWindowFixture {
+ protected:
+  static void SetUpProgram(const wchar_t* suite, bool skinned = true);
+};
+
 // Dispatches pending messages; a quit request is dropped (tests close the start window often).
 void PumpMessages();
 

@@ -20,7 +20,6 @@
 #include "app/workbench_window_win.h"
 #include "base/text_win.h"
 #include "compose/script_session.h"
-#include "skin/module_loader.h"
 #include "skin/skins_win.h"
 #include "ui/navigation.h"
 #include "ui/row_list_win.h"
@@ -47,20 +46,9 @@ std::vector<std::string> Rows() {
   return rows;
 }
 
-class WorkbenchTest : public testing_support::MainWindowFixture {
+class WorkbenchTest : public testing_support::ProgramFixture {
  protected:
-  static void SetUpTestSuite() {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder =
-        std::wstring(temp) + L"composer-workbench-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(folder.c_str(), nullptr);
-    SetEnvironmentVariableW(L"APPDATA", folder.c_str());
-    MainWindowFixture::SetUpTestSuite();
-    ASSERT_TRUE(app::win::EnableMainWindowExtras());
-    skin::CreateGlobalLoader();
-    ASSERT_TRUE(skin::LoadIntoGlobalLoader(skin::EngineImage()));
-  }
+  static void SetUpTestSuite() { SetUpProgram(L"workbench"); }
 
   void SetUp() override {
     compose::Session().StartNew();
