@@ -5,17 +5,10 @@
 
 #include <cstdlib>
 
+#include "net/tests/loopback_socket_win.h"
+
 namespace net_test {
 namespace {
-
-// Waits up to timeoutMs for the socket to become readable.
-bool Readable(SOCKET socket, int timeoutMs) {
-  fd_set set;
-  FD_ZERO(&set);
-  FD_SET(socket, &set);
-  timeval wait{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-  return select(0, &set, nullptr, nullptr, &wait) == 1;
-}
 
 std::size_t ContentLength(const std::string& head) {
   for (const char* name : {"\r\nContent-Length:", "\r\ncontent-length:"}) {
@@ -32,20 +25,8 @@ LoopbackServer::LoopbackServer(std::string response, Mode mode, unsigned short p
   InitializeCriticalSection(&lock_);
   WSADATA data;
   WSAStartup(MAKEWORD(2, 2), &data);
-  listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(port);
-  if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-      listen(listener_, 16) != 0) {
-    closesocket(listener_);
-    listener_ = INVALID_SOCKET;
-    return;
-  }
-  int length = sizeof(address);
-  getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-  port_ = ntohs(address.sin_port);
+  listener_ = ListenOnLoopback(port, 16, port_);
+  if (listener_ == INVALID_SOCKET) return;
   thread_ = CreateThread(nullptr, 0, &Serve, this, 0, nullptr);
 }
 

@@ -10,19 +10,13 @@
 #include <cstring>
 #include <string_view>
 
+#include "net/tests/loopback_socket_win.h"
+
 namespace net_test {
 namespace {
 
 constexpr int kReadBuffer = 1460;  // the game's request buffer
 constexpr int kSlice = 50;
-
-bool Readable(SOCKET socket, int timeoutMs) {
-  fd_set set;
-  FD_ZERO(&set);
-  FD_SET(socket, &set);
-  timeval wait{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-  return select(0, &set, nullptr, nullptr, &wait) == 1;
-}
 
 void PutInt32(std::string& bytes, std::uint32_t value) {
   for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((value >> shift) & 0xFF);
@@ -58,20 +52,8 @@ RconTestServer::RconTestServer(std::string password, Mode mode)
   InitializeCriticalSection(&lock_);
   WSADATA data;
   WSAStartup(MAKEWORD(2, 2), &data);
-  listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = 0;
-  if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-      listen(listener_, 4) != 0) {
-    closesocket(listener_);
-    listener_ = INVALID_SOCKET;
-    return;
-  }
-  int length = sizeof(address);
-  getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-  port_ = ntohs(address.sin_port);
+  listener_ = ListenOnLoopback(0, 4, port_);
+  if (listener_ == INVALID_SOCKET) return;
   thread_ = CreateThread(nullptr, 0, &Serve, this, 0, nullptr);
 }
 
