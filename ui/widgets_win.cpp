@@ -41,13 +41,6 @@ using base::GbkFromWide;
 using base::WideFromGbk;
 using base::WindowText;
 
-int LayoutDpiOf(HWND hwnd) {
-  HWND root = hwnd != nullptr ? GetAncestor(hwnd, GA_ROOT) : nullptr;
-  const auto dpi = static_cast<int>(reinterpret_cast<INT_PTR>(
-      root != nullptr ? GetPropW(root, base::skin_parts::kDpiProperty) : nullptr));
-  return dpi >= 48 ? dpi : 96;
-}
-
 namespace {
 
 // ---- Creation ------------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "base/dpi_win.h"
 #include "ui/description.h"
 #include "ui/fonts_win.h"
 
@@ -36,7 +37,7 @@ void LayoutControls(HWND top, const WindowDescription& window,
                     const std::unordered_map<ControlId, HWND>& controls, int dpi);
 
 // The DPI the layout of hwnd's top-level window is made for (96 when it says nothing).
-int LayoutDpiOf(HWND hwnd);
+using base::LayoutDpiOf;
 
 // Answers what the widgets handle themselves among the notifications that reach the top-level
 // window (tab switching). True when handled.
