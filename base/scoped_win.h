@@ -1,13 +1,16 @@
 // Owners for what Win32 hands out in pairs: a DC from GetDC or BeginPaint, an object selected
-// into a DC, a GDI object, a kernel handle, and the state of a window of one of our classes.
-// Each releases what it holds when it goes out of scope, so no early return leaks one and no
-// ReleaseDC, EndPaint, DeleteObject or CloseHandle is written by hand anywhere else.
+// into a DC, a DC's saved state, a GDI object, a kernel handle, and the state of a window of one
+// of our classes, of a system control we subclass or of one of our dialogs. Each releases what it
+// holds when it goes out of scope, so no early return leaks one and no ReleaseDC, EndPaint,
+// RestoreDC, DeleteObject or CloseHandle is written by hand anywhere else.
 //
-// Header only and free of the C run-time except for WindowState (which deletes its state): the
-// skin engine DLL, which has no run-time, uses the DC and GDI owners too.
+// Header only and free of the C run-time except for WindowState and SubclassState (which delete
+// their state): the skin engine DLL, which has no run-time, uses the DC and GDI owners too.
 #pragma once
 
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <type_traits>
 
@@ -72,18 +75,40 @@ class ScopedMemoryDc {
 // Selecting nullptr (a font or brush that could not be made) changes nothing.
 class ScopedSelect {
  public:
-  ScopedSelect(HDC dc, HGDIOBJ object)
-      : dc_(dc),
-        previous_(dc != nullptr && object != nullptr ? SelectObject(dc, object) : nullptr) {}
+  ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), previous_(nullptr) { Select(object); }
   ~ScopedSelect() {
-    if (previous_ != nullptr && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
+    if (previous_ != nullptr) SelectObject(dc_, previous_);
   }
   ScopedSelect(const ScopedSelect&) = delete;
   ScopedSelect& operator=(const ScopedSelect&) = delete;
 
+  // Selects another object of the same kind for the rest of the scope (a layout measuring runs
+  // in several fonts); what the DC held before the first one still comes back at the end.
+  void Select(HGDIOBJ object) {
+    if (dc_ == nullptr || object == nullptr) return;
+    HGDIOBJ previous = SelectObject(dc_, object);
+    if (previous_ == nullptr && previous != HGDI_ERROR) previous_ = previous;
+  }
+
  private:
   HDC dc_;
   HGDIOBJ previous_;
+};
+
+// The DC's state (selected objects, clipping, colours, modes) saved for the scope and restored
+// at its end: for drawing into a DC that belongs to someone else.
+class ScopedSaveDc {
+ public:
+  explicit ScopedSaveDc(HDC dc) : dc_(dc), saved_(dc != nullptr ? SaveDC(dc) : 0) {}
+  ~ScopedSaveDc() {
+    if (saved_ != 0) RestoreDC(dc_, saved_);
+  }
+  ScopedSaveDc(const ScopedSaveDc&) = delete;
+  ScopedSaveDc& operator=(const ScopedSaveDc&) = delete;
+
+ private:
+  HDC dc_;
+  int saved_;
 };
 
 // Owns one GDI object (a brush, pen, font, bitmap or region) and deletes it at the end. Move
@@ -175,9 +200,9 @@ class WindowState {
  public:
   // Creates a window whose state is state (owned from here on; deleted when creation fails).
   // The other arguments are CreateWindowExW's.
-  static HWND Create(State* state, DWORD exStyle, const wchar_t* className, const wchar_t* title,
-                     DWORD style, int x, int y, int width, int height, HWND parent, HMENU menu,
-                     HINSTANCE instance) {
+  [[nodiscard]] static HWND Create(State* state, DWORD exStyle, const wchar_t* className,
+                                   const wchar_t* title, DWORD style, int x, int y, int width,
+                                   int height, HWND parent, HMENU menu, HINSTANCE instance) {
     Creation creation{state, false};
     HWND hwnd = CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menu,
                                 instance, &creation);
@@ -218,6 +243,76 @@ class WindowState {
     State* state;
     bool bound;
   };
+};
+
+// The state of a control of the system's classes that we subclass (a tab control that shows its
+// pages, an input given an accessible name), owned by the control: attached with the subclass and
+// deleted after WM_NCDESTROY, when the subclass goes. State names the window property it is found
+// by (the 64-bit import library lacks GetWindowSubclass) and answers messages in one member:
+//
+//   static constexpr wchar_t kProperty[] = L"...";
+//   LRESULT OnSubclassMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+//
+// which calls DefSubclassProc for what it does not handle.
+template <typename State>
+class SubclassState {
+ public:
+  // Subclasses hwnd with state (owned from here on; deleted when hwnd cannot be subclassed).
+  // False when it could not be.
+  [[nodiscard]] static bool Attach(HWND hwnd, State* state) {
+    if (hwnd != nullptr && SetPropW(hwnd, State::kProperty, state)) {
+      if (SetWindowSubclass(hwnd, &Procedure, kSubclassId, reinterpret_cast<DWORD_PTR>(state))) {
+        return true;
+      }
+      RemovePropW(hwnd, State::kProperty);
+    }
+    delete state;
+    return false;
+  }
+
+  // The state attached to a control, or nullptr.
+  static State* Of(HWND hwnd) {
+    return hwnd != nullptr ? static_cast<State*>(GetPropW(hwnd, State::kProperty)) : nullptr;
+  }
+
+ private:
+  // Unique with the procedure, which is one per State.
+  static constexpr UINT_PTR kSubclassId = 1;
+
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                    DWORD_PTR data) {
+    auto* state = reinterpret_cast<State*>(data);
+    const LRESULT result = state->OnSubclassMessage(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+      RemoveWindowSubclass(hwnd, &Procedure, kSubclassId);
+      RemovePropW(hwnd, State::kProperty);
+      delete state;
+    }
+    return result;
+  }
+};
+
+// The state of one of our modal dialogs, owned by the call that shows it (it outlives the dialog)
+// and bound to the dialog at WM_INITDIALOG. State answers in one member:
+//
+//   INT_PTR OnDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+//
+// with FALSE for what it leaves to the dialog manager.
+template <typename State>
+class DialogState {
+ public:
+  // Runs the dialog of a template modally over owner; what EndDialog was given, or -1.
+  static INT_PTR Run(State& state, HINSTANCE instance, const DLGTEMPLATE* dialog, HWND owner) {
+    return DialogBoxIndirectParamW(instance, dialog, owner, &Procedure,
+                                   reinterpret_cast<LPARAM>(&state));
+  }
+
+ private:
+  static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    auto* state = reinterpret_cast<State*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    return state != nullptr ? state->OnDialogMessage(dialog, message, wParam, lParam) : FALSE;
+  }
 };
 
 }  // namespace base
