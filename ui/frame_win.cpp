@@ -20,6 +20,7 @@
 #include "base/skin_parts.h"
 #include "base/text_win.h"
 #include "base/win32_win.h"
+#include "ui/background_win.h"
 #include "ui/balloon_tip_win.h"
 #include "ui/clipboard_win.h"
 #include "ui/description.h"

@@ -1,6 +1,7 @@
 // The control kinds rendered as Win32 windows: one routine turns a window description into a
 // top-level window's children (our own kinds paint themselves in custom_kinds_win, the tab
-// control is tab_control_win). Texts arrive as GBK and reach Windows as UTF-16.
+// control is tab_control_win, fonts come from fonts_win). Texts arrive as GBK and reach Windows
+// as UTF-16.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +12,6 @@
 
 #include "base/dpi_win.h"
 #include "ui/description.h"
-#include "ui/fonts_win.h"
 
 namespace ui::widgets {
 
@@ -48,11 +48,5 @@ void OnRadioClicked(HWND radio);
 
 // Rewrites a control's text; a transparent label is erased and redrawn in full.
 void SetControlText(HWND control, std::wstring_view text);
-
-// Paints the parent's background under child into dc, whose origin is child's client origin.
-void PaintParentBackground(HWND child, HDC dc);
-
-// Fills hwnd's client area in dc with the windows' background colour.
-void FillWindowBackground(HWND hwnd, HDC dc);
 
 }  // namespace ui::widgets
