@@ -16,7 +16,7 @@ namespace app::win {
 
 inline constexpr wchar_t kImportClass[] = L"ComposerImport";
 
-bool RegisterImportClass();
+[[nodiscard]] bool RegisterImportClass();
 
 struct ImportedRows {
   std::vector<compose::ScriptLine> lines;
@@ -24,10 +24,10 @@ struct ImportedRows {
 };
 
 // Shows the window over owner until the user imports or cancels; nothing when cancelled.
-std::optional<ImportedRows> RunImportWindow(HWND owner);
+[[nodiscard]] std::optional<ImportedRows> RunImportWindow(HWND owner);
 
 // While it is open: its keys (true when one was handled) and its buttons' commands.
-bool TranslateImportKeys(MSG& msg);
+[[nodiscard]] bool TranslateImportKeys(MSG& msg);
 void RunImportCommand(WorkbenchCommand command);
 // The open import window, or nullptr.
 HWND ImportWindow();

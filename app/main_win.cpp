@@ -13,8 +13,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (!app::InitializeProgram()) {
     base::RaiseRuntimeError(base::kNoErrorNumber, "载入启动窗口失败");
   }
-  // Without the preview's class the program still works; it only shows no preview.
-  app::win::EnableMainWindowExtras();
+  // Without the preview's or the workbench's class the program still works, with less: the
+  // reason goes to the debug output.
+  if (!app::win::EnableMainWindowExtras()) {
+    OutputDebugStringW(L"composer: the colour preview or the workbench is unavailable\n");
+  }
   // The global loader, released by the exit routine; the skin engine is mapped into it from the
   // program's own bytes. A refused image only means the windows keep the system's look; the
   // reason goes to the debug output, so that a broken build can be told from a broken system.

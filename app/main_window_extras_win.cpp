@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/menu_bar.h"
 #include "app/menu_bar_win.h"
 #include "app/server_console_win.h"
 #include "app/settings_win.h"
@@ -61,7 +62,8 @@ void PauseMs(int milliseconds) {
 // The exit path: whatever is still pending when the program ends normally.
 void FlushSettings(int /*position*/) {
   ScheduleRetry(std::nullopt);
-  g_saver.FlushAtExit(&PauseMs);
+  // Retried for the whole patience already; an exiting program has no later chance.
+  static_cast<void>(g_saver.FlushAtExit(&PauseMs));
 }
 
 std::vector<HWND> Controls(std::span<const ControlId> ids) {
@@ -134,10 +136,12 @@ void RememberPosition(HWND window) {
 bool RunMenuCommand(HWND hwnd, UINT command) {
   if (const int number = app::SkinOfCommand(command)) {
     ChooseSkin(number);
-  } else if (command == kHelpPageCommand) {
-    compose::OpenHelpPage();
-  } else if (command == kAboutCommand) {
-    ShowAboutBox(hwnd);
+  } else if (const MenuItem* item = MenuItemOfCommand(command)) {
+    if (item->command == MenuCommand::kAbout) {
+      ShowAboutBox(hwnd);
+    } else if (item->handler != nullptr) {
+      item->handler();
+    }
   } else {
     return false;
   }
@@ -146,6 +150,17 @@ bool RunMenuCommand(HWND hwnd, UINT command) {
 
 HMENU MakeMenuBar(WindowId window) {
   return window == ids::kMainWindow ? CreateMenuBar(skin::StartupSkin()) : nullptr;
+}
+
+// The workbench and the console log go with the main window; the settings are saved.
+void OnMainWindowDestroyed(HWND hwnd) {
+  DestroyWorkbench();
+  RememberPosition(hwnd);
+  ScheduleRetry(std::nullopt);
+  // What is still pending the exit routine tries once more before the program ends.
+  static_cast<void>(g_saver.SaveAtExit(g_settings, &PauseMs));
+  CloseConsoleLog();
+  if (g_main == hwnd) g_main = nullptr;
 }
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -167,12 +182,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
       if (!CloseWorkbench()) return 0;
       break;
     case WM_DESTROY:
-      DestroyWorkbench();
-      RememberPosition(hwnd);
-      ScheduleRetry(std::nullopt);
-      g_saver.SaveAtExit(g_settings, &PauseMs);
-      CloseConsoleLog();
-      if (g_main == hwnd) g_main = nullptr;
+      OnMainWindowDestroyed(hwnd);
       break;
     case WM_NCDESTROY:
       RemoveWindowSubclass(hwnd, MainWindowProc, kSubclassId);
@@ -188,7 +198,8 @@ void OnWindowBuilt(WindowId window, HWND hwnd) {
   if (window != ids::kMainWindow) return;
   g_main = hwnd;
   RestorePosition(hwnd);
-  app::AddSkinMenu(hwnd, skin::CurrentSkin());
+  // The menu bar's 皮肤 menu stays when the window menu cannot take the list too.
+  static_cast<void>(app::AddSkinMenu(hwnd, skin::CurrentSkin()));
   app::CheckSkinInMenus(hwnd, skin::CurrentSkin());
   const std::vector<HWND> inputs = Controls(compose::kMessageInputs);
   const std::vector<HWND> outputs = Controls(compose::kPreviewedOutputs);

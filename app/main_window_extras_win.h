@@ -15,7 +15,7 @@ namespace app::win {
 // the workbench (its files in the settings' folder). Call after InitializeFrame, before the main
 // window is built. False when the preview's or the workbench's window classes could not be
 // registered.
-bool EnableMainWindowExtras();
+[[nodiscard]] bool EnableMainWindowExtras();
 
 // The settings as read at start-up and changed since, and writing them to the settings file.
 Settings& RememberedSettings();

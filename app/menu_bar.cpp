@@ -1,7 +1,29 @@
-// The about box's text.
+// The menu bar's commands and the about box's text.
 #include "app/menu_bar.h"
 
 namespace app {
+
+unsigned CommandOfMenuItem(const MenuItem& item) {
+  unsigned command = kFirstItemCommand;
+  for (const Menu& menu : kMenuBar) {
+    for (const MenuItem& other : menu.items) {
+      if (&other == &item) return command;
+      command += kCommandStep;
+    }
+  }
+  return 0;
+}
+
+const MenuItem* MenuItemOfCommand(unsigned command) {
+  unsigned next = kFirstItemCommand;
+  for (const Menu& menu : kMenuBar) {
+    for (const MenuItem& item : menu.items) {
+      if (next == command && item.command != MenuCommand::kSkins) return &item;
+      next += kCommandStep;
+    }
+  }
+  return nullptr;
+}
 
 std::string AboutText(const BuildInfo& build, std::string_view settingsPath) {
   std::string text = "岚式脚本方块编辑器v3.1（Varnel）\r\n\r\n版本：v3.1\r\n构建：";

@@ -12,10 +12,6 @@
 namespace app::win {
 namespace {
 
-UINT CommandOf(MenuCommand command) {
-  return command == MenuCommand::kAbout ? kAboutCommand : kHelpPageCommand;
-}
-
 // One of the bar's menus with its items; nullptr when it could not be made.
 HMENU CreateDropDown(const Menu& menu, int currentSkin) {
   HMENU popup = CreatePopupMenu();
@@ -23,7 +19,7 @@ HMENU CreateDropDown(const Menu& menu, int currentSkin) {
   for (const MenuItem& item : menu.items) {
     const bool appended = item.command == MenuCommand::kSkins
                               ? AppendSkinItems(popup, currentSkin)
-                              : AppendMenuW(popup, MF_STRING, CommandOf(item.command),
+                              : AppendMenuW(popup, MF_STRING, CommandOfMenuItem(item),
                                             base::WideFromGbk(item.text).c_str()) != FALSE;
     if (!appended) {
       DestroyMenu(popup);

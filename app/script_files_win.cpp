@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "app/settings_win.h"
+#include "base/scoped_win.h"
 #include "base/text_win.h"
 
 namespace app::win {
@@ -19,21 +20,6 @@ constexpr wchar_t kHistoryFileName[] = L"history.txt";
 constexpr wchar_t kRecentFileName[] = L"recent_scripts.txt";
 // The recent list is a dozen paths.
 constexpr std::size_t kMaxRecentFileBytes = 64 * 1024;
-
-class File {
- public:
-  explicit File(HANDLE handle) : handle_(handle) {}
-  ~File() {
-    if (Ok()) CloseHandle(handle_);
-  }
-  File(const File&) = delete;
-  File& operator=(const File&) = delete;
-  bool Ok() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 std::wstring ComposerFolder() {
   const std::wstring settings = SettingsPath();
@@ -105,8 +91,8 @@ WriteResult WriteFileAtomically(const std::wstring& path, std::string_view bytes
   const std::wstring temporary = path + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
   bool written = false;
   {
-    File file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    base::ScopedHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     written = file.Ok() && WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
   }
   if (written) {
@@ -124,8 +110,9 @@ WriteResult WriteFileAtomically(const std::wstring& path, std::string_view bytes
 
 ReadResult ReadFileUpTo(const std::wstring& path, std::size_t limit, std::string& bytes) {
   bytes.clear();
-  File file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  base::ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Ok()) {
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadResult::kMissing
@@ -239,12 +226,13 @@ class ProgramStorage final : public compose::ScriptStorage {
     return path.empty() ? std::string() : Utf8Path(path);
   }
   compose::CommandHistory LoadHistory() override { return app::win::LoadHistory(); }
+  // A list that could not be written stays in memory and is written whole at its next change.
   void SaveHistory(const compose::CommandHistory& history) override {
-    app::win::SaveHistory(history);
+    static_cast<void>(app::win::SaveHistory(history));
   }
   compose::RecentScripts LoadRecentScripts() override { return app::win::LoadRecentScripts(); }
   void SaveRecentScripts(const compose::RecentScripts& recent) override {
-    app::win::SaveRecentScripts(recent);
+    static_cast<void>(app::win::SaveRecentScripts(recent));
   }
 };
 

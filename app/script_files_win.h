@@ -36,26 +36,28 @@ enum class WriteResult {
 
 // Writes bytes to path through a temporary file in its folder, creating the folder when it is
 // ScriptsFolder.
-WriteResult WriteFileAtomically(const std::wstring& path, std::string_view bytes,
-                                bool replaceExisting);
+[[nodiscard]] WriteResult WriteFileAtomically(const std::wstring& path, std::string_view bytes,
+                                              bool replaceExisting);
 
 enum class ReadResult { kRead, kMissing, kTooLarge, kFailed };
 
 // The whole file into bytes, when it holds at most limit bytes.
-ReadResult ReadFileUpTo(const std::wstring& path, std::size_t limit, std::string& bytes);
+[[nodiscard]] ReadResult ReadFileUpTo(const std::wstring& path, std::size_t limit,
+                                      std::string& bytes);
 
 // A script file, opened or refused with the problem noted (compose::DescribeFileProblem).
 compose::ScriptFileContent OpenScript(const std::wstring& path);
-WriteResult SaveScript(const std::wstring& path, std::string_view gbkName,
-                       std::span<const compose::ScriptLine> rows, bool replaceExisting);
+[[nodiscard]] WriteResult SaveScript(const std::wstring& path, std::string_view gbkName,
+                                     std::span<const compose::ScriptLine> rows,
+                                     bool replaceExisting);
 
 // The history: empty when missing or damaged (the next save replaces a damaged file).
 compose::CommandHistory LoadHistory();
-bool SaveHistory(const compose::CommandHistory& history);
+[[nodiscard]] bool SaveHistory(const compose::CommandHistory& history);
 
 // The recent list (paths as UTF-8): empty when missing.
 compose::RecentScripts LoadRecentScripts();
-bool SaveRecentScripts(const compose::RecentScripts& recent);
+[[nodiscard]] bool SaveRecentScripts(const compose::RecentScripts& recent);
 std::string Utf8Path(std::wstring_view path);
 std::wstring WidePath(std::string_view utf8);
 

@@ -96,7 +96,7 @@ std::string InsecureHostWarning(std::string_view host);
 // Handlers. The menu's "服务器" entries call OpenServerSettings and OpenConsoleLog.
 void OpenServerSettings();
 void OpenConsoleLog();
-void SendCommandBox();  // 按钮26 "发送到服务器"
+void SendCommandBox();  // 按钮27 "发送到服务器"
 
 // The server window: created; a server chosen in its list; its host edited; its buttons.
 void OnServerWindowCreated();

@@ -56,7 +56,7 @@ std::string FormatSettings(const Settings& settings);
 
 // A save writes "settings.ini.<process id>.tmp" beside the file first, then puts it in the file's
 // place. The process id in such a name, or nothing when name is no such temporary file's.
-std::optional<unsigned long> TemporaryFileProcess(std::string_view name);
+[[nodiscard]] std::optional<unsigned long> TemporaryFileProcess(std::string_view name);
 std::string TemporaryFileName(unsigned long processId);
 
 // How one try to write the file went.
@@ -82,20 +82,21 @@ class SettingsSaver {
 
   // A remembered value changed: one try now. The milliseconds after which RetryPending should
   // run, or nothing when the settings are written or wait for the next change.
-  std::optional<int> Save(const Settings& settings);
+  [[nodiscard]] std::optional<int> Save(const Settings& settings);
   // The timer Save or the previous retry asked for: one more try, and the next delay as Save.
-  std::optional<int> RetryPending();
+  [[nodiscard]] std::optional<int> RetryPending();
   // At exit: the settings are tried until written, pausing between tries while the file stays
   // busy, for at most patienceMs. The patience is spent once: the exit path may come here more
   // than once, and later calls try once without pausing. True when nothing is left unsaved.
-  bool SaveAtExit(const Settings& settings, const Pause& pause, int patienceMs = kExitPatienceMs);
+  [[nodiscard]] bool SaveAtExit(const Settings& settings, const Pause& pause,
+                                int patienceMs = kExitPatienceMs);
   // The same for whatever is pending (nothing pending: true at once).
-  bool FlushAtExit(const Pause& pause, int patienceMs = kExitPatienceMs);
+  [[nodiscard]] bool FlushAtExit(const Pause& pause, int patienceMs = kExitPatienceMs);
 
-  bool Pending() const { return pending_.has_value(); }
+  [[nodiscard]] bool Pending() const { return pending_.has_value(); }
 
  private:
-  std::optional<int> Try();
+  [[nodiscard]] std::optional<int> Try();
 
   Writer write_;
   std::optional<Settings> pending_;

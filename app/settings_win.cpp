@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/late_bound_win.h"
+#include "base/scoped_win.h"
 #include "base/text_win.h"
 #include "base/unicode.h"
 
@@ -57,21 +58,6 @@ std::wstring SettingsFolder() {
   return appData.empty() ? std::wstring() : appData + L"\\" + kFolderName;
 }
 
-class File {
- public:
-  explicit File(HANDLE handle) : handle_(handle) {}
-  ~File() {
-    if (Ok()) CloseHandle(handle_);
-  }
-  File(const File&) = delete;
-  File& operator=(const File&) = delete;
-  bool Ok() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
 // File names of ours are ASCII; any other character makes a name that is not ours.
 std::wstring WideFromAscii(std::string_view text) {
   return std::wstring(text.begin(), text.end());
@@ -87,12 +73,10 @@ std::string AsciiFromWide(std::wstring_view text) {
 // process that had the same id, since this one has not saved yet.
 bool ProcessRuns(unsigned long id) {
   if (id == GetCurrentProcessId()) return false;
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
-  if (process == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
+  const base::ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
   DWORD code = 0;
-  const bool runs = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
-  CloseHandle(process);
-  return runs;
+  return GetExitCodeProcess(process.Get(), &code) && code == STILL_ACTIVE;
 }
 
 }  // namespace
@@ -105,8 +89,8 @@ std::wstring SettingsPath() {
 Settings LoadSettings() {
   const std::wstring path = SettingsPath();
   if (path.empty()) return {};
-  File file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  base::ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size{};
   if (!file.Ok() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > kMaxFileSize) return {};
   std::string text(static_cast<size_t>(size.QuadPart), '\0');
@@ -130,8 +114,8 @@ SaveResult SaveSettings(const Settings& settings) {
   const std::string text = FileFromGbk(FormatSettings(settings));
   bool written = false;
   {
-    File file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    base::ScopedHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD count = 0;
     written =
         file.Ok() &&

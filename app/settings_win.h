@@ -19,7 +19,7 @@ Settings LoadSettings();
 
 // Writes settings to the file, creating its folder. When it could not be written the old file
 // stays as it was, and the result says whether another program holding it is the reason.
-SaveResult SaveSettings(const Settings& settings);
+[[nodiscard]] SaveResult SaveSettings(const Settings& settings);
 
 // Removes the temporary files that saves of processes no longer running left beside the file
 // (a save killed half way); those of running processes, another composer's, stay.

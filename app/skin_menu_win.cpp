@@ -47,7 +47,10 @@ bool AddSkinMenu(HWND window, int current) {
   if (system == nullptr || SkinListIn(system) != nullptr) return system != nullptr;
   HMENU skins = CreatePopupMenu();
   if (skins == nullptr) return false;
-  AppendSkinItems(skins, current);
+  if (!AppendSkinItems(skins, current)) {
+    DestroyMenu(skins);
+    return false;
+  }
   AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
   // The system menu owns the submenu from here on and destroys it with the window.
   if (!AppendMenuW(system, MF_POPUP, reinterpret_cast<UINT_PTR>(skins), L"皮肤")) {

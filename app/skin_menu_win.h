@@ -20,11 +20,11 @@ int SkinOfCommand(WPARAM command);
 
 // Appends an item for every skin to menu, skin current checked. False when one could not be
 // appended.
-bool AppendSkinItems(HMENU menu, int current);
+[[nodiscard]] bool AppendSkinItems(HMENU menu, int current);
 
 // Appends the submenu to window's system menu with skin current checked. False when the window
 // has no system menu.
-bool AddSkinMenu(HWND window, int current);
+[[nodiscard]] bool AddSkinMenu(HWND window, int current);
 
 // Moves the check mark to skin number in every skin list of window.
 void CheckSkinInMenus(HWND window, int number);

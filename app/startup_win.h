@@ -10,6 +10,6 @@ namespace app {
 // Initialises the frame with the six windows of the description, installs the network clock
 // for 时钟1's ticks and points the skin catalogue at the engine in the global loader. Safe to
 // call more than once. False when the frame could not be initialised.
-bool InitializeProgram();
+[[nodiscard]] bool InitializeProgram();
 
 }  // namespace app

@@ -441,8 +441,7 @@ constexpr Element kWorkbenchElements[] = {
      .parent = kEditGroup, .caption = "放弃修改 Esc", .events = kOn<&RunCommand<Command::kDiscardEdit>>,
      .tabStop = true},
 
-    // The commands that create the script. The room right of 按钮15 is kept for a button that
-    // sends the block to the server.
+    // The commands that create the script: copied, or sent to the game server, as one block.
     {.id = kExportGroup, .kind = Kind::kGroupBox, .name = "分组框3", .rect = {616, 60, 334, 300},
      .caption = "导出指令"},
     {.id = kWithCreate, .kind = Kind::kCheckBox, .name = "选择框1", .rect = {10, 22, 314, 20},
@@ -450,6 +449,9 @@ constexpr Element kWorkbenchElements[] = {
      .tabStop = true},
     {.id = kExportAll, .kind = Kind::kButton, .name = "按钮15", .rect = {10, 46, 150, 30},
      .parent = kExportGroup, .caption = "生成全部指令(&G)", .events = kOn<&RunCommand<Command::kExportAll>>,
+     .tabStop = true},
+    {.id = kSendAll, .kind = Kind::kButton, .name = "按钮17", .rect = {166, 46, 158, 30},
+     .parent = kExportGroup, .caption = "发送到服务器(&V)", .events = kOn<&RunCommand<Command::kSendAll>>,
      .tabStop = true},
     {.id = kExportList, .kind = Kind::kRowList, .name = "行列表框2", .rect = {10, 82, 314, 176},
      .parent = kExportGroup, .caption = "导出的指令", .tabStop = true},
@@ -464,8 +466,11 @@ constexpr Element kWorkbenchElements[] = {
      .rect = {10, 26, 62, 16}, .parent = kHistoryGroup, .caption = "搜索(&F)："},
     {.id = kHistorySearch, .kind = Kind::kEditBox, .name = "编辑框8", .rect = {72, 22, 252, 22},
      .parent = kHistoryGroup, .tabStop = true},
-    {.id = kHistoryList, .kind = Kind::kRowList, .name = "行列表框3", .rect = {10, 50, 314, 170},
+    {.id = kHistoryList, .kind = Kind::kRowList, .name = "行列表框3", .rect = {10, 50, 314, 140},
      .parent = kHistoryGroup, .caption = "复制过的指令", .tabStop = true},
+    {.id = kSendHistoryEntry, .kind = Kind::kButton, .name = "按钮18", .rect = {10, 196, 150, 26},
+     .parent = kHistoryGroup, .caption = "发送所选指令(&T)",
+     .events = kOn<&RunCommand<Command::kSendHistoryEntry>>, .tabStop = true},
     {.id = kHistoryHint, .kind = Kind::kTransLabel, .name = "透明标签11",
      .rect = {10, 228, 314, 16}, .parent = kHistoryGroup,
      .caption = "单击一条（或选中后按回车）即再次复制"},

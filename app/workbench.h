@@ -25,6 +25,8 @@ enum class WorkbenchCommand : std::uint8_t {
   kDiscardEdit,
   kExportAll,
   kCopyCommand,
+  kSendAll,           // the exported block to the game server, a command a line
+  kSendHistoryEntry,  // the history's selected command to the game server
   // The import window's.
   kJoinRow,
   kSplitRow,

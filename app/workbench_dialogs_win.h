@@ -15,18 +15,18 @@
 namespace app::win {
 
 // A script file to open, chosen in the system's dialog (in the scripts folder at first).
-std::optional<std::string> ChooseScriptToOpen(HWND owner);
+[[nodiscard]] std::optional<std::string> ChooseScriptToOpen(HWND owner);
 // Where to save the script named name, chosen in the system's dialog, which asks itself before
 // replacing a file.
-std::optional<std::string> ChooseWhereToSave(HWND owner, std::string_view name,
-                                             const std::string& currentPath);
+[[nodiscard]] std::optional<std::string> ChooseWhereToSave(HWND owner, std::string_view name,
+                                                           const std::string& currentPath);
 // One of the recent scripts, from a menu under button.
-std::optional<std::string> ChooseRecentScript(HWND owner, HWND button,
-                                              const compose::RecentScripts& recent);
+[[nodiscard]] std::optional<std::string> ChooseRecentScript(HWND owner, HWND button,
+                                                            const compose::RecentScripts& recent);
 
 enum class UnsavedAnswer { kSave, kDiscard, kStay };
 UnsavedAnswer AskAboutUnsavedChanges(HWND owner, std::string_view name);
-bool AskToReplace(HWND owner, const std::string& path);
+[[nodiscard]] bool AskToReplace(HWND owner, const std::string& path);
 
 // What was refused, or odd, about a file that was opened.
 void TellFileProblems(HWND owner, const std::string& path,

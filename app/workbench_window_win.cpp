@@ -11,6 +11,7 @@
 
 #include "app/import_window_win.h"
 #include "app/script_files_win.h"
+#include "app/server_console.h"
 #include "app/window_description.h"
 #include "app/workbench.h"
 #include "app/workbench_dialogs_win.h"
@@ -154,6 +155,8 @@ class WorkbenchWindow {
   void ExportAll();
   void CopySelectedCommand();
   void CopyHistoryEntry();
+  void SendAll();
+  void SendHistoryEntry();
   void Copy(const std::string& text, ui::ControlId noteAt, const std::string& note);
 
   void RefreshHistory();
@@ -331,6 +334,10 @@ void WorkbenchWindow::Run(WorkbenchCommand command) {
       return ExportAll();
     case WorkbenchCommand::kCopyCommand:
       return CopySelectedCommand();
+    case WorkbenchCommand::kSendAll:
+      return SendAll();
+    case WorkbenchCommand::kSendHistoryEntry:
+      return SendHistoryEntry();
     default:
       return ChangeRows(command);
   }
@@ -731,6 +738,31 @@ void WorkbenchWindow::CopyHistoryEntry() {
     return;
   }
   Copy(historyRows_.Entry(*row), kHistoryList, "已再次复制");
+}
+
+// The block "生成全部指令" copies goes to the server, a command a line: the server's answers and
+// where sending stopped are in the console log.
+void WorkbenchWindow::SendAll() {
+  const std::optional<std::vector<compose::ScriptCommand>> made = Commands();
+  if (!made) return;
+  if (made->empty()) {
+    Note(kSendAll, "脚本还没有脚本行，没有可发送的指令");
+    return;
+  }
+  std::vector<std::string> commands;
+  for (const compose::ScriptCommand& command : *made) commands.push_back(command.text);
+  SendCommandsToServer(std::move(commands),
+                       {ui::ids::kWorkbenchWindow, kSendAll, ui::Kind::kButton});
+}
+
+void WorkbenchWindow::SendHistoryEntry() {
+  const std::optional<std::size_t> row = ui::widgets::SelectedRow(Control(kHistoryList));
+  if (!row || *row >= historyRows_.matches.size()) {
+    Note(kSendHistoryEntry, "请先在上面的列表里选中一条指令");
+    return;
+  }
+  SendCommandsToServer({historyRows_.Entry(*row)},
+                       {ui::ids::kWorkbenchWindow, kSendHistoryEntry, ui::Kind::kButton});
 }
 
 void WorkbenchWindow::Copy(const std::string& text, ui::ControlId noteAt, const std::string& note) {

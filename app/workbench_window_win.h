@@ -20,7 +20,7 @@ inline constexpr wchar_t kWorkbenchClass[] = L"ComposerWorkbench";
 // Registers the workbench's window classes, takes its commands and keys (and the program's
 // Ctrl+E, which opens it) and gives the open script the program's files. Call once after the
 // frame is initialised. False when a class could not be registered.
-bool EnableWorkbench();
+[[nodiscard]] bool EnableWorkbench();
 
 // Opens the workbench, or brings the open one to the front; nullptr when it could not be made.
 HWND ShowWorkbench();
@@ -28,13 +28,13 @@ HWND ShowWorkbench();
 HWND Workbench();
 // Closes the workbench as the user would: with unsaved changes it asks first. False when the
 // user chose to stay (the workbench is then still open).
-bool CloseWorkbench();
+[[nodiscard]] bool CloseWorkbench();
 // Closes it without asking (the program is ending).
 void DestroyWorkbench();
 
 // The commands "生成全部指令" copies, as the open workbench makes them now (its create box
 // included); nothing, and a note at the name, when the script's name does not fit the commands or
 // no workbench is open. For a button beside 按钮15 that sends them to the server.
-std::optional<std::vector<compose::ScriptCommand>> WorkbenchCommands();
+[[nodiscard]] std::optional<std::vector<compose::ScriptCommand>> WorkbenchCommands();
 
 }  // namespace app::win

@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "base/gdi_objects_win.h"
+#include "base/scoped_win.h"
 #include "ui/ids.h"
 
 namespace {
@@ -71,8 +72,10 @@ double Median(const std::vector<double>& values) {
 // ---- The program under measurement ---------------------------------------------------------
 
 struct Program {
-  PROCESS_INFORMATION info{};
+  PROCESS_INFORMATION info{};  // its handles are owned by process and thread
   bool started = false;
+  base::ScopedHandle process;
+  base::ScopedHandle thread;
 
   explicit Program(const std::string& exe, const std::string& arguments = {}) {
     STARTUPINFOA startup{};
@@ -80,6 +83,10 @@ struct Program {
     std::string command = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                              &startup, &info) != 0;
+    if (started) {
+      process.Reset(info.hProcess);
+      thread.Reset(info.hThread);
+    }
   }
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
@@ -97,8 +104,6 @@ struct Program {
   ~Program() {
     if (!started) return;
     if (WaitForSingleObject(info.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(info.hProcess, 1);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
   }
 };
 
@@ -780,15 +785,13 @@ bool WriteLongScript(const std::wstring& appData, int rows) {
   for (int i = 0; i < rows; ++i) text += std::string(lines[i % 5]) + "\r\n";
   const std::wstring script = folder + L"\\scripts\\bench.txt";
   const auto write = [](const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const base::ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     DWORD written = 0;
-    const bool ok =
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-        written == bytes.size();
-    CloseHandle(file);
-    return ok;
+    return WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) &&
+           written == bytes.size();
   };
   char utf8Path[MAX_PATH * 3] = {};
   WideCharToMultiByte(CP_UTF8, 0, script.c_str(), -1, utf8Path, sizeof utf8Path, nullptr, nullptr);

@@ -10,6 +10,7 @@
 #include <cwchar>
 
 #include "app/startup_win.h"
+#include "base/scoped_win.h"
 #include "phase_clock_win.h"  // beside this file
 #include "skin/module_loader.h"
 #include "skin/skins_win.h"
@@ -84,24 +85,28 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
       // What the window shows at this moment, as a BMP, to compare with a later photograph.
       RECT rect;
       GetClientRect(main, &rect);
-      HDC dc = GetDC(main);
-      HDC memory = CreateCompatibleDC(dc);
+      const base::ScopedGetDc dc(main);
+      const base::ScopedMemoryDc memory(dc);
       BITMAPINFO info{};
       info.bmiHeader = {sizeof(BITMAPINFOHEADER), rect.right, -rect.bottom, 1, 24, BI_RGB};
       void* bits = nullptr;
-      HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-      SelectObject(memory, bitmap);
+      const base::ScopedBitmap bitmap(
+          CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+      const base::ScopedSelect selected(memory, bitmap);
       BitBlt(memory, 0, 0, rect.right, rect.bottom, dc, 0, 0, SRCCOPY);
       GdiFlush();
       const DWORD stride = (static_cast<DWORD>(rect.right) * 3 + 3) & ~3u;
       const DWORD size = stride * static_cast<DWORD>(rect.bottom);
       BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof file + sizeof info.bmiHeader) + size,
                             0, 0, static_cast<DWORD>(sizeof file + sizeof info.bmiHeader)};
-      FILE* out = std::fopen("painted.bmp", "wb");
-      std::fwrite(&file, sizeof file, 1, out);
-      std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
-      std::fwrite(bits, size, 1, out);
-      std::fclose(out);
+      if (FILE* out = bits != nullptr ? std::fopen("painted.bmp", "wb") : nullptr) {
+        std::fwrite(&file, sizeof file, 1, out);
+        std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
+        std::fwrite(bits, size, 1, out);
+        std::fclose(out);
+      } else {
+        std::printf("-- could not write painted.bmp\n");
+      }
     }
     std::printf("-- after painted:\n");
     counter.Split();

@@ -106,12 +106,12 @@ class NoteList {
   std::vector<LineNote> notes_;
 };
 
-void CheckField(NoteList& notes, const ScriptLine& line, const FieldSpec& spec, std::size_t index,
+void CheckField(NoteList& notes, const ScriptLine& line, const FieldSpec& field, std::size_t index,
                 std::size_t offset) {
   const std::string& value = line.fields[index];
-  const std::string name(spec.name);
-  if (spec.kind == FieldKind::kChatText) {
-    if (spec.required && value.empty()) {
+  const std::string name(field.name);
+  if (field.kind == FieldKind::kChatText) {
+    if (field.required && value.empty()) {
       const bool subtitle =
           line.directive == Directive::kTitle && line.fields.size() > 1 && !line.fields[1].empty();
       notes.Add(NoteKind::kMissingPart, offset,
@@ -122,15 +122,15 @@ void CheckField(NoteList& notes, const ScriptLine& line, const FieldSpec& spec, 
     }
     return;
   }
-  if (spec.kind == FieldKind::kLine) return;
+  if (field.kind == FieldKind::kLine) return;
   // A field that is written must hold something, even one that may be left out.
   if (IsBlank(value)) {
     notes.Add(
         NoteKind::kMissingPart, offset,
-        spec.kind == FieldKind::kOperator ? "缺少比较符号（>、<、>=、<=、==）" : "缺少" + name);
+        field.kind == FieldKind::kOperator ? "缺少比较符号（>、<、>=、<=、==）" : "缺少" + name);
     return;
   }
-  switch (spec.kind) {
+  switch (field.kind) {
     case FieldKind::kAmount:
     case FieldKind::kHealth:
       if (!IsDecimalNumber(value)) {

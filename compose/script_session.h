@@ -74,13 +74,13 @@ class ScriptSession {
     bool opened = false;
     std::vector<FileProblem> problems;  // what was odd about an opened file, or the refusal
   };
-  OpenResult Open(const std::string& path);
+  [[nodiscard]] OpenResult Open(const std::string& path);
   // An empty script without a name or a file.
   void StartNew();
   // Saves to the script's file, or a new one named after the script in the default place.
-  SaveResult Save();
+  [[nodiscard]] SaveResult Save();
   // Saves to path; with replaceExisting false a file already there is left alone (kExists).
-  SaveResult SaveAs(const std::string& path, bool replaceExisting);
+  [[nodiscard]] SaveResult SaveAs(const std::string& path, bool replaceExisting);
   // Forgets the changes since the last save or open: the file's script again, or an empty one.
   void Revert();
 

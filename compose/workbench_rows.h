@@ -56,8 +56,8 @@ std::string LineOfForm(const ScriptLine& row, std::span<const std::string> texts
 
 // The row to select after a change: the last row a change put in, the row a move took, the row
 // after removed ones (or the last), the first of another script; nothing for an empty script.
-std::optional<std::size_t> SelectionAfter(const ScriptChange& change,
-                                          std::optional<std::size_t> selected,
-                                          std::size_t rowCount);
+[[nodiscard]] std::optional<std::size_t> SelectionAfter(const ScriptChange& change,
+                                                        std::optional<std::size_t> selected,
+                                                        std::size_t rowCount);
 
 }  // namespace compose

@@ -17,12 +17,13 @@ std::string HeaderName(std::string_view line);
 std::string HeaderValue(std::string_view line);
 
 // Whether two header names are the same name: equal bytes, ASCII letters in any case.
-bool SameHeaderName(std::string_view a, std::string_view b);
+[[nodiscard]] bool SameHeaderName(std::string_view a, std::string_view b);
 
 // The value of a response header line named name, whatever the letter case of the name, which
 // must open the line and be followed directly by the colon: the rest of the line without the
 // spaces and tabs that may follow the colon. Nothing for a line with another name.
-std::optional<std::string_view> FieldValue(std::string_view line, std::string_view name);
+[[nodiscard]] std::optional<std::string_view> FieldValue(std::string_view line,
+                                                         std::string_view name);
 
 // The text to the left of marker. A start of 0 or more searches forwards from that position
 // (0 counts as 1). A negative start searches backwards for the last occurrence lying wholly in
@@ -37,7 +38,7 @@ std::string TextBetween(std::string_view text, std::string_view startMarker,
 
 // The trimmed text before the first "=", or the whole entry trimmed.
 std::string CookieName(std::string_view entry);
-bool HasCookieNamed(const std::vector<std::string>& entries, std::string_view name);
+[[nodiscard]] bool HasCookieNamed(const std::vector<std::string>& entries, std::string_view name);
 
 // Merges two cookie lists ("a=1; b=2"): every cookie of newCookies with its new value, then the
 // old cookies newCookies does not name, without deleted ones ("=deleted") and without repeats.

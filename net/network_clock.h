@@ -56,11 +56,11 @@ struct HttpDate {
 // allowed, nothing else is. Names are case-sensitive, the day must exist in its month, the year
 // must lie in 100..9999, and the second may be 60 only at 23:59 (where UTC puts leap seconds). A
 // two-digit year is put in the century that makes it at most 50 years later than referenceYear.
-std::optional<HttpDate> ReadHttpDate(std::string_view text, int referenceYear);
+[[nodiscard]] std::optional<HttpDate> ReadHttpDate(std::string_view text, int referenceYear);
 
 // Adds hours across day, month and year ends; nothing when the result leaves years 100..9999.
 // A leap second stays second 60 of its shifted minute.
-std::optional<DateTime> AddHours(const DateTime& time, int hours);
+[[nodiscard]] std::optional<DateTime> AddHours(const DateTime& time, int hours);
 
 // "%d年%d月%d日", then the shortest time part: "%d时%d分%d秒" when the second is not 0, else
 // "%d时%d分" when the minute is not 0, else "%d时" when the hour is not 0, else nothing.
@@ -83,16 +83,16 @@ struct ClockSource {
 // The network time (server time plus kClockOffsetHours) from a response header block, or nothing
 // when it has no Date header, its Date is not a valid HTTP date, or the shifted time lies beyond
 // what the label shows (years 100..9999).
-std::optional<DateTime> TimeFromResponseHeaders(std::string_view responseHeaders,
-                                                const ClockSource& source);
+[[nodiscard]] std::optional<DateTime> TimeFromResponseHeaders(std::string_view responseHeaders,
+                                                              const ClockSource& source);
 
 // Sends HEAD to url (absent: DefaultClockUrl()) and reads the time from the answer's Date header.
 // timeoutSeconds as WebRequest takes it (absent: 15 s for each phase); the whole exchange is given
 // up after kClockPatienceSeconds all the same. Nothing when the request failed, was given up or
 // the answer holds no valid time.
-std::optional<DateTime> NetworkTime(const ClockSource& source,
-                                    std::optional<std::string_view> url = {},
-                                    std::optional<int> timeoutSeconds = {});
+[[nodiscard]] std::optional<DateTime> NetworkTime(const ClockSource& source,
+                                                  std::optional<std::string_view> url = {},
+                                                  std::optional<int> timeoutSeconds = {});
 
 // Milliseconds on a monotonic clock.
 using Milliseconds = std::int64_t;
@@ -119,7 +119,7 @@ class ClockTicker {
   // The answer of the request in flight arrived; gives the label text.
   std::string Answer(const std::optional<DateTime>& time);
 
-  bool InFlight() const { return sentAt_.has_value(); }
+  [[nodiscard]] bool InFlight() const { return sentAt_.has_value(); }
 
  private:
   Milliseconds patience_;

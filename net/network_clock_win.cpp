@@ -4,6 +4,7 @@
 #include <wininet.h>
 
 #include "base/late_bound_win.h"
+#include "base/scoped_win.h"
 #include "base/win32_win.h"
 #include "net/request_object_win.h"
 
@@ -65,6 +66,20 @@ ClockSource SystemClockSource() {
       .requests = &ComRequests(), .platformParser = &PlatformHttpDate, .referenceYear = now.wYear};
 }
 
+// The message-only window the request threads' answers arrive at. The clock owns the window; the
+// window's state only points back at the clock.
+struct ClockWindow {
+  NetworkClockWin* clock;
+
+  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kAnswerMessage) {
+      clock->TakeAnswer(clock->nextId_ - 1);
+      return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+};
+
 NetworkClockWin::NetworkClockWin(std::string url, std::optional<int> timeoutSeconds,
                                  Writer writeLabel)
     : url_(std::move(url)),
@@ -72,9 +87,12 @@ NetworkClockWin::NetworkClockWin(std::string url, std::optional<int> timeoutSeco
       writeLabel_(std::move(writeLabel)),
       ticker_(ClockPatience(timeoutSeconds)),
       mailbox_(std::make_shared<Mailbox>()) {
-  base::RegisterWindowClass({.name = kWindowClass, .procedure = &WindowProc, .arrowCursor = false});
-  window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            base::ProgramInstance(), this);
+  base::RegisterWindowClass({.name = kWindowClass,
+                             .procedure = &base::WindowState<ClockWindow>::Procedure,
+                             .arrowCursor = false});
+  window_ =
+      base::WindowState<ClockWindow>::Create(new ClockWindow{this}, 0, kWindowClass, L"", 0, 0, 0,
+                                             0, 0, HWND_MESSAGE, nullptr, base::ProgramInstance());
   mailbox_->window = window_;
 }
 
@@ -99,11 +117,11 @@ void NetworkClockWin::StartRequest() {
     // A request needs little stack; the program's own reserve is sized for its main thread, and
     // a request that never returns keeps its thread, so each asks for a small reserve of its own.
     constexpr SIZE_T kRequestStack = 1024 * 1024;
-    HANDLE thread = CreateThread(nullptr, kRequestStack, &RunRequest, job.get(),
-                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-    if (thread != nullptr) {
-      job.release();        // the thread owns it now
-      CloseHandle(thread);  // nobody waits for it
+    // Nobody waits for the thread: its handle goes at once.
+    const base::ScopedHandle thread(CreateThread(nullptr, kRequestStack, &RunRequest, job.get(),
+                                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+    if (thread) {
+      job.release();  // the thread owns it now
       return;
     }
   }
@@ -121,19 +139,6 @@ void NetworkClockWin::TakeAnswer(std::uint64_t expectedId) {
 
 void NetworkClockWin::Write(std::string_view text) {
   if (writeLabel_) writeLabel_(text);
-}
-
-LRESULT CALLBACK NetworkClockWin::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                             LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  } else if (message == kAnswerMessage) {
-    auto* clock = reinterpret_cast<NetworkClockWin*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (clock != nullptr) clock->TakeAnswer(clock->nextId_ - 1);
-    return 0;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 std::string ClockUrlOfThisRun() {

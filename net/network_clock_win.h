@@ -17,7 +17,7 @@
 namespace net {
 
 // wininet's InternetTimeToSystemTime on a date text; nothing when it reports failure.
-std::optional<DateTime> PlatformHttpDate(std::string_view text);
+[[nodiscard]] std::optional<DateTime> PlatformHttpDate(std::string_view text);
 
 // The real request object, the platform parser and this year.
 ClockSource SystemClockSource();
@@ -44,7 +44,7 @@ class NetworkClockWin {
   struct Mailbox;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  friend struct ClockWindow;
   void StartRequest();
   void TakeAnswer(std::uint64_t id);
   void Write(std::string_view text);

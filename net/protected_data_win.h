@@ -13,11 +13,11 @@ namespace net {
 
 // The bytes encrypted for the current Windows user (CryptProtectData); nothing when the system
 // refuses. The blob holds no plain text and may be stored as it is.
-std::optional<base::Bytes> ProtectForUser(std::string_view plain);
+[[nodiscard]] std::optional<base::Bytes> ProtectForUser(std::string_view plain);
 
 // The plain bytes of a blob ProtectForUser made for this user; nothing when the blob is damaged
 // or belongs to another user. The system's copy of the plain bytes is zeroed before it is freed,
 // and the result zeroes its own when it goes.
-std::optional<SecretBytes> UnprotectForUser(const base::Bytes& blob);
+[[nodiscard]] std::optional<SecretBytes> UnprotectForUser(const base::Bytes& blob);
 
 }  // namespace net

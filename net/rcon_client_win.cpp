@@ -11,6 +11,7 @@
 #include <atomic>
 #include <deque>
 
+#include "base/scoped_win.h"
 #include "base/text_win.h"
 #include "base/win32_win.h"
 #include "net/rcon_text.h"
@@ -391,14 +392,13 @@ DWORD WINAPI Work(void* parameter) {
 
 }  // namespace
 
-// The window the worker's events arrive at, one message at a time.
+// The window the worker's events arrive at, one message at a time. The client owns the window;
+// the window's state only points back at the client, and forgets it when the client goes.
 struct RconClientWindow {
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-      const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    } else if (message == kEventMessage) {
-      auto* client = reinterpret_cast<RconClientWin*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  RconClientWin* client;
+
+  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kEventMessage) {
       if (client == nullptr) return 0;
       Shared& shared = *client->shared_;
       AcquireSRWLockExclusive(&shared.lock);
@@ -425,10 +425,12 @@ struct RconClientWindow {
 RconClientWin::RconClientWin(Receiver receiver, RconLimits limits)
     : receiver_(std::move(receiver)), shared_(std::make_shared<Shared>()) {
   shared_->limits = limits;
-  base::RegisterWindowClass(
-      {.name = kWindowClass, .procedure = &RconClientWindow::Procedure, .arrowCursor = false});
-  HWND window = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                base::ProgramInstance(), this);
+  base::RegisterWindowClass({.name = kWindowClass,
+                             .procedure = &base::WindowState<RconClientWindow>::Procedure,
+                             .arrowCursor = false});
+  HWND window = base::WindowState<RconClientWindow>::Create(
+      new RconClientWindow{this}, 0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+      base::ProgramInstance());
   window_ = window;
   shared_->window = window;
 }
@@ -441,12 +443,15 @@ RconClientWin::~RconClientWin() {
   WakeAllConditionVariable(&shared_->wake);
   ReleaseSRWLockExclusive(&shared_->lock);
   if (window_ != nullptr) {
-    SetWindowLongPtrW(static_cast<HWND>(window_), GWLP_USERDATA, 0);
+    // Events still queued for the window must not reach a client being destroyed.
+    if (auto* state = base::WindowState<RconClientWindow>::Of(static_cast<HWND>(window_))) {
+      state->client = nullptr;
+    }
     DestroyWindow(static_cast<HWND>(window_));
   }
   if (thread_ != nullptr) {
-    WaitForSingleObject(thread_, 500);
-    CloseHandle(thread_);
+    const base::ScopedHandle thread(thread_);
+    WaitForSingleObject(thread.Get(), 500);
   }
 }
 

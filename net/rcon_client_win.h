@@ -22,7 +22,8 @@ namespace net {
 // The server's bytes (UTF-8) of a GBK text; a character GBK lacks, carried as the program's
 // escape, is sent as itself. Nothing when the text holds what the server cannot receive (half a
 // surrogate pair, bytes that are not GBK): *refusal (GBK) then says what. Nothing is replaced.
-std::optional<std::string> ServerBytesFromGbk(std::string_view gbk, std::string* refusal = nullptr);
+[[nodiscard]] std::optional<std::string> ServerBytesFromGbk(std::string_view gbk,
+                                                            std::string* refusal = nullptr);
 // The GBK text of a server's bytes: the '§' colour codes stay as text, and a character GBK lacks
 // becomes the program's escape.
 std::string GbkFromServerBytes(std::string_view bytes);
@@ -83,7 +84,7 @@ class RconClientWin {
   // (kCancelled). Returns at once.
   void Cancel();
   // A job is under way or waiting.
-  bool Busy() const;
+  [[nodiscard]] bool Busy() const;
 
   struct Shared;
 

@@ -60,9 +60,9 @@ class RconPacketReader {
 
   enum class Status { kNeedMore, kPacket, kBroken };
   // The next whole packet into packet (kPacket), or why there is none.
-  Status Next(RconPacket& packet);
+  [[nodiscard]] Status Next(RconPacket& packet);
 
-  bool Broken() const { return !reason_.empty(); }
+  [[nodiscard]] bool Broken() const { return !reason_.empty(); }
   // Why the stream broke (GBK, for the log), or the empty text.
   const std::string& Reason() const { return reason_; }
   // Bytes fed that belong to no whole packet yet.

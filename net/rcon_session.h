@@ -86,7 +86,7 @@ std::vector<std::string> RconCommandLines(std::string_view block);
 // 172.16/12, 192.168/16, 169.254/16, ::1, fc00::/7, fe80::/10) or is "localhost". A host name
 // is never taken as local: the protocol sends the password unencrypted, so anything else
 // deserves a warning.
-bool IsLocalOrPrivateHost(std::string_view host);
+[[nodiscard]] bool IsLocalOrPrivateHost(std::string_view host);
 
 struct RconLogin {
   RconOutcome outcome = RconOutcome::kNotLoggedIn;
@@ -117,11 +117,11 @@ class RconSession {
   // kReplied, kCut and kNotSent the connection is closed.
   RconReply Run(std::string_view command);
   void Close();
-  bool LoggedIn() const { return loggedIn_; }
+  [[nodiscard]] bool LoggedIn() const { return loggedIn_; }
 
  private:
   // The next packet, or false with the outcome that ends the wait.
-  bool NextPacket(Milliseconds deadline, RconPacket& packet, RconOutcome& failure);
+  [[nodiscard]] bool NextPacket(Milliseconds deadline, RconPacket& packet, RconOutcome& failure);
   std::int32_t NextId();
 
   RconTransport& transport_;

@@ -38,7 +38,7 @@ class SecretBytes {
   ~SecretBytes() { Wipe(); }
 
   std::string_view View() const { return {bytes_.data(), bytes_.size()}; }
-  bool Empty() const { return bytes_.empty(); }
+  [[nodiscard]] bool Empty() const { return bytes_.empty(); }
   void Wipe() {
     WipeBytes(bytes_.data(), bytes_.size());
     bytes_.clear();

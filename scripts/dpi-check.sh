@@ -57,10 +57,10 @@ photograph() {
   run_wine "$DRIVER" wait-main sleep 1500
   shoot_pages_and_windows
   # The menu bar, closed and with the skin menu open, in the light skin 7 and the dark skin 2.
-  shoot_menu 1 menu-light.png
+  shoot_menu 3 menu-light.png
   run_wine "$DRIVER" skin 2 sleep 300
   shoot $main main-dark.png
-  shoot_menu 1 menu-dark.png
+  shoot_menu 3 menu-dark.png
   run_wine "$DRIVER" skin 7 sleep 300
   # The prompt dialog: 按钮1 with "创建一个Varnel脚本" chosen asks for the script's name.
   run_wine "$DRIVER" page 1 select 16010007 0 prompt 16010008 sleep 500

@@ -82,7 +82,7 @@ run_wine "$DRIVER" import-close sleep 300
 for skin in 2:dark 5:light; do
   run_wine "$DRIVER" page 1 skin "${skin%%:*}" sleep 300
   shoot $main "skin-${skin#*:}.png"
-  shoot_menu 1 "skin-${skin#*:}-menu.png"
+  shoot_menu 3 "skin-${skin#*:}-menu.png"
   shoot_workbench "workbench-${skin#*:}.png"
   shoot 52015302 "skin-${skin#*:}-console-log.png"
   run_wine "$DRIVER" wopen 52015302 16015322 52015301 sleep 300

@@ -70,6 +70,7 @@ struct Piece {
   int width = 0;
   ChatStyle style;
   RunKind kind = RunKind::kText;
+  bool operator==(const Piece&) const = default;
 };
 
 // The bitmap the popup is drawn into, kept while the popup's size stays, and what the system
@@ -134,6 +135,9 @@ class Backing {
   }
 
   void Forget() { shown_.clear(); }
+  // Whether the bitmap still holds what the system was last given.
+  bool HoldsShown() const { return !shown_.empty() && shown_.size() == Count(); }
+  const std::vector<std::uint32_t>& ShownPixels() const { return shown_; }
 
  private:
   void Release() {
@@ -161,6 +165,7 @@ class Backing {
 struct NoteLine {
   std::wstring text;
   bool problem = true;
+  bool operator==(const NoteLine&) const = default;
 };
 
 struct PreviewState {
@@ -187,6 +192,10 @@ struct PreviewState {
   int chatHeight = 0;
   SIZE size{};
   Backing backing;
+  // What the backing bitmap holds, so that typing redraws only the lines from the first change.
+  std::vector<Piece> drawnPieces;
+  std::vector<NoteLine> drawnProblems;
+  int drawnChatHeight = 0;
   bool obfuscated = false;
   unsigned random = 0x2545F491;
 
@@ -388,11 +397,33 @@ void DrawPiece(PreviewState& state, HDC dc, const Piece& piece) {
   }
 }
 
-void Render(PreviewState& state, HDC dc, COLORREF background) {
-  FillBox(dc, 0, 0, state.size.cx, state.chatHeight, background);
-  SetBkMode(dc, TRANSPARENT);
-  for (const Piece& piece : state.pieces) DrawPiece(state, dc, piece);
-  if (state.problems.empty()) return;
+// What an update draws again: the chat lines from fromLine down (none when past the last), and
+// the notes under them.
+struct Redraw {
+  int fromLine = 0;
+  bool notes = true;
+};
+
+// The top of a chat line in the popup; line 0 starts at the popup's edge.
+int LineTop(int line) {
+  return line == 0 ? 0 : kPadding + line * kLineHeight;
+}
+
+// A glyph's shadow, a frame or a zigzag may reach a pixel or two into the next line, so the line
+// above fromLine is drawn again too, clipped to what is redrawn.
+void Render(PreviewState& state, HDC dc, COLORREF background, Redraw redraw = {}) {
+  const int top = std::min(LineTop(redraw.fromLine), state.chatHeight);
+  if (top < state.chatHeight) {
+    FillBox(dc, 0, top, state.size.cx, state.chatHeight, background);
+    SetBkMode(dc, TRANSPARENT);
+    const bool clipped = top > 0;  // a whole drawing may go to a DC the caller clipped
+    if (clipped) IntersectClipRect(dc, 0, top, state.size.cx, state.chatHeight);
+    for (const Piece& piece : state.pieces) {
+      if (piece.line + 1 >= redraw.fromLine) DrawPiece(state, dc, piece);
+    }
+    if (clipped) SelectClipRgn(dc, nullptr);
+  }
+  if (!redraw.notes || state.problems.empty()) return;
   FillBox(dc, 0, state.chatHeight, state.size.cx, state.size.cy, kProblemBackground);
   SetBkMode(dc, TRANSPARENT);
   SelectObject(dc, widgets::DefaultFont());
@@ -408,16 +439,42 @@ void Render(PreviewState& state, HDC dc, COLORREF background) {
 
 // Draws the popup and hands it to the system at position, the key colour turned into the
 // translucent background. False when the bitmap could not be made.
+// From the first chat line that differs from what the backing holds, and the notes if they
+// changed; everything when the backing holds nothing or the chat's height changed. Obfuscated
+// text changes every time.
+Redraw ChangedSince(const PreviewState& state) {
+  if (!state.backing.HoldsShown() || state.chatHeight != state.drawnChatHeight) return {};
+  const std::vector<Piece>& now = state.pieces;
+  const std::vector<Piece>& drawn = state.drawnPieces;
+  size_t same = 0;
+  while (same < now.size() && same < drawn.size() && now[same] == drawn[same] &&
+         !now[same].style.obfuscated) {
+    ++same;
+  }
+  int line = kMaxLines + 1;
+  if (same < now.size()) line = std::min(line, now[same].line);
+  if (same < drawn.size()) line = std::min(line, drawn[same].line);
+  return {line, state.problems != state.drawnProblems};
+}
+
 bool Present(PreviewState& state, POINT position) {
   Backing& backing = state.backing;
   if (!backing.Prepare(state.size)) return false;
+  const Redraw redraw = ChangedSince(state);
+  const int fromY = std::min(LineTop(redraw.fromLine), state.chatHeight);
+  const int toY = redraw.notes ? state.size.cy : state.chatHeight;
   HGDIOBJ oldFont = SelectObject(backing.Dc(), state.fonts[0]);
-  Render(state, backing.Dc(), kKey);
+  Render(state, backing.Dc(), kKey, redraw);
   SelectObject(backing.Dc(), oldFont);
   GdiFlush();
+  state.drawnPieces = state.pieces;
+  state.drawnProblems = state.problems;
+  state.drawnChatHeight = state.chatHeight;
   const std::uint32_t key = GetRValue(kKey) << 16 | GetGValue(kKey) << 8 | GetBValue(kKey);
   std::uint32_t* pixels = backing.Pixels();
-  for (size_t i = 0, count = backing.Count(); i < count; ++i) {
+  const size_t width = static_cast<size_t>(backing.Size().cx);
+  for (size_t i = static_cast<size_t>(fromY) * width, end = static_cast<size_t>(toY) * width;
+       i < end; ++i) {
     // Premultiplied: the translucent black is all zeros but its alpha.
     pixels[i] = (pixels[i] & 0xFFFFFF) == key ? std::uint32_t{kBackgroundAlpha} << 24
                                               : pixels[i] | 0xFF000000u;
@@ -679,6 +736,12 @@ std::vector<std::wstring> PreviewNoteLines(HWND popup) {
   if (state == nullptr || !IsWindowVisible(popup)) return lines;
   for (const NoteLine& line : state->problems) lines.push_back(line.text);
   return lines;
+}
+
+std::vector<std::uint32_t> PreviewShownPixels(HWND popup) {
+  PreviewState* state = StateOf(popup);
+  if (state == nullptr || !IsWindowVisible(popup)) return {};
+  return state->backing.ShownPixels();
 }
 
 }  // namespace ui

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <span>
 #include <string>
@@ -58,5 +59,9 @@ HWND PreviewedControl(HWND popup);
 
 // The lines under the chat line as shown, for automation; empty while the popup is hidden.
 std::vector<std::wstring> PreviewNoteLines(HWND popup);
+
+// The pixels last handed to the system, row by row, as premultiplied 0xAARRGGBB; empty while the
+// popup is hidden. Typing redraws only what changed, so this is what the user really sees.
+std::vector<std::uint32_t> PreviewShownPixels(HWND popup);
 
 }  // namespace ui

@@ -207,6 +207,8 @@ inline constexpr ControlId kHistorySearchLabel = 0x16012E38;  // 透明标签10
 inline constexpr ControlId kHistorySearch = 0x16012E39;       // 编辑框8
 inline constexpr ControlId kHistoryList = 0x16012E3A;         // 行列表框3
 inline constexpr ControlId kHistoryHint = 0x16012E3B;         // 透明标签11
+inline constexpr ControlId kSendAll = 0x16012E3C;             // 按钮17
+inline constexpr ControlId kSendHistoryEntry = 0x16012E3D;    // 按钮18
 
 // The workbench's import "导入脚本行": pasted text read into rows before they are added.
 inline constexpr WindowId kImportWindow = 0x52012E60;

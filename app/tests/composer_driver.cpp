@@ -29,6 +29,7 @@
 #include <algorithm>
 
 #include "app/import_window_win.h"
+#include "app/menu_bar.h"
 #include "app/tests/user_input_win.h"
 #include "app/tests/window_lookup_win.h"
 #include "app/workbench_window_win.h"
@@ -165,9 +166,8 @@ int main(int argc, char** argv) {
     } else if (step == "skin" && i + 1 < argc) {
       HWND main = FindComposerWindow(ui::ids::kMainWindow);
       if (!main) return Fail("main window not found");
-      // The skins stand in the bar's first menu in order, the first one highlighted when it
-      // opens.
-      OpenMenu(main, 1);
+      // The skins stand in their menu in order, the first one highlighted when it opens.
+      OpenMenu(main, app::kSkinMenuPosition + 1);
       Tap(VK_DOWN, std::atoi(argv[++i]) - 1);
       Tap(VK_RETURN);
       Sleep(300);

@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
   if (argc < 3) return 2;
   const std::string mode = argv[1];
   g_marker = argv[argc - 1];
-  app::InitializeProgram();
+  if (!app::InitializeProgram()) return 3;
   base::RegisterExitRoutine(&Unused);
   base::RegisterExitRoutine(&WriteMarker);
   if (mode == "error" && argc == 4) {

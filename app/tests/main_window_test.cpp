@@ -441,26 +441,17 @@ TEST_F(MainWindowTest, EventsWithoutHandlersChangeNothingElse) {
   EXPECT_EQ(Text(编辑框1), L"x");
 }
 
-// The widest line of a control's caption in the control's font.
+// The widest line of a control's caption in the control's font, as the system's own text
+// layout measures it (every character counted, an access key's "&" too).
 int CaptionWidth(HWND control) {
   const std::wstring text = TextOf(control);
   HDC dc = GetDC(control);
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-  int widest = 0;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find(L'\n', start);
-    if (end == std::wstring::npos) end = text.size();
-    std::wstring line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == L'\r') line.pop_back();
-    SIZE extent{};
-    GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &extent);
-    widest = std::max<int>(widest, extent.cx);
-    start = end + 1;
-  }
+  RECT bounds{0, 0, 0, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bounds, DT_CALCRECT | DT_NOPREFIX);
   SelectObject(dc, old);
   ReleaseDC(control, dc);
-  return widest;
+  return bounds.right;
 }
 
 // At every DPI the captions of buttons, radio boxes and framed groups fit inside their controls

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/main_window_extras_win.h"
+#include "app/menu_bar.h"
 #include "app/menu_bar_win.h"
 #include "app/settings_win.h"
 #include "app/skin_menu_win.h"
@@ -196,13 +197,17 @@ class MenusTest : public testing_support::MainWindowFixture {
 // file. Esc closes a menu without a pick.
 TEST_F(MenusTest, EveryWayToPickASkinReskinsEveryWindowAndIsRemembered) {
   const HMENU bar = GetMenu(main_);
-  const HMENU barSkins = GetSubMenu(bar, 0);
+  const int skinMenu = app::kSkinMenuPosition;
+  const HMENU barSkins = GetSubMenu(bar, skinMenu);
   const HMENU system = GetSystemMenu(main_, FALSE);
   const int systemLast = GetMenuItemCount(system) - 1;
   const HMENU systemSkins = GetSubMenu(system, systemLast);
   wchar_t label[64] = {};
-  for (const auto& [menu, position, text] :
-       {std::tuple{bar, 0, L"皮肤(&S)"}, {bar, 1, L"帮助(&H)"}, {system, systemLast, L"皮肤"}}) {
+  for (const auto& [menu, position, text] : {std::tuple{bar, 0, L"脚本(&J)"},
+                                             {bar, 1, L"服务器(&V)"},
+                                             {bar, 2, L"皮肤(&S)"},
+                                             {bar, 3, L"帮助(&H)"},
+                                             {system, systemLast, L"皮肤"}}) {
     GetMenuStringW(menu, static_cast<UINT>(position), label, 64, MF_BYPOSITION);
     EXPECT_EQ(std::wstring(label), text);
   }
@@ -253,7 +258,7 @@ TEST_F(MenusTest, EveryWayToPickASkinReskinsEveryWindowAndIsRemembered) {
       {"menu bar, mouse", 2, barSkins, true,
        [&] {
          RECT item{};
-         GetMenuItemRect(main_, bar, 0, &item);
+         GetMenuItemRect(main_, bar, static_cast<UINT>(skinMenu), &item);
          Click(Centre(item));
        }},
       {"menu bar, Alt+S", 20, barSkins, false,
@@ -261,13 +266,15 @@ TEST_F(MenusTest, EveryWayToPickASkinReskinsEveryWindowAndIsRemembered) {
          Chord({VK_MENU, 'S'});
        }},
       {"menu bar, Alt then arrows", 12, barSkins, false,
-       [] {
+       [&] {
          Tap(VK_MENU);
+         Tap(VK_RIGHT, skinMenu);
          Tap(VK_DOWN);
        }},
       {"menu bar, F10 then arrows", 29, barSkins, false,
-       [] {
+       [&] {
          Tap(VK_F10);
+         Tap(VK_RIGHT, skinMenu);
          Tap(VK_DOWN);
        }},
       {"window menu, Alt+Space", 5, systemSkins, false,
@@ -324,7 +331,9 @@ TEST_F(MenusTest, TheAboutBoxSaysWhereTheSettingsAreKept) {
   std::wstring shown;
   AsUser([&] {
     Chord({VK_MENU, 'H'});
-    ASSERT_TRUE(WaitUntil([&] { return Shown(GetSubMenu(GetMenu(main_), 1)); }));
+    ASSERT_TRUE(WaitUntil([&] {
+      return Shown(GetSubMenu(GetMenu(main_), app::MenuPosition(app::MenuCommand::kAbout)));
+    }));
     Tap('A');
     HWND box = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (box = ShownDialog()) != nullptr; }));

@@ -21,8 +21,11 @@
 #include "app/settings_win.h"
 #include "app/tests/win_test_support.h"
 #include "app/tests/window_lookup_win.h"
+#include "app/workbench.h"
+#include "app/workbench_window_win.h"
 #include "base/scoped_win.h"
 #include "base/text_win.h"
+#include "compose/script_session.h"
 #include "net/protected_data_win.h"
 #include "net/rcon_session.h"
 #include "net/rcon_text.h"
@@ -317,6 +320,37 @@ TEST_F(ServerConsoleTest, SetUpOnceThenSendTheBoxAndABlock) {
   testing_support::PutOnClipboard(L"sentinel");
   ClickAt(CentreOf(Log(kConsoleCopyAll)));
   EXPECT_EQ(testing_support::ClipboardWideText(), base::WideFromGbk(LogFrom(0)));
+
+  // The workbench sends the whole script in one click: its add commands, asked about once.
+  compose::Session().StartNew();
+  compose::Session().Script().Rename("每日签到");
+  compose::Session().Script().Append("@console say hi");
+  compose::Session().Script().Append("@msg:&a签到成功！");
+  app::OpenWorkbench();
+  HWND sendAll = testing_support::FindControlById(app::win::Workbench(), kSendAll);
+  ASSERT_NE(sendAll, nullptr);
+  asked = false;
+  InTheModalLoop([&]() -> bool {
+    HWND question = ShownQuestion();
+    if (question == nullptr) return false;
+    asked = true;
+    ClickAt(CentreOf(GetDlgItem(question, IDOK)));
+    return true;
+  });
+  first = app::SessionConsoleLog().LineCount();
+  const std::size_t before = server.Commands().size();
+  ClickAt(CentreOf(sendAll));
+  ASSERT_TRUE(PumpUntil(
+      [&] { return LogFrom(first).find("2 条指令都已发送") != std::string::npos; }, 30000));
+  EXPECT_TRUE(asked);
+  const std::vector<std::string> script = server.Commands();
+  ASSERT_EQ(script.size(), before + 2);
+  EXPECT_EQ(script[before],
+            "vrnl add \xE6\xAF\x8F\xE6\x97\xA5\xE7\xAD\xBE\xE5\x88\xB0 @console say hi");
+  EXPECT_EQ(script[before + 1],
+            "vrnl add \xE6\xAF\x8F\xE6\x97\xA5\xE7\xAD\xBE\xE5\x88\xB0 "
+            "@msg:&a\xE7\xAD\xBE\xE5\x88\xB0\xE6\x88\x90\xE5\x8A\x9F\xEF\xBC\x81");
+  app::win::DestroyWorkbench();
 }
 
 // What goes wrong is said in the log, the window answers throughout, and the box keeps the

@@ -116,7 +116,7 @@ bool HasCreationHandler(ui::WindowId window) {
   return window == kMainWindow || window == kServerWindow || window == kConsoleLogWindow;
 }
 
-// The main window's 27 buttons, its creation and its clock; the workbench's 16 buttons and its
+// The main window's 27 buttons, its creation and its clock; the workbench's 18 buttons and its
 // import window's 4; the server window's 5 buttons and the console log's 3, and their creations.
 TEST(WindowDescription, EveryButtonAndNothingElseIsBound) {
   int bindings = 0;
@@ -141,8 +141,8 @@ TEST(WindowDescription, EveryButtonAndNothingElseIsBound) {
     }
     EXPECT_EQ(window.events.empty(), !HasCreationHandler(window.id)) << window.title;
   }
-  EXPECT_EQ(buttons, 55);
-  EXPECT_EQ(bindings, 59);
+  EXPECT_EQ(buttons, 57);
+  EXPECT_EQ(bindings, 61);
 }
 
 TEST(WindowDescription, BuilderButtonsHaveDistinctHandlers) {
@@ -311,14 +311,14 @@ TEST(Navigation, EveryInputIsNamedByItsRow) {
 TEST(Navigation, TheWorkbenchReadsRowByRowAndNamesItsInputs) {
   const WindowDescription& workbench =
       *ui::FindWindowDescription(app::WindowDescriptions(), kWorkbenchWindow);
-  EXPECT_EQ(
-      ui::TabOrder(workbench, 0),
-      (std::vector<ui::ControlId>{
-          kScriptName,  kNewScript,   kOpenScript,    kRecentScripts, kSaveScript,   kSaveScriptAs,
-          kImportLines, kScriptRows,  kMoveRowUp,     kMoveRowDown,   kDuplicateRow, kDeleteRow,
-          kUndoChange,  kRedoChange,  kWithCreate,    kExportList,    kExportAll,    kCopyCommand,
-          kFields[0],   kFields[1],   kFields[2],     kFields[3],     kFields[4],    kRawLine,
-          kApplyEdit,   kDiscardEdit, kHistorySearch, kHistoryList}));
+  EXPECT_EQ(ui::TabOrder(workbench, 0),
+            (std::vector<ui::ControlId>{
+                kScriptName,   kNewScript,   kOpenScript,    kRecentScripts, kSaveScript,
+                kSaveScriptAs, kImportLines, kScriptRows,    kMoveRowUp,     kMoveRowDown,
+                kDuplicateRow, kDeleteRow,   kUndoChange,    kRedoChange,    kWithCreate,
+                kExportList,   kExportAll,   kSendAll,       kCopyCommand,   kFields[0],
+                kFields[1],    kFields[2],   kFields[3],     kFields[4],     kRawLine,
+                kApplyEdit,    kDiscardEdit, kHistorySearch, kHistoryList,   kSendHistoryEntry}));
   const std::pair<ui::ControlId, std::string_view> names[] = {{kScriptName, "脚本名称(&M)："},
                                                               {kRawLine, "整行(&E)："},
                                                               {kHistorySearch, "搜索(&F)："},

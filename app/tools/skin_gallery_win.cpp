@@ -30,7 +30,7 @@ void CALLBACK OpenPrompt(HWND, UINT, UINT_PTR timer, DWORD) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   if (!app::InitializeProgram()) return 1;
-  app::win::EnableMainWindowExtras();  // the menu bar, as the program shows it
+  if (!app::win::EnableMainWindowExtras()) return 1;  // the menu bar, as the program shows it
   skin::CreateGlobalLoader();
   skin::LoadIntoGlobalLoader(skin::EngineImage());
   g_main = ui::win::ShowStartWindow(ui::ids::kMainWindow);

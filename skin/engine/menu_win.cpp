@@ -132,6 +132,14 @@ std::uint32_t PaintHighlight(Canvas& canvas, RECT item, const ItemFace& face, fl
   return look.buttonTextColor;
 }
 
+// Where an item's text has its tab (before a shortcut), or length when it has none.
+int TabIn(const wchar_t* text, int length) {
+  for (int i = 0; i < length; ++i) {
+    if (text[i] == L'\t') return i;
+  }
+  return length;
+}
+
 void DrawItemText(Canvas& canvas, const wchar_t* text, int length, RECT rect, UINT align,
                   std::uint32_t ink, HFONT font, bool accessKeys) {
   HGDIOBJ oldFont = SelectObject(canvas.Dc(), font);
@@ -193,8 +201,14 @@ void PaintMenuItem(Canvas& canvas, HWND hwnd, HMENU menu, int position, RECT ite
   const int length = ItemText(menu, position, text, 128);
   RECT textRect{item.left + column + static_cast<int>(4 * scale), item.top,
                 item.right - static_cast<int>(8 * scale), item.bottom};
-  DrawItemText(canvas, text, length, textRect, DT_LEFT, ink, MenuFontFor(DpiOf(hwnd)),
+  // "Text\tShortcut": the shortcut stands at the right edge, as in every Windows menu.
+  const int tab = TabIn(text, length);
+  DrawItemText(canvas, text, tab, textRect, DT_LEFT, ink, MenuFontFor(DpiOf(hwnd)),
                face.accessKeys);
+  if (tab < length) {
+    DrawItemText(canvas, text + tab + 1, length - tab - 1, textRect, DT_RIGHT, ink,
+                 MenuFontFor(DpiOf(hwnd)), false);
+  }
 }
 
 ItemFace FaceOfState(UINT state) {
@@ -255,8 +269,14 @@ void OnMeasureItem(HWND hwnd, MEASUREITEMSTRUCT& measure) {
   const int length = ItemText(menu, position, text, 128);
   HDC dc = GetDC(nullptr);
   HGDIOBJ oldFont = SelectObject(dc, MenuFontFor(DpiOf(hwnd)));
+  const int tab = TabIn(text, length);
   RECT extent{0, 0, 0, 0};
-  DrawTextW(dc, text, length, &extent, DT_CALCRECT | DT_SINGLELINE);
+  DrawTextW(dc, text, tab, &extent, DT_CALCRECT | DT_SINGLELINE);
+  if (tab < length) {
+    RECT shortcut{0, 0, 0, 0};
+    DrawTextW(dc, text + tab + 1, length - tab - 1, &shortcut, DT_CALCRECT | DT_SINGLELINE);
+    extent.right += shortcut.right + static_cast<int>(24 * scale);
+  }
   TEXTMETRICW metrics{};
   GetTextMetricsW(dc, &metrics);
   SelectObject(dc, oldFont);
