@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/scoped_win.h"
 #include "base/text_win.h"
 #include "base/win32_win.h"
 #include "ui/balloon_tip_win.h"
@@ -81,12 +82,9 @@ LRESULT CALLBACK NoteProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_TIMER:
       if (wParam == kHideTimer) Hide();
       return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      PaintNote(hwnd, BeginPaint(hwnd, &paint));
-      EndPaint(hwnd, &paint);
+    case WM_PAINT:
+      PaintNote(hwnd, base::ScopedPaint(hwnd));
       return 0;
-    }
     case WM_PRINTCLIENT:
       PaintNote(hwnd, reinterpret_cast<HDC>(wParam));
       return 0;
@@ -135,10 +133,9 @@ void ShowNote(HWND control, const RECT& row, std::string_view text) {
   g_note.lines = {{HypertextRun{std::string(text), false, StyleSheet::Program().Body().color}}};
   g_note.dpi = LayoutDpiOf(control);
 
-  HDC dc = GetDC(popup);
-  const SIZE content = MeasureHypertext(dc, g_note.lines, ScaleForDpi(kMaxTextWidth, g_note.dpi),
-                                        StyleSheet::Program(), g_note.dpi);
-  ReleaseDC(popup, dc);
+  const SIZE content =
+      MeasureHypertext(base::ScopedGetDc(popup), g_note.lines,
+                       ScaleForDpi(kMaxTextWidth, g_note.dpi), StyleSheet::Program(), g_note.dpi);
   const SIZE size = OutlineBalloon(content, 0, true, g_note.dpi).size;
   RECT at{};
   GetWindowRect(control, &at);
