@@ -31,7 +31,8 @@ struct Appearance {
 
 // Creates a control of a kind as a child of parent at place (parent's client coordinates) with
 // the Win32 ID id; the other arguments are CreateWindowExW's. nullptr when it could not be made.
-HWND CreateCustomKind(CustomKind kind, Appearance appearance, DWORD exStyle, std::wstring_view text,
-                      DWORD style, const RECT& place, HWND parent, UINT_PTR id);
+[[nodiscard]] HWND CreateCustomKind(CustomKind kind, Appearance appearance, DWORD exStyle,
+                                    std::wstring_view text, DWORD style, const RECT& place,
+                                    HWND parent, UINT_PTR id);
 
 }  // namespace ui::widgets

@@ -29,7 +29,8 @@ void ShowPage(HWND tab, TabState& state, int index);
 
 // Creates the tab control of element inside parent with its pages, the described page shown,
 // and hands out its state (owned by the control).
-HWND CreateTabControl(HWND parent, const Element& element, DWORD style, TabState*& stateOut);
+[[nodiscard]] HWND CreateTabControl(HWND parent, const Element& element, DWORD style,
+                                    TabState*& stateOut);
 
 // The tab control's page area for its current font and size; the pages fill it.
 void PlacePages(HWND tab, TabState& state);

@@ -17,7 +17,7 @@ namespace ui::widgets {
 
 // Registers the custom control classes and the common controls. The rich edit control is
 // loaded when the first rich edit box is made.
-bool RegisterControlClasses();
+[[nodiscard]] bool RegisterControlClasses();
 
 // OLE for this thread, initialised on first need: rich edit boxes (their clipboard, drag and
 // drop) and the shell. Nothing the main window shows at start-up needs it.
@@ -28,8 +28,8 @@ void ReleaseOle();
 // Creates every element of the description inside top, which already exists. Each control's
 // Win32 ID is its identifier; timers are started on top with their identifier. Fills controls
 // with the handle of each created element. False when a control could not be created.
-bool CreateControls(HWND top, const WindowDescription& window,
-                    std::unordered_map<ControlId, HWND>& controls, int dpi = 96);
+[[nodiscard]] bool CreateControls(HWND top, const WindowDescription& window,
+                                  std::unordered_map<ControlId, HWND>& controls, int dpi = 96);
 
 // Moves, sizes and re-fonts the controls of an open window for dpi: every position, size and
 // font of the description (given at 96 DPI) scaled by dpi / 96.
@@ -41,7 +41,7 @@ using base::LayoutDpiOf;
 
 // Answers what the widgets handle themselves among the notifications that reach the top-level
 // window (tab switching). True when handled.
-bool HandleNotify(HWND top, const NMHDR& header, LRESULT& result);
+[[nodiscard]] bool HandleNotify(HWND top, const NMHDR& header, LRESULT& result);
 
 // A radio box was clicked: every other radio box with the same parent is unchecked.
 void OnRadioClicked(HWND radio);
