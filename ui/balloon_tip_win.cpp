@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/dpi_win.h"
 #include "base/scoped_win.h"
 #include "base/text_win.h"
 #include "base/win32_win.h"
@@ -19,7 +20,6 @@
 #include "ui/navigation.h"
 #include "ui/popup_placement.h"
 #include "ui/style_sheet.h"
-#include "ui/widgets_win.h"
 
 namespace ui::widgets {
 
@@ -123,7 +123,7 @@ void Show(TipState& state, int index, POINT pointer) {
   SetWindowTextW(state.popup, WideFromGbk(PlainText(registration.lines)).c_str());
 
   // Every length of the balloon is given at 96 DPI.
-  state.dpi = LayoutDpiOf(state.control);
+  state.dpi = base::LayoutDpiOf(state.control);
   const SIZE text =
       MeasureHypertext(base::ScopedGetDc(state.popup), registration.lines,
                        ScaleForDpi(kMaxTextWidth, state.dpi), *state.sheet, state.dpi);

@@ -25,7 +25,6 @@
 #include "ui/fonts_win.h"
 #include "ui/frame_win.h"
 #include "ui/popup_placement.h"
-#include "ui/widgets_win.h"
 
 namespace ui {
 namespace {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/dpi_win.h"
 #include "base/scoped_win.h"
 #include "base/text_win.h"
 #include "base/win32_win.h"
@@ -14,7 +15,6 @@
 #include "ui/navigation.h"
 #include "ui/popup_placement.h"
 #include "ui/style_sheet.h"
-#include "ui/widgets_win.h"
 
 namespace ui::widgets {
 namespace {
@@ -131,7 +131,7 @@ void ShowNote(HWND control, const RECT& row, std::string_view text) {
   const std::wstring wide = base::WideFromGbk(text);
   SetWindowTextW(popup, wide.c_str());
   g_note.lines = {{HypertextRun{std::string(text), false, StyleSheet::Program().Body().color}}};
-  g_note.dpi = LayoutDpiOf(control);
+  g_note.dpi = base::LayoutDpiOf(control);
 
   const SIZE content =
       MeasureHypertext(base::ScopedGetDc(popup), g_note.lines,
