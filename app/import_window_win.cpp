@@ -13,6 +13,7 @@
 #include "base/win32_win.h"
 #include "compose/paste_reading.h"
 #include "compose/workbench_rows.h"
+#include "ui/background_win.h"
 #include "ui/described_window_win.h"
 #include "ui/note_popup_win.h"
 #include "ui/row_list_win.h"

@@ -24,6 +24,7 @@
 #include "compose/script_session.h"
 #include "compose/workbench_rows.h"
 #include "ui/accessible_win.h"
+#include "ui/background_win.h"
 #include "ui/described_window_win.h"
 #include "ui/frame.h"
 #include "ui/note_popup_win.h"

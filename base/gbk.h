@@ -23,7 +23,7 @@ constexpr bool IsLeadByte(unsigned char byte) {
 }
 
 // The UTF-16 unit escaped at i, or nothing when no complete escape starts there.
-std::optional<char16_t> EscapedUnitAt(std::string_view text, std::size_t i);
+[[nodiscard]] std::optional<char16_t> EscapedUnitAt(std::string_view text, std::size_t i);
 
 // Bytes of the character starting at i (i < text.size()): an escape's five; two for a lead byte
 // with a byte after it that is not the escape byte; otherwise one. Every walk over a text steps

@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/dpi_win.h"
+#include "base/scoped_win.h"
 #include "base/text_win.h"
 #include "base/win32_win.h"
 #include "ui/frame_win.h"
@@ -18,7 +20,6 @@
 #include "ui/navigation.h"
 #include "ui/popup_placement.h"
 #include "ui/style_sheet.h"
-#include "ui/widgets_win.h"
 
 namespace ui::widgets {
 
@@ -122,11 +123,10 @@ void Show(TipState& state, int index, POINT pointer) {
   SetWindowTextW(state.popup, WideFromGbk(PlainText(registration.lines)).c_str());
 
   // Every length of the balloon is given at 96 DPI.
-  state.dpi = LayoutDpiOf(state.control);
-  HDC dc = GetDC(state.popup);
-  const SIZE text = MeasureHypertext(dc, registration.lines, ScaleForDpi(kMaxTextWidth, state.dpi),
-                                     *state.sheet, state.dpi);
-  ReleaseDC(state.popup, dc);
+  state.dpi = base::LayoutDpiOf(state.control);
+  const SIZE text =
+      MeasureHypertext(base::ScopedGetDc(state.popup), registration.lines,
+                       ScaleForDpi(kMaxTextWidth, state.dpi), *state.sheet, state.dpi);
 
   // Above or below the target's row, on the side nearer the pointer, and sideways with the stem
   // at the pointer: the tip never covers the row the user is working in. Always on screen.
@@ -190,13 +190,9 @@ LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       return MA_NOACTIVATE;
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(hwnd, &paint);
-      PaintPopup(hwnd, dc);
-      EndPaint(hwnd, &paint);
+    case WM_PAINT:
+      PaintPopup(hwnd, base::ScopedPaint(hwnd));
       return 0;
-    }
     case WM_PRINTCLIENT:
       PaintPopup(hwnd, reinterpret_cast<HDC>(wParam));
       return 0;
@@ -292,31 +288,28 @@ BalloonOutline OutlineBalloon(SIZE content, int pointX, bool stemUp, int dpi) {
 }
 
 void ShowBalloon(HWND popup, const BalloonOutline& outline, int left, int top) {
-  HRGN shape = CreateRoundRectRgn(outline.body.left, outline.body.top, outline.body.right + 1,
-                                  outline.body.bottom + 1, outline.corner, outline.corner);
-  HRGN stem = CreatePolygonRgn(outline.stem, 3, WINDING);
-  CombineRgn(shape, shape, stem, RGN_OR);
-  DeleteObject(stem);
-  SetWindowRgn(popup, shape, FALSE);  // the window owns the region now
+  base::ScopedRegion shape(CreateRoundRectRgn(outline.body.left, outline.body.top,
+                                              outline.body.right + 1, outline.body.bottom + 1,
+                                              outline.corner, outline.corner));
+  const base::ScopedRegion stem(CreatePolygonRgn(outline.stem, 3, WINDING));
+  CombineRgn(shape.Get(), shape.Get(), stem.Get(), RGN_OR);
+  SetWindowRgn(popup, shape.Release(), FALSE);  // the window owns the region now
   SetWindowPos(popup, HWND_TOPMOST, left, top, outline.size.cx, outline.size.cy,
                SWP_NOACTIVATE | SWP_SHOWWINDOW);
   InvalidateRect(popup, nullptr, TRUE);
 }
 
 void PaintBalloon(HWND popup, HDC dc) {
-  HRGN shape = CreateRectRgn(0, 0, 0, 0);
-  if (GetWindowRgn(popup, shape) == ERROR) {
+  const base::ScopedRegion shape(CreateRectRgn(0, 0, 0, 0));
+  if (GetWindowRgn(popup, shape.Get()) == ERROR) {
     RECT client;
     GetClientRect(popup, &client);
-    SetRectRgn(shape, client.left, client.top, client.right, client.bottom);
+    SetRectRgn(shape.Get(), client.left, client.top, client.right, client.bottom);
   }
-  HBRUSH background = CreateSolidBrush(kBackground);
-  HBRUSH border = CreateSolidBrush(kBorder);
-  FillRgn(dc, shape, background);
-  FrameRgn(dc, shape, border, 1, 1);
-  DeleteObject(border);
-  DeleteObject(background);
-  DeleteObject(shape);
+  const base::ScopedBrush background(CreateSolidBrush(kBackground));
+  const base::ScopedBrush border(CreateSolidBrush(kBorder));
+  FillRgn(dc, shape.Get(), background.Get());
+  FrameRgn(dc, shape.Get(), border.Get(), 1, 1);
 }
 
 bool RegisterBalloonTipClasses() {

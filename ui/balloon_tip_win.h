@@ -23,21 +23,22 @@ inline constexpr wchar_t kBalloonPopupClass[] = L"Q_tipPopup";
 inline constexpr UINT kTipRestMs = 600;
 inline constexpr UINT kTipShowMs = 10000;
 
-bool RegisterBalloonTipClasses();
+[[nodiscard]] bool RegisterBalloonTipClasses();
 
 // Creates the control as a hidden child of parent with the element's identifier.
-HWND CreateBalloonTip(HWND parent, const Element& element, POINT offset);
+[[nodiscard]] HWND CreateBalloonTip(HWND parent, const Element& element, POINT offset);
 
 // Adds a registration. A region of all zeros is the whole target. False when tip is not a
 // balloon tip control or target is not a window.
-bool AttachTip(HWND tip, HWND target, std::string_view text, int icon, const Rect& region);
+[[nodiscard]] bool AttachTip(HWND tip, HWND target, std::string_view text, int icon,
+                             const Rect& region);
 
 // The plain text of the tip registered for target (the last one, when several are), or empty.
 // Screen readers hear it as the target's description.
 std::wstring TipTextFor(HWND target);
 
 // The popup of a tip control (nullptr until it has first shown).
-HWND BalloonPopupOf(HWND tip);
+[[nodiscard]] HWND BalloonPopupOf(HWND tip);
 
 // ---- The balloon's look, shared with the notes ----
 

@@ -22,9 +22,9 @@
 #include "base/text_win.h"
 #include "base/win32_win.h"
 #include "ui/colour_codes.h"
+#include "ui/fonts_win.h"
 #include "ui/frame_win.h"
 #include "ui/popup_placement.h"
-#include "ui/widgets_win.h"
 
 namespace ui {
 namespace {

@@ -46,7 +46,7 @@ struct PreviewNote {
 // itself. Runs on every change of the shown text, so it must be quick.
 using PreviewCheck = std::function<std::vector<PreviewNote>(const PreviewedText&)>;
 
-bool RegisterColourPreviewClass();
+[[nodiscard]] bool RegisterColourPreviewClass();
 
 // Creates the (hidden) popup of top, which watches messageInputs (focus or pointer) and outputs
 // (pointer only), all descendants of top, and lists what check finds (none: nothing). The popup
@@ -55,7 +55,7 @@ HWND AttachColourPreview(HWND top, std::span<const HWND> messageInputs,
                          std::span<const HWND> outputs, PreviewCheck check = {});
 
 // The control whose text the popup shows, or nullptr while it is hidden.
-HWND PreviewedControl(HWND popup);
+[[nodiscard]] HWND PreviewedControl(HWND popup);
 
 // The lines under the chat line as shown, for automation; empty while the popup is hidden.
 std::vector<std::wstring> PreviewNoteLines(HWND popup);

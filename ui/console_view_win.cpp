@@ -11,19 +11,18 @@
 #include <optional>
 #include <utility>
 
+#include "base/dpi_win.h"
 #include "base/scoped_win.h"
 #include "base/text_win.h"
 #include "base/win32_win.h"
 #include "ui/clipboard_win.h"
 #include "ui/colour_codes.h"
 #include "ui/fonts_win.h"
-#include "ui/navigation.h"
-#include "ui/widgets_win.h"
 
 namespace ui {
 namespace {
 
-using ui::ScaleForDpi;
+using base::ScaleForDpi;
 
 constexpr COLORREF kGround = RGB(0x1E, 0x1E, 0x1E);
 constexpr COLORREF kSelectedGround = RGB(0x26, 0x4F, 0x78);
@@ -158,7 +157,7 @@ LRESULT ConsoleView::OnCreate(HWND hwnd) {
 // The layout's DPI may have changed (the frame sends a font with every new layout): the chat
 // font and the rows follow it.
 LRESULT ConsoleView::OnSetFont() {
-  const int dpi = widgets::LayoutDpiOf(hwnd_);
+  const int dpi = base::LayoutDpiOf(hwnd_);
   const std::wstring face = widgets::ResolveFace(L"宋体");
   for (int i = 0; i < 4; ++i) {
     LOGFONTW font{};
@@ -212,7 +211,7 @@ void ConsoleView::DrawLine(HDC dc, std::size_t index, int y, int width) {
   } else if (line.entryStart && index > 0) {
     Fill(dc, RECT{0, y, width, y + 1}, kRule);
   }
-  const int dpi = widgets::LayoutDpiOf(hwnd_);
+  const int dpi = base::LayoutDpiOf(hwnd_);
   int x = ScaleForDpi(kPadding + (line.entryStart ? 0 : kIndent), dpi) - left_;
   const int textY = y + (rowHeight_ - ScaleForDpi(kFontHeight, dpi)) / 2;
   // Only what can show is drawn: a line of megabytes costs no more than the view is wide.
@@ -253,7 +252,7 @@ int ConsoleView::DrawRun(HDC dc, const ChatRun& run, int x, int y) {
   base::ScopedSelect font(dc, fonts_[(run.style.bold ? 1 : 0) + (run.style.italic ? 2 : 0)]);
   SIZE size{};
   GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-  const int height = ScaleForDpi(kFontHeight, widgets::LayoutDpiOf(hwnd_));
+  const int height = ScaleForDpi(kFontHeight, base::LayoutDpiOf(hwnd_));
   for (const auto& [offset, ink] :
        {std::pair{1, StyleShadowColour(run.style)}, std::pair{0, StyleColour(run.style)}}) {
     SetTextColor(dc, FromRgb(ink));

@@ -18,12 +18,12 @@ namespace ui {
 
 inline constexpr wchar_t kConsoleViewClass[] = L"ComposerConsoleLog";
 
-bool RegisterConsoleViewClass();
+[[nodiscard]] bool RegisterConsoleViewClass();
 
 // A view as a child of parent, at place (parent's client coordinates, the layout's DPI), its
 // Win32 ID the control's identifier. It shows nothing until it is given a log. nullptr when it
 // could not be made.
-HWND CreateConsoleView(HWND parent, ControlId id, const RECT& place, DWORD style);
+[[nodiscard]] HWND CreateConsoleView(HWND parent, ControlId id, const RECT& place, DWORD style);
 
 // The log the view shows (nullptr: none). The view keeps the pointer, never a copy; the log must
 // outlive it or be taken back first.

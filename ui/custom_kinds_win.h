@@ -1,43 +1,38 @@
-// The classes of our own control kinds and the drawing state each of their windows keeps.
+// Our own control kinds, each a window class that paints itself: group boxes, tab pages,
+// transparent labels, the hypertext box and picture boxes. Texts reach them as UTF-16.
 #pragma once
 
 #include <windows.h>
 
 #include <optional>
+#include <string_view>
 
 #include "ui/png_picture.h"
 
 namespace ui::widgets {
 
 inline constexpr wchar_t kGroupBoxClass[] = L"GroupBox";
+inline constexpr wchar_t kTabPageClass[] = L"TabPage";
 inline constexpr wchar_t kTransLabelClass[] = L"TransLabel";
 inline constexpr wchar_t kSimpleHtmlClass[] = L"SimpleHtml";
 inline constexpr wchar_t kPicBoxClass[] = L"PicBox";
 
-// Per-control drawing state of the custom kinds, owned by the window.
-struct Appearance {
-  HFONT font = nullptr;
-  COLORREF textColor = RGB(0, 0, 0);
-  // A label whose caption is wider than the label is drawn in a smaller size of its font.
-  HFONT fittedFont = nullptr;
-  bool fitted = false;
-  // A picture box's image, decoded once when the box is created.
-  std::optional<Picture> picture;
-  std::optional<Picture> scaled;  // the picture at the layout's DPI, made on first paint
+enum class CustomKind { kGroupBox, kTabPage, kTransLabel, kSimpleHtml, kPicBox };
 
-  void ForgetFit() {
-    if (fittedFont != nullptr) DeleteObject(fittedFont);
-    fittedFont = nullptr;
-    fitted = false;
-  }
+// What a control of a custom kind draws besides its text and font: a label's text colour, a
+// picture box's image (at its natural size at 96 DPI).
+struct Appearance {
+  COLORREF textColor = RGB(0, 0, 0);
+  std::optional<Picture> picture;
 };
 
-// The drawing state of a control of a custom kind, or nullptr for any other window.
-inline Appearance* AppearanceOf(HWND hwnd) {
-  return reinterpret_cast<Appearance*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-}
+// Registers the classes of the custom kinds.
+[[nodiscard]] bool RegisterCustomKindClasses();
 
-// Registers the group box, tab page, transparent label, hypertext box and picture box classes.
-bool RegisterCustomKindClasses();
+// Creates a control of a kind as a child of parent at place (parent's client coordinates) with
+// the Win32 ID id; the other arguments are CreateWindowExW's. nullptr when it could not be made.
+[[nodiscard]] HWND CreateCustomKind(CustomKind kind, Appearance appearance, DWORD exStyle,
+                                    std::wstring_view text, DWORD style, const RECT& place,
+                                    HWND parent, UINT_PTR id);
 
 }  // namespace ui::widgets

@@ -9,8 +9,9 @@
 #include <tuple>
 #include <vector>
 
+#include "base/dpi_win.h"
+#include "base/scoped_win.h"
 #include "base/text_win.h"
-#include "ui/navigation.h"
 
 namespace ui::widgets {
 namespace {
@@ -36,9 +37,8 @@ bool FaceInstalled(std::wstring_view face) {
     LOGFONTW wanted{};
     wanted.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(wanted.lfFaceName, name.c_str(), LF_FACESIZE);
-    HDC dc = GetDC(nullptr);
-    EnumFontFamiliesExW(dc, &wanted, NoteSameFace, reinterpret_cast<LPARAM>(&query), 0);
-    ReleaseDC(nullptr, dc);
+    base::ScopedGetDc screen(nullptr);
+    EnumFontFamiliesExW(screen, &wanted, NoteSameFace, reinterpret_cast<LPARAM>(&query), 0);
   }
   known.emplace(name, query.second);
   return query.second;
@@ -55,9 +55,8 @@ std::wstring FirstChineseFace() {
   std::wstring face;
   LOGFONTW query{};
   query.lfCharSet = GB2312_CHARSET;
-  HDC dc = GetDC(nullptr);
-  EnumFontFamiliesExW(dc, &query, NoteFirstFace, reinterpret_cast<LPARAM>(&face), 0);
-  ReleaseDC(nullptr, dc);
+  base::ScopedGetDc screen(nullptr);
+  EnumFontFamiliesExW(screen, &query, NoteFirstFace, reinterpret_cast<LPARAM>(&face), 0);
   return face;
 }
 
@@ -68,16 +67,8 @@ const std::pair<std::wstring_view, std::wstring_view> kFaceAliases[] = {
     {L"黑体", L"SimHei"}, {L"微软雅黑", L"Microsoft YaHei"},
 };
 
-// Faces that can stand in for any Chinese face, best first.
-constexpr std::wstring_view kChineseFallbacks[] = {L"Microsoft YaHei",
-                                                   L"SimSun",
-                                                   L"NSimSun",
-                                                   L"SimHei",
-                                                   L"WenQuanYi Micro Hei",
-                                                   L"WenQuanYi Zen Hei",
-                                                   L"Noto Sans CJK SC",
-                                                   L"Source Han Sans SC",
-                                                   L"Droid Sans Fallback"};
+// A Kai face asked for is replaced by another Kai face first: the text was meant to look written
+// with a brush.
 constexpr std::wstring_view kKaiFallbacks[] = {L"KaiTi", L"楷体", L"STKaiti", L"AR PL UKai CN",
                                                L"AR PL UKai TW"};
 
@@ -99,7 +90,7 @@ std::wstring ResolveFace(std::wstring_view face) {
       if (installed(candidate)) return std::wstring(candidate);
     }
   }
-  for (std::wstring_view candidate : kChineseFallbacks) {
+  for (std::wstring_view candidate : base::kChineseFallbackFaces) {
     if (installed(candidate)) return std::wstring(candidate);
   }
   if (std::wstring chinese = FirstChineseFace(); !chinese.empty()) return chinese;
@@ -109,7 +100,7 @@ std::wstring ResolveFace(std::wstring_view face) {
 HFONT FontFor(const FontSpec& wanted, int dpi) {
   // Keyed on a copy of the face name: callers may pass names that do not outlive the call.
   static std::map<std::tuple<std::string, int, bool>, HFONT> cache;
-  const int height = ScaleForDpi(wanted.height != 0 ? wanted.height : 12, dpi);
+  const int height = base::ScaleForDpi(wanted.height != 0 ? wanted.height : 12, dpi);
   auto key = std::make_tuple(std::string(wanted.face), height, wanted.bold);
   if (auto it = cache.find(key); it != cache.end()) return it->second;
 

@@ -109,7 +109,7 @@ FrameServices* InstallFrameServices(FrameServices* services);
 // of a non-numeric value is run-time error 2.
 std::string ReadText(WindowId window, ControlId control);
 void WriteText(WindowId window, ControlId control, std::string_view text);
-bool ReadChecked(WindowId window, ControlId control);
+[[nodiscard]] bool ReadChecked(WindowId window, ControlId control);
 int ReadNumber(WindowId window, ControlId control, Property property);
 
 }  // namespace ui

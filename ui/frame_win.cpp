@@ -13,12 +13,14 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/dpi_win.h"
 #include "base/error_box_win.h"
 #include "base/late_bound_win.h"
 #include "base/runtime.h"
 #include "base/skin_parts.h"
 #include "base/text_win.h"
 #include "base/win32_win.h"
+#include "ui/background_win.h"
 #include "ui/balloon_tip_win.h"
 #include "ui/clipboard_win.h"
 #include "ui/description.h"
@@ -193,7 +195,7 @@ LRESULT CALLBACK TopLevelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       }
       break;
     case WM_NCDESTROY:
-      RemovePropW(hwnd, base::skin_parts::kDpiProperty);
+      base::ForgetLayoutDpi(hwnd);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       delete state;
       break;
@@ -212,32 +214,6 @@ constexpr DWORD kTopLevelStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kTopLevelExStyle = WS_EX_CONTROLPARENT;
 
-int ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-  if (screen != nullptr) ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
-}
-
-// The DPI a new window is first laid out for: the system's (on Windows 10 the primary monitor's
-// when the user signed in). A window that opens on a monitor of another DPI is laid out again
-// at once; the monitor's own DPI is not asked, which would load shcore before the window shows.
-int SystemDpi() {
-  using GetDpiForSystemFunction = UINT(WINAPI*)();
-  static const auto forSystem =
-      LateBound<GetDpiForSystemFunction>(L"user32.dll", "GetDpiForSystem");
-  const UINT dpi = forSystem != nullptr ? forSystem() : 0;
-  return dpi >= 48 ? static_cast<int>(dpi) : ScreenDpi();
-}
-
-int WindowDpi(HWND hwnd) {
-  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-  static const auto forWindow =
-      LateBound<GetDpiForWindowFunction>(L"user32.dll", "GetDpiForWindow");
-  const UINT dpi = forWindow != nullptr ? forWindow(hwnd) : 0;
-  return dpi >= 48 ? static_cast<int>(dpi) : ScreenDpi();
-}
-
 // The frame around a client area at dpi, with a one-line menu bar when menuBar says so.
 RECT FrameAt(int dpi, bool menuBar) {
   using AdjustForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
@@ -250,9 +226,11 @@ RECT FrameAt(int dpi, bool menuBar) {
   }
   // One DPI for the whole system: its frame scaled from the screen's DPI.
   AdjustWindowRectEx(&rect, kTopLevelStyle, menuBar, kTopLevelExStyle);
-  const int screen = ScreenDpi();
-  return {MulDiv(rect.left, dpi, screen), MulDiv(rect.top, dpi, screen),
-          MulDiv(rect.right, dpi, screen), MulDiv(rect.bottom, dpi, screen)};
+  const int screen = base::ScreenDpi();
+  return {base::ScaleBetweenDpis(rect.left, screen, dpi),
+          base::ScaleBetweenDpis(rect.top, screen, dpi),
+          base::ScaleBetweenDpis(rect.right, screen, dpi),
+          base::ScaleBetweenDpis(rect.bottom, screen, dpi)};
 }
 
 // The outer size of a described window at dpi: its client area (the described outer size less
@@ -310,27 +288,18 @@ HICON ProgramIcon(int size) {
   return icon;
 }
 
-int SystemMetricAt(int metric, int dpi) {
-  using MetricsForDpiFunction = int(WINAPI*)(int, UINT);
-  static const auto forDpi =
-      LateBound<MetricsForDpiFunction>(L"user32.dll", "GetSystemMetricsForDpi");
-  if (forDpi != nullptr) return forDpi(metric, static_cast<UINT>(dpi));
-  return MulDiv(GetSystemMetrics(metric), dpi, ScreenDpi());
-}
-
 void SetProgramIcons(HWND hwnd, int dpi) {
-  if (HICON big = ProgramIcon(SystemMetricAt(SM_CXICON, dpi))) {
+  if (HICON big = ProgramIcon(base::SystemMetricForDpi(SM_CXICON, dpi))) {
     SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
   }
-  if (HICON small = ProgramIcon(SystemMetricAt(SM_CXSMICON, dpi))) {
+  if (HICON small = ProgramIcon(base::SystemMetricForDpi(SM_CXSMICON, dpi))) {
     SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
   }
 }
 
 void SetLayoutDpi(OpenWindowState& state, int dpi) {
   state.layoutDpi = dpi;
-  SetPropW(state.hwnd, base::skin_parts::kDpiProperty,
-           reinterpret_cast<HANDLE>(static_cast<INT_PTR>(dpi)));
+  base::TellLayoutDpi(state.hwnd, dpi);
 }
 
 // The window moved to a monitor of another DPI (or that monitor's DPI changed): the system
@@ -369,7 +338,7 @@ HWND BuildWindow(const WindowDescription& description, bool modal) {
   // Windows open centred on the primary monitor, at its DPI.
   const HMONITOR monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
   const RECT work = WorkAreaOf(monitor);
-  int dpi = SystemDpi();
+  int dpi = base::SystemDpi();
   int layout = LayoutDpi(description, dpi, work, state->menuBar);
   const RECT placement = CentredRect(OuterSizeAt(description, layout, state->menuBar), work);
   const std::wstring title = WideFromGbk(description.title);
@@ -384,7 +353,7 @@ HWND BuildWindow(const WindowDescription& description, bool modal) {
   }
   state.release();  // the window owns it now
   g_openWindows.push_back(raw);
-  if (const int actual = WindowDpi(hwnd); actual != dpi) {
+  if (const int actual = base::WindowDpi(hwnd); actual != dpi) {
     // The system put the window somewhere else than asked: it follows that monitor.
     dpi = actual;
     const RECT there = WorkAreaOf(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST));
@@ -894,7 +863,7 @@ DWORD TopLevelExStyle() {
 
 WindowPlace PlaceNewWindow(const WindowDescription& description) {
   const RECT work = WorkAreaOf(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
-  const int dpi = SystemDpi();
+  const int dpi = base::SystemDpi();
   // Windows of our own classes have no menu bar.
   const int layout = LayoutDpi(description, dpi, work, false);
   return {CentredRect(OuterSizeAt(description, layout, false), work), dpi, layout};
@@ -912,12 +881,11 @@ WindowPlace PlaceWindowAtDpi(const WindowDescription& description, int dpi, cons
 }
 
 int DpiOfWindow(HWND hwnd) {
-  return WindowDpi(hwnd);
+  return base::WindowDpi(hwnd);
 }
 
 void SetWindowDpiLook(HWND hwnd, const WindowDescription& description, const WindowPlace& place) {
-  SetPropW(hwnd, base::skin_parts::kDpiProperty,
-           reinterpret_cast<HANDLE>(static_cast<INT_PTR>(place.layoutDpi)));
+  base::TellLayoutDpi(hwnd, place.layoutDpi);
   if (description.programIcon) SetProgramIcons(hwnd, place.dpi);
 }
 

@@ -18,18 +18,18 @@ namespace ui::win {
 // Start-up initialisation: process heap, the program's folder as current directory, control
 // classes, the error box and the frame services. OLE and the hidden window that owns the
 // clipboard's content wait until something first needs them. Safe to call more than once.
-bool InitializeFrame(std::span<const WindowDescription> windows);
+[[nodiscard]] bool InitializeFrame(std::span<const WindowDescription> windows);
 
 // Builds the start window from its description, raises its creation-complete event and shows
 // it (not modal). nullptr when it could not be built.
-HWND ShowStartWindow(WindowId window);
+[[nodiscard]] HWND ShowStartWindow(WindowId window);
 
 // The handle of a control of an open window, or nullptr.
-HWND FindControl(WindowId window, ControlId control);
+[[nodiscard]] HWND FindControl(WindowId window, ControlId control);
 
 // The group box framing the row a control of an open window belongs to (see RowFrame), or
 // nullptr when it has none or is no control of ours.
-HWND RowFrameOf(HWND control);
+[[nodiscard]] HWND RowFrameOf(HWND control);
 // The screen rectangle of a control's row: its row frame's, else the control's own. Popups that
 // help with the control keep out of it.
 RECT RowOnScreen(HWND control);
@@ -41,7 +41,7 @@ int RunMessageLoop();
 // What the frame's message loop does with a key message before dispatching it: the program's
 // navigation keys, then the dialog keys. True when the message was handled and must not be
 // dispatched. For loops of other programs built on the frame (tests).
-bool TranslateProgramKeys(MSG& msg);
+[[nodiscard]] bool TranslateProgramKeys(MSG& msg);
 
 // Normal termination: runs the exit routines and ends the process with exit code 0.
 [[noreturn]] void TerminateNormally();

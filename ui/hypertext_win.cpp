@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <string>
 
+#include "base/dpi.h"
+#include "base/scoped_win.h"
 #include "base/text_win.h"
 #include "base/win32_win.h"
-#include "ui/widgets_win.h"
+#include "ui/fonts_win.h"
 
 namespace ui::widgets {
 
@@ -19,12 +21,15 @@ class GdiMeasure final : public HypertextMeasure {
   GdiMeasure(HDC dc, const StyleSheet& sheet, int dpi)
       : dc_(dc),
         regular_(FontFor(HypertextBodyFont(sheet, dc, false, dpi))),
-        bold_(FontFor(HypertextBodyFont(sheet, dc, true, dpi))) {}
+        bold_(FontFor(HypertextBodyFont(sheet, dc, true, dpi))),
+        select_(dc, nullptr) {}
 
   HFONT Font(bool bold) const { return bold ? bold_ : regular_; }
+  // Selects the body font, regular or bold, until the next call or the end of the measure.
+  void Use(bool bold) { select_.Select(Font(bold)); }
 
   int Width(std::string_view text, bool bold) override {
-    SelectObject(dc_, Font(bold));
+    Use(bold);
     const std::wstring wide = WideFromGbk(text);
     SIZE extent{};
     GetTextExtentPoint32W(dc_, wide.c_str(), static_cast<int>(wide.size()), &extent);
@@ -32,7 +37,7 @@ class GdiMeasure final : public HypertextMeasure {
   }
 
   HypertextMetrics Metrics(bool bold) override {
-    SelectObject(dc_, Font(bold));
+    Use(bold);
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc_, &metrics);
     return {metrics.tmHeight, metrics.tmAscent};
@@ -42,23 +47,25 @@ class GdiMeasure final : public HypertextMeasure {
   HDC dc_;
   HFONT regular_;
   HFONT bold_;
+  base::ScopedSelect select_;
 };
 
 }  // namespace
 
 FontSpec HypertextBodyFont(const StyleSheet& sheet, HDC dc, bool bold, int dpi) {
   const TextStyle style = sheet.Body();
-  if (dpi <= 0) dpi = dc != nullptr ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+  if (dpi <= 0) dpi = dc != nullptr ? GetDeviceCaps(dc, LOGPIXELSY) : base::kBaseDpi;
   FontSpec font;
   if (!style.families.empty()) font.face = style.families.front();
-  font.height = PointsToPixels(style.points, dpi > 0 ? dpi : 96);
+  font.height = PointsToPixels(style.points, dpi > 0 ? dpi : base::kBaseDpi);
   font.bold = bold || style.bold;
   return font;
 }
 
 void DrawHypertext(HDC dc, const RECT& box, const std::vector<HypertextLine>& lines,
                    const StyleSheet& sheet, int dpi) {
-  const int saved = SaveDC(dc);
+  // The caller's DC gets its font, colours, mode and clipping back.
+  base::ScopedSaveDc saved(dc);
   GdiMeasure measure(dc, sheet, dpi);
   const std::vector<PlacedLine> placed =
       LayoutHypertext(lines, measure, box.right - box.left, box.bottom - box.top);
@@ -66,7 +73,7 @@ void DrawHypertext(HDC dc, const RECT& box, const std::vector<HypertextLine>& li
   IntersectClipRect(dc, box.left, box.top, box.right, box.bottom);
   for (const PlacedLine& line : placed) {
     for (const PlacedRun& run : line.runs) {
-      SelectObject(dc, measure.Font(run.bold));
+      measure.Use(run.bold);
       SetTextColor(dc, base::ColorRefFromRgb(run.color));
       const HypertextMetrics metrics = measure.Metrics(run.bold);
       const std::wstring text = WideFromGbk(run.text);
@@ -74,19 +81,16 @@ void DrawHypertext(HDC dc, const RECT& box, const std::vector<HypertextLine>& li
                text.c_str(), static_cast<int>(text.size()));
     }
   }
-  RestoreDC(dc, saved);
 }
 
 SIZE MeasureHypertext(HDC dc, const std::vector<HypertextLine>& lines, int maxWidth,
                       const StyleSheet& sheet, int dpi) {
-  const int saved = SaveDC(dc);
   GdiMeasure measure(dc, sheet, dpi);
   SIZE size{0, 0};
   for (const PlacedLine& line : LayoutHypertext(lines, measure, maxWidth)) {
     for (const PlacedRun& run : line.runs) size.cx = std::max<LONG>(size.cx, run.x + run.width);
     size.cy = line.top + line.height;
   }
-  RestoreDC(dc, saved);
   return size;
 }
 

@@ -241,17 +241,4 @@ std::string WithoutAccessMarks(std::string_view caption) {
   return plain;
 }
 
-int ScaleForDpi(int value, int dpi) {
-  if (dpi == 96) return value;
-  const long long scaled = static_cast<long long>(value) * dpi;
-  return static_cast<int>(scaled >= 0 ? (scaled + 48) / 96 : -((-scaled + 48) / 96));
-}
-
-Rect ScaleRectForDpi(const Rect& rect, int dpi) {
-  const int left = ScaleForDpi(rect.left, dpi);
-  const int top = ScaleForDpi(rect.top, dpi);
-  return {left, top, ScaleForDpi(rect.left + rect.width, dpi) - left,
-          ScaleForDpi(rect.top + rect.height, dpi) - top};
-}
-
 }  // namespace ui

@@ -1,13 +1,13 @@
 // What the keyboard and assistive technology need of a window description, computed from the
 // elements' rectangles and pages rather than listed by hand: the rows controls are grouped in,
-// the order Tab visits controls in, the name each input is read out by, and how described
-// rectangles grow with the display's DPI.
+// the order Tab visits controls in and the name each input is read out by.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/dpi.h"
 #include "ui/description.h"
 
 namespace ui {
@@ -55,9 +55,8 @@ struct EnterKey {
   ControlId button = 0;
 };
 
-// Pixels at dpi for a length given at 96 DPI, rounded to the nearest.
-int ScaleForDpi(int value, int dpi);
-// A described rectangle at dpi: its edges are scaled, so neighbours that touch still touch.
-Rect ScaleRectForDpi(const Rect& rect, int dpi);
+// Described lengths and rectangles at a DPI (base/dpi.h).
+using base::ScaleForDpi;
+using base::ScaleRectForDpi;
 
 }  // namespace ui

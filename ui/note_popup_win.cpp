@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/dpi_win.h"
+#include "base/scoped_win.h"
 #include "base/text_win.h"
 #include "base/win32_win.h"
 #include "ui/balloon_tip_win.h"
@@ -13,7 +15,6 @@
 #include "ui/navigation.h"
 #include "ui/popup_placement.h"
 #include "ui/style_sheet.h"
-#include "ui/widgets_win.h"
 
 namespace ui::widgets {
 namespace {
@@ -81,12 +82,9 @@ LRESULT CALLBACK NoteProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_TIMER:
       if (wParam == kHideTimer) Hide();
       return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      PaintNote(hwnd, BeginPaint(hwnd, &paint));
-      EndPaint(hwnd, &paint);
+    case WM_PAINT:
+      PaintNote(hwnd, base::ScopedPaint(hwnd));
       return 0;
-    }
     case WM_PRINTCLIENT:
       PaintNote(hwnd, reinterpret_cast<HDC>(wParam));
       return 0;
@@ -133,12 +131,11 @@ void ShowNote(HWND control, const RECT& row, std::string_view text) {
   const std::wstring wide = base::WideFromGbk(text);
   SetWindowTextW(popup, wide.c_str());
   g_note.lines = {{HypertextRun{std::string(text), false, StyleSheet::Program().Body().color}}};
-  g_note.dpi = LayoutDpiOf(control);
+  g_note.dpi = base::LayoutDpiOf(control);
 
-  HDC dc = GetDC(popup);
-  const SIZE content = MeasureHypertext(dc, g_note.lines, ScaleForDpi(kMaxTextWidth, g_note.dpi),
-                                        StyleSheet::Program(), g_note.dpi);
-  ReleaseDC(popup, dc);
+  const SIZE content =
+      MeasureHypertext(base::ScopedGetDc(popup), g_note.lines,
+                       ScaleForDpi(kMaxTextWidth, g_note.dpi), StyleSheet::Program(), g_note.dpi);
   const SIZE size = OutlineBalloon(content, 0, true, g_note.dpi).size;
   RECT at{};
   GetWindowRect(control, &at);

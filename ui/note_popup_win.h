@@ -22,6 +22,6 @@ inline constexpr UINT kNoteShowMs = 4000;
 void ShowNote(HWND control, const RECT& row, std::string_view text);
 
 // The popup of the note that is showing, or nullptr.
-HWND ShownNote();
+[[nodiscard]] HWND ShownNote();
 
 }  // namespace ui::widgets

@@ -22,6 +22,7 @@ struct Picture {
 
 // Transparent parts are composed onto background. Nothing for bytes that are not a PNG image
 // or that end early.
-std::optional<Picture> DecodePng(std::span<const unsigned char> png, Rgb background = 0xFFFFFF);
+[[nodiscard]] std::optional<Picture> DecodePng(std::span<const unsigned char> png,
+                                               Rgb background = 0xFFFFFF);
 
 }  // namespace ui

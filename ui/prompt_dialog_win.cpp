@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/text_win.h"
-#include "ui/widgets_win.h"
+#include "ui/fonts_win.h"
 
 namespace ui {
 

@@ -17,8 +17,9 @@ inline constexpr int kPromptEntryId = 102;
 
 // Shows the dialog modally over owner. The confirmed text (possibly empty), or nothing when the
 // user cancelled or closed the dialog.
-std::optional<std::wstring> AskTextDialog(HINSTANCE instance, HWND owner, std::wstring_view title,
-                                          std::wstring_view prompt);
+[[nodiscard]] std::optional<std::wstring> AskTextDialog(HINSTANCE instance, HWND owner,
+                                                        std::wstring_view title,
+                                                        std::wstring_view prompt);
 
 // Asks a question modally over owner with one button per answer, left to right, the first the
 // default for Enter; Esc and closing the dialog press answers[cancel]. Captions may mark access

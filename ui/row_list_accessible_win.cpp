@@ -7,7 +7,6 @@
 #include "base/late_bound_win.h"
 #include "base/text_win.h"
 #include "ui/navigation.h"
-#include "ui/row_list_win.h"
 
 namespace ui::widgets {
 namespace {
@@ -37,7 +36,7 @@ void SetChild(VARIANT* out, LONG child) {
 
 class RowListAccessible final : public IAccessible {
  public:
-  explicit RowListAccessible(HWND list) : list_(list) {}
+  RowListAccessible(HWND list, RowListAccessOf accessOf) : list_(list), accessOf_(accessOf) {}
 
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
@@ -84,7 +83,7 @@ class RowListAccessible final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override {
     if (count == nullptr) return E_INVALIDARG;
-    *count = static_cast<LONG>(RowCountOf(list_));
+    *count = static_cast<LONG>(Count());
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
@@ -95,7 +94,7 @@ class RowListAccessible final : public IAccessible {
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
     if (IsSelf(child)) return Answer(OwnName(), name);
     const std::optional<std::size_t> row = Row(child);
-    return row ? Answer(RowNameOf(list_, *row), name) : E_INVALIDARG;
+    return row ? Answer(Access()->Name(*row), name) : E_INVALIDARG;
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT, BSTR* value) override {
     if (value != nullptr) *value = nullptr;
@@ -133,14 +132,14 @@ class RowListAccessible final : public IAccessible {
     if (child == nullptr) return E_INVALIDARG;
     child->vt = VT_EMPTY;
     if (GetFocus() != list_) return S_FALSE;
-    const std::optional<std::size_t> selected = SelectedRow(list_);
+    const std::optional<std::size_t> selected = Selected();
     SetChild(child, selected ? static_cast<LONG>(*selected) + 1 : CHILDID_SELF);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* children) override {
     if (children == nullptr) return E_INVALIDARG;
     children->vt = VT_EMPTY;
-    const std::optional<std::size_t> selected = SelectedRow(list_);
+    const std::optional<std::size_t> selected = Selected();
     if (!selected) return S_FALSE;
     SetChild(children, static_cast<LONG>(*selected) + 1);
     return S_OK;
@@ -153,7 +152,7 @@ class RowListAccessible final : public IAccessible {
     const std::optional<std::size_t> row = Row(child);
     if (!row) return E_INVALIDARG;
     if (flags & SELFLAG_TAKEFOCUS) SetFocus(list_);
-    if (flags & (SELFLAG_TAKESELECTION | SELFLAG_TAKEFOCUS)) SelectRow(list_, row, true);
+    if (flags & (SELFLAG_TAKESELECTION | SELFLAG_TAKEFOCUS)) Access()->Select(row, true);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
@@ -178,11 +177,23 @@ class RowListAccessible final : public IAccessible {
   std::optional<std::size_t> Row(const VARIANT& child) const {
     if (child.vt != VT_I4 || child.lVal <= 0) return std::nullopt;
     const auto row = static_cast<std::size_t>(child.lVal) - 1;
-    return row < RowCountOf(list_) ? std::optional<std::size_t>(row) : std::nullopt;
+    return row < Count() ? std::optional<std::size_t>(row) : std::nullopt;
+  }
+
+  // The list's answers; Row, and so every question about a row, fails once the list is gone.
+  RowListAccess* Access() const { return accessOf_(list_); }
+  std::size_t Count() const {
+    const RowListAccess* access = Access();
+    return access != nullptr ? access->Count() : 0;
+  }
+  std::optional<std::size_t> Selected() const {
+    const RowListAccess* access = Access();
+    return access != nullptr ? access->Selected() : std::nullopt;
   }
 
   ULONG references_ = 1;
   HWND list_;
+  RowListAccessOf accessOf_;
 };
 
 HRESULT RowListAccessible::get_accState(VARIANT child, VARIANT* state) {
@@ -192,11 +203,11 @@ HRESULT RowListAccessible::get_accState(VARIANT child, VARIANT* state) {
   if (IsSelf(child)) {
     if (focused) flags |= STATE_SYSTEM_FOCUSED;
   } else if (const std::optional<std::size_t> row = Row(child)) {
-    const bool selected = SelectedRow(list_) == row;
+    const bool selected = Selected() == row;
     flags |= STATE_SYSTEM_SELECTABLE;
     if (selected) flags |= STATE_SYSTEM_SELECTED;
     if (selected && focused) flags |= STATE_SYSTEM_FOCUSED;
-    const RECT rect = RowRect(list_, *row);
+    const RECT rect = Access()->RectOf(*row);
     if (rect.bottom <= rect.top) flags |= STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
   } else {
     return E_INVALIDARG;
@@ -214,7 +225,7 @@ HRESULT RowListAccessible::accLocation(LONG* left, LONG* top, LONG* width, LONG*
   if (IsSelf(child)) {
     GetWindowRect(list_, &rect);
   } else if (const std::optional<std::size_t> row = Row(child)) {
-    rect = RowRect(list_, *row);
+    rect = Access()->RectOf(*row);
     MapWindowPoints(list_, nullptr, reinterpret_cast<POINT*>(&rect), 2);
   } else {
     return E_INVALIDARG;
@@ -229,7 +240,7 @@ HRESULT RowListAccessible::accLocation(LONG* left, LONG* top, LONG* width, LONG*
 HRESULT RowListAccessible::accNavigate(LONG direction, VARIANT start, VARIANT* end) {
   if (end == nullptr) return E_INVALIDARG;
   end->vt = VT_EMPTY;
-  const auto count = static_cast<LONG>(RowCountOf(list_));
+  const auto count = static_cast<LONG>(Count());
   LONG next = 0;
   if (IsSelf(start)) {
     if (direction == NAVDIR_FIRSTCHILD) next = 1;
@@ -253,18 +264,19 @@ HRESULT RowListAccessible::accHitTest(LONG left, LONG top, VARIANT* child) {
   RECT client{};
   GetClientRect(list_, &client);
   if (!PtInRect(&client, at)) return S_FALSE;
-  const std::optional<std::size_t> row = RowAt(list_, at);
+  const RowListAccess* access = Access();
+  const std::optional<std::size_t> row = access != nullptr ? access->RowAtPoint(at) : std::nullopt;
   SetChild(child, row ? static_cast<LONG>(*row) + 1 : CHILDID_SELF);
   return S_OK;
 }
 
 }  // namespace
 
-LRESULT AnswerRowListObject(HWND list, WPARAM wParam) {
+LRESULT AnswerRowListObject(HWND list, WPARAM wParam, RowListAccessOf accessOf) {
   using FromObject = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
   static const auto fromObject = base::LateBound<FromObject>(L"oleacc.dll", "LresultFromObject");
   if (fromObject == nullptr) return 0;
-  auto* object = new RowListAccessible(list);
+  auto* object = new RowListAccessible(list, accessOf);
   const LRESULT result = fromObject(kIAccessible, wParam, object);
   object->Release();  // the result holds its own reference
   return result;

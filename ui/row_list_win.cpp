@@ -6,17 +6,14 @@
 
 #include <algorithm>
 
+#include "base/dpi_win.h"
 #include "base/scoped_win.h"
 #include "base/win32_win.h"
 #include "ui/fonts_win.h"
-#include "ui/navigation.h"
 #include "ui/row_list_accessible_win.h"
-#include "ui/widgets_win.h"
 
 namespace ui::widgets {
 namespace {
-
-using ui::ScaleForDpi;
 
 COLORREF Blend(COLORREF over, COLORREF under, int percent) {
   const auto mix = [percent](int a, int b) { return (a * percent + b * (100 - percent)) / 100; };
@@ -24,21 +21,23 @@ COLORREF Blend(COLORREF over, COLORREF under, int percent) {
              mix(GetBValue(over), GetBValue(under)));
 }
 
-class RowList {
+class RowList final : public RowListAccess {
  public:
   LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
   void SetSource(RowSource* source, int linesPerRow);
   void Changed(std::size_t first, std::size_t count);
-  void Select(std::optional<std::size_t> row, bool notify);
-  std::optional<std::size_t> Selected() const { return selected_; }
   std::size_t Top() const { return top_; }
-  std::size_t Count() const { return count_; }
-  std::wstring Name(std::size_t row) const {
+
+  // What screen readers and the list's owner ask.
+  std::size_t Count() const override { return count_; }
+  std::wstring Name(std::size_t row) const override {
     return source_ != nullptr && row < count_ ? source_->RowName(row) : std::wstring();
   }
-  std::optional<std::size_t> RowAtPoint(POINT client) const;
-  RECT RectOf(std::size_t row) const;
+  std::optional<std::size_t> Selected() const override { return selected_; }
+  void Select(std::optional<std::size_t> row, bool notify) override;
+  std::optional<std::size_t> RowAtPoint(POINT client) const override;
+  RECT RectOf(std::size_t row) const override;
 
  private:
   LRESULT OnPaint();
@@ -80,6 +79,12 @@ class RowList {
 };
 
 using RowListWindow = base::WindowState<RowList>;
+
+// The list of a window of the class, or nullptr for any other window.
+RowList* ListOf(HWND list);
+RowListAccess* AccessOf(HWND list) {
+  return ListOf(list);
+}
 
 LRESULT RowList::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   hwnd_ = hwnd;
@@ -250,12 +255,12 @@ void RowList::PaintRows(HDC dc, const RECT& client, const RECT& dirty, COLORREF 
 }
 
 void RowList::Measure() {
-  dpi_ = LayoutDpiOf(hwnd_);
+  dpi_ = base::LayoutDpiOf(hwnd_);
   base::ScopedGetDc screen(nullptr);
   base::ScopedSelect select(screen, font_ != nullptr ? font_ : DefaultFont(dpi_));
   TEXTMETRICW metrics{};
   GetTextMetricsW(screen, &metrics);
-  rowHeight_ = std::max<int>(metrics.tmHeight * linesPerRow_ + ScaleForDpi(6, dpi_), 1);
+  rowHeight_ = std::max<int>(metrics.tmHeight * linesPerRow_ + base::ScaleForDpi(6, dpi_), 1);
   RECT client{};
   GetClientRect(hwnd_, &client);
   client_ = {client.right, client.bottom};
@@ -407,7 +412,7 @@ LRESULT RowList::OnGetObject(WPARAM wParam, LPARAM lParam) {
   if (static_cast<DWORD>(lParam) != static_cast<DWORD>(OBJID_CLIENT)) {
     return DefWindowProcW(hwnd_, WM_GETOBJECT, wParam, lParam);
   }
-  return AnswerRowListObject(hwnd_, wParam);
+  return AnswerRowListObject(hwnd_, wParam, &AccessOf);
 }
 
 void RowList::Notify(WORD code) {

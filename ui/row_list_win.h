@@ -43,7 +43,7 @@ class RowSource {
   virtual std::wstring RowName(std::size_t row) = 0;
 };
 
-bool RegisterRowListClass();
+[[nodiscard]] bool RegisterRowListClass();
 
 // Gives the list its source (owned by the caller, which outlives the list or clears it) and how
 // many lines of the list's font each row is high. Reads the row count and repaints.
@@ -59,13 +59,13 @@ void RowsChanged(HWND list, std::size_t first = 0,
 std::size_t RowCountOf(HWND list);
 std::wstring RowNameOf(HWND list, std::size_t row);
 
-std::optional<std::size_t> SelectedRow(HWND list);
+[[nodiscard]] std::optional<std::size_t> SelectedRow(HWND list);
 // Selects a row (nothing: none) and scrolls it into view; tells the parent when notify is set.
 void SelectRow(HWND list, std::optional<std::size_t> row, bool notify = false);
 // The first row in view.
 std::size_t TopRow(HWND list);
 // The row under a point of the list's client area, if any.
-std::optional<std::size_t> RowAt(HWND list, POINT client);
+[[nodiscard]] std::optional<std::size_t> RowAt(HWND list, POINT client);
 // The rectangle of a row in the list's client coordinates (empty when out of view).
 RECT RowRect(HWND list, std::size_t row);
 

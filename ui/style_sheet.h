@@ -63,7 +63,7 @@ class StyleSheet {
 };
 
 // A colour value: a name of the basic HTML palette, #rgb or #rrggbb.
-std::optional<Rgb> ParseCssColor(std::string_view value);
+[[nodiscard]] std::optional<Rgb> ParseCssColor(std::string_view value);
 
 // Character height in pixels of a size in points on a screen of dpi dots per inch, rounded.
 int PointsToPixels(double points, int dpi);

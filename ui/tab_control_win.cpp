@@ -8,9 +8,11 @@
 #include <memory>
 #include <string>
 
+#include "base/scoped_win.h"
 #include "base/skin_parts.h"
 #include "base/text_win.h"
 #include "base/win32_win.h"
+#include "ui/custom_kinds_win.h"
 #include "ui/fonts_win.h"
 #include "ui/skin_part_win.h"
 
@@ -19,30 +21,7 @@ namespace {
 
 using base::WideFromGbk;
 
-constexpr UINT_PTR kTabSubclassId = 1;
-// The state is also kept as a window property, so a notification can find it from the handle.
-constexpr wchar_t kTabStateProperty[] = L"ComposerTabState";
-
-LRESULT CALLBACK TabSubclassProc(HWND tab, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                 DWORD_PTR data) {
-  auto* state = reinterpret_cast<TabState*>(data);
-  switch (message) {
-    case TCM_SETCURSEL: {
-      // Selecting a tab by message raises no TCN_SELCHANGE, so follow it here.
-      LRESULT previous = DefSubclassProc(tab, message, wParam, lParam);
-      ShowPage(tab, *state, static_cast<int>(SendMessageW(tab, TCM_GETCURSEL, 0, 0)));
-      return previous;
-    }
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(tab, TabSubclassProc, kTabSubclassId);
-      RemovePropW(tab, kTabStateProperty);
-      delete state;
-      break;
-    default:
-      break;
-  }
-  return DefSubclassProc(tab, message, wParam, lParam);
-}
+using TabSubclass = base::SubclassState<TabState>;
 
 // Resting the pointer on a tab shows its page's hint text in a tooltip.
 void AddPageHints(HWND tab, const Element& element, TabState& state) {
@@ -69,8 +48,17 @@ void AddPageHints(HWND tab, const Element& element, TabState& state) {
 
 }  // namespace
 
+LRESULT TabState::OnSubclassMessage(HWND tab, UINT message, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = DefSubclassProc(tab, message, wParam, lParam);
+  // Selecting a tab by message raises no TCN_SELCHANGE, so follow it here.
+  if (message == TCM_SETCURSEL) {
+    ShowPage(tab, *this, static_cast<int>(SendMessageW(tab, TCM_GETCURSEL, 0, 0)));
+  }
+  return result;
+}
+
 TabState* TabStateOf(HWND tab) {
-  return static_cast<TabState*>(GetPropW(tab, kTabStateProperty));
+  return TabSubclass::Of(tab);
 }
 
 void ShowPage(HWND tab, TabState& state, int index) {
@@ -102,12 +90,10 @@ HWND CreateTabControl(HWND parent, const Element& element, DWORD style, TabState
   state->pageOrigin = {display.left, display.top};
   const int current = std::clamp(element.currentPage, 1, static_cast<int>(element.pages.size()));
   for (size_t i = 0; i < element.pages.size(); ++i) {
-    HWND page = CreateWindowExW(WS_EX_CONTROLPARENT, kTabPageClass, L"",
-                                WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
-                                    (static_cast<int>(i) + 1 == current ? WS_VISIBLE : 0),
-                                display.left, display.top, display.right - display.left,
-                                display.bottom - display.top, tab, nullptr, base::ProgramInstance(),
-                                nullptr);
+    HWND page = CreateCustomKind(CustomKind::kTabPage, {}, WS_EX_CONTROLPARENT, L"",
+                                 WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
+                                     (static_cast<int>(i) + 1 == current ? WS_VISIBLE : 0),
+                                 display, tab, 0);
     if (page == nullptr) {
       DestroyWindow(tab);
       return nullptr;
@@ -118,9 +104,10 @@ HWND CreateTabControl(HWND parent, const Element& element, DWORD style, TabState
   SendMessageW(tab, TCM_SETCURSEL, current - 1, 0);
   AddPageHints(tab, element, *state);
   stateOut = state.get();
-  SetPropW(tab, kTabStateProperty, state.get());
-  SetWindowSubclass(tab, TabSubclassProc, kTabSubclassId,
-                    reinterpret_cast<DWORD_PTR>(state.release()));
+  if (!TabSubclass::Attach(tab, state.release())) {
+    DestroyWindow(tab);
+    return nullptr;
+  }
   return tab;
 }
 

@@ -15,6 +15,7 @@ std::string Utf8FromGbk(std::string_view gbk);
 // of its own, then renamed over fileName, so nobody ever sees a half-written file. Returns the
 // file's path as GBK text for the shell, or nothing when it could not be written (nothing is
 // left behind).
-std::optional<std::string> WriteTemporaryTextFile(std::string_view fileName, std::string_view text);
+[[nodiscard]] std::optional<std::string> WriteTemporaryTextFile(std::string_view fileName,
+                                                                std::string_view text);
 
 }  // namespace ui::win

@@ -10,13 +10,9 @@
 #include <richedit.h>
 
 #include <algorithm>
-#include <map>
-#include <memory>
 #include <optional>
-#include <set>
-#include <tuple>
 #include <unordered_set>
-#include <vector>
+#include <utility>
 
 #include "base/skin_parts.h"
 #include "base/text_win.h"
@@ -25,10 +21,8 @@
 #include "ui/balloon_tip_win.h"
 #include "ui/console_view_win.h"
 #include "ui/custom_kinds_win.h"
-#include "ui/hypertext.h"
-#include "ui/hypertext_win.h"
+#include "ui/fonts_win.h"
 #include "ui/navigation.h"
-#include "ui/picture_scale.h"
 #include "ui/png_picture.h"
 #include "ui/row_list_win.h"
 #include "ui/skin_part_win.h"
@@ -40,13 +34,6 @@ using base::ColorRefFromRgb;
 using base::GbkFromWide;
 using base::WideFromGbk;
 using base::WindowText;
-
-int LayoutDpiOf(HWND hwnd) {
-  HWND root = hwnd != nullptr ? GetAncestor(hwnd, GA_ROOT) : nullptr;
-  const auto dpi = static_cast<int>(reinterpret_cast<INT_PTR>(
-      root != nullptr ? GetPropW(root, base::skin_parts::kDpiProperty) : nullptr));
-  return dpi >= 48 ? dpi : 96;
-}
 
 namespace {
 
@@ -160,9 +147,22 @@ HWND CreateComboBox(const Element& element, const Placement& at, DWORD style) {
   return combo;
 }
 
+// Where a control of the element goes in its parent's client area, at 96 DPI.
+RECT PlaceOf(const Element& element, const Placement& at) {
+  const int left = element.rect.left + at.offset.x;
+  const int top = element.rect.top + at.offset.y;
+  return {left, top, left + element.rect.width, top + element.rect.height};
+}
+
+HWND CreateCustomChild(CustomKind kind, Appearance appearance, const Element& element,
+                       const Placement& at, DWORD exStyle, std::wstring_view text, DWORD style) {
+  return CreateCustomKind(kind, std::move(appearance), exStyle, text, style, PlaceOf(element, at),
+                          at.parent, element.id);
+}
+
 HWND CreateGroupBox(const Element& element, const Placement& at, DWORD style) {
-  HWND group =
-      CreateChild(element, at, WS_EX_CONTROLPARENT, kGroupBoxClass, style | WS_CLIPCHILDREN);
+  HWND group = CreateCustomChild(CustomKind::kGroupBox, {}, element, at, WS_EX_CONTROLPARENT,
+                                 WideFromGbk(element.caption), style | WS_CLIPCHILDREN);
   MarkSkinPart(group, base::skin_parts::Part::kFrame);
   return group;
 }
@@ -170,19 +170,19 @@ HWND CreateGroupBox(const Element& element, const Placement& at, DWORD style) {
 // A label shows "&" as written unless its caption marks an access key.
 HWND CreateTransLabel(const Element& element, const Placement& at, DWORD style) {
   if (AccessKey(element.caption) == 0) style |= SS_NOPREFIX;
-  HWND label = CreateChild(element, at, 0, kTransLabelClass, style);
-  if (label) AppearanceOf(label)->textColor = ColorRefFromRgb(element.textColor);
-  return label;
+  return CreateCustomChild(CustomKind::kTransLabel,
+                           {.textColor = ColorRefFromRgb(element.textColor)}, element, at, 0,
+                           WideFromGbk(element.caption), style);
 }
 
 HWND CreateSimpleHtml(const Element& element, const Placement& at, DWORD style) {
-  return CreateChild(element, at, 0, kSimpleHtmlClass, style);
+  return CreateCustomChild(CustomKind::kSimpleHtml, {}, element, at, 0,
+                           WideFromGbk(element.caption), style);
 }
 
 HWND CreatePicBox(const Element& element, const Placement& at, DWORD style) {
-  HWND box = CreateChild(element, at, 0, kPicBoxClass, L"", style, element.rect.height);
-  if (box) AppearanceOf(box)->picture = DecodePng(element.picture);
-  return box;
+  return CreateCustomChild(CustomKind::kPicBox, {.picture = DecodePng(element.picture)}, element,
+                           at, 0, L"", style);
 }
 
 HWND CreateRichEdit(const Element& element, const Placement& at, DWORD style) {
@@ -205,10 +205,7 @@ HWND CreateRichEdit(const Element& element, const Placement& at, DWORD style) {
 }
 
 HWND CreateConsoleLog(const Element& element, const Placement& at, DWORD style) {
-  const RECT place{element.rect.left + at.offset.x, element.rect.top + at.offset.y,
-                   element.rect.left + at.offset.x + element.rect.width,
-                   element.rect.top + at.offset.y + element.rect.height};
-  return CreateConsoleView(at.parent, element.id, place, style);
+  return CreateConsoleView(at.parent, element.id, PlaceOf(element, at), style);
 }
 
 HWND CreatePageControl(const Element& element, const Placement& at, DWORD style,

@@ -1,6 +1,7 @@
 // The control kinds rendered as Win32 windows: one routine turns a window description into a
 // top-level window's children (our own kinds paint themselves in custom_kinds_win, the tab
-// control is tab_control_win). Texts arrive as GBK and reach Windows as UTF-16.
+// control is tab_control_win, fonts come from fonts_win). Texts arrive as GBK and reach Windows
+// as UTF-16.
 #pragma once
 
 #include <windows.h>
@@ -9,14 +10,14 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "base/dpi_win.h"
 #include "ui/description.h"
-#include "ui/fonts_win.h"
 
 namespace ui::widgets {
 
 // Registers the custom control classes and the common controls. The rich edit control is
 // loaded when the first rich edit box is made.
-bool RegisterControlClasses();
+[[nodiscard]] bool RegisterControlClasses();
 
 // OLE for this thread, initialised on first need: rich edit boxes (their clipboard, drag and
 // drop) and the shell. Nothing the main window shows at start-up needs it.
@@ -27,8 +28,8 @@ void ReleaseOle();
 // Creates every element of the description inside top, which already exists. Each control's
 // Win32 ID is its identifier; timers are started on top with their identifier. Fills controls
 // with the handle of each created element. False when a control could not be created.
-bool CreateControls(HWND top, const WindowDescription& window,
-                    std::unordered_map<ControlId, HWND>& controls, int dpi = 96);
+[[nodiscard]] bool CreateControls(HWND top, const WindowDescription& window,
+                                  std::unordered_map<ControlId, HWND>& controls, int dpi = 96);
 
 // Moves, sizes and re-fonts the controls of an open window for dpi: every position, size and
 // font of the description (given at 96 DPI) scaled by dpi / 96.
@@ -36,22 +37,16 @@ void LayoutControls(HWND top, const WindowDescription& window,
                     const std::unordered_map<ControlId, HWND>& controls, int dpi);
 
 // The DPI the layout of hwnd's top-level window is made for (96 when it says nothing).
-int LayoutDpiOf(HWND hwnd);
+using base::LayoutDpiOf;
 
 // Answers what the widgets handle themselves among the notifications that reach the top-level
 // window (tab switching). True when handled.
-bool HandleNotify(HWND top, const NMHDR& header, LRESULT& result);
+[[nodiscard]] bool HandleNotify(HWND top, const NMHDR& header, LRESULT& result);
 
 // A radio box was clicked: every other radio box with the same parent is unchecked.
 void OnRadioClicked(HWND radio);
 
 // Rewrites a control's text; a transparent label is erased and redrawn in full.
 void SetControlText(HWND control, std::wstring_view text);
-
-// Paints the parent's background under child into dc, whose origin is child's client origin.
-void PaintParentBackground(HWND child, HDC dc);
-
-// Fills hwnd's client area in dc with the windows' background colour.
-void FillWindowBackground(HWND hwnd, HDC dc);
 
 }  // namespace ui::widgets

@@ -18,6 +18,7 @@
 #include "base/skin_parts.h"
 #include "base/text_win.h"
 #include "compose/builders.h"
+#include "ui/fonts_win.h"
 #include "ui/frame_win.h"
 #include "ui/navigation.h"
 #include "ui/note_popup_win.h"

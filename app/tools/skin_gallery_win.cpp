@@ -23,7 +23,9 @@ HWND g_main = nullptr;
 
 void CALLBACK OpenPrompt(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
-  ui::AskTextDialog(GetModuleHandleW(nullptr), g_main, L"创建脚本", L"请输入要创建的脚本名：");
+  // Shown only to be photographed: what is typed does not matter.
+  static_cast<void>(
+      ui::AskTextDialog(GetModuleHandleW(nullptr), g_main, L"创建脚本", L"请输入要创建的脚本名："));
 }
 
 }  // namespace
