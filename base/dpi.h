@@ -2,7 +2,9 @@
 // tips, the preview, the skin's lines) and scaled here, in one place, with one rounding: to the
 // nearest pixel, halves away from zero, as MulDiv rounds.
 //
-// Portable and free of the C run-time, so the skin engine DLL shares it with the program.
+// Portable and header only. ScaleBetweenDpis divides 64-bit numbers, which on i686 needs a helper
+// of the compiler's support library: the skin engine DLL, which links no run-time, scales its own
+// lengths with MulDiv.
 #pragma once
 
 #include "base/geometry.h"
