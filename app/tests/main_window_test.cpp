@@ -15,6 +15,7 @@
 #include "app/tests/win_test_support.h"
 #include "app/tests/window_lookup_win.h"
 #include "app/window_description.h"
+#include "base/scoped_win.h"
 #include "base/skin_parts.h"
 #include "base/text_win.h"
 #include "compose/builders.h"
@@ -189,9 +190,8 @@ TEST_F(MainWindowTest, EveryFontIsAnInstalledFace) {
   std::set<std::wstring> installed;
   LOGFONTW all{};
   all.lfCharSet = DEFAULT_CHARSET;
-  HDC dc = GetDC(nullptr);
-  EnumFontFamiliesExW(dc, &all, CollectFace, reinterpret_cast<LPARAM>(&installed), 0);
-  ReleaseDC(nullptr, dc);
+  EnumFontFamiliesExW(base::ScopedGetDc(nullptr), &all, CollectFace,
+                      reinterpret_cast<LPARAM>(&installed), 0);
   const ui::WindowDescription& description =
       *ui::FindWindowDescription(app::WindowDescriptions(), kMainWindow);
   for (const ui::Element& element : description.elements) {
@@ -450,12 +450,11 @@ TEST_F(MainWindowTest, EventsWithoutHandlersChangeNothingElse) {
 // layout measures it (every character counted, an access key's "&" too).
 int CaptionWidth(HWND control) {
   const std::wstring text = TextOf(control);
-  HDC dc = GetDC(control);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  const base::ScopedGetDc dc(control);
+  const base::ScopedSelect font(dc,
+                                reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
   RECT bounds{0, 0, 0, 0};
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bounds, DT_CALCRECT | DT_NOPREFIX);
-  SelectObject(dc, old);
-  ReleaseDC(control, dc);
   return bounds.right;
 }
 
@@ -493,12 +492,12 @@ TEST_F(MainWindowTest, CaptionsFitTheirControlsAndTheWindowFitsTheScreen) {
           // Buttons break a caption too wide for one line between characters: the lines it
           // takes must fit the button's height.
           TEXTMETRICW metrics{};
-          HDC dc = GetDC(hwnd);
-          HGDIOBJ old =
-              SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
-          GetTextMetricsW(dc, &metrics);
-          SelectObject(dc, old);
-          ReleaseDC(hwnd, dc);
+          {
+            const base::ScopedGetDc dc(hwnd);
+            const base::ScopedSelect font(
+                dc, reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+            GetTextMetricsW(dc, &metrics);
+          }
           const int pad = ui::ScaleForDpi(4, dpi);
           const std::wstring caption = TextOf(hwnd);
           const int breaks = static_cast<int>(std::count(caption.begin(), caption.end(), L'\n'));

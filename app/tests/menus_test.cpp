@@ -21,6 +21,7 @@
 #include "app/tests/user_input_win.h"
 #include "app/tests/win_test_support.h"
 #include "app/tests/window_lookup_win.h"
+#include "base/scoped_win.h"
 #include "base/text_win.h"
 #include "skin/engine/skin_format.h"
 #include "skin/skins.h"
@@ -139,9 +140,8 @@ RECT MenuBarOnScreen(HWND window) {
   RECT rect;
   GetWindowRect(window, &rect);
   const int y = (bar.top + bar.bottom) / 2;
-  HDC dc = GetWindowDC(window);
-  const COLORREF got = GetPixel(dc, bar.right - 4 - rect.left, y - rect.top);
-  ReleaseDC(window, dc);
+  const COLORREF got =
+      GetPixel(base::ScopedWindowDc(window), bar.right - 4 - rect.left, y - rect.top);
   const double at = static_cast<double>(y - bar.top) / (bar.bottom - bar.top - 1);
   for (int shift : {0, 8, 16}) {
     const double from = (look.tabFrom >> (16 - shift)) & 0xFF;

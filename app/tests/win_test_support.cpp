@@ -8,6 +8,7 @@
 #include "app/settings_win.h"
 #include "app/startup_win.h"
 #include "app/tests/window_lookup_win.h"
+#include "base/scoped_win.h"
 #include "skin/module_loader.h"
 #include "skin/skins_win.h"
 #include "ui/frame_win.h"
@@ -240,20 +241,16 @@ void PutOnClipboard(const std::wstring& text) {
 std::vector<COLORREF> RenderPixels(HWND control) {
   RECT client;
   GetClientRect(control, &client);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
+  const base::ScopedGetDc screen(nullptr);
+  const base::ScopedMemoryDc memory(screen);
+  const base::ScopedBitmap bitmap(CreateCompatibleBitmap(screen, client.right, client.bottom));
+  const base::ScopedSelect selected(memory, bitmap);
+  SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.Get()),
                PRF_CLIENT | PRF_ERASEBKGND);
   std::vector<COLORREF> pixels;
   for (int y = 0; y < client.bottom; ++y) {
     for (int x = 0; x < client.right; ++x) pixels.push_back(GetPixel(memory, x, y));
   }
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
   return pixels;
 }
 

@@ -18,6 +18,7 @@
 #include "app/tests/window_lookup_win.h"
 #include "app/window_description.h"
 #include "app/workbench_window_win.h"
+#include "base/scoped_win.h"
 #include "base/text_win.h"
 #include "compose/script_session.h"
 #include "skin/skins_win.h"
@@ -298,13 +299,14 @@ TEST_F(WorkbenchTest, LayoutFollowsTheDpiAndCaptionsFit) {
     HWND hwnd = W(element.id);
     ASSERT_NE(hwnd, nullptr) << element.id;
     if (element.kind != ui::Kind::kButton && element.kind != ui::Kind::kCheckBox) continue;
-    HDC dc = GetDC(hwnd);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
     const std::wstring caption = base::WideFromGbk(ui::WithoutAccessMarks(element.caption));
     SIZE extent{};
-    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
-    SelectObject(dc, old);
-    ReleaseDC(hwnd, dc);
+    {
+      const base::ScopedGetDc dc(hwnd);
+      const base::ScopedSelect font(dc,
+                                    reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+      GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+    }
     RECT client{};
     GetClientRect(hwnd, &client);
     const int mark = element.kind == ui::Kind::kCheckBox ? ui::ScaleForDpi(19, before) : 0;

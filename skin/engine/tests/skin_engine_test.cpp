@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/scoped_win.h"
 #include "base/skin_parts.h"
 #include "skin/engine/looks.h"
 #include "skin/engine/skin_format.h"
@@ -234,9 +235,7 @@ class Composer {
     for (int waited = 0; waited < 10000; waited += 50) {
       POINT at{1, 1};  // off every texture's marks
       ClientToScreen(main_, &at);
-      HDC screen = GetDC(nullptr);
-      const COLORREF pixel = GetPixel(screen, at.x, at.y);
-      ReleaseDC(nullptr, screen);
+      const COLORREF pixel = GetPixel(base::ScopedGetDc(nullptr), at.x, at.y);
       colour = static_cast<std::uint32_t>(GetRValue(pixel)) << 16 | GetGValue(pixel) << 8 |
                GetBValue(pixel);
       if (colour == expected) break;
@@ -391,63 +390,48 @@ struct TestWindow {
 };
 
 // The colour at x, y of what the window paints into a memory bitmap, as 0xRRGGBB.
-std::uint32_t PixelOf(HWND hwnd, int x, int y) {
-  RECT client;
-  GetClientRect(hwnd, &client);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
-  const COLORREF color = GetPixel(memory, x, y);
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return static_cast<std::uint32_t>(GetRValue(color)) << 16 | GetGValue(color) << 8 |
-         GetBValue(color);
+// What hwnd paints of area (in client coordinates) into a bitmap the size of area, handed to read
+// as a memory DC whose pixel (0, 0) is the area's top left.
+template <typename Read>
+auto Painted(HWND hwnd, RECT area, Read read) {
+  const base::ScopedGetDc screen(nullptr);
+  const base::ScopedMemoryDc memory(screen);
+  const base::ScopedBitmap bitmap(
+      CreateCompatibleBitmap(screen, area.right - area.left, area.bottom - area.top));
+  const base::ScopedSelect selected(memory, bitmap);
+  SetWindowOrgEx(memory, area.left, area.top, nullptr);
+  SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.Get()),
+               PRF_CLIENT | PRF_ERASEBKGND);
+  SetWindowOrgEx(memory, 0, 0, nullptr);
+  return read(memory.Get());
 }
 
-std::vector<COLORREF> AllPixels(HWND hwnd) {
+RECT ClientOf(HWND hwnd) {
   RECT client;
   GetClientRect(hwnd, &client);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
-  std::vector<COLORREF> pixels;
-  for (int y = 0; y < client.bottom; ++y) {
-    for (int x = 0; x < client.right; ++x) pixels.push_back(GetPixel(memory, x, y));
-  }
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return pixels;
+  return client;
+}
+
+std::uint32_t PixelOf(HWND hwnd, int x, int y) {
+  const COLORREF color = Painted(hwnd, ClientOf(hwnd), [&](HDC dc) { return GetPixel(dc, x, y); });
+  return static_cast<std::uint32_t>(GetRValue(color)) << 16 | GetGValue(color) << 8 |
+         GetBValue(color);
 }
 
 // What hwnd paints into a bitmap the size of area only, the way a control asks its parent for
 // the background under it: the same pixels as in the window's full paint are expected.
 std::vector<COLORREF> PixelsOfArea(HWND hwnd, RECT area) {
-  const int width = area.right - area.left;
-  const int height = area.bottom - area.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  SetWindowOrgEx(memory, area.left, area.top, nullptr);
-  SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
-  SetWindowOrgEx(memory, 0, 0, nullptr);
-  std::vector<COLORREF> pixels;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(memory, x, y));
-  }
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return pixels;
+  return Painted(hwnd, area, [&](HDC dc) {
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < area.bottom - area.top; ++y) {
+      for (int x = 0; x < area.right - area.left; ++x) pixels.push_back(GetPixel(dc, x, y));
+    }
+    return pixels;
+  });
+}
+
+std::vector<COLORREF> AllPixels(HWND hwnd) {
+  return PixelsOfArea(hwnd, ClientOf(hwnd));
 }
 
 std::vector<COLORREF> CutOut(HWND hwnd, const std::vector<COLORREF>& whole, RECT area) {
@@ -662,9 +646,7 @@ TEST_F(SkinnedProgramTest, FocusBeforeTheFirstPaintLeavesNothingUnpainted) {
   SetFocus(tab);
   UpdateWindow(frame);
   EXPECT_FALSE(GetUpdateRect(button, nullptr, FALSE));
-  HDC dc = GetDC(button);
-  const COLORREF color = GetPixel(dc, 3, 30);
-  ReleaseDC(button, dc);
+  const COLORREF color = GetPixel(base::ScopedGetDc(button), 3, 30);
   const engine::Look look = LookOf(7);
   EXPECT_TRUE(Near(
       static_cast<std::uint32_t>(GetRValue(color)) << 16 | GetGValue(color) << 8 | GetBValue(color),
