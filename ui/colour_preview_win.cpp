@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "base/scoped_win.h"
 #include "base/text_win.h"
 #include "base/win32_win.h"
 #include "ui/colour_codes.h"
@@ -76,11 +77,9 @@ struct Piece {
 // was last given, so that an update hands over only the pixels that changed.
 class Backing {
  public:
-  ~Backing() { Release(); }
-
   // A bitmap of size selected into a memory DC; false when it could not be made.
   bool Prepare(SIZE size) {
-    if (dc_ != nullptr && size.cx == size_.cx && size.cy == size_.cy) return true;
+    if (surface_ != nullptr && size.cx == size_.cx && size.cy == size_.cy) return true;
     Release();
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -90,19 +89,16 @@ class Backing {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (dc_ == nullptr || bitmap_ == nullptr) {
-      Release();
-      return false;
-    }
-    oldBitmap_ = SelectObject(dc_, bitmap_);
+    auto surface = std::make_unique<Surface>(
+        CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!surface->bitmap || surface->dc.Get() == nullptr) return false;
+    surface_ = std::move(surface);
     pixels_ = static_cast<std::uint32_t*>(bits);
     size_ = size;
     return true;
   }
 
-  HDC Dc() const { return dc_; }
+  HDC Dc() const { return surface_ != nullptr ? surface_->dc.Get() : nullptr; }
   SIZE Size() const { return size_; }
   std::uint32_t* Pixels() const { return pixels_; }
   size_t Count() const { return static_cast<size_t>(size_.cx) * static_cast<size_t>(size_.cy); }
@@ -139,21 +135,23 @@ class Backing {
   const std::vector<std::uint32_t>& ShownPixels() const { return shown_; }
 
  private:
+  // The bitmap selected into its DC. Members go in reverse order: the selection is undone
+  // before the DC is deleted, and the bitmap, no longer selected anywhere, goes last.
+  struct Surface {
+    explicit Surface(HBITMAP made) : bitmap(made), dc(nullptr), selection(dc, bitmap) {}
+    base::ScopedBitmap bitmap;
+    base::ScopedMemoryDc dc;
+    base::ScopedSelect selection;
+  };
+
   void Release() {
-    if (dc_ != nullptr && oldBitmap_ != nullptr) SelectObject(dc_, oldBitmap_);
-    if (bitmap_ != nullptr) DeleteObject(bitmap_);
-    if (dc_ != nullptr) DeleteDC(dc_);
-    dc_ = nullptr;
-    bitmap_ = nullptr;
-    oldBitmap_ = nullptr;
+    surface_.reset();
     pixels_ = nullptr;
     size_ = {};
     shown_.clear();
   }
 
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ oldBitmap_ = nullptr;
+  std::unique_ptr<Surface> surface_;
   std::uint32_t* pixels_ = nullptr;
   SIZE size_{};
   std::vector<std::uint32_t> shown_;
@@ -173,7 +171,7 @@ struct PreviewState {
   std::vector<HWND> inputs;
   std::vector<HWND> outputs;
   PreviewCheck check;
-  HFONT fonts[4] = {};  // regular, bold, italic, bold italic
+  base::ScopedFont fonts[4];  // regular, bold, italic, bold italic
   HWND target = nullptr;
   std::wstring text;       // the start of the target's text that was read
   std::size_t length = 0;  // of the whole text, in UTF-16 units
@@ -198,11 +196,11 @@ struct PreviewState {
   bool obfuscated = false;
   unsigned random = 0x2545F491;
 
-  ~PreviewState() {
-    for (HFONT font : fonts) {
-      if (font != nullptr) DeleteObject(font);
-    }
-  }
+  LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnTimer(WPARAM timer);
+  LRESULT OnPrintClient(HDC dc);
+  LRESULT OnNcDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
   HFONT FontOf(const ChatStyle& style) const {
     return fonts[(style.bold ? 1 : 0) + (style.italic ? 2 : 0)];
   }
@@ -212,9 +210,7 @@ struct PreviewState {
   }
 };
 
-PreviewState* StateOf(HWND popup) {
-  return reinterpret_cast<PreviewState*>(GetWindowLongPtrW(popup, GWLP_USERDATA));
-}
+using PreviewWindow = base::WindowState<PreviewState>;
 
 bool Contains(const std::vector<HWND>& list, HWND hwnd) {
   return hwnd != nullptr && std::find(list.begin(), list.end(), hwnd) != list.end();
@@ -233,9 +229,10 @@ void Layout(PreviewState& state, HDC dc, const ChatLine& chat,
   int line = 0;
   int widest = 0;
   std::vector<int> extents;
+  base::ScopedSelect font(dc, state.fonts[0].Get());
   for (const ChatRun& run : chat.runs) {
     if (line >= kMaxLines) break;
-    SelectObject(dc, state.FontOf(run.style));
+    font.Select(state.FontOf(run.style));
     const std::wstring wide = base::WideFromGbk(run.text);
     size_t at = 0;
     while (at < wide.size() && line < kMaxLines) {
@@ -290,7 +287,7 @@ void Layout(PreviewState& state, HDC dc, const ChatLine& chat,
     more.text = L"……";
     more.line = kMaxLines;
     more.style.colour = 7;
-    SelectObject(dc, state.FontOf(more.style));
+    font.Select(state.FontOf(more.style));
     SIZE size{};
     GetTextExtentPoint32W(dc, more.text.c_str(), static_cast<int>(more.text.size()), &size);
     more.width = size.cx;
@@ -311,7 +308,7 @@ void Layout(PreviewState& state, HDC dc, const ChatLine& chat,
     state.problems.push_back(
         {(note.problem ? L"！ " : L"※ ") + base::WideFromGbk(note.text), note.problem});
   }
-  SelectObject(dc, widgets::DefaultFont());
+  font.Select(widgets::DefaultFont());
   for (const NoteLine& problem : state.problems) {
     SIZE size{};
     GetTextExtentPoint32W(dc, problem.text.c_str(), static_cast<int>(problem.text.size()), &size);
@@ -357,7 +354,7 @@ void DrawGlyphs(HDC dc, const Piece& piece, const std::wstring& text, int x, int
   }
 }
 
-void DrawPiece(PreviewState& state, HDC dc, const Piece& piece) {
+void DrawPiece(PreviewState& state, HDC dc, base::ScopedSelect& font, const Piece& piece) {
   const int x = kPadding + piece.x;
   const int y = kPadding + piece.line * kLineHeight + (kLineHeight - kFontHeight) / 2;
   // Any colour of a hex code may be drawn, the key colour too: that one is moved a step.
@@ -371,7 +368,7 @@ void DrawPiece(PreviewState& state, HDC dc, const Piece& piece) {
     FillBox(dc, x - 1, y - 2, x + piece.width + 2, y + kFontHeight + 2, kPlaceholderFrame);
     FillBox(dc, x, y - 1, x + piece.width + 1, y + kFontHeight + 1, kPlaceholderFill);
   }
-  SelectObject(dc, state.FontOf(piece.style));
+  font.Select(state.FontOf(piece.style));
   const std::wstring text = ShownText(state, piece);
   // The game's shadow: the same glyphs one pixel down and right, in a quarter of the colour.
   for (const auto& [offset, ink] : {std::pair{1, shadow}, std::pair{0, colour}}) {
@@ -412,20 +409,21 @@ int LineTop(int line) {
 // above fromLine is drawn again too, clipped to what is redrawn.
 void Render(PreviewState& state, HDC dc, COLORREF background, Redraw redraw = {}) {
   const int top = std::min(LineTop(redraw.fromLine), state.chatHeight);
+  base::ScopedSelect font(dc, state.fonts[0].Get());
   if (top < state.chatHeight) {
     FillBox(dc, 0, top, state.size.cx, state.chatHeight, background);
     SetBkMode(dc, TRANSPARENT);
     const bool clipped = top > 0;  // a whole drawing may go to a DC the caller clipped
     if (clipped) IntersectClipRect(dc, 0, top, state.size.cx, state.chatHeight);
     for (const Piece& piece : state.pieces) {
-      if (piece.line + 1 >= redraw.fromLine) DrawPiece(state, dc, piece);
+      if (piece.line + 1 >= redraw.fromLine) DrawPiece(state, dc, font, piece);
     }
     if (clipped) SelectClipRgn(dc, nullptr);
   }
   if (!redraw.notes || state.problems.empty()) return;
   FillBox(dc, 0, state.chatHeight, state.size.cx, state.size.cy, kProblemBackground);
   SetBkMode(dc, TRANSPARENT);
-  SelectObject(dc, widgets::DefaultFont());
+  font.Select(widgets::DefaultFont());
   int y = state.chatHeight + kPadding;
   for (const NoteLine& problem : state.problems) {
     RECT line{kPadding, y, state.size.cx - kPadding, y + kProblemLineHeight};
@@ -462,9 +460,7 @@ bool Present(PreviewState& state, POINT position) {
   const Redraw redraw = ChangedSince(state);
   const int fromY = std::min(LineTop(redraw.fromLine), state.chatHeight);
   const int toY = redraw.notes ? state.size.cy : state.chatHeight;
-  HGDIOBJ oldFont = SelectObject(backing.Dc(), state.fonts[0]);
   Render(state, backing.Dc(), kKey, redraw);
-  SelectObject(backing.Dc(), oldFont);
   GdiFlush();
   state.drawnPieces = state.pieces;
   state.drawnProblems = state.problems;
@@ -579,11 +575,7 @@ void Refresh(PreviewState& state, bool force) {
                  std::make_move_iterator(found.end()));
   }
   const ChatLine chat = ReadChatCodes(gbk);
-  HDC dc = GetDC(state.popup);
-  HGDIOBJ oldFont = SelectObject(dc, state.fonts[0]);
-  Layout(state, dc, chat, notes);
-  SelectObject(dc, oldFont);
-  ReleaseDC(state.popup, dc);
+  Layout(state, base::ScopedGetDc(state.popup), chat, notes);
   // Automation reads what the players will read, without the codes.
   std::string plain;
   for (const ChatRun& run : chat.runs) plain += run.text;
@@ -637,50 +629,68 @@ void Poll(PreviewState& state) {
   if (IsWindowVisible(state.popup)) KeepAboveOwner(state);
 }
 
-LRESULT CALLBACK TopSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                 DWORD_PTR data) {
-  auto* state = reinterpret_cast<PreviewState*>(data);
-  if (message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE &&
-      reinterpret_cast<HWND>(lParam) == state->target && state->target != nullptr) {
-    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-    Refresh(*state, false);
-    return result;
+// Text changes of the previewed control reach the top-level window as EN_CHANGE.
+LRESULT OnTopCommand(PreviewState& state, HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = DefSubclassProc(hwnd, WM_COMMAND, wParam, lParam);
+  if (HIWORD(wParam) == EN_CHANGE && state.target != nullptr &&
+      reinterpret_cast<HWND>(lParam) == state.target) {
+    Refresh(state, false);
   }
-  return DefSubclassProc(hwnd, message, wParam, lParam);
+  return result;
 }
 
-LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  PreviewState* state = StateOf(hwnd);
+LRESULT CALLBACK TopSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR data) {
+  switch (message) {
+    case WM_COMMAND:
+      return OnTopCommand(*reinterpret_cast<PreviewState*>(data), hwnd, wParam, lParam);
+    default:
+      return DefSubclassProc(hwnd, message, wParam, lParam);
+  }
+}
+
+LRESULT PreviewState::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCHITTEST:
       return HTTRANSPARENT;  // the control under the popup keeps the pointer
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
     case WM_TIMER:
-      if (state == nullptr) return 0;
-      if (wParam == kPollTimer) Poll(*state);
-      if (wParam == kShuffleTimer && IsWindowVisible(hwnd)) {
-        RECT window{};
-        GetWindowRect(hwnd, &window);
-        Present(*state, POINT{window.left, window.top});
-      }
-      return 0;
+      return OnTimer(wParam);
     case WM_PRINTCLIENT:
-      if (state != nullptr) Render(*state, reinterpret_cast<HDC>(wParam), kPrintBackground);
-      return 0;
+      return OnPrintClient(reinterpret_cast<HDC>(wParam));
     case WM_NCDESTROY:
-      KillTimer(hwnd, kPollTimer);
-      KillTimer(hwnd, kShuffleTimer);
-      if (state != nullptr) {
-        RemoveWindowSubclass(state->top, TopSubclassProc, kTopSubclassId);
-        delete state;
-      }
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-      break;
+      return OnNcDestroy(hwnd, message, wParam, lParam);
     default:
-      break;
+      return DefWindowProcW(hwnd, message, wParam, lParam);
   }
+}
+
+LRESULT PreviewState::OnTimer(WPARAM timer) {
+  if (timer == kPollTimer) Poll(*this);
+  if (timer == kShuffleTimer && IsWindowVisible(popup)) {
+    RECT window{};
+    GetWindowRect(popup, &window);
+    Present(*this, POINT{window.left, window.top});
+  }
+  return 0;
+}
+
+LRESULT PreviewState::OnPrintClient(HDC dc) {
+  Render(*this, dc, kPrintBackground);
+  return 0;
+}
+
+// The state itself goes after this, with the window.
+LRESULT PreviewState::OnNcDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  KillTimer(hwnd, kPollTimer);
+  KillTimer(hwnd, kShuffleTimer);
+  RemoveWindowSubclass(top, TopSubclassProc, kTopSubclassId);
   return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return PreviewWindow::Procedure(hwnd, message, wParam, lParam);
 }
 
 HFONT ChatFont(bool bold, bool italic) {
@@ -709,36 +719,35 @@ HWND AttachColourPreview(HWND top, std::span<const HWND> messageInputs,
   state->inputs.assign(messageInputs.begin(), messageInputs.end());
   state->outputs.assign(outputs.begin(), outputs.end());
   for (int i = 0; i < 4; ++i) {
-    state->fonts[i] = ChatFont((i & 1) != 0, (i & 2) != 0);
-    if (state->fonts[i] == nullptr) return nullptr;
+    state->fonts[i].Reset(ChatFont((i & 1) != 0, (i & 2) != 0));
+    if (!state->fonts[i]) return nullptr;
   }
-  HWND popup = CreateWindowExW(
-      WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kColourPreviewClass,
-      L"", WS_POPUP, 0, 0, 0, 0, top, nullptr, base::ProgramInstance(), nullptr);
+  PreviewState* raw = state.release();  // the popup owns it from here on
+  HWND popup = PreviewWindow::Create(
+      raw, WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
+      kColourPreviewClass, L"", WS_POPUP, 0, 0, 0, 0, top, nullptr, base::ProgramInstance());
   if (popup == nullptr) return nullptr;
-  PreviewState* raw = state.release();  // the popup owns it now
   raw->popup = popup;
-  SetWindowLongPtrW(popup, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(raw));
   SetWindowSubclass(top, TopSubclassProc, kTopSubclassId, reinterpret_cast<DWORD_PTR>(raw));
   SetTimer(popup, kPollTimer, kPollMs, nullptr);
   return popup;
 }
 
 HWND PreviewedControl(HWND popup) {
-  PreviewState* state = StateOf(popup);
+  PreviewState* state = PreviewWindow::Of(popup);
   return state != nullptr && IsWindowVisible(popup) ? state->target : nullptr;
 }
 
 std::vector<std::wstring> PreviewNoteLines(HWND popup) {
   std::vector<std::wstring> lines;
-  PreviewState* state = StateOf(popup);
+  PreviewState* state = PreviewWindow::Of(popup);
   if (state == nullptr || !IsWindowVisible(popup)) return lines;
   for (const NoteLine& line : state->problems) lines.push_back(line.text);
   return lines;
 }
 
 std::vector<std::uint32_t> PreviewShownPixels(HWND popup) {
-  PreviewState* state = StateOf(popup);
+  PreviewState* state = PreviewWindow::Of(popup);
   if (state == nullptr || !IsWindowVisible(popup)) return {};
   return state->backing.ShownPixels();
 }
