@@ -22,6 +22,7 @@
 #include "base/scoped_win.h"
 #include "base/text_win.h"
 #include "base/win32_win.h"
+#include "ui/chat_layout.h"
 #include "ui/colour_codes.h"
 #include "ui/fonts_win.h"
 #include "ui/frame_win.h"
@@ -37,13 +38,7 @@ constexpr UINT kShuffleMs = 80;
 constexpr UINT_PTR kTopSubclassId = 0x50524556;
 
 constexpr int kFontHeight = 16;
-constexpr int kLineHeight = 20;
-constexpr int kPadding = 5;
 constexpr int kGap = 3;  // between the previewed control's row and the popup
-constexpr int kMaxWidth = 560;
-constexpr int kMaxLines = 16;  // an output box may hold pages; the preview shows its start
-constexpr int kProblemLineHeight = 16;
-constexpr size_t kMaxProblemLines = 6;
 
 // The background before it turns translucent: no chat colour or shadow is this colour.
 constexpr COLORREF kKey = RGB(0x01, 0x02, 0x03);
@@ -61,17 +56,6 @@ constexpr COLORREF kNearKey = RGB(0x01, 0x02, 0x04);
 COLORREF FromRgb(std::uint32_t rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
-
-struct Piece {
-  std::wstring text;
-  std::vector<int> starts;  // each character's x within the piece (obfuscated pieces only)
-  int x = 0;
-  int line = 0;
-  int width = 0;
-  ChatStyle style;
-  RunKind kind = RunKind::kText;
-  bool operator==(const Piece&) const = default;
-};
 
 // The bitmap the popup is drawn into, kept while the popup's size stays, and what the system
 // was last given, so that an update hands over only the pixels that changed.
@@ -158,13 +142,6 @@ class Backing {
   POINT position_{};
 };
 
-// One line under the chat line, as drawn.
-struct NoteLine {
-  std::wstring text;
-  bool problem = true;
-  bool operator==(const NoteLine&) const = default;
-};
-
 struct PreviewState {
   HWND top = nullptr;
   HWND popup = nullptr;
@@ -184,14 +161,14 @@ struct PreviewState {
   RECT rowOfRect{};
   RECT row{};
   // Layout of the shown text.
-  std::vector<Piece> pieces;
-  std::vector<NoteLine> problems;
+  std::vector<ChatPiece> pieces;
+  std::vector<ChatNoteLine> problems;
   int chatHeight = 0;
   SIZE size{};
   Backing backing;
   // What the backing bitmap holds, so that typing redraws only the lines from the first change.
-  std::vector<Piece> drawnPieces;
-  std::vector<NoteLine> drawnProblems;
+  std::vector<ChatPiece> drawnPieces;
+  std::vector<ChatNoteLine> drawnProblems;
   int drawnChatHeight = 0;
   bool obfuscated = false;
   unsigned random = 0x2545F491;
@@ -218,108 +195,54 @@ bool Contains(const std::vector<HWND>& list, HWND hwnd) {
 
 // ---- Layout ------------------------------------------------------------------------------------
 
-// Breaks the runs into pieces that fit kMaxWidth, line by line; a line break in the text starts
-// a new line too. Under them the notes, then the code problems, as many lines as allowed.
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "the W APIs take UTF-16");
+
+const wchar_t* Wide(std::u16string_view text) {
+  return reinterpret_cast<const wchar_t*>(text.data());
+}
+
+std::u16string Utf16FromGbk(std::string_view gbk) {
+  const std::wstring wide = base::WideFromGbk(gbk);
+  return {wide.begin(), wide.end()};
+}
+
+// The chat layout measured in the popup's fonts.
+class FontMeasure final : public ChatMeasure {
+ public:
+  FontMeasure(const PreviewState& state, HDC dc)
+      : state_(state), dc_(dc), font_(dc, state.fonts[0].Get()) {}
+
+  void CharacterEnds(std::u16string_view text, const ChatStyle& style,
+                     std::span<int> ends) override {
+    font_.Select(state_.FontOf(style));
+    SIZE size{};
+    GetTextExtentExPointW(dc_, Wide(text), static_cast<int>(text.size()), 0, nullptr, ends.data(),
+                          &size);
+  }
+
+  int NoteWidth(std::u16string_view text) override {
+    font_.Select(widgets::DefaultFont());
+    SIZE size{};
+    GetTextExtentPoint32W(dc_, Wide(text), static_cast<int>(text.size()), &size);
+    return size.cx;
+  }
+
+ private:
+  const PreviewState& state_;
+  HDC dc_;
+  base::ScopedSelect font_;
+};
+
+// Lays the chat and the notes out in the popup's fonts, measured on dc.
 void Layout(PreviewState& state, HDC dc, const ChatLine& chat,
             const std::vector<PreviewNote>& notes) {
-  state.pieces.clear();
-  state.obfuscated = false;
-  const int available = kMaxWidth - 2 * kPadding;
-  int x = 0;
-  int line = 0;
-  int widest = 0;
-  std::vector<int> extents;
-  base::ScopedSelect font(dc, state.fonts[0].Get());
-  for (const ChatRun& run : chat.runs) {
-    if (line >= kMaxLines) break;
-    font.Select(state.FontOf(run.style));
-    const std::wstring wide = base::WideFromGbk(run.text);
-    size_t at = 0;
-    while (at < wide.size() && line < kMaxLines) {
-      if (wide[at] == L'\r') {
-        ++at;
-        continue;
-      }
-      if (wide[at] == L'\n') {
-        ++at;
-        x = 0;
-        ++line;
-        continue;
-      }
-      size_t end = wide.find_first_of(L"\r\n", at);
-      if (end == std::wstring::npos) end = wide.size();
-      const int count = static_cast<int>(end - at);
-      extents.assign(static_cast<size_t>(count), 0);
-      SIZE size{};
-      GetTextExtentExPointW(dc, wide.c_str() + at, count, 0, nullptr, extents.data(), &size);
-      int fit = 0;
-      while (fit < count && x + extents[static_cast<size_t>(fit)] <= available) ++fit;
-      if (fit == 0 && x > 0) {  // nothing more fits on this line
-        x = 0;
-        ++line;
-        continue;
-      }
-      fit = std::max(fit, 1);
-      Piece piece;
-      piece.text = wide.substr(at, static_cast<size_t>(fit));
-      piece.x = x;
-      piece.line = line;
-      piece.width = extents[static_cast<size_t>(fit) - 1];
-      piece.style = run.style;
-      piece.kind = run.kind;
-      if (run.style.obfuscated) {
-        state.obfuscated = true;
-        piece.starts.push_back(0);
-        for (int i = 0; i + 1 < fit; ++i) piece.starts.push_back(extents[static_cast<size_t>(i)]);
-      }
-      x += piece.width;
-      widest = std::max(widest, x);
-      state.pieces.push_back(std::move(piece));
-      at += static_cast<size_t>(fit);
-      if (at < end) {
-        x = 0;
-        ++line;
-      }
-    }
-  }
-  if (line >= kMaxLines) {  // cut short: say so on a last line of its own
-    Piece more;
-    more.text = L"……";
-    more.line = kMaxLines;
-    more.style.colour = 7;
-    font.Select(state.FontOf(more.style));
-    SIZE size{};
-    GetTextExtentPoint32W(dc, more.text.c_str(), static_cast<int>(more.text.size()), &size);
-    more.width = size.cx;
-    state.pieces.push_back(std::move(more));
-    line = kMaxLines;
-  }
-  std::vector<PreviewNote> all = notes;
-  for (const CodeProblem& problem : chat.problems) {
-    all.push_back({DescribeCodeProblem(problem), problem.kind != CodeProblemKind::kHexColour});
-  }
-  state.problems.clear();
-  for (const PreviewNote& note : all) {
-    if (state.problems.size() == kMaxProblemLines - 1 && all.size() > kMaxProblemLines) {
-      state.problems.push_back(
-          {L"！ 还有 " + std::to_wstring(all.size() - state.problems.size()) + L" 处问题", true});
-      break;
-    }
-    state.problems.push_back(
-        {(note.problem ? L"！ " : L"※ ") + base::WideFromGbk(note.text), note.problem});
-  }
-  font.Select(widgets::DefaultFont());
-  for (const NoteLine& problem : state.problems) {
-    SIZE size{};
-    GetTextExtentPoint32W(dc, problem.text.c_str(), static_cast<int>(problem.text.size()), &size);
-    widest = std::max<int>(widest, size.cx);
-  }
-  state.chatHeight = (line + 1) * kLineHeight + 2 * kPadding;
-  const int problemHeight =
-      state.problems.empty()
-          ? 0
-          : static_cast<int>(state.problems.size()) * kProblemLineHeight + 2 * kPadding;
-  state.size = {std::min(widest, available) + 2 * kPadding, state.chatHeight + problemHeight};
+  FontMeasure measure(state, dc);
+  ChatLayout layout = LayOutChat(chat, notes, measure, &Utf16FromGbk);
+  state.pieces = std::move(layout.pieces);
+  state.problems = std::move(layout.notes);
+  state.chatHeight = layout.chatHeight;
+  state.size = {layout.width, layout.height};
+  state.obfuscated = layout.obfuscated;
 }
 
 // ---- Drawing -----------------------------------------------------------------------------------
@@ -331,32 +254,32 @@ void FillBox(HDC dc, int left, int top, int right, int bottom, COLORREF colour) 
 }
 
 // The piece's text, or for obfuscated text a fresh glyph of the same kind per character.
-std::wstring ShownText(PreviewState& state, const Piece& piece) {
+std::u16string ShownText(PreviewState& state, const ChatPiece& piece) {
   if (!piece.style.obfuscated) return piece.text;
-  static constexpr wchar_t kLatin[] =
-      L"ABCDEFGHJKLMNOPQRSTUVWXYZabcdefghijkmnopqrstuvwxyz0123456789";
-  std::wstring shown = piece.text;
-  for (wchar_t& c : shown) {
-    if (c == L' ') continue;
-    c = c >= 0x2E80 ? static_cast<wchar_t>(0x4E00 + state.Next() % 0x51A0)
+  static constexpr char16_t kLatin[] =
+      u"ABCDEFGHJKLMNOPQRSTUVWXYZabcdefghijkmnopqrstuvwxyz0123456789";
+  std::u16string shown = piece.text;
+  for (char16_t& c : shown) {
+    if (c == u' ') continue;
+    c = c >= 0x2E80 ? static_cast<char16_t>(0x4E00 + state.Next() % 0x51A0)
                     : kLatin[state.Next() % (std::size(kLatin) - 1)];
   }
   return shown;
 }
 
-void DrawGlyphs(HDC dc, const Piece& piece, const std::wstring& text, int x, int y) {
+void DrawGlyphs(HDC dc, const ChatPiece& piece, const std::u16string& text, int x, int y) {
   if (piece.starts.empty()) {
-    ExtTextOutW(dc, x, y, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+    ExtTextOutW(dc, x, y, 0, nullptr, Wide(text), static_cast<UINT>(text.size()), nullptr);
     return;
   }
   for (size_t i = 0; i < text.size(); ++i) {
-    ExtTextOutW(dc, x + piece.starts[i], y, 0, nullptr, &text[i], 1, nullptr);
+    ExtTextOutW(dc, x + piece.starts[i], y, 0, nullptr, Wide(text) + i, 1, nullptr);
   }
 }
 
-void DrawPiece(PreviewState& state, HDC dc, base::ScopedSelect& font, const Piece& piece) {
-  const int x = kPadding + piece.x;
-  const int y = kPadding + piece.line * kLineHeight + (kLineHeight - kFontHeight) / 2;
+void DrawPiece(PreviewState& state, HDC dc, base::ScopedSelect& font, const ChatPiece& piece) {
+  const int x = kChatPadding + piece.x;
+  const int y = kChatPadding + piece.line * kChatLineHeight + (kChatLineHeight - kFontHeight) / 2;
   // Any colour of a hex code may be drawn, the key colour too: that one is moved a step.
   const auto ink = [](std::uint32_t rgb) {
     const COLORREF colour = FromRgb(rgb);
@@ -369,7 +292,7 @@ void DrawPiece(PreviewState& state, HDC dc, base::ScopedSelect& font, const Piec
     FillBox(dc, x, y - 1, x + piece.width + 1, y + kFontHeight + 1, kPlaceholderFill);
   }
   font.Select(state.FontOf(piece.style));
-  const std::wstring text = ShownText(state, piece);
+  const std::u16string text = ShownText(state, piece);
   // The game's shadow: the same glyphs one pixel down and right, in a quarter of the colour.
   for (const auto& [offset, ink] : {std::pair{1, shadow}, std::pair{0, colour}}) {
     SetTextColor(dc, ink);
@@ -402,7 +325,7 @@ struct Redraw {
 
 // The top of a chat line in the popup; line 0 starts at the popup's edge.
 int LineTop(int line) {
-  return line == 0 ? 0 : kPadding + line * kLineHeight;
+  return line == 0 ? 0 : kChatPadding + line * kChatLineHeight;
 }
 
 // A glyph's shadow, a frame or a zigzag may reach a pixel or two into the next line, so the line
@@ -415,7 +338,7 @@ void Render(PreviewState& state, HDC dc, COLORREF background, Redraw redraw = {}
     SetBkMode(dc, TRANSPARENT);
     const bool clipped = top > 0;  // a whole drawing may go to a DC the caller clipped
     if (clipped) IntersectClipRect(dc, 0, top, state.size.cx, state.chatHeight);
-    for (const Piece& piece : state.pieces) {
+    for (const ChatPiece& piece : state.pieces) {
       if (piece.line + 1 >= redraw.fromLine) DrawPiece(state, dc, font, piece);
     }
     if (clipped) SelectClipRgn(dc, nullptr);
@@ -424,13 +347,13 @@ void Render(PreviewState& state, HDC dc, COLORREF background, Redraw redraw = {}
   FillBox(dc, 0, state.chatHeight, state.size.cx, state.size.cy, kProblemBackground);
   SetBkMode(dc, TRANSPARENT);
   font.Select(widgets::DefaultFont());
-  int y = state.chatHeight + kPadding;
-  for (const NoteLine& problem : state.problems) {
-    RECT line{kPadding, y, state.size.cx - kPadding, y + kProblemLineHeight};
+  int y = state.chatHeight + kChatPadding;
+  for (const ChatNoteLine& problem : state.problems) {
+    RECT line{kChatPadding, y, state.size.cx - kChatPadding, y + kNoteLineHeight};
     SetTextColor(dc, problem.problem ? kProblemText : kInfoText);
-    DrawTextW(dc, problem.text.c_str(), static_cast<int>(problem.text.size()), &line,
+    DrawTextW(dc, Wide(problem.text), static_cast<int>(problem.text.size()), &line,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    y += kProblemLineHeight;
+    y += kNoteLineHeight;
   }
 }
 
@@ -441,14 +364,14 @@ void Render(PreviewState& state, HDC dc, COLORREF background, Redraw redraw = {}
 // text changes every time.
 Redraw ChangedSince(const PreviewState& state) {
   if (!state.backing.HoldsShown() || state.chatHeight != state.drawnChatHeight) return {};
-  const std::vector<Piece>& now = state.pieces;
-  const std::vector<Piece>& drawn = state.drawnPieces;
+  const std::vector<ChatPiece>& now = state.pieces;
+  const std::vector<ChatPiece>& drawn = state.drawnPieces;
   size_t same = 0;
   while (same < now.size() && same < drawn.size() && now[same] == drawn[same] &&
          !now[same].style.obfuscated) {
     ++same;
   }
-  int line = kMaxLines + 1;
+  int line = kChatMaxLines + 1;
   if (same < now.size()) line = std::min(line, now[same].line);
   if (same < drawn.size()) line = std::min(line, drawn[same].line);
   return {line, state.problems != state.drawnProblems};
@@ -742,7 +665,8 @@ std::vector<std::wstring> PreviewNoteLines(HWND popup) {
   std::vector<std::wstring> lines;
   PreviewState* state = PreviewWindow::Of(popup);
   if (state == nullptr || !IsWindowVisible(popup)) return lines;
-  for (const NoteLine& line : state->problems) lines.push_back(line.text);
+  for (const ChatNoteLine& line : state->problems)
+    lines.emplace_back(Wide(line.text), line.text.size());
   return lines;
 }
 
