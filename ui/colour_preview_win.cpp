@@ -19,8 +19,10 @@
 #include <string>
 #include <vector>
 
+#include "base/scoped_win.h"
 #include "base/text_win.h"
 #include "base/win32_win.h"
+#include "ui/chat_layout.h"
 #include "ui/colour_codes.h"
 #include "ui/fonts_win.h"
 #include "ui/frame_win.h"
@@ -36,13 +38,7 @@ constexpr UINT kShuffleMs = 80;
 constexpr UINT_PTR kTopSubclassId = 0x50524556;
 
 constexpr int kFontHeight = 16;
-constexpr int kLineHeight = 20;
-constexpr int kPadding = 5;
 constexpr int kGap = 3;  // between the previewed control's row and the popup
-constexpr int kMaxWidth = 560;
-constexpr int kMaxLines = 16;  // an output box may hold pages; the preview shows its start
-constexpr int kProblemLineHeight = 16;
-constexpr size_t kMaxProblemLines = 6;
 
 // The background before it turns translucent: no chat colour or shadow is this colour.
 constexpr COLORREF kKey = RGB(0x01, 0x02, 0x03);
@@ -61,26 +57,13 @@ COLORREF FromRgb(std::uint32_t rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
-struct Piece {
-  std::wstring text;
-  std::vector<int> starts;  // each character's x within the piece (obfuscated pieces only)
-  int x = 0;
-  int line = 0;
-  int width = 0;
-  ChatStyle style;
-  RunKind kind = RunKind::kText;
-  bool operator==(const Piece&) const = default;
-};
-
 // The bitmap the popup is drawn into, kept while the popup's size stays, and what the system
 // was last given, so that an update hands over only the pixels that changed.
 class Backing {
  public:
-  ~Backing() { Release(); }
-
   // A bitmap of size selected into a memory DC; false when it could not be made.
   bool Prepare(SIZE size) {
-    if (dc_ != nullptr && size.cx == size_.cx && size.cy == size_.cy) return true;
+    if (surface_ != nullptr && size.cx == size_.cx && size.cy == size_.cy) return true;
     Release();
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -90,19 +73,16 @@ class Backing {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (dc_ == nullptr || bitmap_ == nullptr) {
-      Release();
-      return false;
-    }
-    oldBitmap_ = SelectObject(dc_, bitmap_);
+    auto surface = std::make_unique<Surface>(
+        CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!surface->bitmap || surface->dc.Get() == nullptr) return false;
+    surface_ = std::move(surface);
     pixels_ = static_cast<std::uint32_t*>(bits);
     size_ = size;
     return true;
   }
 
-  HDC Dc() const { return dc_; }
+  HDC Dc() const { return surface_ != nullptr ? surface_->dc.Get() : nullptr; }
   SIZE Size() const { return size_; }
   std::uint32_t* Pixels() const { return pixels_; }
   size_t Count() const { return static_cast<size_t>(size_.cx) * static_cast<size_t>(size_.cy); }
@@ -139,32 +119,27 @@ class Backing {
   const std::vector<std::uint32_t>& ShownPixels() const { return shown_; }
 
  private:
+  // The bitmap selected into its DC. Members go in reverse order: the selection is undone
+  // before the DC is deleted, and the bitmap, no longer selected anywhere, goes last.
+  struct Surface {
+    explicit Surface(HBITMAP made) : bitmap(made), dc(nullptr), selection(dc, bitmap) {}
+    base::ScopedBitmap bitmap;
+    base::ScopedMemoryDc dc;
+    base::ScopedSelect selection;
+  };
+
   void Release() {
-    if (dc_ != nullptr && oldBitmap_ != nullptr) SelectObject(dc_, oldBitmap_);
-    if (bitmap_ != nullptr) DeleteObject(bitmap_);
-    if (dc_ != nullptr) DeleteDC(dc_);
-    dc_ = nullptr;
-    bitmap_ = nullptr;
-    oldBitmap_ = nullptr;
+    surface_.reset();
     pixels_ = nullptr;
     size_ = {};
     shown_.clear();
   }
 
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ oldBitmap_ = nullptr;
+  std::unique_ptr<Surface> surface_;
   std::uint32_t* pixels_ = nullptr;
   SIZE size_{};
   std::vector<std::uint32_t> shown_;
   POINT position_{};
-};
-
-// One line under the chat line, as drawn.
-struct NoteLine {
-  std::wstring text;
-  bool problem = true;
-  bool operator==(const NoteLine&) const = default;
 };
 
 struct PreviewState {
@@ -173,7 +148,7 @@ struct PreviewState {
   std::vector<HWND> inputs;
   std::vector<HWND> outputs;
   PreviewCheck check;
-  HFONT fonts[4] = {};  // regular, bold, italic, bold italic
+  base::ScopedFont fonts[4];  // regular, bold, italic, bold italic
   HWND target = nullptr;
   std::wstring text;       // the start of the target's text that was read
   std::size_t length = 0;  // of the whole text, in UTF-16 units
@@ -186,23 +161,23 @@ struct PreviewState {
   RECT rowOfRect{};
   RECT row{};
   // Layout of the shown text.
-  std::vector<Piece> pieces;
-  std::vector<NoteLine> problems;
+  std::vector<ChatPiece> pieces;
+  std::vector<ChatNoteLine> problems;
   int chatHeight = 0;
   SIZE size{};
   Backing backing;
   // What the backing bitmap holds, so that typing redraws only the lines from the first change.
-  std::vector<Piece> drawnPieces;
-  std::vector<NoteLine> drawnProblems;
+  std::vector<ChatPiece> drawnPieces;
+  std::vector<ChatNoteLine> drawnProblems;
   int drawnChatHeight = 0;
   bool obfuscated = false;
   unsigned random = 0x2545F491;
 
-  ~PreviewState() {
-    for (HFONT font : fonts) {
-      if (font != nullptr) DeleteObject(font);
-    }
-  }
+  LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnTimer(WPARAM timer);
+  LRESULT OnPrintClient(HDC dc);
+  LRESULT OnNcDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
   HFONT FontOf(const ChatStyle& style) const {
     return fonts[(style.bold ? 1 : 0) + (style.italic ? 2 : 0)];
   }
@@ -212,9 +187,7 @@ struct PreviewState {
   }
 };
 
-PreviewState* StateOf(HWND popup) {
-  return reinterpret_cast<PreviewState*>(GetWindowLongPtrW(popup, GWLP_USERDATA));
-}
+using PreviewWindow = base::WindowState<PreviewState>;
 
 bool Contains(const std::vector<HWND>& list, HWND hwnd) {
   return hwnd != nullptr && std::find(list.begin(), list.end(), hwnd) != list.end();
@@ -222,107 +195,54 @@ bool Contains(const std::vector<HWND>& list, HWND hwnd) {
 
 // ---- Layout ------------------------------------------------------------------------------------
 
-// Breaks the runs into pieces that fit kMaxWidth, line by line; a line break in the text starts
-// a new line too. Under them the notes, then the code problems, as many lines as allowed.
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "the W APIs take UTF-16");
+
+const wchar_t* Wide(std::u16string_view text) {
+  return reinterpret_cast<const wchar_t*>(text.data());
+}
+
+std::u16string Utf16FromGbk(std::string_view gbk) {
+  const std::wstring wide = base::WideFromGbk(gbk);
+  return {wide.begin(), wide.end()};
+}
+
+// The chat layout measured in the popup's fonts.
+class FontMeasure final : public ChatMeasure {
+ public:
+  FontMeasure(const PreviewState& state, HDC dc)
+      : state_(state), dc_(dc), font_(dc, state.fonts[0].Get()) {}
+
+  void CharacterEnds(std::u16string_view text, const ChatStyle& style,
+                     std::span<int> ends) override {
+    font_.Select(state_.FontOf(style));
+    SIZE size{};
+    GetTextExtentExPointW(dc_, Wide(text), static_cast<int>(text.size()), 0, nullptr, ends.data(),
+                          &size);
+  }
+
+  int NoteWidth(std::u16string_view text) override {
+    font_.Select(widgets::DefaultFont());
+    SIZE size{};
+    GetTextExtentPoint32W(dc_, Wide(text), static_cast<int>(text.size()), &size);
+    return size.cx;
+  }
+
+ private:
+  const PreviewState& state_;
+  HDC dc_;
+  base::ScopedSelect font_;
+};
+
+// Lays the chat and the notes out in the popup's fonts, measured on dc.
 void Layout(PreviewState& state, HDC dc, const ChatLine& chat,
             const std::vector<PreviewNote>& notes) {
-  state.pieces.clear();
-  state.obfuscated = false;
-  const int available = kMaxWidth - 2 * kPadding;
-  int x = 0;
-  int line = 0;
-  int widest = 0;
-  std::vector<int> extents;
-  for (const ChatRun& run : chat.runs) {
-    if (line >= kMaxLines) break;
-    SelectObject(dc, state.FontOf(run.style));
-    const std::wstring wide = base::WideFromGbk(run.text);
-    size_t at = 0;
-    while (at < wide.size() && line < kMaxLines) {
-      if (wide[at] == L'\r') {
-        ++at;
-        continue;
-      }
-      if (wide[at] == L'\n') {
-        ++at;
-        x = 0;
-        ++line;
-        continue;
-      }
-      size_t end = wide.find_first_of(L"\r\n", at);
-      if (end == std::wstring::npos) end = wide.size();
-      const int count = static_cast<int>(end - at);
-      extents.assign(static_cast<size_t>(count), 0);
-      SIZE size{};
-      GetTextExtentExPointW(dc, wide.c_str() + at, count, 0, nullptr, extents.data(), &size);
-      int fit = 0;
-      while (fit < count && x + extents[static_cast<size_t>(fit)] <= available) ++fit;
-      if (fit == 0 && x > 0) {  // nothing more fits on this line
-        x = 0;
-        ++line;
-        continue;
-      }
-      fit = std::max(fit, 1);
-      Piece piece;
-      piece.text = wide.substr(at, static_cast<size_t>(fit));
-      piece.x = x;
-      piece.line = line;
-      piece.width = extents[static_cast<size_t>(fit) - 1];
-      piece.style = run.style;
-      piece.kind = run.kind;
-      if (run.style.obfuscated) {
-        state.obfuscated = true;
-        piece.starts.push_back(0);
-        for (int i = 0; i + 1 < fit; ++i) piece.starts.push_back(extents[static_cast<size_t>(i)]);
-      }
-      x += piece.width;
-      widest = std::max(widest, x);
-      state.pieces.push_back(std::move(piece));
-      at += static_cast<size_t>(fit);
-      if (at < end) {
-        x = 0;
-        ++line;
-      }
-    }
-  }
-  if (line >= kMaxLines) {  // cut short: say so on a last line of its own
-    Piece more;
-    more.text = L"……";
-    more.line = kMaxLines;
-    more.style.colour = 7;
-    SelectObject(dc, state.FontOf(more.style));
-    SIZE size{};
-    GetTextExtentPoint32W(dc, more.text.c_str(), static_cast<int>(more.text.size()), &size);
-    more.width = size.cx;
-    state.pieces.push_back(std::move(more));
-    line = kMaxLines;
-  }
-  std::vector<PreviewNote> all = notes;
-  for (const CodeProblem& problem : chat.problems) {
-    all.push_back({DescribeCodeProblem(problem), problem.kind != CodeProblemKind::kHexColour});
-  }
-  state.problems.clear();
-  for (const PreviewNote& note : all) {
-    if (state.problems.size() == kMaxProblemLines - 1 && all.size() > kMaxProblemLines) {
-      state.problems.push_back(
-          {L"！ 还有 " + std::to_wstring(all.size() - state.problems.size()) + L" 处问题", true});
-      break;
-    }
-    state.problems.push_back(
-        {(note.problem ? L"！ " : L"※ ") + base::WideFromGbk(note.text), note.problem});
-  }
-  SelectObject(dc, widgets::DefaultFont());
-  for (const NoteLine& problem : state.problems) {
-    SIZE size{};
-    GetTextExtentPoint32W(dc, problem.text.c_str(), static_cast<int>(problem.text.size()), &size);
-    widest = std::max<int>(widest, size.cx);
-  }
-  state.chatHeight = (line + 1) * kLineHeight + 2 * kPadding;
-  const int problemHeight =
-      state.problems.empty()
-          ? 0
-          : static_cast<int>(state.problems.size()) * kProblemLineHeight + 2 * kPadding;
-  state.size = {std::min(widest, available) + 2 * kPadding, state.chatHeight + problemHeight};
+  FontMeasure measure(state, dc);
+  ChatLayout layout = LayOutChat(chat, notes, measure, &Utf16FromGbk);
+  state.pieces = std::move(layout.pieces);
+  state.problems = std::move(layout.notes);
+  state.chatHeight = layout.chatHeight;
+  state.size = {layout.width, layout.height};
+  state.obfuscated = layout.obfuscated;
 }
 
 // ---- Drawing -----------------------------------------------------------------------------------
@@ -334,32 +254,32 @@ void FillBox(HDC dc, int left, int top, int right, int bottom, COLORREF colour) 
 }
 
 // The piece's text, or for obfuscated text a fresh glyph of the same kind per character.
-std::wstring ShownText(PreviewState& state, const Piece& piece) {
+std::u16string ShownText(PreviewState& state, const ChatPiece& piece) {
   if (!piece.style.obfuscated) return piece.text;
-  static constexpr wchar_t kLatin[] =
-      L"ABCDEFGHJKLMNOPQRSTUVWXYZabcdefghijkmnopqrstuvwxyz0123456789";
-  std::wstring shown = piece.text;
-  for (wchar_t& c : shown) {
-    if (c == L' ') continue;
-    c = c >= 0x2E80 ? static_cast<wchar_t>(0x4E00 + state.Next() % 0x51A0)
+  static constexpr char16_t kLatin[] =
+      u"ABCDEFGHJKLMNOPQRSTUVWXYZabcdefghijkmnopqrstuvwxyz0123456789";
+  std::u16string shown = piece.text;
+  for (char16_t& c : shown) {
+    if (c == u' ') continue;
+    c = c >= 0x2E80 ? static_cast<char16_t>(0x4E00 + state.Next() % 0x51A0)
                     : kLatin[state.Next() % (std::size(kLatin) - 1)];
   }
   return shown;
 }
 
-void DrawGlyphs(HDC dc, const Piece& piece, const std::wstring& text, int x, int y) {
+void DrawGlyphs(HDC dc, const ChatPiece& piece, const std::u16string& text, int x, int y) {
   if (piece.starts.empty()) {
-    ExtTextOutW(dc, x, y, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+    ExtTextOutW(dc, x, y, 0, nullptr, Wide(text), static_cast<UINT>(text.size()), nullptr);
     return;
   }
   for (size_t i = 0; i < text.size(); ++i) {
-    ExtTextOutW(dc, x + piece.starts[i], y, 0, nullptr, &text[i], 1, nullptr);
+    ExtTextOutW(dc, x + piece.starts[i], y, 0, nullptr, Wide(text) + i, 1, nullptr);
   }
 }
 
-void DrawPiece(PreviewState& state, HDC dc, const Piece& piece) {
-  const int x = kPadding + piece.x;
-  const int y = kPadding + piece.line * kLineHeight + (kLineHeight - kFontHeight) / 2;
+void DrawPiece(PreviewState& state, HDC dc, base::ScopedSelect& font, const ChatPiece& piece) {
+  const int x = kChatPadding + piece.x;
+  const int y = kChatPadding + piece.line * kChatLineHeight + (kChatLineHeight - kFontHeight) / 2;
   // Any colour of a hex code may be drawn, the key colour too: that one is moved a step.
   const auto ink = [](std::uint32_t rgb) {
     const COLORREF colour = FromRgb(rgb);
@@ -371,8 +291,8 @@ void DrawPiece(PreviewState& state, HDC dc, const Piece& piece) {
     FillBox(dc, x - 1, y - 2, x + piece.width + 2, y + kFontHeight + 2, kPlaceholderFrame);
     FillBox(dc, x, y - 1, x + piece.width + 1, y + kFontHeight + 1, kPlaceholderFill);
   }
-  SelectObject(dc, state.FontOf(piece.style));
-  const std::wstring text = ShownText(state, piece);
+  font.Select(state.FontOf(piece.style));
+  const std::u16string text = ShownText(state, piece);
   // The game's shadow: the same glyphs one pixel down and right, in a quarter of the colour.
   for (const auto& [offset, ink] : {std::pair{1, shadow}, std::pair{0, colour}}) {
     SetTextColor(dc, ink);
@@ -405,34 +325,35 @@ struct Redraw {
 
 // The top of a chat line in the popup; line 0 starts at the popup's edge.
 int LineTop(int line) {
-  return line == 0 ? 0 : kPadding + line * kLineHeight;
+  return line == 0 ? 0 : kChatPadding + line * kChatLineHeight;
 }
 
 // A glyph's shadow, a frame or a zigzag may reach a pixel or two into the next line, so the line
 // above fromLine is drawn again too, clipped to what is redrawn.
 void Render(PreviewState& state, HDC dc, COLORREF background, Redraw redraw = {}) {
   const int top = std::min(LineTop(redraw.fromLine), state.chatHeight);
+  base::ScopedSelect font(dc, state.fonts[0].Get());
   if (top < state.chatHeight) {
     FillBox(dc, 0, top, state.size.cx, state.chatHeight, background);
     SetBkMode(dc, TRANSPARENT);
     const bool clipped = top > 0;  // a whole drawing may go to a DC the caller clipped
     if (clipped) IntersectClipRect(dc, 0, top, state.size.cx, state.chatHeight);
-    for (const Piece& piece : state.pieces) {
-      if (piece.line + 1 >= redraw.fromLine) DrawPiece(state, dc, piece);
+    for (const ChatPiece& piece : state.pieces) {
+      if (piece.line + 1 >= redraw.fromLine) DrawPiece(state, dc, font, piece);
     }
     if (clipped) SelectClipRgn(dc, nullptr);
   }
   if (!redraw.notes || state.problems.empty()) return;
   FillBox(dc, 0, state.chatHeight, state.size.cx, state.size.cy, kProblemBackground);
   SetBkMode(dc, TRANSPARENT);
-  SelectObject(dc, widgets::DefaultFont());
-  int y = state.chatHeight + kPadding;
-  for (const NoteLine& problem : state.problems) {
-    RECT line{kPadding, y, state.size.cx - kPadding, y + kProblemLineHeight};
+  font.Select(widgets::DefaultFont());
+  int y = state.chatHeight + kChatPadding;
+  for (const ChatNoteLine& problem : state.problems) {
+    RECT line{kChatPadding, y, state.size.cx - kChatPadding, y + kNoteLineHeight};
     SetTextColor(dc, problem.problem ? kProblemText : kInfoText);
-    DrawTextW(dc, problem.text.c_str(), static_cast<int>(problem.text.size()), &line,
+    DrawTextW(dc, Wide(problem.text), static_cast<int>(problem.text.size()), &line,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    y += kProblemLineHeight;
+    y += kNoteLineHeight;
   }
 }
 
@@ -443,14 +364,14 @@ void Render(PreviewState& state, HDC dc, COLORREF background, Redraw redraw = {}
 // text changes every time.
 Redraw ChangedSince(const PreviewState& state) {
   if (!state.backing.HoldsShown() || state.chatHeight != state.drawnChatHeight) return {};
-  const std::vector<Piece>& now = state.pieces;
-  const std::vector<Piece>& drawn = state.drawnPieces;
+  const std::vector<ChatPiece>& now = state.pieces;
+  const std::vector<ChatPiece>& drawn = state.drawnPieces;
   size_t same = 0;
   while (same < now.size() && same < drawn.size() && now[same] == drawn[same] &&
          !now[same].style.obfuscated) {
     ++same;
   }
-  int line = kMaxLines + 1;
+  int line = kChatMaxLines + 1;
   if (same < now.size()) line = std::min(line, now[same].line);
   if (same < drawn.size()) line = std::min(line, drawn[same].line);
   return {line, state.problems != state.drawnProblems};
@@ -462,9 +383,7 @@ bool Present(PreviewState& state, POINT position) {
   const Redraw redraw = ChangedSince(state);
   const int fromY = std::min(LineTop(redraw.fromLine), state.chatHeight);
   const int toY = redraw.notes ? state.size.cy : state.chatHeight;
-  HGDIOBJ oldFont = SelectObject(backing.Dc(), state.fonts[0]);
   Render(state, backing.Dc(), kKey, redraw);
-  SelectObject(backing.Dc(), oldFont);
   GdiFlush();
   state.drawnPieces = state.pieces;
   state.drawnProblems = state.problems;
@@ -579,11 +498,7 @@ void Refresh(PreviewState& state, bool force) {
                  std::make_move_iterator(found.end()));
   }
   const ChatLine chat = ReadChatCodes(gbk);
-  HDC dc = GetDC(state.popup);
-  HGDIOBJ oldFont = SelectObject(dc, state.fonts[0]);
-  Layout(state, dc, chat, notes);
-  SelectObject(dc, oldFont);
-  ReleaseDC(state.popup, dc);
+  Layout(state, base::ScopedGetDc(state.popup), chat, notes);
   // Automation reads what the players will read, without the codes.
   std::string plain;
   for (const ChatRun& run : chat.runs) plain += run.text;
@@ -637,50 +552,68 @@ void Poll(PreviewState& state) {
   if (IsWindowVisible(state.popup)) KeepAboveOwner(state);
 }
 
-LRESULT CALLBACK TopSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                 DWORD_PTR data) {
-  auto* state = reinterpret_cast<PreviewState*>(data);
-  if (message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE &&
-      reinterpret_cast<HWND>(lParam) == state->target && state->target != nullptr) {
-    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-    Refresh(*state, false);
-    return result;
+// Text changes of the previewed control reach the top-level window as EN_CHANGE.
+LRESULT OnTopCommand(PreviewState& state, HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = DefSubclassProc(hwnd, WM_COMMAND, wParam, lParam);
+  if (HIWORD(wParam) == EN_CHANGE && state.target != nullptr &&
+      reinterpret_cast<HWND>(lParam) == state.target) {
+    Refresh(state, false);
   }
-  return DefSubclassProc(hwnd, message, wParam, lParam);
+  return result;
 }
 
-LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  PreviewState* state = StateOf(hwnd);
+LRESULT CALLBACK TopSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR data) {
+  switch (message) {
+    case WM_COMMAND:
+      return OnTopCommand(*reinterpret_cast<PreviewState*>(data), hwnd, wParam, lParam);
+    default:
+      return DefSubclassProc(hwnd, message, wParam, lParam);
+  }
+}
+
+LRESULT PreviewState::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCHITTEST:
       return HTTRANSPARENT;  // the control under the popup keeps the pointer
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
     case WM_TIMER:
-      if (state == nullptr) return 0;
-      if (wParam == kPollTimer) Poll(*state);
-      if (wParam == kShuffleTimer && IsWindowVisible(hwnd)) {
-        RECT window{};
-        GetWindowRect(hwnd, &window);
-        Present(*state, POINT{window.left, window.top});
-      }
-      return 0;
+      return OnTimer(wParam);
     case WM_PRINTCLIENT:
-      if (state != nullptr) Render(*state, reinterpret_cast<HDC>(wParam), kPrintBackground);
-      return 0;
+      return OnPrintClient(reinterpret_cast<HDC>(wParam));
     case WM_NCDESTROY:
-      KillTimer(hwnd, kPollTimer);
-      KillTimer(hwnd, kShuffleTimer);
-      if (state != nullptr) {
-        RemoveWindowSubclass(state->top, TopSubclassProc, kTopSubclassId);
-        delete state;
-      }
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-      break;
+      return OnNcDestroy(hwnd, message, wParam, lParam);
     default:
-      break;
+      return DefWindowProcW(hwnd, message, wParam, lParam);
   }
+}
+
+LRESULT PreviewState::OnTimer(WPARAM timer) {
+  if (timer == kPollTimer) Poll(*this);
+  if (timer == kShuffleTimer && IsWindowVisible(popup)) {
+    RECT window{};
+    GetWindowRect(popup, &window);
+    Present(*this, POINT{window.left, window.top});
+  }
+  return 0;
+}
+
+LRESULT PreviewState::OnPrintClient(HDC dc) {
+  Render(*this, dc, kPrintBackground);
+  return 0;
+}
+
+// The state itself goes after this, with the window.
+LRESULT PreviewState::OnNcDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  KillTimer(hwnd, kPollTimer);
+  KillTimer(hwnd, kShuffleTimer);
+  RemoveWindowSubclass(top, TopSubclassProc, kTopSubclassId);
   return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return PreviewWindow::Procedure(hwnd, message, wParam, lParam);
 }
 
 HFONT ChatFont(bool bold, bool italic) {
@@ -709,36 +642,36 @@ HWND AttachColourPreview(HWND top, std::span<const HWND> messageInputs,
   state->inputs.assign(messageInputs.begin(), messageInputs.end());
   state->outputs.assign(outputs.begin(), outputs.end());
   for (int i = 0; i < 4; ++i) {
-    state->fonts[i] = ChatFont((i & 1) != 0, (i & 2) != 0);
-    if (state->fonts[i] == nullptr) return nullptr;
+    state->fonts[i].Reset(ChatFont((i & 1) != 0, (i & 2) != 0));
+    if (!state->fonts[i]) return nullptr;
   }
-  HWND popup = CreateWindowExW(
-      WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kColourPreviewClass,
-      L"", WS_POPUP, 0, 0, 0, 0, top, nullptr, base::ProgramInstance(), nullptr);
+  PreviewState* raw = state.release();  // the popup owns it from here on
+  HWND popup = PreviewWindow::Create(
+      raw, WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
+      kColourPreviewClass, L"", WS_POPUP, 0, 0, 0, 0, top, nullptr, base::ProgramInstance());
   if (popup == nullptr) return nullptr;
-  PreviewState* raw = state.release();  // the popup owns it now
   raw->popup = popup;
-  SetWindowLongPtrW(popup, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(raw));
   SetWindowSubclass(top, TopSubclassProc, kTopSubclassId, reinterpret_cast<DWORD_PTR>(raw));
   SetTimer(popup, kPollTimer, kPollMs, nullptr);
   return popup;
 }
 
 HWND PreviewedControl(HWND popup) {
-  PreviewState* state = StateOf(popup);
+  PreviewState* state = PreviewWindow::Of(popup);
   return state != nullptr && IsWindowVisible(popup) ? state->target : nullptr;
 }
 
 std::vector<std::wstring> PreviewNoteLines(HWND popup) {
   std::vector<std::wstring> lines;
-  PreviewState* state = StateOf(popup);
+  PreviewState* state = PreviewWindow::Of(popup);
   if (state == nullptr || !IsWindowVisible(popup)) return lines;
-  for (const NoteLine& line : state->problems) lines.push_back(line.text);
+  for (const ChatNoteLine& line : state->problems)
+    lines.emplace_back(Wide(line.text), line.text.size());
   return lines;
 }
 
 std::vector<std::uint32_t> PreviewShownPixels(HWND popup) {
-  PreviewState* state = StateOf(popup);
+  PreviewState* state = PreviewWindow::Of(popup);
   if (state == nullptr || !IsWindowVisible(popup)) return {};
   return state->backing.ShownPixels();
 }

@@ -18,6 +18,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/chat_layout.h"
+
 namespace ui {
 
 // The popup's window class, for automation that looks for a shown preview.
@@ -37,10 +39,7 @@ struct PreviewedText {
 };
 
 // One line under the chat line: a problem, or information (drawn apart from problems). GBK.
-struct PreviewNote {
-  std::string text;
-  bool problem = true;
-};
+using PreviewNote = ChatNote;
 
 // Finds what to say about a previewed text beyond its colour codes, which the preview reads
 // itself. Runs on every change of the shown text, so it must be quick.
