@@ -357,8 +357,6 @@ void Render(PreviewState& state, HDC dc, COLORREF background, Redraw redraw = {}
   }
 }
 
-// Draws the popup and hands it to the system at position, the key colour turned into the
-// translucent background. False when the bitmap could not be made.
 // From the first chat line that differs from what the backing holds, and the notes if they
 // changed; everything when the backing holds nothing or the chat's height changed. Obfuscated
 // text changes every time.
@@ -377,6 +375,8 @@ Redraw ChangedSince(const PreviewState& state) {
   return {line, state.problems != state.drawnProblems};
 }
 
+// Draws the popup and hands it to the system at position, the key colour turned into the
+// translucent background. False when the bitmap could not be made.
 bool Present(PreviewState& state, POINT position) {
   Backing& backing = state.backing;
   if (!backing.Prepare(state.size)) return false;
