@@ -143,7 +143,7 @@ class Win32Services final : public FrameServices {
     if (tipWindow == nullptr || tipKind != Kind::kBalloonTip || targetWindow == nullptr) {
       return false;
     }
-    return widgets::AttachTip(tipWindow, targetWindow, text, icon, region);
+    return widgets::AttachTip(tipWindow, targetWindow, text, icon, region, &RowOnScreen);
   }
 
   std::optional<std::string> WriteTemporaryTextFile(std::string_view fileName,

@@ -86,8 +86,9 @@ HWND BuildWindow(const WindowDescription& description, bool modal) {
     return nullptr;
   }
   g_openWindows.push_back(state);
-  if (base::WindowDpi(hwnd) != dpi)
+  if (base::WindowDpi(hwnd) != dpi) {
     dpi = FollowActualMonitor(hwnd, description, state->menuBar, layout);
+  }
   SetLayoutDpi(*state, layout);
   if (description.programIcon) SetProgramIcons(hwnd, dpi);
   if (!widgets::CreateControls(hwnd, description, state->controls, layout)) {
