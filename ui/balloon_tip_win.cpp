@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -14,7 +13,6 @@
 #include "base/scoped_win.h"
 #include "base/text_win.h"
 #include "base/win32_win.h"
-#include "ui/frame_win.h"
 #include "ui/hypertext.h"
 #include "ui/hypertext_win.h"
 #include "ui/navigation.h"
@@ -43,9 +41,17 @@ struct Registration {
   std::vector<HypertextLine> lines;
   int icon;
   Rect region;
+  RowLocator rowOf;  // nullptr: the target alone is its row
 };
 
+// The state of a tip control, owned by the control.
 struct TipState {
+  LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnNcCreate(HWND hwnd, WPARAM wParam, LPARAM lParam);
+  LRESULT OnCreate();
+  LRESULT OnTimer(WPARAM wParam);
+  LRESULT OnNcDestroy(WPARAM wParam, LPARAM lParam);
+
   HWND control = nullptr;
   HWND popup = nullptr;
   const StyleSheet* sheet = &StyleSheet::Program();
@@ -60,14 +66,34 @@ struct TipState {
   BalloonOutline outline;  // of the shown popup
 };
 
+// The state of a tip's popup, owned by the popup: the tip it shows, until the tip control goes.
+struct TipPopup {
+  LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Paint(HWND hwnd, HDC dc);
+  LRESULT OnNcDestroy(HWND hwnd, WPARAM wParam, LPARAM lParam);
+
+  TipState* tip = nullptr;
+};
+
+using TipWindow = base::WindowState<TipState>;
+using PopupWindow = base::WindowState<TipPopup>;
+
+// Popups that let every click through: a window that is layered and transparent is left out of
+// hit testing, so a click on it reaches the control under it; answering WM_NCHITTEST alone is
+// not enough for input that another thread or Wine's server routes.
+constexpr DWORD kClickThroughExStyle =
+    WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
+
+// A layered window shows nothing until it is given its opacity.
+HWND MadeOpaque(HWND popup) {
+  if (popup != nullptr) SetLayeredWindowAttributes(popup, 0, 255, LWA_ALPHA);
+  return popup;
+}
+
 // Tip texts by target, for the targets' accessible descriptions.
 std::unordered_map<HWND, std::wstring>& TipTexts() {
   static std::unordered_map<HWND, std::wstring> texts;
   return texts;
-}
-
-TipState* TipStateOf(HWND hwnd) {
-  return reinterpret_cast<TipState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
 bool InRegion(const Registration& registration, POINT screen) {
@@ -115,8 +141,9 @@ RECT WorkAreaAt(POINT point) {
 void Show(TipState& state, int index, POINT pointer) {
   const Registration& registration = state.registrations[static_cast<size_t>(index)];
   if (state.popup == nullptr) {
-    state.popup =
-        CreateClickThroughPopup(kBalloonPopupClass, GetAncestor(state.control, GA_ROOT), &state);
+    state.popup = MadeOpaque(PopupWindow::Create(
+        new TipPopup{&state}, kClickThroughExStyle, kBalloonPopupClass, L"", WS_POPUP, 0, 0, 0, 0,
+        GetAncestor(state.control, GA_ROOT), nullptr, base::ProgramInstance()));
     if (state.popup == nullptr) return;
   }
   // Automation and screen readers read the tip as the popup's text.
@@ -131,7 +158,12 @@ void Show(TipState& state, int index, POINT pointer) {
   // Above or below the target's row, on the side nearer the pointer, and sideways with the stem
   // at the pointer: the tip never covers the row the user is working in. Always on screen.
   const SIZE size = OutlineBalloon(text, 0, true, state.dpi).size;
-  const RECT row = win::RowOnScreen(registration.target);
+  RECT row{};
+  if (registration.rowOf != nullptr) {
+    row = registration.rowOf(registration.target);
+  } else {
+    GetWindowRect(registration.target, &row);
+  }
   const Rect rowRect{row.left, row.top, row.right - row.left, row.bottom - row.top};
   const RECT work = WorkAreaAt(pointer);
   const PopupPlace place =
@@ -169,21 +201,8 @@ void Poll(TipState& state) {
   }
 }
 
-void PaintPopup(HWND popup, HDC dc) {
-  TipState* state = TipStateOf(popup);
-  if (state == nullptr || state->shown < 0) return;
-  const Registration& registration = state->registrations[static_cast<size_t>(state->shown)];
-  PaintBalloon(popup, dc);
-  DrawHypertext(dc, state->outline.content, registration.lines, *state->sheet, state->dpi);
-}
-
-LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TipPopup::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_NCCREATE: {
-      auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-      break;
-    }
     case WM_NCHITTEST:
       return HTTRANSPARENT;  // the pointer's control stays the one under the tip
     case WM_MOUSEACTIVATE:
@@ -191,56 +210,70 @@ LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
-      PaintPopup(hwnd, base::ScopedPaint(hwnd));
-      return 0;
+      return Paint(hwnd, base::ScopedPaint(hwnd));
     case WM_PRINTCLIENT:
-      PaintPopup(hwnd, reinterpret_cast<HDC>(wParam));
-      return 0;
+      return Paint(hwnd, reinterpret_cast<HDC>(wParam));
     case WM_NCDESTROY:
-      if (TipState* state = TipStateOf(hwnd)) state->popup = nullptr;
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-      break;
+      return OnNcDestroy(hwnd, wParam, lParam);
     default:
-      break;
+      return DefWindowProcW(hwnd, message, wParam, lParam);
   }
-  return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK TipProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  TipState* state = TipStateOf(hwnd);
+LRESULT TipPopup::Paint(HWND hwnd, HDC dc) {
+  if (tip == nullptr || tip->shown < 0) return 0;
+  const Registration& registration = tip->registrations[static_cast<size_t>(tip->shown)];
+  PaintBalloon(hwnd, dc);
+  DrawHypertext(dc, tip->outline.content, registration.lines, *tip->sheet, tip->dpi);
+  return 0;
+}
+
+LRESULT TipPopup::OnNcDestroy(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (tip != nullptr) tip->popup = nullptr;
+  return DefWindowProcW(hwnd, WM_NCDESTROY, wParam, lParam);
+}
+
+LRESULT TipState::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_NCCREATE: {
-      auto owned = std::make_unique<TipState>();
-      owned->control = hwnd;
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owned.release()));
-      break;
-    }
+    case WM_NCCREATE:
+      return OnNcCreate(hwnd, wParam, lParam);
     case WM_CREATE:
-      SetTimer(hwnd, kPollTimer, kPollMs, nullptr);
-      return 0;
+      return OnCreate();
     case WM_TIMER:
-      if (state != nullptr && wParam == kPollTimer) Poll(*state);
-      return 0;
+      return OnTimer(wParam);
     case WM_NCHITTEST:
       return HTTRANSPARENT;
     case WM_NCDESTROY:
-      KillTimer(hwnd, kPollTimer);
-      if (state != nullptr) {
-        for (const Registration& registration : state->registrations) {
-          TipTexts().erase(registration.target);
-        }
-        if (state->popup != nullptr) {
-          SetWindowLongPtrW(state->popup, GWLP_USERDATA, 0);
-          DestroyWindow(state->popup);
-        }
-        delete state;
-      }
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-      break;
+      return OnNcDestroy(wParam, lParam);
     default:
-      break;
+      return DefWindowProcW(hwnd, message, wParam, lParam);
   }
-  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT TipState::OnNcCreate(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  control = hwnd;
+  return DefWindowProcW(hwnd, WM_NCCREATE, wParam, lParam);
+}
+
+LRESULT TipState::OnCreate() {
+  SetTimer(control, kPollTimer, kPollMs, nullptr);
+  return 0;
+}
+
+LRESULT TipState::OnTimer(WPARAM wParam) {
+  if (wParam == kPollTimer) Poll(*this);
+  return 0;
+}
+
+LRESULT TipState::OnNcDestroy(WPARAM wParam, LPARAM lParam) {
+  KillTimer(control, kPollTimer);
+  for (const Registration& registration : registrations) TipTexts().erase(registration.target);
+  if (popup != nullptr) {
+    // The popup outlives this state by a moment: it must not reach back into it.
+    if (TipPopup* shown = PopupWindow::Of(popup)) shown->tip = nullptr;
+    DestroyWindow(popup);
+  }
+  return DefWindowProcW(control, WM_NCDESTROY, wParam, lParam);
 }
 
 bool IsTipControl(HWND hwnd) {
@@ -251,14 +284,8 @@ bool IsTipControl(HWND hwnd) {
 }  // namespace
 
 HWND CreateClickThroughPopup(const wchar_t* className, HWND owner, void* param) {
-  // A window that is layered and transparent is left out of hit testing, so a click on it
-  // reaches the control under it; answering WM_NCHITTEST alone is not enough for input that
-  // another thread or Wine's server routes.
-  HWND popup = CreateWindowExW(
-      WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE,
-      className, L"", WS_POPUP, 0, 0, 0, 0, owner, nullptr, base::ProgramInstance(), param);
-  if (popup != nullptr) SetLayeredWindowAttributes(popup, 0, 255, LWA_ALPHA);
-  return popup;
+  return MadeOpaque(CreateWindowExW(kClickThroughExStyle, className, L"", WS_POPUP, 0, 0, 0, 0,
+                                    owner, nullptr, base::ProgramInstance(), param));
 }
 
 int BalloonStemReach(int dpi) {
@@ -313,10 +340,10 @@ void PaintBalloon(HWND popup, HDC dc) {
 }
 
 bool RegisterBalloonTipClasses() {
-  const bool tipOk =
-      base::RegisterWindowClass({.name = kTipClass, .procedure = TipProc, .arrowCursor = false});
+  const bool tipOk = base::RegisterWindowClass(
+      {.name = kTipClass, .procedure = TipWindow::Procedure, .arrowCursor = false});
   const bool popupOk = base::RegisterWindowClass(
-      {.name = kBalloonPopupClass, .procedure = PopupProc, .style = CS_SAVEBITS});
+      {.name = kBalloonPopupClass, .procedure = PopupWindow::Procedure, .style = CS_SAVEBITS});
   return tipOk && popupOk;
 }
 
@@ -328,12 +355,13 @@ HWND CreateBalloonTip(HWND parent, const Element& element, POINT offset) {
                          base::ProgramInstance(), nullptr);
 }
 
-bool AttachTip(HWND tip, HWND target, std::string_view text, int icon, const Rect& region) {
+bool AttachTip(HWND tip, HWND target, std::string_view text, int icon, const Rect& region,
+               RowLocator rowOf) {
   if (!IsTipControl(tip) || !IsWindow(target)) return false;
-  TipState* state = TipStateOf(tip);
+  TipState* state = TipWindow::Of(tip);
   if (state == nullptr) return false;
   state->registrations.push_back(
-      {target, ParseHypertext(text, state->sheet->Body().color), icon, region});
+      {target, ParseHypertext(text, state->sheet->Body().color), icon, region, rowOf});
   TipTexts()[target] = WideFromGbk(PlainText(state->registrations.back().lines));
   return true;
 }
@@ -344,7 +372,7 @@ std::wstring TipTextFor(HWND target) {
 }
 
 HWND BalloonPopupOf(HWND tip) {
-  TipState* state = IsTipControl(tip) ? TipStateOf(tip) : nullptr;
+  TipState* state = IsTipControl(tip) ? TipWindow::Of(tip) : nullptr;
   return state != nullptr ? state->popup : nullptr;
 }
 

@@ -28,10 +28,14 @@ inline constexpr UINT kTipShowMs = 10000;
 // Creates the control as a hidden child of parent with the element's identifier.
 [[nodiscard]] HWND CreateBalloonTip(HWND parent, const Element& element, POINT offset);
 
-// Adds a registration. A region of all zeros is the whole target. False when tip is not a
-// balloon tip control or target is not a window.
+// Where on the screen the row a target belongs to is, which its tip keeps out of. The tip knows
+// no rows; whoever attaches it does.
+using RowLocator = RECT (*)(HWND target);
+
+// Adds a registration. A region of all zeros is the whole target. rowOf nullptr: the target
+// alone is its row. False when tip is not a balloon tip control or target is not a window.
 [[nodiscard]] bool AttachTip(HWND tip, HWND target, std::string_view text, int icon,
-                             const Rect& region);
+                             const Rect& region, RowLocator rowOf);
 
 // The plain text of the tip registered for target (the last one, when several are), or empty.
 // Screen readers hear it as the target's description.
