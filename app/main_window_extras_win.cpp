@@ -1,22 +1,19 @@
-// The main window's extras. The settings are read once at start-up and written whole whenever
-// the skin changes and when the main window closes (its place). A write that finds the file held
-// by another program is tried again on a timer and at exit, so no change is dropped.
+// The main window's extras. The remembered settings are written whenever the skin changes and
+// when the main window closes (its place).
 #include "app/main_window_extras_win.h"
 
 #include <commctrl.h>
 
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "app/menu_bar.h"
 #include "app/menu_bar_win.h"
+#include "app/remembered_settings_win.h"
 #include "app/server_console_win.h"
-#include "app/settings_win.h"
 #include "app/skin_menu_win.h"
 #include "app/workbench_window_win.h"
-#include "base/runtime.h"
 #include "base/text_win.h"
 #include "compose/builders.h"
 #include "compose/commands.h"
@@ -38,33 +35,7 @@ using ui::win::SetWindowBuiltHook;
 
 constexpr UINT_PTR kSubclassId = 0x4D41494E;
 
-Settings g_settings;
 HWND g_main = nullptr;
-SettingsSaver g_saver(&SaveSettings);
-UINT_PTR g_retryTimer = 0;
-
-void ScheduleRetry(std::optional<int> delayMs);
-
-void CALLBACK RetrySave(HWND, UINT, UINT_PTR, DWORD) {
-  ScheduleRetry(g_saver.RetryPending());
-}
-
-// A thread timer, so that a save pending after the main window has gone is still tried.
-void ScheduleRetry(std::optional<int> delayMs) {
-  if (g_retryTimer != 0) KillTimer(nullptr, g_retryTimer);
-  g_retryTimer = delayMs ? SetTimer(nullptr, 0, static_cast<UINT>(*delayMs), &RetrySave) : 0;
-}
-
-void PauseMs(int milliseconds) {
-  Sleep(static_cast<DWORD>(milliseconds));
-}
-
-// The exit path: whatever is still pending when the program ends normally.
-void FlushSettings(int /*position*/) {
-  ScheduleRetry(std::nullopt);
-  // Retried for the whole patience already; an exiting program has no later chance.
-  static_cast<void>(g_saver.FlushAtExit(&PauseMs));
-}
 
 std::vector<HWND> Controls(std::span<const ControlId> ids) {
   std::vector<HWND> controls;
@@ -114,11 +85,11 @@ std::vector<ui::PreviewNote> CheckPreviewedText(const ui::PreviewedText& shown) 
 // The remembered place, when the window's title bar would still lie on a connected screen
 // there: a screen unplugged since, or a resolution turned down, must not leave it unreachable.
 void RestorePosition(HWND window) {
-  if (!g_settings.mainWindow) return;
+  if (!RememberedSettings().mainWindow) return;
   RECT rect{};
   GetWindowRect(window, &rect);
-  const int left = g_settings.mainWindow->left;
-  const int top = g_settings.mainWindow->top;
+  const int left = RememberedSettings().mainWindow->left;
+  const int top = RememberedSettings().mainWindow->top;
   const RECT titleBar{left, top, left + (rect.right - rect.left),
                       top + GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFIXEDFRAME)};
   if (MonitorFromRect(&titleBar, MONITOR_DEFAULTTONULL) == nullptr) return;
@@ -129,7 +100,7 @@ void RememberPosition(HWND window) {
   if (IsIconic(window)) return;  // a minimized window keeps the place it had before
   RECT rect{};
   if (!GetWindowRect(window, &rect)) return;
-  g_settings.mainWindow = WindowPosition{rect.left, rect.top};
+  RememberedSettings().mainWindow = WindowPosition{rect.left, rect.top};
 }
 
 // Runs the pick of an item of the main window's menus; false when command is none of theirs.
@@ -156,9 +127,7 @@ HMENU MakeMenuBar(WindowId window) {
 void OnMainWindowDestroyed(HWND hwnd) {
   DestroyWorkbench();
   RememberPosition(hwnd);
-  ScheduleRetry(std::nullopt);
-  // What is still pending the exit routine tries once more before the program ends.
-  static_cast<void>(g_saver.SaveAtExit(g_settings, &PauseMs));
+  SaveRememberedSettingsAtExit();
   CloseConsoleLog();
   if (g_main == hwnd) g_main = nullptr;
 }
@@ -210,31 +179,20 @@ void OnWindowBuilt(WindowId window, HWND hwnd) {
 }  // namespace
 
 bool EnableMainWindowExtras() {
-  RemoveLeftoverTemporaryFiles();
-  g_settings = LoadSettings();
-  base::RegisterExitRoutine(&FlushSettings);
-  skin::SetStartupSkin(g_settings.skin);
+  LoadRememberedSettings();
+  skin::SetStartupSkin(RememberedSettings().skin);
   SetWindowBuiltHook(&OnWindowBuilt);
   EnableServerConsole();
   ui::win::SetMenuBarMaker(&MakeMenuBar);
   return ui::RegisterColourPreviewClass() && EnableWorkbench();
 }
 
-Settings& RememberedSettings() {
-  return g_settings;
-}
-
-// Servers are settings like the skin: a file held by another program delays them, never drops them.
-void SaveRememberedSettings() {
-  ScheduleRetry(g_saver.Save(g_settings));
-}
-
 void ChooseSkin(int number) {
   if (number < 1 || number > skin::kSkinCount) return;
   skin::ApplySkin(number);
   if (g_main != nullptr) app::CheckSkinInMenus(g_main, number);
-  g_settings.skin = number;
-  ScheduleRetry(g_saver.Save(g_settings));
+  RememberedSettings().skin = number;
+  SaveRememberedSettings();
 }
 
 }  // namespace app::win

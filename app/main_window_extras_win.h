@@ -6,8 +6,6 @@
 
 #include <windows.h>
 
-#include "app/settings.h"
-
 namespace app::win {
 
 // Reads the settings, so that the main window's creation applies the remembered skin, has every
@@ -16,10 +14,6 @@ namespace app::win {
 // window is built. False when the preview's or the workbench's window classes could not be
 // registered.
 [[nodiscard]] bool EnableMainWindowExtras();
-
-// The settings as read at start-up and changed since, and writing them to the settings file.
-Settings& RememberedSettings();
-void SaveRememberedSettings();
 
 // Applies skin number (1 to 34) to every window of the program, checks it in the main window's
 // skin menus and remembers it. Other numbers do nothing.

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/enter_keys.h"
-#include "app/main_window_extras_win.h"
+#include "app/remembered_settings_win.h"
 #include "app/server_console.h"
 #include "base/runtime.h"
 #include "base/text_win.h"

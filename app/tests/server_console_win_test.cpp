@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/main_window_extras_win.h"
+#include "app/remembered_settings_win.h"
 #include "app/server_console.h"
 #include "app/settings_win.h"
 #include "app/tests/win_test_support.h"
