@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "ui/navigation.h"
+#include "ui/tab_stops_win.h"
 #include "ui/widgets_win.h"
 
 namespace ui::win {
@@ -60,39 +61,11 @@ bool DescribedWindow::TranslateNavigation(const MSG& msg) {
 }
 
 std::vector<HWND> DescribedWindow::TabStops() const {
-  std::vector<HWND> stops;
-  for (ControlId id : TabOrder(*description_, 0)) {
-    HWND hwnd = Control(id);
-    if (hwnd != nullptr && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) stops.push_back(hwnd);
-  }
-  return stops;
-}
-
-void DescribedWindow::FocusByKeyboard(HWND control) {
-  SetFocus(control);
-  wchar_t className[16] = {};
-  GetClassNameW(control, className, 16);
-  if (lstrcmpiW(className, L"Edit") == 0) {
-    const int end = GetWindowTextLengthW(control);
-    SendMessageW(control, EM_SETSEL, end, end);
-  }
+  return ShownTabStops(TabOrder(*description_, 0), [this](ControlId id) { return Control(id); });
 }
 
 bool DescribedWindow::OnTab(bool backwards) {
-  const std::vector<HWND> stops = TabStops();
-  if (stops.empty()) return false;
-  HWND focus = GetFocus();
-  // The focus may be inside a stop (the edit box of a combo box).
-  auto at = std::find_if(stops.begin(), stops.end(), [focus](HWND stop) {
-    return stop == focus || (focus != nullptr && IsChild(stop, focus));
-  });
-  std::size_t next = backwards ? stops.size() - 1 : 0;
-  if (at != stops.end()) {
-    const auto index = static_cast<std::size_t>(at - stops.begin());
-    next = backwards ? (index + stops.size() - 1) % stops.size() : (index + 1) % stops.size();
-  }
-  FocusByKeyboard(stops[next]);
-  return true;
+  return MoveFocusAmong(TabStops(), GetFocus(), backwards);
 }
 
 bool DescribedWindow::OnAccessKey(char key) {

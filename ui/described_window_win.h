@@ -39,7 +39,6 @@ class DescribedWindow {
   // The controls Tab visits now (shown and enabled), in order.
   std::vector<HWND> TabStops() const;
   // Focus as the keyboard gives it: an edit box keeps its text, the caret at its end.
-  static void FocusByKeyboard(HWND control);
 
  private:
   bool OnTab(bool backwards);

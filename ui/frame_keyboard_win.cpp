@@ -12,6 +12,7 @@
 #include "ui/frame_internal_win.h"
 #include "ui/frame_win.h"
 #include "ui/navigation.h"
+#include "ui/tab_stops_win.h"
 
 namespace ui::win {
 namespace {
@@ -34,23 +35,8 @@ int CurrentPage(const OpenWindowState& state) {
 
 // The controls Tab visits now, in order: shown and enabled ones only.
 std::vector<HWND> TabStops(const OpenWindowState& state) {
-  std::vector<HWND> stops;
-  for (ControlId id : TabOrder(*state.description, CurrentPage(state))) {
-    HWND hwnd = ControlOf(state, id);
-    if (hwnd != nullptr && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) stops.push_back(hwnd);
-  }
-  return stops;
-}
-
-// Focus arriving by keyboard leaves an edit box's text as it is, with the caret at its end.
-void FocusByKeyboard(HWND control) {
-  SetFocus(control);
-  wchar_t className[16] = {};
-  GetClassNameW(control, className, 16);
-  if (lstrcmpiW(className, L"Edit") == 0) {
-    const int end = GetWindowTextLengthW(control);
-    SendMessageW(control, EM_SETSEL, end, end);
-  }
+  return ShownTabStops(TabOrder(*state.description, CurrentPage(state)),
+                       [&state](ControlId id) { return ControlOf(state, id); });
 }
 
 bool WantsKey(HWND focus, MSG& msg, LRESULT want) {
@@ -60,24 +46,7 @@ bool WantsKey(HWND focus, MSG& msg, LRESULT want) {
 }
 
 bool OnTabKey(const OpenWindowState& state, HWND focus, bool backwards) {
-  const std::vector<HWND> stops = TabStops(state);
-  if (stops.empty()) return false;
-  // The focus may be inside a stop (the edit box of a combo box); the tab control holds the
-  // whole page, so the stop itself is looked for first.
-  auto at = std::find(stops.begin(), stops.end(), focus);
-  if (at == stops.end()) {
-    at = std::find_if(stops.begin(), stops.end(),
-                      [focus](HWND stop) { return GetParent(focus) == stop; });
-  }
-  size_t next = 0;
-  if (at == stops.end()) {
-    next = backwards ? stops.size() - 1 : 0;
-  } else {
-    const size_t index = static_cast<size_t>(at - stops.begin());
-    next = backwards ? (index + stops.size() - 1) % stops.size() : (index + 1) % stops.size();
-  }
-  FocusByKeyboard(stops[next]);
-  return true;
+  return MoveFocusAmong(TabStops(state), focus, backwards);
 }
 
 // Ctrl+Tab and Ctrl+Shift+Tab: the next or previous page, round the end. Focus on the page that
