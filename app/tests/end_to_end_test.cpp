@@ -170,17 +170,6 @@ TEST(ComposerEndToEnd, BuildsCopiesOpensAWindowAndEndsWithExitCodeZero) {
 
 // ---- Nothing is lost at exit ------------------------------------------------------------------
 
-std::string FileText(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  char buffer[512] = {};
-  DWORD read = 0;
-  ReadFile(file, buffer, sizeof buffer, &read, nullptr);
-  CloseHandle(file);
-  return std::string(buffer, read);
-}
-
 void WriteFileText(const std::wstring& path, std::string_view text) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;
@@ -235,10 +224,10 @@ TEST(ComposerEndToEnd, NothingIsLostWhenTheSettingsAreHeldAtExit) {
   testing_support::PressKeyChord({VK_MENU, VK_F4});
   ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(main); })) << "Alt+F4 did not close it";
   EXPECT_EQ(composer.WaitForExit(300), static_cast<DWORD>(STILL_ACTIVE)) << "it gave up";
-  EXPECT_EQ(FileText(settings), "[composer]\r\nskin=5\r\n");
+  EXPECT_EQ(testing_support::FileText(settings), "[composer]\r\nskin=5\r\n");
   holder.LetGo();
   EXPECT_EQ(composer.WaitForExit(), 0u);
-  const std::string written = FileText(settings);
+  const std::string written = testing_support::FileText(settings);
   EXPECT_EQ(written.rfind("[composer]\r\nskin=5\r\nmain_window=", 0), 0u) << written;
 
   EXPECT_EQ(testing_support::ClipboardWideText(), typed);

@@ -154,17 +154,6 @@ RECT MenuBarOnScreen(HWND window) {
   return ::testing::AssertionSuccess();
 }
 
-std::string SettingsFileText() {
-  HANDLE file = CreateFileW(app::win::SettingsPath().c_str(), GENERIC_READ, FILE_SHARE_READ,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  char buffer[512] = {};
-  DWORD read = 0;
-  ReadFile(file, buffer, sizeof buffer - 1, &read, nullptr);
-  CloseHandle(file);
-  return std::string(buffer, read);
-}
-
 // The main window with its extras and the skin engine, as the program has them.
 class MenusTest : public testing_support::ProgramFixture {
  protected:
@@ -305,9 +294,9 @@ TEST_F(MenusTest, EveryWayToPickASkinReskinsEveryWindowAndIsRemembered) {
         EXPECT_EQ((state & MF_CHECKED) != 0, number == way.skin) << number;
       }
     }
-    EXPECT_NE(SettingsFileText().find("skin=" + std::to_string(way.skin) + "\r\n"),
+    EXPECT_NE(testing_support::SettingsFileText().find("skin=" + std::to_string(way.skin) + "\r\n"),
               std::string::npos)
-        << SettingsFileText();
+        << testing_support::SettingsFileText();
   }
   DestroyWindow(second);
   app::win::ChooseSkin(skin::kStartupSkin);

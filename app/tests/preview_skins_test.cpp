@@ -434,22 +434,12 @@ TEST_F(ExtrasTest, AMebibyteMessageAddsLittleToAKeystroke) {
   EXPECT_LT(withPreview - without, 50.0);
 }
 
-std::string SettingsFileText() {
-  HANDLE file = CreateFileW(app::win::SettingsPath().c_str(), GENERIC_READ, FILE_SHARE_READ,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  char buffer[512] = {};
-  DWORD read = 0;
-  ReadFile(file, buffer, sizeof buffer - 1, &read, nullptr);
-  CloseHandle(file);
-  return std::string(buffer, read);
-}
-
 // Another program holding the settings file (an editor, a virus scanner) only delays the save: a
 // skin chosen meanwhile is written soon after it lets go, and the window never waits for it.
 TEST_F(ExtrasTest, ASkinChosenWhileAnotherProgramHoldsTheFileIsWrittenWhenItLetsGo) {
   app::win::ChooseSkin(3);
-  ASSERT_NE(SettingsFileText().find("skin=3\r\n"), std::string::npos) << SettingsFileText();
+  ASSERT_NE(testing_support::SettingsFileText().find("skin=3\r\n"), std::string::npos)
+      << testing_support::SettingsFileText();
   // What a skin change costs with the file free, to tell the switch itself from waiting.
   DWORD before = GetTickCount();
   app::win::ChooseSkin(4);
@@ -461,16 +451,18 @@ TEST_F(ExtrasTest, ASkinChosenWhileAnotherProgramHoldsTheFileIsWrittenWhenItLets
   EXPECT_LT(GetTickCount() - before, freeSwitch + 100u) << "the window waited for the file";
   EXPECT_EQ(skin::CurrentSkin(), 5);
   PumpFor(1000);  // the quick tries come and go while the file stays held
-  EXPECT_NE(SettingsFileText().find("skin=4\r\n"), std::string::npos) << SettingsFileText();
+  EXPECT_NE(testing_support::SettingsFileText().find("skin=4\r\n"), std::string::npos)
+      << testing_support::SettingsFileText();
   holder.LetGo();
   const DWORD released = GetTickCount();
-  while (SettingsFileText().find("skin=5\r\n") == std::string::npos &&
+  while (testing_support::SettingsFileText().find("skin=5\r\n") == std::string::npos &&
          GetTickCount() - released < 3000) {
     PumpFor(20);
   }
   std::printf("written %lu ms after the other program let go\n",
               static_cast<unsigned long>(GetTickCount() - released));
-  EXPECT_NE(SettingsFileText().find("skin=5\r\n"), std::string::npos) << SettingsFileText();
+  EXPECT_NE(testing_support::SettingsFileText().find("skin=5\r\n"), std::string::npos)
+      << testing_support::SettingsFileText();
   app::win::ChooseSkin(skin::kStartupSkin);
 }
 

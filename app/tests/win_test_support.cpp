@@ -36,6 +36,21 @@ void MainWindowFixture::SetUpTestSuite() {
   ASSERT_TRUE(app::InitializeProgram());
 }
 
+std::string FileText(const std::wstring& path) {
+  const base::ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+  if (!file) return "<missing>";
+  char buffer[4096] = {};
+  DWORD read = 0;
+  if (!ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr)) return "<unreadable>";
+  return std::string(buffer, read);
+}
+
+std::string SettingsFileText() {
+  return FileText(app::win::SettingsPath());
+}
+
 void ProgramFixture::SetUpProgram(const wchar_t* suite, bool skinned) {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);

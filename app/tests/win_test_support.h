@@ -28,6 +28,10 @@ class MainWindowFixture : public ::testing::Test {
   HWND main_ = nullptr;
 };
 
+// The first 4 KiB of a file, or "<missing>" when it cannot be opened; the settings file's.
+std::string FileText(const std::wstring& path);
+std::string SettingsFileText();
+
 // The program as it runs: the main window's extras, and when skinned the skin engine loaded as the
 // program loads it, on an application-data folder of this test run's own (named after the suite),
 // so that settings, scripts and history stay apart from the user's and from other runs. Call from
