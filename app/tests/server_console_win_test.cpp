@@ -153,6 +153,17 @@ HWND ShownQuestion() {
   return found;
 }
 
+// When the program asks (a block of commands is about to go), a real click on OK, noted in asked.
+void AnswerTheQuestionWithOk(bool& asked) {
+  InTheModalLoop([&asked]() -> bool {
+    HWND question = ShownQuestion();
+    if (question == nullptr) return false;
+    asked = true;
+    ClickAt(CentreOf(GetDlgItem(question, IDOK)));
+    return true;
+  });
+}
+
 std::string FileBytes(const std::wstring& path) {
   std::string bytes;
   const base::ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -265,13 +276,7 @@ TEST_F(ServerConsoleTest, SetUpOnceThenSendTheBoxAndABlock) {
   for (int i = 1; i < 20; ++i) block.push_back(net::Joined({"/say line ", std::to_string(i)}));
   block.push_back("lines 1000");
   bool asked = false;
-  InTheModalLoop([&]() -> bool {
-    HWND question = ShownQuestion();
-    if (question == nullptr) return false;
-    asked = true;
-    ClickAt(CentreOf(GetDlgItem(question, IDOK)));
-    return true;
-  });
+  AnswerTheQuestionWithOk(asked);
   first = app::SessionConsoleLog().LineCount();
   ResponsivenessProbe probe(main_);
   EXPECT_TRUE(app::SendCommandsToServer(block, {kMainWindow, 按钮27, ui::Kind::kButton}));
@@ -321,13 +326,7 @@ TEST_F(ServerConsoleTest, SetUpOnceThenSendTheBoxAndABlock) {
   HWND sendAll = testing_support::FindControlById(app::win::Workbench(), kSendAll);
   ASSERT_NE(sendAll, nullptr);
   asked = false;
-  InTheModalLoop([&]() -> bool {
-    HWND question = ShownQuestion();
-    if (question == nullptr) return false;
-    asked = true;
-    ClickAt(CentreOf(GetDlgItem(question, IDOK)));
-    return true;
-  });
+  AnswerTheQuestionWithOk(asked);
   first = app::SessionConsoleLog().LineCount();
   const std::size_t before = server.Commands().size();
   ClickAt(CentreOf(sendAll));
